@@ -1,0 +1,42 @@
+// Loads arbitrary bytes as a simulator ini file, saves, reloads and saves again.
+#include "fuzz/FuzzSupport.h"
+#include "installation/IniTree.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+std::string_view Trimmed(std::string_view line) {
+  while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+  return line;
+}
+
+// A block whose children all write no line is written as "{" and "}" alone, and reads back
+// without them: the one layout that saving twice does not reproduce.
+bool HasEmptyWrittenBlock(std::string_view text) {
+  std::string_view previous;
+  while (!text.empty()) {
+    const std::size_t end = text.find("\r\n");
+    const std::string_view line = Trimmed(text.substr(0, end));
+    if (previous == "{" && line == "}") return true;
+    previous = line;
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 2);
+  }
+  return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  lumox::fuzz::SilenceUserMessages();
+  lumox::TZindoIni first(lumox::fuzz::WriteScratchFile(data, size));
+  (void)first.ReadString(QStringLiteral("results.best0.laptime"), QString());
+  const std::string once = first.ToBytes();
+  if (!first.IsLoadComplete() || HasEmptyWrittenBlock(once)) return 0;
+
+  lumox::TZindoIni second(
+      lumox::fuzz::WriteScratchFile(reinterpret_cast<const std::uint8_t*>(once.data()), once.size()));
+  if (second.IsLoadComplete() && second.ToBytes() != once) std::abort();
+  return 0;
+}

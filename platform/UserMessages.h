@@ -1,0 +1,41 @@
+#pragma once
+#include <QString>
+
+namespace lumox {
+
+// The four kinds of modal message the program shows, their button sets and answers.
+enum class TMsgKind { Warning, Error, Information, Confirmation };
+enum class TMsgButtons { Ok, OkCancel, YesNo };
+enum class TMsgAnswer { Ok, Cancel, Yes, No };
+
+// Where every message to the user goes. The program installs a message-box implementation;
+// tests install a scripted one. Nothing below the front end talks to widgets directly.
+class IUserMessages {
+ public:
+  virtual ~IUserMessages() = default;
+  virtual TMsgAnswer Show(TMsgKind kind, const QString& text, TMsgButtons buttons) = 0;
+};
+
+// The installed implementation. Until one is installed, messages go to stderr and
+// questions get the cautious answer (Cancel or No), so nothing headless ever blocks.
+IUserMessages& UserMessages();
+
+// Installs `messages` (not owned) for as long as the returned scope lives.
+class TUserMessagesScope {
+ public:
+  explicit TUserMessagesScope(IUserMessages& messages);
+  ~TUserMessagesScope();
+  TUserMessagesScope(const TUserMessagesScope&) = delete;
+  TUserMessagesScope& operator=(const TUserMessagesScope&) = delete;
+
+ private:
+  IUserMessages* Previous;
+};
+
+void ShowError(const QString& text);
+void ShowWarning(const QString& text);
+void ShowInformation(const QString& text);
+// True when the user answered Yes (YesNo) or OK (OkCancel).
+bool Confirm(const QString& text, TMsgButtons buttons = TMsgButtons::YesNo);
+
+}  // namespace lumox
