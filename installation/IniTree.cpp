@@ -235,7 +235,7 @@ TZindoIni::TZindoIni(const QString& fileName)
   try {
     Load();
   } catch (const ELumox& e) {
-    LoadError = e.Message();
+    LoadError = MessageOf(e);
     ShowError(QStringLiteral("Error opening \"%1\":\r\n%2").arg(FileName, LoadError));
   }
 }

@@ -1,20 +1,19 @@
 #pragma once
+#include "platform/Exception.h"
+
 #include <QString>
-#include <stdexcept>
+
+#include <exception>
 
 namespace lumox {
-
-// Base of every exception Lumox raises itself. The message is English text for the user.
-class ELumox : public std::runtime_error {
- public:
-  explicit ELumox(const QString& message);
-  QString Message() const;
-};
 
 // A file could not be opened, read, written or copied; the message names the file.
 class EInOutError : public ELumox {
  public:
   using ELumox::ELumox;
 };
+
+// The message of any exception as text for the user.
+inline QString MessageOf(const std::exception& e) { return QString::fromUtf8(e.what()); }
 
 }  // namespace lumox
