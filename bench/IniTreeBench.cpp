@@ -55,6 +55,14 @@ BENCHMARK_F(IniFile, BaselineReadAndCountLines)(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * Size);
 }
 
+BENCHMARK_F(IniFile, Load)(benchmark::State& state) {
+  for (auto _ : state) {
+    lumox::TZindoIni ini(Path);
+    benchmark::DoNotOptimize(ini.ValueExists("car0.name"));
+  }
+  state.SetBytesProcessed(state.iterations() * Size);
+}
+
 BENCHMARK_F(IniFile, LoadAndSave)(benchmark::State& state) {
   const QString out = Path + ".out";
   for (auto _ : state) {

@@ -6,13 +6,13 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <new>
+#include <type_traits>
+
 namespace lumox {
 namespace {
 
-// Far beyond any real simulator file, small enough that a hostile one cannot exhaust
-// memory or the stack of the recursive tree walks.
-constexpr std::size_t kMaxNodes = 1'000'000;
-constexpr int kMaxDepth = 1000;
+static_assert(std::is_trivially_destructible_v<TIniNode>, "the store drops nodes without destroying them");
 
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || IsLineEnd(c); }
@@ -29,6 +29,10 @@ std::string_view TrimControls(std::string_view s) {
 std::string Latin1Bytes(const QString& s) { return s.toLatin1().toStdString(); }
 
 QString FromBytes(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+
+[[noreturn]] void FailParse(const char* what) {
+  throw ELumox(QStringLiteral("TZindoIni.AppendTree: %1").arg(QLatin1String(what)));
+}
 
 // Tokens of the simulator's ini format over an in-memory file.
 class TIniLexer {
@@ -64,17 +68,17 @@ class TIniLexer {
   std::size_t Pos = 0;
 };
 
-// Builds the tree below `root` from the file's bytes. Throws ELumox on a malformed
-// file; everything read before the failure stays in the tree.
+// Builds the tree below `root` from the file's bytes, which `store` keeps. Throws ELumox on a
+// malformed file; everything read before the failure stays in the tree.
 class TIniParser {
  public:
-  TIniParser(std::string_view text, TIniNode& root)
-      : Lexer(text), Root(root), Void(nullptr, "VOID", {}, nfHasValue), Cur(&root) {}
+  TIniParser(std::string_view text, TIniNode& root, TIniStore& store)
+      : Lexer(text), Root(root), Store(store), Void(store.NewNode(nullptr, "VOID", {}, nfHasValue)), Cur(&root) {}
 
   void Run() {
     for (std::string_view token = Lexer.ReadToken(); !token.empty(); token = Lexer.ReadToken()) {
       if (token == ";") {
-        Add(*Cur, ";", std::string(Lexer.ReadToLineEnd()), nfComment);
+        Add(";", Lexer.ReadToLineEnd(), nfComment);
       } else if (token == "{") {
         OpenBlock();
       } else if (token == "}") {
@@ -84,25 +88,22 @@ class TIniParser {
       } else if (token == "~") {
         Reference();
       } else {
-        Last = Add(*Cur, std::string(token), {}, 0);
+        Last = Add(token, {}, 0);
       }
     }
   }
 
  private:
-  TIniNode* Add(TIniNode& parent, std::string name, std::string value, TNodeFlags flags) {
-    if (Budget.NodesLeft == 0) Fail("too many nodes");
-    --Budget.NodesLeft;
-    auto node = std::make_unique<TIniNode>(&parent, std::move(name), std::move(value), flags);
-    TIniNode* added = node.get();
-    parent.AddChild(std::move(node));
-    return added;
+  TIniNode* Add(std::string_view name, std::string_view value, TNodeFlags flags) {
+    TIniNode* node = Store.NewNode(Cur, name, value, flags);
+    Cur->AddChild(node);
+    return node;
   }
 
   void OpenBlock() {
-    if (int(Stack.size()) >= Budget.MaxDepth) Fail("blocks nested too deeply");
+    if (int(Stack.size()) >= TIniStore::kMaxDepth) FailParse("blocks nested too deeply");
     Stack.push_back(Cur);
-    Cur = Last ? Last : &Void;
+    Cur = Last ? Last : Void;
   }
 
   void CloseBlock() {
@@ -113,106 +114,126 @@ class TIniParser {
   }
 
   void Assign() {
-    if (!Last) Fail("assign without symbol");
+    if (!Last) FailParse("assign without symbol");
     const std::string_view value = Lexer.ReadToLineEnd();
     Last->AddFlags(nfHasValue);
-    Last->SetValue(value, true);
+    Last->SetValue(value, true, Store);
   }
 
   void Reference() {
-    if (!Last) Fail("reference without symbol");
+    if (!Last) FailParse("reference without symbol");
     const std::string_view path = Lexer.ReadToLineEnd();
-    if (const TIniNode* source = Root.FindByPath(path)) {
-      source->CopyChildrenTo(*Last, DepthOf(*Last), Budget);
-    }
+    if (const TIniNode* source = Root.FindByPath(path)) source->CopyChildrenTo(*Last, DepthOf(*Last), Store);
   }
 
-  int DepthOf(const TIniNode& node) const {
+  static int DepthOf(const TIniNode& node) {
     int depth = 0;
     for (const TIniNode* n = node.GetParent(); n; n = n->GetParent()) ++depth;
     return depth;
   }
 
-  [[noreturn]] static void Fail(const char* what) {
-    throw ELumox(QStringLiteral("TZindoIni.AppendTree: %1").arg(QLatin1String(what)));
-  }
-
   TIniLexer Lexer;
   TIniNode& Root;
-  TIniNode Void;  // receives blocks opened with no symbol pending; never attached
+  TIniStore& Store;
+  TIniNode* Void;  // receives blocks opened with no symbol pending; never attached
   TIniNode* Cur;
   TIniNode* Last = nullptr;
   std::vector<TIniNode*> Stack;
-  TTreeBudget Budget{kMaxNodes, kMaxDepth};
 };
 
 }  // namespace
 
-TIniNode::TIniNode(TIniNode* parent, std::string name, std::string value, TNodeFlags flags)
-    : Parent(parent), Name(std::move(name)), Value(std::move(value)), Flags(flags) {
-  if (Parent && !Parent->Path.empty()) {
-    Path.reserve(Parent->Path.size() + 1 + Name.size());
-    Path.append(Parent->Path).append(1, '.').append(Name);
-  } else {
-    Path = Name;
+TIniStore::TIniStore() = default;
+TIniStore::~TIniStore() = default;
+
+TIniNode* TIniStore::NewNode(TIniNode* parent, std::string_view name, std::string_view value, TNodeFlags flags) {
+  if (NodeCount >= kMaxNodes) FailParse("too many nodes");
+  if (UsedInChunk == kChunkNodes) {
+    Chunks.emplace_back(new unsigned char[kChunkNodes * sizeof(TIniNode)]);
+    UsedInChunk = 0;
   }
+  void* slot = Chunks.back().get() + UsedInChunk * sizeof(TIniNode);
+  ++UsedInChunk;
+  ++NodeCount;
+  return new (slot) TIniNode(parent, name, value, flags);
 }
 
-void TIniNode::AddChild(std::unique_ptr<TIniNode> node) {
-  Children.push_back(std::move(node));
+std::string_view TIniStore::Keep(QByteArray bytes) {
+  KeptBytes.push_back(std::move(bytes));
+  const QByteArray& kept = KeptBytes.back();
+  return {kept.constData(), std::size_t(kept.size())};
+}
+
+std::string_view TIniStore::Keep(std::string text) { return KeptTexts.emplace_back(std::move(text)); }
+
+void TIniNode::AddChild(TIniNode* node) {
+  (LastChild ? LastChild->Next : FirstChild) = node;
+  LastChild = node;
   Flags |= nfHasChildren;
 }
 
+std::string TIniNode::GetPath() const {
+  if (!Parent || Parent->HasEmptyPath()) return std::string(Name);
+  return Parent->GetPath().append(1, '.').append(Name);
+}
+
 TIniNode* TIniNode::FindByPath(std::string_view path) {
-  if (Path == path) return this;
-  if (!(Flags & nfHasChildren)) return nullptr;
-  for (const auto& child : Children) {
-    if (TIniNode* found = child->FindByPath(path)) return found;
+  if (HasEmptyPath()) return path.empty() ? this : FindBelow(path);
+  const std::string own = GetPath();
+  if (path == own) return this;
+  const bool below = path.size() > own.size() && path.starts_with(own) && path[own.size()] == '.';
+  return below ? FindBelow(path.substr(own.size() + 1)) : nullptr;
+}
+
+// A child's path is its parent's path, ".", and its name, so only a child whose name starts
+// `rest` can have `rest` as its path or lead to a node that has; the order of visits stays
+// the pre-order of a full search.
+TIniNode* TIniNode::FindBelow(std::string_view rest) {
+  for (TIniNode* child = FirstChild; child; child = child->Next) {
+    const std::string_view name = child->Name;
+    if (!rest.starts_with(name)) continue;
+    if (rest.size() == name.size()) return child;
+    if (child->FirstChild && rest[name.size()] == '.') {
+      if (TIniNode* found = child->FindBelow(rest.substr(name.size() + 1))) return found;
+    }
   }
   return nullptr;
 }
 
-void TIniNode::SplitComment(std::string_view text, std::string& value, std::string& comment) {
+void TIniNode::SplitComment(std::string_view text, std::string_view& value, std::string_view& comment) {
   const std::size_t p = text.rfind(';');
-  if (p == std::string_view::npos) {
-    value.assign(text);
-    comment.clear();
-  } else {
-    value.assign(text.substr(0, p));
-    comment.assign(text.substr(p));
-  }
+  value = text.substr(0, p);
+  comment = p == std::string_view::npos ? std::string_view() : text.substr(p);
 }
 
-void TIniNode::SetValue(std::string_view text, bool takeComment) {
-  std::string comment;
-  SplitComment(text, Value, comment);
+void TIniNode::SetValue(std::string_view text, bool takeComment, TIniStore& store) {
+  std::string_view value, comment;
+  SplitComment(text, value, comment);
   if (takeComment) {
-    Comment = std::move(comment);
-  } else if (!Comment.empty() && !Value.empty() && Value.back() != ' ') {
-    Value.push_back(' ');  // keep a blank between the value and its comment on disk
+    Value = value;
+    Comment = comment;
+    return;
   }
+  std::string kept(value);
+  if (!Comment.empty() && !kept.empty() && kept.back() != ' ') kept.push_back(' ');  // blank before the comment
+  Value = store.Keep(std::move(kept));
 }
 
-void TIniNode::CopyChildrenTo(TIniNode& dest, int destDepth, TTreeBudget& budget) const {
-  if (destDepth >= budget.MaxDepth) {
-    throw ELumox(QStringLiteral("TZindoIni.AppendTree: blocks nested too deeply"));
-  }
-  // The count is taken first: the source may be `dest` itself or one of its ancestors.
-  const std::size_t count = Children.size();
-  for (std::size_t i = 0; i < count; ++i) {
-    const TIniNode& child = *Children[i];
-    if (budget.NodesLeft == 0) throw ELumox(QStringLiteral("TZindoIni.AppendTree: too many nodes"));
-    --budget.NodesLeft;
-    auto copy = std::make_unique<TIniNode>(&dest, child.Name, child.Value, child.Flags);
-    if (child.Flags & nfHasChildren) child.CopyChildrenTo(*copy, destDepth + 1, budget);
-    dest.AddChild(std::move(copy));
+void TIniNode::CopyChildrenTo(TIniNode& dest, int destDepth, TIniStore& store) const {
+  if (destDepth >= TIniStore::kMaxDepth) FailParse("blocks nested too deeply");
+  // The last child is taken first: the source may be `dest` itself or one of its ancestors.
+  const TIniNode* const last = LastChild;
+  for (const TIniNode* child = FirstChild; child; child = child == last ? nullptr : child->Next) {
+    TIniNode* copy = store.NewNode(&dest, child->Name, child->Value, child->Flags);
+    if (child->FirstChild) child->CopyChildrenTo(*copy, destDepth + 1, store);
+    dest.AddChild(copy);
   }
 }
 
 void TIniNode::WriteTo(std::string& out, int indent) const {
-  const std::string ind(indent > 0 ? std::size_t(indent) * 2 : 0, ' ');
+  const std::size_t ind = indent > 0 ? std::size_t(indent) * 2 : 0;
   auto line = [&](std::initializer_list<std::string_view> parts) {
-    out += ind;
+    out.append(ind, ' ');
     for (std::string_view part : parts) out += part;
     out += "\r\n";
   };
@@ -221,17 +242,18 @@ void TIniNode::WriteTo(std::string& out, int indent) const {
   } else if (Flags & nfHasValue) {
     line({Name, "=", Value, Comment});
   }
-  if (!(Flags & nfHasChildren)) return;
-  if (!Path.empty()) {
+  if (!FirstChild) return;
+  const bool block = !HasEmptyPath();
+  if (block) {
     if (!(Flags & nfHasValue)) line({Name});
     line({"{"});
   }
-  for (const auto& child : Children) child->WriteTo(out, indent + 1);
-  if (!Path.empty()) line({"}"});
+  for (const TIniNode* child = FirstChild; child; child = child->Next) child->WriteTo(out, indent + 1);
+  if (block) line({"}"});
 }
 
 TZindoIni::TZindoIni(const QString& fileName)
-    : FileName(fileName), Root(std::make_unique<TIniNode>(nullptr, std::string(), std::string(), 0)) {
+    : FileName(fileName), Store(std::make_unique<TIniStore>()), Root(Store->NewNode(nullptr, {}, {}, 0)) {
   try {
     Load();
   } catch (const ELumox& e) {
@@ -243,9 +265,9 @@ TZindoIni::TZindoIni(const QString& fileName)
 void TZindoIni::Load() {
   QFile file(FileName);
   if (!file.open(QIODevice::ReadOnly)) throw EInOutError(file.errorString());
-  const QByteArray bytes = file.readAll();
+  QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) throw EInOutError(file.errorString());
-  TIniParser(std::string_view(bytes.constData(), std::size_t(bytes.size())), *Root).Run();
+  TIniParser(Store->Keep(std::move(bytes)), *Root, *Store).Run();
 }
 
 TIniNode* TZindoIni::Find(const QString& path) const { return Root->FindByPath(Latin1Bytes(path)); }
@@ -261,7 +283,7 @@ void TZindoIni::WriteString(const QString& path, const QString& value) {
   // A line break would add lines to the simulator's file: the value ends at the first one.
   std::string bytes = Latin1Bytes(value);
   bytes.resize(std::min(bytes.size(), bytes.find_first_of("\r\n")));
-  node->SetValue(bytes, false);
+  node->SetValue(bytes, false, *Store);
 }
 
 bool TZindoIni::ValueExists(const QString& path) const { return Find(path) != nullptr; }
@@ -282,11 +304,8 @@ void TZindoIni::SaveToFile(const QString& fileName) const {
   const std::string bytes = ToBytes();
   QSaveFile file(fileName);
   const bool written = file.open(QIODevice::WriteOnly) &&
-                       file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) &&
-                       file.commit();
-  if (!written) {
-    throw EInOutError(QStringLiteral("Could not write \"%1\": %2").arg(fileName, file.errorString()));
-  }
+                       file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) && file.commit();
+  if (!written) throw EInOutError(QStringLiteral("Could not write \"%1\": %2").arg(fileName, file.errorString()));
 }
 
 }  // namespace lumox

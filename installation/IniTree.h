@@ -1,8 +1,10 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,52 +17,86 @@ inline constexpr TNodeFlags nfComment = 1;      // a ";" comment line
 inline constexpr TNodeFlags nfHasValue = 2;     // an assignment
 inline constexpr TNodeFlags nfHasChildren = 4;  // has children (never cleared)
 
-// How much a parse may still build. References copy whole subtrees, so a small hostile
+class TIniNode;
+
+// Owns the nodes and texts of one tree. Nodes are trivially destructible and their texts are
+// views into bytes the store keeps, so a tree is built and dropped without a call per node.
+// It also bounds what a parse may build: references copy whole subtrees, so a small hostile
 // file could otherwise grow without bound in size or nesting depth.
-struct TTreeBudget {
-  std::size_t NodesLeft;
-  int MaxDepth;
+class TIniStore {
+ public:
+  static constexpr std::size_t kMaxNodes = 1'000'000;
+  static constexpr int kMaxDepth = 1000;
+
+  TIniStore();
+  ~TIniStore();
+  TIniStore(const TIniStore&) = delete;
+  TIniStore& operator=(const TIniStore&) = delete;
+
+  // A new, unattached node. Throws ELumox when the tree would grow too large.
+  TIniNode* NewNode(TIniNode* parent, std::string_view name, std::string_view value, TNodeFlags flags);
+  // Keeps `bytes` alive as long as the store and returns a view of them.
+  std::string_view Keep(QByteArray bytes);
+  std::string_view Keep(std::string text);
+
+ private:
+  static constexpr std::size_t kChunkNodes = 1024;
+  std::vector<std::unique_ptr<unsigned char[]>> Chunks;
+  std::size_t UsedInChunk = kChunkNodes;
+  std::size_t NodeCount = 0;
+  std::vector<QByteArray> KeptBytes;
+  std::deque<std::string> KeptTexts;
 };
 
 // One node of a simulator ini tree. Names, values and comments are the file's bytes.
+// Children form a singly linked list in reading order.
 class TIniNode {
  public:
-  TIniNode(TIniNode* parent, std::string name, std::string value, TNodeFlags flags);
-  TIniNode(const TIniNode&) = delete;
-  TIniNode& operator=(const TIniNode&) = delete;
+  TIniNode(TIniNode* parent, std::string_view name, std::string_view value, TNodeFlags flags)
+      : Parent(parent), Name(name), Value(value), Flags(flags) {}
 
-  void AddChild(std::unique_ptr<TIniNode> node);
+  void AddChild(TIniNode* node);
   void AddFlags(TNodeFlags flags) { Flags |= flags; }
 
   // First node of this subtree, depth-first pre-order, whose full path equals `path`.
   TIniNode* FindByPath(std::string_view path);
 
-  void SetValue(std::string_view text, bool takeComment);
+  // Sets the value from `text` up to its last ";". With `takeComment` the rest becomes the
+  // comment and `text` must outlive the node (the parser's file bytes); without it the node keeps
+  // its comment, and the new value is kept in `store`.
+  void SetValue(std::string_view text, bool takeComment, TIniStore& store);
   // Splits at the last ";": value before it, comment from it on.
-  static void SplitComment(std::string_view text, std::string& value, std::string& comment);
+  static void SplitComment(std::string_view text, std::string_view& value, std::string_view& comment);
 
   // Deep copy of this node's children (as they are when each level starts) below `dest`,
-  // which lies at nesting depth `destDepth`. Throws ELumox when the budget runs out.
-  void CopyChildrenTo(TIniNode& dest, int destDepth, TTreeBudget& budget) const;
+  // which lies at nesting depth `destDepth`.
+  void CopyChildrenTo(TIniNode& dest, int destDepth, TIniStore& store) const;
 
   // Appends this node and its subtree in the simulator's layout, CR LF after every line.
   void WriteTo(std::string& out, int indent) const;
 
-  const std::string& GetName() const { return Name; }
-  const std::string& GetValue() const { return Value; }
-  const std::string& GetComment() const { return Comment; }
-  const std::string& GetPath() const { return Path; }
+  std::string_view GetName() const { return Name; }
+  std::string_view GetValue() const { return Value; }
+  std::string_view GetComment() const { return Comment; }
+  // The full dotted path: the parent's path, ".", and the name; a top-level node's is its name.
+  std::string GetPath() const;
   TNodeFlags GetFlags() const { return Flags; }
   TIniNode* GetParent() const { return Parent; }
-  const std::vector<std::unique_ptr<TIniNode>>& GetChildren() const { return Children; }
+  const TIniNode* GetFirstChild() const { return FirstChild; }
+  const TIniNode* GetNextSibling() const { return Next; }
 
  private:
-  std::vector<std::unique_ptr<TIniNode>> Children;
+  // The node in this subtree whose path, after this node's own path and ".", is `rest`.
+  TIniNode* FindBelow(std::string_view rest);
+  bool HasEmptyPath() const { return Name.empty() && !Parent; }
+
   TIniNode* Parent;
-  std::string Name;
-  std::string Value;
-  std::string Comment;
-  std::string Path;
+  TIniNode* FirstChild = nullptr;
+  TIniNode* LastChild = nullptr;
+  TIniNode* Next = nullptr;
+  std::string_view Name;
+  std::string_view Value;
+  std::string_view Comment;
   TNodeFlags Flags;
 };
 
@@ -94,7 +130,8 @@ class TZindoIni {
   void Load();
 
   QString FileName;
-  std::unique_ptr<TIniNode> Root;
+  std::unique_ptr<TIniStore> Store;
+  TIniNode* Root;
   QString LoadError;
 };
 

@@ -27,7 +27,7 @@ class IniTree : public ::testing::Test {
 TEST_F(IniTree, ValueAndCommentAreSplitAtTheLastSemicolonAndWrittenBackAsRead) {
   auto ini = Load("a = 5 ;note\r\nx=1 ;n1; n2\r\n");
   EXPECT_EQ(ini->ReadString("a", "d"), "5");
-  const TIniNode* a = ini->GetRoot().GetChildren()[0].get();
+  const TIniNode* a = ini->GetRoot().GetFirstChild();
   EXPECT_EQ(a->GetValue(), " 5 ");
   EXPECT_EQ(a->GetComment(), ";note");
   EXPECT_EQ(ini->ReadString("x", ""), "1 ;n1");
