@@ -2,6 +2,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace lumox {
 
 // Splits at every `delimiter`, keeping empty parts; an empty delimiter gives `text` whole.

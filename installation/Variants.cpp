@@ -87,6 +87,10 @@ QString TLumoxVariant::GetPreviewFileName(int index) const {
 void TLumoxVariant::Apply(int index) {
   if (!IsValid(index)) return;
   const QString source = JoinPath(VariantsFolder(), Folders[index]);
+  if (!FolderExists(source)) {
+    throw EInOutError(QStringLiteral("The car variant \"%1\" was not applied: its folder \"%2\" is gone.")
+                          .arg(Names[index], source));
+  }
   QStringList failures;
   for (const QString& name : ListFiles(source, {}, THidden::Include)) {
     if (IsVariantOwnFile(name)) continue;

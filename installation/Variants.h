@@ -28,7 +28,8 @@ class TLumoxVariant {
   // Copies the files of the variant at `index` into the car folder and records it as
   // current; nothing happens for an index out of range. When any file cannot be copied,
   // the others are still copied, the record is left as it was and EInOutError names the
-  // files that failed. Throws EInOutError too when the record cannot be written.
+  // files that failed. Throws EInOutError too when the variant folder is gone or the
+  // record cannot be written.
   void Apply(int index);
 
   const QString& GetCarFolder() const { return CarFolder; }

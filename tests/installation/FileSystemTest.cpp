@@ -52,12 +52,6 @@ TEST_F(FileSystem, SimulatorFilesAreFoundByExactNameFirstThenIgnoringCase) {
   EXPECT_EQ(ZindoFilePath(Folder.File("folders"), "track.ini"), Folder.File("folders/track.ini"));
 }
 
-TEST_F(FileSystem, PathsJoinWithOneSeparator) {
-  EXPECT_EQ(JoinPath("/z", "data"), "/z/data");
-  EXPECT_EQ(JoinPath("/z/", "data"), "/z/data");
-  EXPECT_EQ(JoinPath("", "data"), "data");
-}
-
 TEST_F(FileSystem, CopyReplacesTheTargetAndReportsFailure) {
   const QString source = Folder.Write("source.bin", QByteArray("new\0bytes", 9));
   const QString target = Folder.Write("target.bin", "old content that is longer");

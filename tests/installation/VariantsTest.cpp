@@ -3,6 +3,7 @@
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -102,10 +103,12 @@ TEST_F(Variants, ApplyingCopiesTheCarFilesAndRecordsTheVariant) {
   EXPECT_EQ(reloaded.ComboContent().ItemIndex, 1);
 }
 
-TEST_F(Variants, AnIndexOutOfRangeAppliesNothing) {
+TEST_F(Variants, AnIndexOutOfRangeOrAVanishedVariantAppliesNothing) {
   Store.LoadFromCarFolder(Car.Path());
   Store.Apply(2);
   Store.Apply(-1);
+  ASSERT_TRUE(QDir(Car.File("lumox_variants/dry")).removeRecursively());
+  EXPECT_THROW(Store.Apply(0), EInOutError);
   EXPECT_EQ(test::ReadBytes(Car.File("car.ini")), "own car");
   EXPECT_EQ(test::ReadBytes(RecordFile()), kBlankRecord);
 }
