@@ -1,0 +1,42 @@
+#pragma once
+// File-system access shared by everything that reads a simulator installation.
+// Listings are sorted by name, case-insensitively with ties broken bytewise, so results
+// and the fingerprints built from them do not depend on the file system's own order.
+// Names starting with "." are hidden.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace lumox {
+
+// `folder` + "/" + `name`; `folder` may end in a separator already.
+QString JoinPath(const QString& folder, const QString& name);
+
+bool FileExists(const QString& path);    // a regular file (or a link to one)
+bool FolderExists(const QString& path);  // a folder (or a link to one)
+
+// Names of the visible sub-folders of `folder`; empty when it does not exist.
+QStringList ListFolders(const QString& folder);
+
+enum class THidden { Skip, Include };
+// Names of the regular files of `folder` whose name ends with `suffix` (compared
+// case-insensitively; empty matches all). Empty when the folder does not exist.
+QStringList ListFiles(const QString& folder, const QString& suffix = {}, THidden hidden = THidden::Skip);
+
+// The simulator's own files and folders may differ in case from the names it documents
+// (installations copied from Windows). These find `name` in `folder` by its exact name
+// first, else by the first case-insensitive match; the result is empty when none exists.
+QString FindZindoFile(const QString& folder, const QString& name);
+QString FindZindoFolder(const QString& folder, const QString& name);
+// The file to read or write: the one found as above, else `folder` + "/" + `name`.
+QString ZindoFilePath(const QString& folder, const QString& name);
+
+// Copies `source` to `target`, replacing a file that exists. Throws EInOutError naming
+// both files when the copy fails.
+void CopyFileOverwriting(const QString& source, const QString& target);
+
+// Writes `bytes` to `path` through a temporary file, so a failed write leaves any old file
+// whole. Throws EInOutError naming the file on failure.
+void WriteWholeFile(const QString& path, const QByteArray& bytes);
+
+}  // namespace lumox

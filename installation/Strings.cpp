@@ -1,0 +1,17 @@
+#include "installation/Strings.h"
+
+namespace lumox {
+
+QStringList SplitToStrings(const QString& text, const QString& delimiter) {
+  // QString::split would cut an empty delimiter between every character.
+  if (delimiter.isEmpty()) return {text};
+  return text.split(delimiter, Qt::KeepEmptyParts);
+}
+
+QString JoinStrings(const QStringList& list, const QString& delimiter) { return list.join(delimiter); }
+
+QString StripTrailingBackslash(const QString& path) {
+  return path.endsWith(QLatin1Char('\\')) ? path.chopped(1) : path;
+}
+
+}  // namespace lumox

@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+
+namespace lumox {
+
+// Splits at every `delimiter`, keeping empty parts; an empty delimiter gives `text` whole.
+QStringList SplitToStrings(const QString& text, const QString& delimiter);
+// The items with `delimiter` between each two.
+QString JoinStrings(const QStringList& list, const QString& delimiter);
+// `path` without one trailing backslash (archived track paths use backslashes).
+QString StripTrailingBackslash(const QString& path);
+
+// One string attached to a selector item (a track folder, a control-set file).
+class TString {
+ public:
+  explicit TString(QString value) : Value(std::move(value)) {}
+  QString Value;
+};
+
+}  // namespace lumox

@@ -1,0 +1,53 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+namespace lumox {
+
+// What the variant selector of the race set-up shows; the front end puts it into its
+// combo box without firing change handlers.
+struct TComboContent {
+  QStringList Items;
+  int ItemIndex = -1;  // -1: nothing selected
+  bool Enabled = false;
+};
+
+// The variants of one car folder. They live in <car>/lumox_variants/<variant>/, each
+// recognised by its variant.ini (variant.name is the display name); the other files of
+// a variant replace the car's own when it is applied. lumox_variants/variant.ini records
+// the current variant at current.folder.
+class TLumoxVariant {
+ public:
+  // Replaces the content with the variants of `carFolder`. Creates the record of the
+  // current variant when it is missing; throws EInOutError when that fails.
+  void LoadFromCarFolder(const QString& carFolder);
+  bool HasVariants() const { return !Folders.isEmpty(); }
+  TComboContent ComboContent() const;
+  // The preview picture of the variant at `index`, else the car's own, else empty.
+  QString GetPreviewFileName(int index) const;
+  // Copies the files of the variant at `index` into the car folder and records it as
+  // current; nothing happens for an index out of range. When any file cannot be copied,
+  // the others are still copied, the record is left as it was and EInOutError names the
+  // files that failed. Throws EInOutError too when the variant folder is gone or the
+  // record cannot be written.
+  void Apply(int index);
+
+  const QString& GetCarFolder() const { return CarFolder; }
+  const QString& GetCurrentFolder() const { return CurrentFolder; }
+  const QStringList& GetNames() const { return Names; }
+  const QStringList& GetFolders() const { return Folders; }
+
+ private:
+  void Clear();
+  QString ReadCurrentFolder() const;
+  void ScanVariants();
+  QString VariantsFolder() const;
+  bool IsValid(int index) const { return index >= 0 && index < Folders.size(); }
+
+  QString CarFolder;
+  QString CurrentFolder;
+  QStringList Names;    // display names
+  QStringList Folders;  // folder names, parallel to Names
+};
+
+}  // namespace lumox
