@@ -1,10 +1,10 @@
 #include "installation/IniTree.h"
 
+#include "installation/FileSystem.h"
 #include "platform/Errors.h"
 #include "platform/UserMessages.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <new>
 #include <type_traits>
@@ -301,11 +301,7 @@ void TZindoIni::SaveToFile(const QString& fileName) const {
     throw EInOutError(QStringLiteral("\"%1\" was not saved: \"%2\" could not be read completely (%3).")
                           .arg(fileName, FileName, LoadError));
   }
-  const std::string bytes = ToBytes();
-  QSaveFile file(fileName);
-  const bool written = file.open(QIODevice::WriteOnly) &&
-                       file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) && file.commit();
-  if (!written) throw EInOutError(QStringLiteral("Could not write \"%1\": %2").arg(fileName, file.errorString()));
+  WriteWholeFile(fileName, QByteArray::fromStdString(ToBytes()));
 }
 
 }  // namespace lumox
