@@ -22,55 +22,50 @@ int TDBExpressConnector::GetMaxValue(const QString& column) const {
   return query.Next() ? query.Integer(QStringLiteral("MAX_VALUE")) : 0;
 }
 
+void TDBExpressConnector::InsertRow(const char* indexColumn, int index, std::span<const TColumn> columns,
+                                    std::initializer_list<QString> values) {
+  QStringList names{QString::fromLatin1(indexColumn)};
+  for (const TColumn& column : columns) names << QString::fromLatin1(column.Name);
+  TSQLQuery query = CreateQuery(QStringLiteral("insert into %1 (%2) values (:%3)")
+                                    .arg(FTableName, names.join(QStringLiteral(", ")), names.join(QStringLiteral(", :"))));
+  query.Bind(names[0], index);
+  auto value = values.begin();
+  for (const TColumn& column : columns) query.Bind(QString::fromLatin1(column.Name), CutToColumn(*value++, column.Width));
+  query.Exec();
+}
+
+bool TDBExpressConnector::ReadRow(const char* indexColumn, int index, std::span<const TColumn> columns,
+                                  std::initializer_list<QString*> values) const {
+  QStringList names;
+  for (const TColumn& column : columns) names << QString::fromLatin1(column.Name);
+  TSQLQuery query = CreateQuery(QStringLiteral("select %1 from %2 where %3 = :%3")
+                                    .arg(names.join(QStringLiteral(", ")), FTableName, QString::fromLatin1(indexColumn)));
+  query.Bind(QString::fromLatin1(indexColumn), index).Exec();
+  const bool found = query.Next();
+  auto name = names.cbegin();
+  for (QString* value : values) *value = found ? query.String(*name++) : QString();
+  return found;
+}
+
 int TTRACKSConnector::GetMaxIdx() { return GetMaxValue(QStringLiteral("TRK_IDX")); }
 
 void TTRACKSConnector::InsertTrack(int index, const QString& name, const QString& folder, const QString& id) {
-  TSQLQuery query = CreateQuery(QStringLiteral("insert into ") + FTableName +
-                                QStringLiteral(" (TRK_IDX, TRK_NAME, TRK_FOLDER, TRK_ID) values"
-                                               " (:TRK_IDX, :TRK_NAME, :TRK_FOLDER, :TRK_ID)"));
-  query.Bind(QStringLiteral("TRK_IDX"), index)
-      .Bind(QStringLiteral("TRK_NAME"), CutToColumn(name, TrackNameWidth))
-      .Bind(QStringLiteral("TRK_FOLDER"), CutToColumn(folder, TrackFolderWidth))
-      .Bind(QStringLiteral("TRK_ID"), CutToColumn(id, TrackIDWidth))
-      .Exec();
+  InsertRow("TRK_IDX", index, Columns, {name, folder, id});
 }
 
 bool TTRACKSConnector::GetTrack(int index, QString& name, QString& folder, QString& id) {
-  TSQLQuery query = CreateQuery(QStringLiteral("select TRK_NAME, TRK_FOLDER, TRK_ID from ") + FTableName +
-                                QStringLiteral(" where TRK_IDX = :TRK_IDX"));
-  query.Bind(QStringLiteral("TRK_IDX"), index).Exec();
-  const bool found = query.Next();
-  name = found ? query.String(QStringLiteral("TRK_NAME")) : QString();
-  folder = found ? query.String(QStringLiteral("TRK_FOLDER")) : QString();
-  id = found ? query.String(QStringLiteral("TRK_ID")) : QString();
-  return found;
+  return ReadRow("TRK_IDX", index, Columns, {&name, &folder, &id});
 }
 
 int TCARSConnector::GetMaxIdx() { return GetMaxValue(QStringLiteral("CAR_IDX")); }
 
 void TCARSConnector::InsertCar(int index, const QString& name, const QString& year, const QString& folder,
                                const QString& id) {
-  TSQLQuery query = CreateQuery(QStringLiteral("insert into ") + FTableName +
-                                QStringLiteral(" (CAR_IDX, CAR_NAME, CAR_YEAR, CAR_FOLDER, CAR_ID) values"
-                                               " (:CAR_IDX, :CAR_NAME, :CAR_YEAR, :CAR_FOLDER, :CAR_ID)"));
-  query.Bind(QStringLiteral("CAR_IDX"), index)
-      .Bind(QStringLiteral("CAR_NAME"), CutToColumn(name, CarNameWidth))
-      .Bind(QStringLiteral("CAR_YEAR"), CutToColumn(year, CarYearWidth))
-      .Bind(QStringLiteral("CAR_FOLDER"), CutToColumn(folder, CarFolderWidth))
-      .Bind(QStringLiteral("CAR_ID"), CutToColumn(id, CarIDWidth))
-      .Exec();
+  InsertRow("CAR_IDX", index, Columns, {name, year, folder, id});
 }
 
 bool TCARSConnector::GetCar(int index, QString& name, QString& year, QString& folder, QString& id) {
-  TSQLQuery query = CreateQuery(QStringLiteral("select CAR_NAME, CAR_YEAR, CAR_FOLDER, CAR_ID from ") + FTableName +
-                                QStringLiteral(" where CAR_IDX = :CAR_IDX"));
-  query.Bind(QStringLiteral("CAR_IDX"), index).Exec();
-  const bool found = query.Next();
-  name = found ? query.String(QStringLiteral("CAR_NAME")) : QString();
-  year = found ? query.String(QStringLiteral("CAR_YEAR")) : QString();
-  folder = found ? query.String(QStringLiteral("CAR_FOLDER")) : QString();
-  id = found ? query.String(QStringLiteral("CAR_ID")) : QString();
-  return found;
+  return ReadRow("CAR_IDX", index, Columns, {&name, &year, &folder, &id});
 }
 
 TTRACKSConnector& TRACKSConnector() {

@@ -6,6 +6,9 @@
 #include <QPointer>
 #include <QString>
 
+#include <initializer_list>
+#include <span>
+
 namespace lumox {
 
 // Base of the table connectors: the connection to run on (not owned) and the table name.
@@ -27,7 +30,21 @@ class TDBExpressConnector {
   int GetMaxValue(const QString& column) const;
 
  protected:
+  // A text column of a cache table and its width in characters.
+  struct TColumn {
+    const char* Name;
+    int Width;
+  };
+
   explicit TDBExpressConnector(const QString& tableName) : FTableName(tableName) {}
+
+  // Inserts the row at `index` in `indexColumn`, each value cut to its column's width.
+  void InsertRow(const char* indexColumn, int index, std::span<const TColumn> columns,
+                 std::initializer_list<QString> values);
+  // Reads the first row at `index` into `values`, one per column; false, with every value
+  // empty, when there is none.
+  bool ReadRow(const char* indexColumn, int index, std::span<const TColumn> columns,
+               std::initializer_list<QString*> values) const;
 
   QPointer<TSQLConnection> FSQLConnection;
   QString FTableName;
@@ -42,6 +59,10 @@ class TTRACKSConnector final : public TDBExpressConnector, public ITracksTable {
   int GetMaxIdx() override;
   void InsertTrack(int index, const QString& name, const QString& folder, const QString& id) override;
   bool GetTrack(int index, QString& name, QString& folder, QString& id) override;
+
+ private:
+  static constexpr TColumn Columns[] = {
+      {"TRK_NAME", TrackNameWidth}, {"TRK_FOLDER", TrackFolderWidth}, {"TRK_ID", TrackIDWidth}};
 };
 
 // The CARS table: the cached car list.
@@ -54,6 +75,10 @@ class TCARSConnector final : public TDBExpressConnector, public ICarsTable {
   void InsertCar(int index, const QString& name, const QString& year, const QString& folder,
                  const QString& id) override;
   bool GetCar(int index, QString& name, QString& year, QString& folder, QString& id) override;
+
+ private:
+  static constexpr TColumn Columns[] = {
+      {"CAR_NAME", CarNameWidth}, {"CAR_YEAR", CarYearWidth}, {"CAR_FOLDER", CarFolderWidth}, {"CAR_ID", CarIDWidth}};
 };
 
 // The process-wide connectors, unbound until their first SetSQLConnection.

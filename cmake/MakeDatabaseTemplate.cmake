@@ -30,4 +30,6 @@ if(NOT result EQUAL 0 OR NOT EXISTS ${partial})
   file(REMOVE ${partial})
   message(FATAL_ERROR "Building ${OUTPUT} failed (${result}):\n${out}${err}")
 endif()
+# The engine makes its files private; the template is read by whoever runs the program.
+file(CHMOD ${partial} PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 file(RENAME ${partial} ${OUTPUT})

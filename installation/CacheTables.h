@@ -36,7 +36,9 @@ inline bool FitsColumn(const QString& text, int width) {
   return ColumnCutLength(text, width) == text.size();
 }
 
-// Cached car list: one row per car, keyed by the car's position in the list.
+// Cached car list: one row per car, keyed by the car's position in the list. Reading it back
+// is GetMaxIdx, then GetCar for every position up to it, skipping positions without a row
+// (an empty table has maximum 0 and no row 0).
 class ICarsTable {
  public:
   virtual ~ICarsTable() = default;
@@ -50,7 +52,8 @@ class ICarsTable {
   virtual bool GetCar(int index, QString& name, QString& year, QString& folder, QString& id) = 0;
 };
 
-// Cached track list: one row per track, keyed by the track's position in the list.
+// Cached track list: one row per track, keyed by the track's position in the list; read
+// back like the car list.
 class ITracksTable {
  public:
   virtual ~ITracksTable() = default;

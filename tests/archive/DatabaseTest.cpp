@@ -42,6 +42,7 @@ TEST(DatabaseTemplate, IsAnEmptyDialectOneUtf8DatabaseOwnedByZindoWithSettingsAn
   TSQLConnection& c = db.Connection();
   EXPECT_EQ(Column(c, "select MON$SQL_DIALECT as D from MON$DATABASE", "D"), QStringList{"1"});
   EXPECT_EQ(Column(c, "select trim(MON$OWNER) as O from MON$DATABASE", "O"), QStringList{"ZINDO"});
+  EXPECT_EQ(Column(c, "select MON$FORCED_WRITES as F from MON$DATABASE", "F"), QStringList{"1"});
   EXPECT_EQ(Column(c, "select trim(RDB$CHARACTER_SET_NAME) as C from RDB$DATABASE", "C"), QStringList{"UTF8"});
   EXPECT_EQ(Column(c,
                    "select trim(RDB$RELATION_NAME) as T from RDB$RELATIONS"
@@ -157,6 +158,7 @@ TEST(DatabaseConnection, UnreadableFileGivesAnErrorNamingTheFile) {
 TEST(DatabaseConnection, FileOpenedByAnotherProcessGivesAnErrorNamingTheFile) {
   TTestDatabase db;
   QProcess isql;
+  isql.setProcessChannelMode(QProcess::MergedChannels);
   isql.start(test::IsqlTool(), {"-q", "-user", "ZINDO", db.File()});
   ASSERT_TRUE(isql.waitForStarted());
   isql.write("select 'ATTACHED' from RDB$DATABASE;\n");
