@@ -1,5 +1,7 @@
 #include "tests/imageformats/DecoderTestSupport.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <memory>
 #include <random>
@@ -16,6 +18,14 @@ TDecoded DecodeExact(TDecoder& decoder, const TBytes& input, std::int64_t output
   std::uint8_t* outputPos = out.get();
   decoder.Decode(inputPos, outputPos, static_cast<std::int64_t>(input.size()), outputUnits);
   return {TBytes(out.get(), out.get() + outputBytes), inputPos - in.get(), outputPos - out.get()};
+}
+
+TBytes Deflated(const TBytes& data) {
+  uLongf size = compressBound(static_cast<uLong>(data.size()));
+  TBytes packed(size);
+  compress(packed.data(), &size, data.data(), static_cast<uLong>(data.size()));
+  packed.resize(size);
+  return packed;
 }
 
 TBytes NoiseBytes(std::size_t count, std::uint32_t seed) {

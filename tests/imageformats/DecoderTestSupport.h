@@ -21,6 +21,9 @@ struct TDecoded {
 // `unitBytes` bytes, so the sanitizers report any access behind either.
 TDecoded DecodeExact(TDecoder& decoder, const TBytes& input, std::int64_t outputUnits, unsigned unitBytes = 1);
 
+// `data` in zlib format.
+TBytes Deflated(const TBytes& data);
+
 // Deterministic pseudo-random bytes, never Unwritten.
 TBytes NoiseBytes(std::size_t count, std::uint32_t seed);
 

@@ -28,14 +28,6 @@ struct TDecoderCase {
   bool AdvancesInput;
 };
 
-TBytes Deflated(const TBytes& data) {
-  uLongf size = compressBound(static_cast<uLong>(data.size()));
-  TBytes packed(size);
-  compress(packed.data(), &size, data.data(), static_cast<uLong>(data.size()));
-  packed.resize(size);
-  return packed;
-}
-
 constexpr std::int64_t TargaPixels = 12;
 
 // A run of five pixels, then seven different ones.
@@ -74,8 +66,8 @@ std::vector<TDecoderCase> AllDecoders() {
       {"CUT", Factory<TCUTRLEDecoder>(), {8, 0, 0x84, 7, 0x03, 1, 2, 3, 0x00}, 7, 1, true},
       {"PSP", Factory<TPSPRLEDecoder>(), {0x84, 7, 0x03, 1, 2, 3, 0x00, 0x81, 9}, 8, 1, false},
       {"RLA", Factory<TRLADecoder>(), {0x03, 7, 0xFD, 1, 2, 3}, 7, 1, false},
-      {"LZ77", [] { return StartedLZ77(Z_PARTIAL_FLUSH, false); }, Deflated(test::NoiseBytes(300, 1)), 300, 1, true},
-      {"LZ77Finish", [] { return StartedLZ77(Z_FINISH, true); }, Deflated(TBytes(5000, 3)), 5000, 1, true},
+      {"LZ77", [] { return StartedLZ77(Z_PARTIAL_FLUSH, false); }, test::Deflated(test::NoiseBytes(300, 1)), 300, 1, true},
+      {"LZ77Finish", [] { return StartedLZ77(Z_FINISH, true); }, test::Deflated(TBytes(5000, 3)), 5000, 1, true},
   };
 }
 

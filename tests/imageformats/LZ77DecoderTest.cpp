@@ -9,14 +9,6 @@ namespace {
 
 using test::TBytes;
 
-TBytes Deflated(const TBytes& data) {
-  uLongf size = compressBound(static_cast<uLong>(data.size()));
-  TBytes packed(size);
-  compress(packed.data(), &size, data.data(), static_cast<uLong>(data.size()));
-  packed.resize(size);
-  return packed;
-}
-
 // Some repetition, some noise: like pixel rows.
 TBytes SampleData() {
   TBytes data = test::NoiseBytes(20000, 3);
@@ -40,7 +32,7 @@ TBytes DecodeInPieces(TLZ77Decoder& decoder, const TBytes& packed, std::size_t p
 
 TEST(LZ77Decoder, AStreamFedInPiecesGivesWhatItGivesWhole) {
   const TBytes data = SampleData();
-  const TBytes packed = Deflated(data);
+  const TBytes packed = test::Deflated(data);
   for (const std::size_t piece : {packed.size(), packed.size() / 2 + 1, std::size_t{1}}) {
     TLZ77Decoder decoder(Z_PARTIAL_FLUSH, false);
     decoder.DecodeInit();
@@ -53,7 +45,7 @@ TEST(LZ77Decoder, AStreamFedInPiecesGivesWhatItGivesWhole) {
 
 TEST(LZ77Decoder, TheCountsTellWhenTheOutputIsFull) {
   const TBytes data = SampleData();
-  const TBytes packed = Deflated(data);
+  const TBytes packed = test::Deflated(data);
   TLZ77Decoder decoder(Z_PARTIAL_FLUSH, false);
   decoder.DecodeInit();
   TBytes output(data.size());
@@ -71,8 +63,8 @@ TEST(LZ77Decoder, TheCountsTellWhenTheOutputIsFull) {
 
 TEST(LZ77Decoder, AfterTheEndOfTheStreamDecodeDoesNothingUnlessResetEachCall) {
   const TBytes first(3000, 'a'), second = SampleData();
-  TBytes both = Deflated(first);
-  const TBytes packedSecond = Deflated(second);
+  TBytes both = test::Deflated(first);
+  const TBytes packedSecond = test::Deflated(second);
   const std::size_t firstSize = both.size();
   both.insert(both.end(), packedSecond.begin(), packedSecond.end());
 
@@ -102,7 +94,7 @@ TEST(LZ77Decoder, AfterTheEndOfTheStreamDecodeDoesNothingUnlessResetEachCall) {
 }
 
 TEST(LZ77Decoder, CorruptDataStopTheStreamWithoutRaising) {
-  TBytes packed = Deflated(SampleData());
+  TBytes packed = test::Deflated(SampleData());
   packed[0] = 0x79;  // not a zlib header
   TLZ77Decoder decoder(Z_FINISH, false);
   decoder.DecodeInit();
