@@ -27,7 +27,8 @@ TBytes MakePicture() {
   for (std::size_t y = 0; y < Height; ++y) {
     for (std::size_t x = 0; x < Width; ++x) {
       std::uint8_t* p = &image[(y * Width + x) * Channels];
-      std::uint8_t b = static_cast<std::uint8_t>(255 - y / 16), g = static_cast<std::uint8_t>(180 - y / 24), r = 90;
+      std::uint8_t b = static_cast<std::uint8_t>(255 - y / 16), g = static_cast<std::uint8_t>(180 - y / 24),
+                   r = 90;
       if (y > Height / 2) {  // ground: texture with small noise
         const unsigned noise = random() & 7;
         b = static_cast<std::uint8_t>(40 + noise);
@@ -37,7 +38,9 @@ TBytes MakePicture() {
       const bool inBox = (x / 256) % 3 == 1 && (y / 192) % 4 == 2;
       const bool inPhoto = (x / 512 == 2) && (y / 512 == 0);
       if (inBox) b = 200, g = 30, r = 30;
-      if (inPhoto) b = static_cast<std::uint8_t>(random()), g = static_cast<std::uint8_t>(random()), r = static_cast<std::uint8_t>(random());
+      if (inPhoto)
+        b = static_cast<std::uint8_t>(random()), g = static_cast<std::uint8_t>(random()),
+        r = static_cast<std::uint8_t>(random());
       p[0] = b, p[1] = g, p[2] = r, p[3] = 255;
     }
   }
@@ -58,7 +61,8 @@ void PackBitsRow(const std::uint8_t* row, std::size_t size, TBytes& out) {
     }
     std::size_t literal = 0;
     while (i + literal < size && literal < 128 &&
-           !(i + literal + 2 < size && row[i + literal] == row[i + literal + 1] && row[i + literal] == row[i + literal + 2]))
+           !(i + literal + 2 < size && row[i + literal] == row[i + literal + 1] &&
+             row[i + literal] == row[i + literal + 2]))
       ++literal;
     out.push_back(static_cast<std::uint8_t>(literal - 1));
     out.insert(out.end(), row + i, row + i + literal);
@@ -69,7 +73,7 @@ void PackBitsRow(const std::uint8_t* row, std::size_t size, TBytes& out) {
 struct TData {
   TBytes Picture = MakePicture();
   TBytes Targa;
-  TBytes PackBits;      // planar rows, as in a layered-picture file
+  TBytes PackBits;  // planar rows, as in a layered-picture file
   TBytes Deflate;
 
   TData() {
@@ -146,7 +150,8 @@ void BM_PackBits(benchmark::State& state) {
     decoder.Decode(input, out, static_cast<std::int64_t>(data.PackBits.size()), ImageBytes);
     benchmark::ClobberMemory();
   }
-  if (output[Width * Height + 5] != data.Picture[5 * Channels + 1]) state.SkipWithError("PackBits output differs");
+  if (output[Width * Height + 5] != data.Picture[5 * Channels + 1])
+    state.SkipWithError("PackBits output differs");
   Report(state, data.PackBits.size());
 }
 

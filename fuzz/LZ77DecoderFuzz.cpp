@@ -18,7 +18,8 @@ struct TResult {
   int LastResult = Z_OK;
 };
 
-TResult Inflate(const TExactBuffer& packed, const TExactBuffer& output, std::size_t split, int flushKind, bool reset) {
+TResult Inflate(const TExactBuffer& packed, const TExactBuffer& output, std::size_t split, int flushKind,
+                bool reset) {
   lumox::TLZ77Decoder decoder(flushKind, reset);
   decoder.DecodeInit();
   const std::uint8_t* input = packed.Begin();
@@ -52,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const TExactBuffer wholeOutput(outputSize);
   const TResult whole = Inflate(packed, wholeOutput, size, flushKind, reset);
   if (whole.LastResult != Z_STREAM_END || whole.Produced != pieces.Produced) std::abort();
-  if (whole.Produced > 0 && std::memcmp(wholeOutput.Begin(), piecesOutput.Begin(), whole.Produced) != 0) std::abort();
+  if (whole.Produced > 0 && std::memcmp(wholeOutput.Begin(), piecesOutput.Begin(), whole.Produced) != 0)
+    std::abort();
   return 0;
 }

@@ -2,7 +2,8 @@
    C++ exception through its C frames is not safe, so the exit jumps back to the guard that
    started the library calls; C++ code raises only after the guard has returned. */
 #pragma once
-#include <stdio.h> /* jpeglib.h needs FILE and size_t */
+/* jpeglib.h needs FILE and size_t declared before it. */
+#include <stdio.h>
 
 #include <jpeglib.h>
 

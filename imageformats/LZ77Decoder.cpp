@@ -13,11 +13,14 @@ constexpr std::int64_t MaxZlibCount = std::numeric_limits<uInt>::max();
 
 uInt ZlibCount(std::int64_t size) { return static_cast<uInt>(std::min(size, MaxZlibCount)); }
 
-[[noreturn]] void RaiseLZ77Error() { RaiseDecoderError(std::string(LoadFormatText(TFormatText::SLZ77DecompressionError))); }
+[[noreturn]] void RaiseLZ77Error() {
+  RaiseDecoderError(std::string(LoadFormatText(TFormatText::SLZ77DecompressionError)));
+}
 
 }  // namespace
 
-TLZ77Decoder::TLZ77Decoder(int flushKind, bool resetEachCall) : FlushKind(flushKind), ResetEachCall(resetEachCall) {}
+TLZ77Decoder::TLZ77Decoder(int flushKind, bool resetEachCall)
+    : FlushKind(flushKind), ResetEachCall(resetEachCall) {}
 
 TLZ77Decoder::~TLZ77Decoder() { EndStream(); }
 

@@ -9,7 +9,8 @@
 namespace lumox::test {
 
 TDecoded DecodeExact(TDecoder& decoder, const TBytes& input, std::int64_t outputUnits, unsigned unitBytes) {
-  const std::size_t outputBytes = static_cast<std::size_t>(std::max<std::int64_t>(outputUnits, 0)) * unitBytes;
+  const std::size_t outputBytes =
+      static_cast<std::size_t>(std::max<std::int64_t>(outputUnits, 0)) * unitBytes;
   const std::unique_ptr<std::uint8_t[]> in(new std::uint8_t[input.size()]);
   const std::unique_ptr<std::uint8_t[]> out(new std::uint8_t[outputBytes]);
   std::copy(input.begin(), input.end(), in.get());

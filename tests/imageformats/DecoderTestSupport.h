@@ -19,7 +19,8 @@ struct TDecoded {
 
 // Decodes from a heap copy of exactly `input` into a heap buffer of exactly `outputUnits` x
 // `unitBytes` bytes, so the sanitizers report any access behind either.
-TDecoded DecodeExact(TDecoder& decoder, const TBytes& input, std::int64_t outputUnits, unsigned unitBytes = 1);
+TDecoded DecodeExact(TDecoder& decoder, const TBytes& input, std::int64_t outputUnits,
+                     unsigned unitBytes = 1);
 
 // `data` in zlib format.
 TBytes Deflated(const TBytes& data);

@@ -8,11 +8,11 @@ namespace {
 TEST(FormatTexts, EveryIdentifierHasItsNumberAndText) {
   int count = 0;
   std::uint16_t previous = 0;
-#define LUMOX_CHECK_TEXT(name, number, text)                             \
-  EXPECT_EQ(static_cast<std::uint16_t>(TFormatText::name), number);      \
+#define LUMOX_CHECK_TEXT(name, number, text)                            \
+  EXPECT_EQ(static_cast<std::uint16_t>(TFormatText::name), number);     \
   EXPECT_EQ(LoadFormatText(TFormatText::name), std::string_view(text)); \
-  EXPECT_GT(number, previous);                                           \
-  previous = number;                                                     \
+  EXPECT_GT(number, previous);                                          \
+  previous = number;                                                    \
   ++count;
   LUMOX_FORMAT_TEXTS(LUMOX_CHECK_TEXT)
 #undef LUMOX_CHECK_TEXT

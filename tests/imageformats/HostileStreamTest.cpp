@@ -62,12 +62,19 @@ std::vector<TDecoderCase> AllDecoders() {
       {"PackBits", Factory<TPackbitsRLEDecoder>(), {0x02, 1, 2, 3, 0x80, 0xFC, 9, 0x00, 4}, 9, 1, false},
       {"PCX", Factory<TPCXRLEDecoder>(), {0xC4, 1, 0x05, 0xC0, 7, 0xC1, 0xC9}, 6, 1, false},
       {"SGI8", Factory<TSGIRLEDecoder>(std::uint8_t{8}), {0x83, 1, 2, 3, 0x05, 4, 0x00}, 8, 1, false},
-      {"SGI16", Factory<TSGIRLEDecoder>(std::uint8_t{16}), {0, 0x82, 1, 2, 3, 4, 0, 0x03, 5, 6, 0, 0}, 5, 2, false},
+      {"SGI16",
+       Factory<TSGIRLEDecoder>(std::uint8_t{16}),
+       {0, 0x82, 1, 2, 3, 4, 0, 0x03, 5, 6, 0, 0},
+       5,
+       2,
+       false},
       {"CUT", Factory<TCUTRLEDecoder>(), {8, 0, 0x84, 7, 0x03, 1, 2, 3, 0x00}, 7, 1, true},
       {"PSP", Factory<TPSPRLEDecoder>(), {0x84, 7, 0x03, 1, 2, 3, 0x00, 0x81, 9}, 8, 1, false},
       {"RLA", Factory<TRLADecoder>(), {0x03, 7, 0xFD, 1, 2, 3}, 7, 1, false},
-      {"LZ77", [] { return StartedLZ77(Z_PARTIAL_FLUSH, false); }, test::Deflated(test::NoiseBytes(300, 1)), 300, 1, true},
-      {"LZ77Finish", [] { return StartedLZ77(Z_FINISH, true); }, test::Deflated(TBytes(5000, 3)), 5000, 1, true},
+      {"LZ77", [] { return StartedLZ77(Z_PARTIAL_FLUSH, false); }, test::Deflated(test::NoiseBytes(300, 1)),
+       300, 1, true},
+      {"LZ77Finish", [] { return StartedLZ77(Z_FINISH, true); }, test::Deflated(TBytes(5000, 3)), 5000, 1,
+       true},
   };
 }
 
@@ -91,7 +98,8 @@ class HostileStream : public testing::TestWithParam<TDecoderCase> {
 
 TEST_P(HostileStream, TheValidStreamDecodesWhole) {
   const auto decoder = GetParam().Create();
-  const auto result = test::DecodeExact(*decoder, GetParam().ValidStream, GetParam().OutputUnits, GetParam().UnitBytes);
+  const auto result =
+      test::DecodeExact(*decoder, GetParam().ValidStream, GetParam().OutputUnits, GetParam().UnitBytes);
   EXPECT_EQ(std::count(result.Output.begin(), result.Output.end(), test::Unwritten), 0);
 }
 
@@ -99,7 +107,8 @@ TEST_P(HostileStream, EveryTruncationStaysInsideTheBuffers) {
   const TBytes& stream = GetParam().ValidStream;
   for (std::size_t length = 0; length <= stream.size(); ++length) {
     const TBytes prefix(stream.begin(), stream.begin() + length);
-    for (const std::int64_t units : {std::int64_t{0}, std::int64_t{1}, GetParam().OutputUnits}) DecodeAndCheck(prefix, units);
+    for (const std::int64_t units : {std::int64_t{0}, std::int64_t{1}, GetParam().OutputUnits})
+      DecodeAndCheck(prefix, units);
   }
 }
 

@@ -32,17 +32,20 @@ TBytes RampJpeg() {
   info.image_height = Side;
   info.input_components = 1;
   info.in_color_space = JCS_GRAYSCALE;
-  CallJpeg<EJpegTest>(reinterpret_cast<j_common_ptr>(&info), [](j_common_ptr common, void*) {
-    const auto c = reinterpret_cast<j_compress_ptr>(common);
-    jpeg_set_defaults(c);
-    jpeg_set_quality(c, 100, TRUE);
-    jpeg_start_compress(c, TRUE);
-    JSAMPLE row[Side];
-    for (int x = 0; x < Side; ++x) row[x] = static_cast<JSAMPLE>(x * 16);
-    JSAMPROW rows[1] = {row};
-    while (c->next_scanline < c->image_height) jpeg_write_scanlines(c, rows, 1);
-    jpeg_finish_compress(c);
-  }, nullptr);
+  CallJpeg<EJpegTest>(
+      reinterpret_cast<j_common_ptr>(&info),
+      [](j_common_ptr common, void*) {
+        const auto c = reinterpret_cast<j_compress_ptr>(common);
+        jpeg_set_defaults(c);
+        jpeg_set_quality(c, 100, TRUE);
+        jpeg_start_compress(c, TRUE);
+        JSAMPLE row[Side];
+        for (int x = 0; x < Side; ++x) row[x] = static_cast<JSAMPLE>(x * 16);
+        JSAMPROW rows[1] = {row};
+        while (c->next_scanline < c->image_height) jpeg_write_scanlines(c, rows, 1);
+        jpeg_finish_compress(c);
+      },
+      nullptr);
   jpeg_destroy_compress(&info);
   TBytes jpeg(buffer, buffer + size);
   std::free(buffer);
@@ -62,17 +65,20 @@ class TTestDecompressor {
   // Reads the whole picture into Pixels.
   void ReadAll() {
     Pixels.assign(Side * Side, 0);
-    CallJpeg<EJpegTest>(reinterpret_cast<j_common_ptr>(&Info), [](j_common_ptr common, void* context) {
-      const auto d = reinterpret_cast<j_decompress_ptr>(common);
-      auto* pixels = static_cast<JSAMPLE*>(context);
-      jpeg_read_header(d, TRUE);
-      jpeg_start_decompress(d);
-      while (d->output_scanline < d->output_height && d->output_scanline < Side) {
-        JSAMPROW row = pixels + d->output_scanline * Side;
-        jpeg_read_scanlines(d, &row, 1);
-      }
-      jpeg_finish_decompress(d);
-    }, Pixels.data());
+    CallJpeg<EJpegTest>(
+        reinterpret_cast<j_common_ptr>(&Info),
+        [](j_common_ptr common, void* context) {
+          const auto d = reinterpret_cast<j_decompress_ptr>(common);
+          auto* pixels = static_cast<JSAMPLE*>(context);
+          jpeg_read_header(d, TRUE);
+          jpeg_start_decompress(d);
+          while (d->output_scanline < d->output_height && d->output_scanline < Side) {
+            JSAMPROW row = pixels + d->output_scanline * Side;
+            jpeg_read_scanlines(d, &row, 1);
+          }
+          jpeg_finish_decompress(d);
+        },
+        Pixels.data());
   }
 
   jpeg_error_mgr Errors;
@@ -130,13 +136,19 @@ TEST(JpegLibrary, GuardsNestAndTheOuterOneCarriesOn) {
   };
   TTestDecompressor good(jpeg), bad(TBytes{0xFF, 0xD8, 0xFF, 0x00});
   TNested nested{&good, &bad, -1};
-  CallJpeg<EJpegTest>(reinterpret_cast<j_common_ptr>(&good.Info), [](j_common_ptr, void* context) {
-    auto* n = static_cast<TNested*>(context);
-    n->InnerResult = lumox_jpeg_run_guarded(reinterpret_cast<j_common_ptr>(&n->Bad->Info),
-        [](j_common_ptr common, void*) { jpeg_read_header(reinterpret_cast<j_decompress_ptr>(common), TRUE); },
-        nullptr);
-    jpeg_read_header(&n->Good->Info, TRUE);
-  }, &nested);
+  CallJpeg<EJpegTest>(
+      reinterpret_cast<j_common_ptr>(&good.Info),
+      [](j_common_ptr, void* context) {
+        auto* n = static_cast<TNested*>(context);
+        n->InnerResult = lumox_jpeg_run_guarded(
+            reinterpret_cast<j_common_ptr>(&n->Bad->Info),
+            [](j_common_ptr common, void*) {
+              jpeg_read_header(reinterpret_cast<j_decompress_ptr>(common), TRUE);
+            },
+            nullptr);
+        jpeg_read_header(&n->Good->Info, TRUE);
+      },
+      &nested);
   EXPECT_EQ(nested.InnerResult, 0);
   EXPECT_EQ(good.Info.image_width, JDIMENSION{Side});
 }

@@ -17,7 +17,8 @@ TBytes SampleData() {
 }
 
 // Feeds `packed` in pieces of `piece` bytes into one output buffer.
-TBytes DecodeInPieces(TLZ77Decoder& decoder, const TBytes& packed, std::size_t piece, std::size_t outputSize) {
+TBytes DecodeInPieces(TLZ77Decoder& decoder, const TBytes& packed, std::size_t piece,
+                      std::size_t outputSize) {
   TBytes output(outputSize);
   std::uint8_t* out = output.data();
   for (std::size_t at = 0; at < packed.size(); at += piece) {
@@ -77,7 +78,8 @@ TEST(LZ77Decoder, AfterTheEndOfTheStreamDecodeDoesNothingUnlessResetEachCall) {
   EXPECT_EQ(in, both.data() + firstSize);
   const std::uint8_t* const inAfter = in;
   std::uint8_t* const outAfter = out;
-  once.Decode(in, out, static_cast<std::int64_t>(packedSecond.size()), static_cast<std::int64_t>(second.size()));
+  once.Decode(in, out, static_cast<std::int64_t>(packedSecond.size()),
+              static_cast<std::int64_t>(second.size()));
   EXPECT_EQ(in, inAfter);
   EXPECT_EQ(out, outAfter);
 
@@ -87,7 +89,8 @@ TEST(LZ77Decoder, AfterTheEndOfTheStreamDecodeDoesNothingUnlessResetEachCall) {
   in = both.data();
   out = output.data();
   strips.Decode(in, out, static_cast<std::int64_t>(firstSize), static_cast<std::int64_t>(first.size()));
-  strips.Decode(in, out, static_cast<std::int64_t>(packedSecond.size()), static_cast<std::int64_t>(second.size()));
+  strips.Decode(in, out, static_cast<std::int64_t>(packedSecond.size()),
+                static_cast<std::int64_t>(second.size()));
   EXPECT_EQ(TBytes(output.begin(), output.begin() + first.size()), first);
   EXPECT_EQ(TBytes(output.begin() + first.size(), output.end()), second);
   strips.DecodeEnd();

@@ -53,7 +53,8 @@ TEST(TargaRLE, DecodeWritesPixelsInFileOrderAndLeavesInputBehindTheLastPacket) {
   const auto run = DecodeExact(decoder, {0xFF, 1, 2, 3, 0x00, 9}, 128, 3);
   EXPECT_EQ(run.Consumed, 4);
   EXPECT_EQ(run.Produced, 0);
-  for (int i = 0; i < 128; ++i) EXPECT_EQ(TBytes(run.Output.begin() + 3 * i, run.Output.begin() + 3 * i + 3), TBytes({1, 2, 3}));
+  for (int i = 0; i < 128; ++i)
+    EXPECT_EQ(TBytes(run.Output.begin() + 3 * i, run.Output.begin() + 3 * i + 3), TBytes({1, 2, 3}));
 
   const TBytes packed{0x01, 5, 6, 7, 8, 0x81, 1, 2};
   TTargaRLEDecoder decoder15(15), decoder16(16);
@@ -113,7 +114,8 @@ TEST(TargaRLE, RowsEncodedOneByOneDecodeBackFromOneStream) {
     image[3 * rowBytes + 64 * bytesPerPixel] = 0x34;
     TBytes packed;
     for (std::size_t y = 0; y < height; ++y) {
-      const TBytes row = Encoded(depth, TBytes(image.begin() + y * rowBytes, image.begin() + (y + 1) * rowBytes));
+      const TBytes row =
+          Encoded(depth, TBytes(image.begin() + y * rowBytes, image.begin() + (y + 1) * rowBytes));
       packed.insert(packed.end(), row.begin(), row.end());
     }
 
