@@ -140,7 +140,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
       if (keepIndices && index >> newBits == 0) {
         SetIndexAt(to, x, newBits, index);
       } else if (IsIndexed(format)) {
-        SetIndexAt(to, x, newBits, NearestIndex(PixelBGRA(from, x)));
+        SetIndexAt(to, x, newBits, NearestIndex(PixelBGRA(from, x), newBits));
       } else {
         SetDirectAt(to, x, format, PixelBGRA(from, x));
       }
@@ -169,12 +169,12 @@ std::uint32_t TBitmap::PixelBGRA(const std::uint8_t* row, int x) const {
   return IsIndexed(Format) ? PaletteBGRA(Colors, IndexAt(row, x, BitsPerPixel(Format))) : DirectAt(row, x, Format);
 }
 
-std::uint8_t TBitmap::NearestIndex(std::uint32_t bgra) const {
+std::uint8_t TBitmap::NearestIndex(std::uint32_t bgra, int bits) const {
   const auto distance = [bgra](const TPaletteEntry& e) {
     const int dr = int(bgra >> 16 & 0xFF) - e.Red, dg = int(bgra >> 8 & 0xFF) - e.Green, db = int(bgra & 0xFF) - e.Blue;
     return dr * dr + dg * dg + db * db;
   };
-  const std::size_t usable = std::min<std::size_t>(Colors.size(), std::size_t(1) << BitsPerPixel(Format));
+  const std::size_t usable = std::min<std::size_t>(Colors.size(), std::size_t(1) << bits);
   const auto best = std::min_element(Colors.begin(), Colors.begin() + std::ptrdiff_t(usable),
                                      [&](const auto& a, const auto& b) { return distance(a) < distance(b); });
   return std::uint8_t(best - Colors.begin());
@@ -184,7 +184,7 @@ void TBitmap::FillColor(TColor color) {
   if (Empty()) return;
   const std::uint32_t bgra = OpaqueBlack | (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF);
   std::uint8_t* first = ScanLine(0);
-  const unsigned index = IsIndexed(Format) ? NearestIndex(bgra) : 0;
+  const unsigned index = IsIndexed(Format) ? NearestIndex(bgra, BitsPerPixel(Format)) : 0;
   for (int x = 0; x < PixelWidth; ++x) {
     if (IsIndexed(Format)) {
       SetIndexAt(first, x, BitsPerPixel(Format), index);

@@ -93,7 +93,8 @@ class TBitmap : public TGraphic {
   static TPixels Allocate(std::size_t bytes);
   void CopyFrom(const TBitmap& other);
   std::uint32_t PixelBGRA(const std::uint8_t* row, int x) const;
-  std::uint8_t NearestIndex(std::uint32_t bgra) const;
+  // The palette entry closest to `bgra` among those a `bits`-bit index can reach.
+  std::uint8_t NearestIndex(std::uint32_t bgra, int bits) const;
 
   TPixelFormat Format = TPixelFormat::pfDevice;
   int PixelWidth = 0;

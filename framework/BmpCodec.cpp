@@ -303,8 +303,8 @@ void WriteBmp(const TBitmap& bitmap, TStream& stream) {
   const int bits = TBitmap::BitsPerPixel(format);
   const bool masks = format == TPixelFormat::pf16bit;
   TPalette palette = bitmap.Palette();
-  if (bits > 8) palette.clear();
-  if (bits <= 8 && palette.empty()) palette.resize(std::size_t(1) << bits);
+  const std::size_t entries = bits > 8 ? 0 : std::size_t(1) << bits;
+  if (palette.empty() || palette.size() > entries) palette.resize(entries);
   const std::size_t stride = TBitmap::BytesPerScanLine(bitmap.Width(), bits);
   const std::uint32_t offset = std::uint32_t(FileHeaderSize + InfoHeaderSize + (masks ? 12 : 0) + 4 * palette.size());
   const std::uint32_t imageSize = std::uint32_t(stride * std::size_t(bitmap.Height()));
