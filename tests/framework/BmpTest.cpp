@@ -135,6 +135,12 @@ TEST(BmpReader, DecodesRunLengthFourBit) {
   EXPECT_EQ(Bytes(bitmap, 0, 3), (TBytes{0x31, 0x23, 0x30}));
 }
 
+TEST(BmpReader, ZeroWidthGivesAnEmptyBitmap) {
+  const TBitmap bitmap = Load(test::BmpFile({.Width = 0, .Height = 5, .Bits = 24}));
+  EXPECT_TRUE(bitmap.Empty());
+  EXPECT_THROW(bitmap.ScanLine(0), EInvalidGraphic);
+}
+
 TEST(BmpReader, ReadsFromTheStreamPosition) {
   TBmpSpec spec{.Width = 1, .Height = 1, .Bits = 24, .Pixels = {1, 2, 3, 0}};
   TBytes file{0xAA, 0xBB, 0xCC};
