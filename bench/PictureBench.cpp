@@ -5,7 +5,11 @@
 #include "tests/framework/PictureFiles.h"
 
 #include <benchmark/benchmark.h>
+
+// clang-format off: the library's header uses FILE without including it
+#include <cstdio>
 #include <jpeglib.h>
+// clang-format on
 
 #include <cstring>
 
@@ -33,7 +37,8 @@ const TBytes& BmpBytes() {
     lumox::TBitmap bitmap;
     bitmap.SetPixelFormat(lumox::TPixelFormat::pf24bit);
     bitmap.SetSize(Width, Height);
-    for (int y = 0; y < Height; ++y) std::memcpy(bitmap.ScanLine(y), rgb.data() + std::size_t(y) * Width * 3, Width * 3);
+    for (int y = 0; y < Height; ++y)
+      std::memcpy(bitmap.ScanLine(y), rgb.data() + std::size_t(y) * Width * 3, Width * 3);
     lumox::TMemoryStream stream;
     bitmap.SaveToStream(stream);
     return stream.Bytes();
@@ -61,7 +66,9 @@ void BmpReferenceRowCopy(benchmark::State& state) {
   for (auto _ : state) {
     TBytes copy(BmpBytes());  // the memory stream's copy of the file
     TBytes pixels(stride * Height);
-    for (int y = 0; y < Height; ++y) std::memcpy(pixels.data() + std::size_t(Height - 1 - y) * stride, copy.data() + 54 + std::size_t(y) * stride, stride);
+    for (int y = 0; y < Height; ++y)
+      std::memcpy(pixels.data() + std::size_t(Height - 1 - y) * stride,
+                  copy.data() + 54 + std::size_t(y) * stride, stride);
     benchmark::DoNotOptimize(pixels.data());
   }
 }

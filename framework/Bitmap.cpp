@@ -1,12 +1,12 @@
 #include "framework/Bitmap.h"
 
-#include "framework/BmpCodec.h"
-#include "framework/Exceptions.h"
-#include "framework/PixelAccess.h"
-
 #include <algorithm>
 #include <cstring>
 #include <new>
+
+#include "framework/BmpCodec.h"
+#include "framework/Exceptions.h"
+#include "framework/PixelAccess.h"
 
 namespace lumox {
 namespace {
@@ -60,7 +60,8 @@ void SetDirectAt(std::uint8_t* row, int x, TPixelFormat format, std::uint32_t bg
       row[3 * x + 1] = std::uint8_t(g);
       row[3 * x + 2] = std::uint8_t(r);
       break;
-    default: std::memcpy(row + 4 * x, &bgra, 4);  // little-endian: B, G, R, A
+    default:
+      std::memcpy(row + 4 * x, &bgra, 4);  // little-endian: B, G, R, A
   }
 }
 
@@ -79,23 +80,30 @@ const TGraphicClass& TBitmap::Class() {
 
 void TBitmap::CheckSize(std::int64_t width, std::int64_t height) {
   if (width < 0 || height < 0 || width > MaxSide || height > MaxSide || width * height > MaxPixels) {
-    throw EInvalidGraphic("Cannot make a picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                          " pixels: at most " + std::to_string(MaxSide) + " pixels a side and " +
-                          std::to_string(MaxPixels) + " pixels in all are allowed.");
+    throw EInvalidGraphic("Cannot make a picture of " + std::to_string(width) + " x " +
+                          std::to_string(height) + " pixels: at most " + std::to_string(MaxSide) +
+                          " pixels a side and " + std::to_string(MaxPixels) + " pixels in all are allowed.");
   }
 }
 
 int TBitmap::BitsPerPixel(TPixelFormat format) {
   switch (format) {
-    case TPixelFormat::pf1bit: return 1;
-    case TPixelFormat::pf4bit: return 4;
-    case TPixelFormat::pf8bit: return 8;
+    case TPixelFormat::pf1bit:
+      return 1;
+    case TPixelFormat::pf4bit:
+      return 4;
+    case TPixelFormat::pf8bit:
+      return 8;
     case TPixelFormat::pf15bit:
-    case TPixelFormat::pf16bit: return 16;
-    case TPixelFormat::pf24bit: return 24;
+    case TPixelFormat::pf16bit:
+      return 16;
+    case TPixelFormat::pf24bit:
+      return 24;
     case TPixelFormat::pfDevice:
-    case TPixelFormat::pf32bit: return 32;
-    case TPixelFormat::pfCustom: break;
+    case TPixelFormat::pf32bit:
+      return 32;
+    case TPixelFormat::pfCustom:
+      break;
   }
   throw EInvalidGraphic("Custom pixel formats are not supported.");
 }
@@ -166,12 +174,14 @@ void TBitmap::SetPalette(TPalette palette) {
 }
 
 std::uint32_t TBitmap::PixelBGRA(const std::uint8_t* row, int x) const {
-  return IsIndexed(Format) ? PaletteBGRA(Colors, IndexAt(row, x, BitsPerPixel(Format))) : DirectAt(row, x, Format);
+  return IsIndexed(Format) ? PaletteBGRA(Colors, IndexAt(row, x, BitsPerPixel(Format)))
+                           : DirectAt(row, x, Format);
 }
 
 std::uint8_t TBitmap::NearestIndex(std::uint32_t bgra, int bits) const {
   const auto distance = [bgra](const TPaletteEntry& e) {
-    const int dr = int(bgra >> 16 & 0xFF) - e.Red, dg = int(bgra >> 8 & 0xFF) - e.Green, db = int(bgra & 0xFF) - e.Blue;
+    const int dr = int(bgra >> 16 & 0xFF) - e.Red, dg = int(bgra >> 8 & 0xFF) - e.Green,
+              db = int(bgra & 0xFF) - e.Blue;
     return dr * dr + dg * dg + db * db;
   };
   const std::size_t usable = std::min<std::size_t>(Colors.size(), std::size_t(1) << bits);
@@ -200,7 +210,9 @@ void TBitmap::ScanLineToBGRA(int y, std::span<std::uint32_t> out) const {
   const int count = int(std::min<std::size_t>(out.size(), std::size_t(PixelWidth)));
   switch (Format) {
     case TPixelFormat::pfDevice:
-    case TPixelFormat::pf32bit: std::memcpy(out.data(), row, std::size_t(count) * 4); break;
+    case TPixelFormat::pf32bit:
+      std::memcpy(out.data(), row, std::size_t(count) * 4);
+      break;
     default:
       for (int x = 0; x < count; ++x) out[std::size_t(x)] = PixelBGRA(row, x);
   }

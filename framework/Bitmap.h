@@ -2,14 +2,14 @@
 // The device-independent bitmap every picture reader decodes into: a pixel format, a size,
 // DWORD-aligned scan lines (row 0 at the top) and the palette of the indexed formats.
 // New pixels are always zero; sizes are checked against a cap before anything is allocated.
-#include "framework/Graphic.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <span>
 #include <vector>
+
+#include "framework/Graphic.h"
 
 namespace lumox {
 

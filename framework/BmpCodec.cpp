@@ -1,13 +1,13 @@
 #include "framework/BmpCodec.h"
 
-#include "framework/Exceptions.h"
-#include "framework/PixelAccess.h"
-
 #include <array>
 #include <bit>
 #include <cstring>
 #include <span>
 #include <vector>
+
+#include "framework/Exceptions.h"
+#include "framework/PixelAccess.h"
 
 namespace lumox {
 namespace {
@@ -91,11 +91,17 @@ TBmpInfo ParseInfoHeader(const std::uint8_t* h, std::uint32_t size) {
 void Validate(const TBmpInfo& info) {
   if (info.Width < 0) RaiseInvalid();
   switch (info.Bits) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: RaiseUnsupported("A colour depth of " + std::to_string(info.Bits) + " bits is");
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      RaiseUnsupported("A colour depth of " + std::to_string(info.Bits) + " bits is");
   }
-  const bool fits = info.Compression == BI_RGB ||
-                    (info.Compression == BI_RLE8 && info.Bits == 8) ||
+  const bool fits = info.Compression == BI_RGB || (info.Compression == BI_RLE8 && info.Bits == 8) ||
                     (info.Compression == BI_RLE4 && info.Bits == 4) ||
                     (info.Compression == BI_BITFIELDS && (info.Bits == 16 || info.Bits == 32));
   if (!fits) RaiseUnsupported("The compression scheme is");
@@ -158,15 +164,20 @@ bool IsNativeLayout(const TBmpInfo& info) {
 
 TPixelFormat FormatOf(const TBmpInfo& info) {
   switch (info.Bits) {
-    case 1: return TPixelFormat::pf1bit;
-    case 4: return TPixelFormat::pf4bit;
-    case 8: return TPixelFormat::pf8bit;
+    case 1:
+      return TPixelFormat::pf1bit;
+    case 4:
+      return TPixelFormat::pf4bit;
+    case 8:
+      return TPixelFormat::pf8bit;
     case 16:
       if (!IsNativeLayout(info)) return TPixelFormat::pf32bit;
       return info.Compression == BI_BITFIELDS && info.Masks[0] == 0xF800 ? TPixelFormat::pf16bit
                                                                          : TPixelFormat::pf15bit;
-    case 24: return TPixelFormat::pf24bit;
-    default: return TPixelFormat::pf32bit;
+    case 24:
+      return TPixelFormat::pf24bit;
+    default:
+      return TPixelFormat::pf32bit;
   }
 }
 
@@ -175,8 +186,8 @@ void ExpandBitFields(const TBmpInfo& info, const std::uint8_t* from, std::uint8_
                  blue = TChannel::Of(info.Masks[2]), alpha = TChannel::Of(info.Masks[3]);
   for (std::int64_t x = 0; x < width; ++x) {
     const std::uint32_t v = info.Bits == 16 ? U16(from + 2 * x) : U32(from + 4 * x);
-    const std::uint32_t bgra = alpha.Scaled(v, 255) << 24 | red.Scaled(v, 0) << 16 | green.Scaled(v, 0) << 8 |
-                               blue.Scaled(v, 0);
+    const std::uint32_t bgra =
+        alpha.Scaled(v, 255) << 24 | red.Scaled(v, 0) << 16 | green.Scaled(v, 0) << 8 | blue.Scaled(v, 0);
     std::memcpy(to + 4 * x, &bgra, 4);
   }
 }
@@ -208,7 +219,8 @@ class TRunLengthDecoder {
     while (Row < Info.Height) {
       const std::uint8_t count = Next(), value = Next();
       if (count > 0) {
-        for (unsigned k = 0; k < count; ++k) Put(Info.Bits == 8 ? value : (k & 1) ? value & 0x0F : value >> 4);
+        for (unsigned k = 0; k < count; ++k)
+          Put(Info.Bits == 8 ? value : (k & 1) ? value & 0x0F : value >> 4);
       } else if (value == 0) {
         X = 0;
         ++Row;
@@ -306,7 +318,8 @@ void WriteBmp(const TBitmap& bitmap, TStream& stream) {
   const std::size_t entries = bits > 8 ? 0 : std::size_t(1) << bits;
   if (palette.empty() || palette.size() > entries) palette.resize(entries);
   const std::size_t stride = TBitmap::BytesPerScanLine(bitmap.Width(), bits);
-  const std::uint32_t offset = std::uint32_t(FileHeaderSize + InfoHeaderSize + (masks ? 12 : 0) + 4 * palette.size());
+  const std::uint32_t offset =
+      std::uint32_t(FileHeaderSize + InfoHeaderSize + (masks ? 12 : 0) + 4 * palette.size());
   const std::uint32_t imageSize = std::uint32_t(stride * std::size_t(bitmap.Height()));
 
   std::vector<std::uint8_t> head(offset);

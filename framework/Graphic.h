@@ -1,13 +1,13 @@
 #pragma once
 // The graphic class family: the abstract picture object every reader derives from, the
 // class descriptors the picture registry creates readers from, and the progress notification.
-#include "framework/Stream.h"
-
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "framework/Stream.h"
 
 namespace lumox {
 

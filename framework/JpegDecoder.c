@@ -1,11 +1,12 @@
 #include "framework/JpegDecoder.h"
 
+/* clang-format off: the library's headers use FILE without including stdio.h */
 #include <setjmp.h>
 #include <stdio.h>
 #include <stdlib.h>
-
 #include <jerror.h>
 #include <jpeglib.h>
+/* clang-format on */
 
 /* Coefficient buffers of progressive files beyond this fail with an error, not a huge allocation. */
 #define LUMOX_JPEG_MEMORY_LIMIT (512L * 1024 * 1024)
@@ -97,7 +98,8 @@ int lumox_jpeg_read_header(LumoxJpeg* self, unsigned* width, unsigned* height, i
       self->info.out_color_space = JCS_EXT_BGR;
       *components = 3;
       break;
-    default: *components = 0;
+    default:
+      *components = 0;
   }
   return 0;
 }

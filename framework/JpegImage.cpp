@@ -1,11 +1,11 @@
 #include "framework/JpegImage.h"
 
-#include "framework/Exceptions.h"
-#include "framework/JpegDecoder.h"
-
 #include <memory>
 #include <new>
 #include <vector>
+
+#include "framework/Exceptions.h"
+#include "framework/JpegDecoder.h"
 
 namespace lumox {
 namespace {
@@ -16,12 +16,14 @@ struct TJpegDeleter {
 using TJpeg = std::unique_ptr<LumoxJpeg, TJpegDeleter>;
 
 void Check(const TJpeg& jpeg, int status) {
-  if (status > 0) throw EInvalidGraphic(std::string("Cannot load JPEG image: ") + lumox_jpeg_message(jpeg.get()));
+  if (status > 0)
+    throw EInvalidGraphic(std::string("Cannot load JPEG image: ") + lumox_jpeg_message(jpeg.get()));
 }
 
 TPalette GreyRamp() {
   TPalette palette(256);
-  for (unsigned i = 0; i < palette.size(); ++i) palette[i] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
+  for (unsigned i = 0; i < palette.size(); ++i)
+    palette[i] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
   return palette;
 }
 
@@ -42,7 +44,8 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
   int components = 0;
   Check(jpeg, lumox_jpeg_read_header(jpeg.get(), &width, &height, &components));
   if (components == 0) {
-    throw EInvalidGraphic("Cannot load image. CMYK and other colour spaces are not supported for JPEG files.");
+    throw EInvalidGraphic(
+        "Cannot load image. CMYK and other colour spaces are not supported for JPEG files.");
   }
   TBitmap::CheckSize(width, height);
   Pixels.ReleaseImage();

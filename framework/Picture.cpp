@@ -1,11 +1,11 @@
 #include "framework/Picture.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include "framework/Bitmap.h"
 #include "framework/Exceptions.h"
 #include "framework/JpegImage.h"
-
-#include <algorithm>
-#include <filesystem>
 
 namespace lumox {
 namespace {

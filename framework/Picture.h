@@ -2,12 +2,12 @@
 // The picture: holds one graphic and loads a file by name through the graphic class registered
 // for its extension. The registry is process-wide and starts with the framework's own classes
 // (bmp, dib, rle, jpg, jpeg, jpe, jfif, ico, wmf, emf).
-#include "framework/Graphic.h"
-
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "framework/Graphic.h"
 
 namespace lumox {
 

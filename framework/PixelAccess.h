@@ -6,9 +6,12 @@ namespace lumox::pixels {
 
 inline unsigned IndexAt(const std::uint8_t* row, std::int64_t x, int bits) {
   switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1u;
-    case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0Fu;
-    default: return row[x];
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+    case 4:
+      return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0Fu;
+    default:
+      return row[x];
   }
 }
 
@@ -24,7 +27,8 @@ inline void SetIndexAt(std::uint8_t* row, std::int64_t x, int bits, unsigned ind
       row[x >> 1] = std::uint8_t((row[x >> 1] & ~(0x0Fu << shift)) | (index & 0x0Fu) << shift);
       break;
     }
-    default: row[x] = std::uint8_t(index);
+    default:
+      row[x] = std::uint8_t(index);
   }
 }
 

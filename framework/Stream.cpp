@@ -1,7 +1,5 @@
 #include "framework/Stream.h"
 
-#include "framework/Exceptions.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "framework/Exceptions.h"
 
 namespace lumox {
 
@@ -65,6 +65,19 @@ namespace {
   throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(error));
 }
 
+// Runs pread or pwrite until `count` bytes moved, the end was met or an error came.
+template <class Byte, class Call>
+std::int64_t Transfer(Byte* bytes, std::int64_t count, std::int64_t position, Call call) {
+  std::int64_t done = 0;
+  while (done < count) {
+    const ssize_t n = call(bytes + done, std::size_t(count - done), off_t(position + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
 }  // namespace
 
 TFileStream::TFileStream(const std::string& path, TFileMode mode) {
@@ -82,27 +95,17 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) {
 TFileStream::~TFileStream() { ::close(Handle); }
 
 std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
-  std::int64_t done = 0;
-  auto* bytes = static_cast<std::uint8_t*>(buffer);
-  while (done < count) {
-    const ssize_t n = ::pread(Handle, bytes + done, std::size_t(count - done), Pos + done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += n;
-  }
+  const std::int64_t done =
+      Transfer(static_cast<std::uint8_t*>(buffer), count, Pos,
+               [this](std::uint8_t* p, std::size_t n, off_t at) { return ::pread(Handle, p, n, at); });
   Pos += done;
   return done;
 }
 
 std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
-  std::int64_t done = 0;
-  const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-  while (done < count) {
-    const ssize_t n = ::pwrite(Handle, bytes + done, std::size_t(count - done), Pos + done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += n;
-  }
+  const std::int64_t done =
+      Transfer(static_cast<const std::uint8_t*>(buffer), count, Pos,
+               [this](const std::uint8_t* p, std::size_t n, off_t at) { return ::pwrite(Handle, p, n, at); });
   Pos += done;
   return done;
 }

@@ -1,8 +1,8 @@
 // Reads arbitrary bytes as a BMP file; a file that loads must save and load back unchanged.
-#include "fuzz/PictureFuzz.h"
-
 #include <cstdlib>
 #include <cstring>
+
+#include "fuzz/PictureFuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   lumox::TBitmap first;
@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   lumox::TMemoryStream saved;
   first.SaveToStream(saved);
   lumox::TBitmap second;
-  if (!lumox::fuzz::LoadPicture<lumox::TBitmap>(saved.Bytes().data(), saved.Bytes().size(), second)) std::abort();
+  if (!lumox::fuzz::LoadPicture<lumox::TBitmap>(saved.Bytes().data(), saved.Bytes().size(), second))
+    std::abort();
   if (second.PixelFormat() != first.PixelFormat() || second.Palette() != first.Palette()) std::abort();
   for (int y = 0; y < first.Height(); ++y) {
     if (std::memcmp(first.ScanLine(y), second.ScanLine(y), first.BytesPerScanLine()) != 0) std::abort();

@@ -1,12 +1,12 @@
 #pragma once
 // Shared body of the picture reader fuzz targets: load hostile bytes, and when that works,
 // read every pixel back as colours (palettes and formats get exercised too).
-#include "framework/Bitmap.h"
-#include "framework/Exceptions.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "framework/Bitmap.h"
+#include "framework/Exceptions.h"
 
 namespace lumox::fuzz {
 

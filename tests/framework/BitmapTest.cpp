@@ -1,18 +1,19 @@
-#include "framework/Bitmap.h"
-#include "framework/Exceptions.h"
-#include "framework/JpegImage.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
+
+#include "framework/Bitmap.h"
+#include "framework/Exceptions.h"
+#include "framework/JpegImage.h"
 
 namespace lumox {
 namespace {
 
 using enum TPixelFormat;
 
-constexpr TPixelFormat StoredFormats[] = {pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit};
+constexpr TPixelFormat StoredFormats[] = {pfDevice, pf1bit,  pf4bit,  pf8bit,
+                                          pf15bit,  pf16bit, pf24bit, pf32bit};
 
 TBitmap Make(TPixelFormat format, int width, int height, TPalette palette = {}) {
   TBitmap bitmap;
@@ -30,7 +31,8 @@ std::vector<std::uint32_t> Row(const TBitmap& bitmap, int y) {
 
 // Row bytes that fill every pixel bit but leave the DWORD padding zero.
 void FillPattern(TBitmap& bitmap) {
-  const std::size_t used = (std::size_t(bitmap.Width()) * std::size_t(TBitmap::BitsPerPixel(bitmap.PixelFormat())) + 7) / 8;
+  const std::size_t used =
+      (std::size_t(bitmap.Width()) * std::size_t(TBitmap::BitsPerPixel(bitmap.PixelFormat())) + 7) / 8;
   for (int y = 0; y < bitmap.Height(); ++y) {
     for (std::size_t i = 0; i < used; ++i) bitmap.ScanLine(y)[i] = std::uint8_t(37 * y + 11 * i + 5);
   }
@@ -116,7 +118,8 @@ TEST(Bitmap, ChangingTheFormatConvertsEveryPixel) {
   TBitmap wider;
   wider.Assign(bitmap);
   wider.SetPixelFormat(pf8bit);  // indices are kept
-  EXPECT_EQ(std::vector<std::uint8_t>(wider.ScanLine(0), wider.ScanLine(0) + 4), (std::vector<std::uint8_t>{1, 2, 3, 0}));
+  EXPECT_EQ(std::vector<std::uint8_t>(wider.ScanLine(0), wider.ScanLine(0) + 4),
+            (std::vector<std::uint8_t>{1, 2, 3, 0}));
 
   TBitmap narrower;
   narrower.Assign(bitmap);
@@ -183,7 +186,8 @@ TEST(Bitmap, EveryFormatSurvivesSavingAndLoading) {
   const TPalette palette{{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 255, 0, 0}, {7, 8, 9, 0}};
   for (const TPixelFormat format : StoredFormats) {
     const std::size_t entries = format == pf1bit ? 2 : format == pf4bit || format == pf8bit ? 4 : 0;
-    TBitmap original = Make(format, 7, 3, TPalette(palette.begin(), palette.begin() + std::ptrdiff_t(entries)));
+    TBitmap original =
+        Make(format, 7, 3, TPalette(palette.begin(), palette.begin() + std::ptrdiff_t(entries)));
     FillPattern(original);
     TMemoryStream stream;
     original.SaveToStream(stream);

@@ -1,10 +1,10 @@
-#include "framework/Bitmap.h"
-#include "framework/Exceptions.h"
-#include "tests/framework/PictureFiles.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include "framework/Bitmap.h"
+#include "framework/Exceptions.h"
+#include "tests/framework/PictureFiles.h"
 
 namespace lumox {
 namespace {
@@ -30,7 +30,8 @@ TBytes Colours(const TBitmap& bitmap, int y) {
   std::vector<std::uint32_t> row(std::size_t(bitmap.Width()));
   bitmap.ScanLineToBGRA(y, row);
   TBytes out;
-  for (const std::uint32_t c : row) out.insert(out.end(), {std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c)});
+  for (const std::uint32_t c : row)
+    out.insert(out.end(), {std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c)});
   return out;
 }
 
@@ -72,7 +73,8 @@ TEST(BmpReader, ReadsEveryDepthBottomUpAndTopDown) {
 }
 
 TEST(BmpReader, ReadsCoreHeadersWithThreeByteColours) {
-  TBmpSpec spec{.HeaderSize = 12, .Width = 2, .Height = 1, .Bits = 1, .Palette = {{9, 8, 7, 0}, {1, 2, 3, 0}}};
+  TBmpSpec spec{
+      .HeaderSize = 12, .Width = 2, .Height = 1, .Bits = 1, .Palette = {{9, 8, 7, 0}, {1, 2, 3, 0}}};
   spec.Pixels = test::PaddedRows({{0b0100'0000}});
   const TBitmap bitmap = Load(test::BmpFile(spec));
   EXPECT_EQ(Colours(bitmap, 0), (TBytes{9, 8, 7, 1, 2, 3}));
@@ -93,14 +95,22 @@ TEST(BmpReader, BitFieldsKeepNativeLayoutsAndExpandOthers) {
   EXPECT_EQ(native.PixelFormat(), pf16bit);
   EXPECT_EQ(Colours(native, 0), (TBytes{0, 0xFC, 0}));
 
-  TBmpSpec argb4444{.HeaderSize = 56, .Width = 2, .Height = 1, .Bits = 16, .Compression = 3,
+  TBmpSpec argb4444{.HeaderSize = 56,
+                    .Width = 2,
+                    .Height = 1,
+                    .Bits = 16,
+                    .Compression = 3,
                     .Masks = {0x0F00, 0x00F0, 0x000F, 0xF000}};
   argb4444.Pixels = test::PaddedRows({{0x5F, 0x8F, 0x00, 0x00}});
   const TBitmap expanded = Load(test::BmpFile(argb4444));
   EXPECT_EQ(expanded.PixelFormat(), pf32bit);
   EXPECT_EQ(Bytes(expanded, 0, 8), (TBytes{0xFF, 0x55, 0xFF, 0x88, 0, 0, 0, 0}));
 
-  TBmpSpec v5{.HeaderSize = 124, .Width = 1, .Height = 1, .Bits = 32, .Compression = 3,
+  TBmpSpec v5{.HeaderSize = 124,
+              .Width = 1,
+              .Height = 1,
+              .Bits = 32,
+              .Compression = 3,
               .Masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}};
   v5.Pixels = {1, 2, 3, 4};
   EXPECT_EQ(Bytes(Load(test::BmpFile(v5)), 0, 4), (TBytes{1, 2, 3, 4}));
@@ -126,7 +136,7 @@ TEST(BmpReader, DecodesRunLengthFourBit) {
   spec.Pixels = {
       5, 0x12,              // 1 2 1 2 1
       0, 0,                 // end of line
-      0, 3, 0x31, 0x20,     // absolute 3 1 2
+      0, 3,    0x31, 0x20,  // absolute 3 1 2
       2, 0x33,              // 3 3
       0, 1,
   };
@@ -162,7 +172,11 @@ std::vector<TBytes> ValidFiles() {
   TBmpSpec core{.HeaderSize = 12, .Width = 2, .Height = 2, .Bits = 4, .Palette = TPalette(16)};
   core.Pixels = test::PaddedRows({{0x12}, {0x30}});
   files.push_back(test::BmpFile(core));
-  TBmpSpec masked{.HeaderSize = 40, .Width = 2, .Height = 2, .Bits = 16, .Compression = 3,
+  TBmpSpec masked{.HeaderSize = 40,
+                  .Width = 2,
+                  .Height = 2,
+                  .Bits = 16,
+                  .Compression = 3,
                   .Masks = {0x0F00, 0x00F0, 0x000F, 0}};
   masked.Pixels = test::PaddedRows({{1, 2, 3, 4}, {5, 6, 7, 8}});
   files.push_back(test::BmpFile(masked));
@@ -186,7 +200,8 @@ TEST(BmpReader, EveryCutShortFileIsAnInvalidGraphic) {
 }
 
 TEST(BmpReader, CorruptHeadersAreInvalidGraphics) {
-  const TBmpSpec good{.Width = 2, .Height = 2, .Bits = 8, .ColorsUsed = 4, .Palette = Four, .Pixels = TBytes(8)};
+  const TBmpSpec good{
+      .Width = 2, .Height = 2, .Bits = 8, .ColorsUsed = 4, .Palette = Four, .Pixels = TBytes(8)};
   const std::vector<std::pair<const char*, std::function<void(TBmpSpec&)>>> changes = {
       {"header size", [](TBmpSpec& s) { s.HeaderSize = 64; }},
       {"depth", [](TBmpSpec& s) { s.Bits = 7; }},
@@ -200,8 +215,14 @@ TEST(BmpReader, CorruptHeadersAreInvalidGraphics) {
       {"too many pixels", [](TBmpSpec& s) { s.Width = 20000, s.Height = 20000; }},
       {"most negative height", [](TBmpSpec& s) { s.Height = INT32_MIN; }},
       {"colours used", [](TBmpSpec& s) { s.ColorsUsed = 300; }},
-      {"split mask", [](TBmpSpec& s) { s.Bits = 32, s.Compression = 3, s.Masks = {0xF0F0, 0, 0, 0}; }},
-      {"wide 16-bit mask", [](TBmpSpec& s) { s.Bits = 16, s.Compression = 3, s.Masks = {0x1F0000, 0, 0, 0}; }},
+      {"split mask",
+       [](TBmpSpec& s) {
+         s.Bits = 32, s.Compression = 3, s.Masks = {0xF0F0, 0, 0, 0};
+       }},
+      {"wide 16-bit mask",
+       [](TBmpSpec& s) {
+         s.Bits = 16, s.Compression = 3, s.Masks = {0x1F0000, 0, 0, 0};
+       }},
   };
   for (const auto& [what, change] : changes) {
     TBmpSpec spec = good;

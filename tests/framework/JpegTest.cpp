@@ -1,11 +1,11 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
 #include "framework/Bitmap.h"
 #include "framework/Exceptions.h"
 #include "framework/JpegImage.h"
 #include "tests/framework/PictureFiles.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace lumox {
 namespace {
@@ -90,7 +90,7 @@ TEST(JpegImage, CorruptFilesAreInvalidGraphics) {
 
   TBytes wide = test::QuadrantJpeg(16, 16);
   const std::size_t frame = MarkerEnd(wide, 0xC0);  // length (2), precision (1), height (2), width (2)
-  wide[frame + 5] = 0x9C;                          // width 40000: beyond the bitmap cap
+  wide[frame + 5] = 0x9C;                           // width 40000: beyond the bitmap cap
   wide[frame + 6] = 0x40;
   EXPECT_THROW(Decode(wide), EInvalidGraphic);
 

@@ -1,10 +1,11 @@
 #include "tests/framework/PictureFiles.h"
 
+// clang-format off: the library's header uses FILE without including it
 #include <cstdio>
-#include <cstdlib>
-#include <stdexcept>
-
 #include <jpeglib.h>
+// clang-format on
+
+#include <cstdlib>
 
 namespace lumox::test {
 namespace {
@@ -92,7 +93,9 @@ TBytes JpegFile(int width, int height, TJpegKind kind, const TBytes& samples) {
   info.image_width = JDIMENSION(width);
   info.image_height = JDIMENSION(height);
   info.input_components = kind == TJpegKind::Grey ? 1 : kind == TJpegKind::Cmyk ? 4 : 3;
-  info.in_color_space = kind == TJpegKind::Grey ? JCS_GRAYSCALE : kind == TJpegKind::Cmyk ? JCS_CMYK : JCS_RGB;
+  info.in_color_space = kind == TJpegKind::Grey   ? JCS_GRAYSCALE
+                        : kind == TJpegKind::Cmyk ? JCS_CMYK
+                                                  : JCS_RGB;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, 100, TRUE);
   for (int c = 0; c < info.num_components; ++c) {

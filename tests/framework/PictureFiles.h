@@ -1,11 +1,11 @@
 #pragma once
 // Picture files made by the tests: BMP files with any header, depth and compression, and JPEG
 // files written by the JPEG library.
-#include "framework/Bitmap.h"
-
 #include <array>
 #include <cstdint>
 #include <vector>
+
+#include "framework/Bitmap.h"
 
 namespace lumox::test {
 
@@ -14,13 +14,13 @@ using TBytes = std::vector<std::uint8_t>;
 struct TBmpSpec {
   std::uint32_t HeaderSize = 40;  // 12, 40, 52, 56, 108 or 124
   std::int32_t Width = 0;
-  std::int32_t Height = 0;        // negative: top-down
+  std::int32_t Height = 0;  // negative: top-down
   std::uint16_t Bits = 8;
   std::uint32_t Compression = 0;  // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
   std::uint32_t ColorsUsed = 0;
-  TPalette Palette{};             // written as the file's colour table
+  TPalette Palette{};                    // written as the file's colour table
   std::array<std::uint32_t, 4> Masks{};  // red, green, blue, alpha
-  TBytes Pixels{};                // the pixel data as stored in the file
+  TBytes Pixels{};                       // the pixel data as stored in the file
 };
 
 // A complete file: file header, info header (and masks after a 40-byte header with bit

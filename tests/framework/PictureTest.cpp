@@ -1,12 +1,13 @@
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+
 #include "framework/Bitmap.h"
 #include "framework/Exceptions.h"
 #include "framework/JpegImage.h"
 #include "framework/Picture.h"
 #include "tests/framework/PictureFiles.h"
 #include "tests/support/TempFolder.h"
-
-#include <QByteArray>
-#include <gtest/gtest.h>
 
 namespace lumox {
 namespace {
@@ -34,20 +35,21 @@ class Picture : public ::testing::Test {
  protected:
   ~Picture() override {
     TPicture::UnregisterGraphicClass(TProgressProbe::Class());
-    for (const TFileFormat& f : Saved) TPicture::RegisterFileFormat(f.Extension, f.Description, *f.GraphicClass);
+    for (const TFileFormat& f : Saved)
+      TPicture::RegisterFileFormat(f.Extension, f.Description, *f.GraphicClass);
   }
 
   std::string Write(const QString& name, const TBytes& bytes) {
-    return Folder.Write(name, QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()))).toStdString();
+    return Folder
+        .Write(name, QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())))
+        .toStdString();
   }
 
   std::vector<TFileFormat> Saved = TPicture::FileFormats();
   test::TTempFolder Folder;
 };
 
-TBytes SmallBmp() {
-  return test::BmpFile({.Width = 1, .Height = 1, .Bits = 24, .Pixels = {1, 2, 3, 0}});
-}
+TBytes SmallBmp() { return test::BmpFile({.Width = 1, .Height = 1, .Bits = 24, .Pixels = {1, 2, 3, 0}}); }
 
 TEST_F(Picture, KnowsTheFrameworkFormatsInAnyCase) {
   EXPECT_EQ(TPicture::GraphicClassOf("BMP"), &TBitmap::Class());

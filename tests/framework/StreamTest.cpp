@@ -1,11 +1,11 @@
-#include "framework/Exceptions.h"
-#include "framework/Stream.h"
-#include "tests/support/TempFolder.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
+
+#include "framework/Exceptions.h"
+#include "framework/Stream.h"
+#include "tests/support/TempFolder.h"
 
 namespace lumox {
 namespace {
