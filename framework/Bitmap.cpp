@@ -131,6 +131,7 @@ void TBitmap::SetSize(int width, int height) {
 
 void TBitmap::SetPixelFormat(TPixelFormat format) {
   const int newBits = BitsPerPixel(format);
+  if (format == Format) return;
   if (Empty()) {
     Format = format;
     SetSize(PixelWidth, PixelHeight);
