@@ -70,19 +70,20 @@ TFormViewQLOG::TFormViewQLOG(QWidget* owner, const QString& zindoDir)
                                  QStringLiteral("Do not save changes and exit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
                                  &TFormViewQLOG::BtnQuitClick));
   buttons->addStretch();
+  buttons->setContentsMargins(4, 0, 4, 0);
 
   RichEdit1 = new QTextEdit(this);
   RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
   RichEdit1->setReadOnly(true);
   RichEdit1->setLineWrapMode(QTextEdit::NoWrap);
   RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  RichEdit1->document()->setUndoRedoEnabled(false);
 
   auto* statusBar = new QStatusBar(this);
   statusBar->setObjectName(QStringLiteral("StatusBar1"));
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 4, 0, 0);
+  layout->setSpacing(4);
   layout->addLayout(buttons);
   layout->addWidget(RichEdit1, 1);
   layout->addWidget(statusBar);
@@ -110,12 +111,12 @@ void TFormViewQLOG::showEvent(QShowEvent* event) {
   RunGuarded([this] { BtnLastSessionClick(); });
 }
 
-// Every line gets the look of its kind; the document is rebuilt line by line, so a line
-// is never read as markup and the text matches the log's lines one to one.
+// Every line gets the look of its kind; the document is built line by line, so a line is
+// never read as markup and the text matches the log's lines one to one. It is built before
+// the box shows it: a box without word wrap lays out all its text after every change.
 void TFormViewQLOG::ColorizeLog() {
-  const TRepaintSuspended suspended(RichEdit1);
-  QTextDocument* document = RichEdit1->document();
-  document->clear();
+  auto* document = new QTextDocument(RichEdit1);
+  document->setUndoRedoEnabled(false);
   QTextCursor cursor(document);
   cursor.beginEditBlock();
   const QStringList& lines = QLog.Lines();
@@ -124,7 +125,7 @@ void TFormViewQLOG::ColorizeLog() {
     cursor.insertText(lines[i], FormatOf(ClassifyQLogLine(lines[i])));
   }
   cursor.endEditBlock();
-  RichEdit1->setTextCursor(QTextCursor(document));
+  RichEdit1->setDocument(document);  // frees the box's own empty document
 }
 
 // Goes to the end first, so that selecting the separator scrolls up just far enough to
