@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -29,7 +30,7 @@ QTextCharFormat FormatOf(TQLogLineKind kind) {
   return format;
 }
 
-// Suspends repainting of a widget while a whole pass changes its text.
+// Suspends repainting of a widget while its text changes.
 class TRepaintSuspended {
  public:
   explicit TRepaintSuspended(QWidget* widget) : Widget(widget) { Widget->setUpdatesEnabled(false); }
@@ -44,7 +45,7 @@ class TRepaintSuspended {
 }  // namespace
 
 TFormViewQLOG::TFormViewQLOG(QWidget* owner, const QString& zindoDir)
-    : QDialog(owner), FZindoDir(zindoDir), FileName(ZindoFilePath(zindoDir, LogName)), QLog(TQLog::Load(FileName)) {
+    : QDialog(owner), FileName(ZindoFilePath(zindoDir, LogName)), LogModel(TQLog::Load(FileName)) {
   setObjectName(QStringLiteral("FormViewQLOG"));
   setWindowTitle(QStringLiteral("Lumox QLOG viewer"));
 
@@ -108,7 +109,7 @@ QAction* TFormViewQLOG::AddAction(const char* name, const QString& caption, cons
 
 void TFormViewQLOG::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  RunGuarded([this] { BtnLastSessionClick(); });
+  if (!event->spontaneous()) RunGuarded([this] { BtnLastSessionClick(); });  // not when restored
 }
 
 // Every line gets the look of its kind; the document is built line by line, so a line is
@@ -119,7 +120,7 @@ void TFormViewQLOG::ColorizeLog() {
   document->setUndoRedoEnabled(false);
   QTextCursor cursor(document);
   cursor.beginEditBlock();
-  const QStringList& lines = QLog.Lines();
+  const QStringList& lines = LogModel.Lines();
   for (qsizetype i = 0; i < lines.size(); ++i) {
     if (i > 0) cursor.insertBlock();
     cursor.insertText(lines[i], FormatOf(ClassifyQLogLine(lines[i])));
@@ -138,8 +139,8 @@ void TFormViewQLOG::BtnLastSessionClick() {
   RichEdit1->setFocus();
 
   cursor.movePosition(QTextCursor::Start);
-  if (QLog.LastSessionLine() >= 0) {
-    const QTextBlock separator = RichEdit1->document()->findBlockByNumber(QLog.LastSessionLine());
+  if (LogModel.LastSessionLine() >= 0) {
+    const QTextBlock separator = RichEdit1->document()->findBlockByNumber(LogModel.LastSessionLine());
     cursor.setPosition(separator.position());
     cursor.setPosition(separator.position() + separator.length() - 1, QTextCursor::KeepAnchor);
   }
@@ -151,7 +152,7 @@ void TFormViewQLOG::BtnLastSessionClick() {
 void TFormViewQLOG::BtnDeleteButLastClick() {
   {
     const TRepaintSuspended suspended(RichEdit1);
-    const int removed = QLog.DeleteOldSessions();
+    const int removed = LogModel.DeleteOldSessions();
     if (removed > 0) {
       QTextCursor cursor(RichEdit1->document());
       cursor.setPosition(RichEdit1->document()->findBlockByNumber(removed).position(), QTextCursor::KeepAnchor);
@@ -163,7 +164,7 @@ void TFormViewQLOG::BtnDeleteButLastClick() {
 
 // A failed save raises before the window closes, so the error box shows over the open window.
 void TFormViewQLOG::BtnSaveAndExitClick() {
-  QLog.Save(FileName);
+  LogModel.Save(FileName);
   accept();
 }
 

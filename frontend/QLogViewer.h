@@ -5,7 +5,6 @@
 #include <QString>
 
 class QAction;
-class QPushButton;
 class QShowEvent;
 class QTextEdit;
 
@@ -20,8 +19,7 @@ class TFormViewQLOG final : public QDialog {
   // is missing or cannot be read.
   TFormViewQLOG(QWidget* owner, const QString& zindoDir);
 
-  const TQLog& Log() const { return QLog; }
-  const QString& LogFile() const { return FileName; }
+  const TQLog& Log() const { return LogModel; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -35,9 +33,8 @@ class TFormViewQLOG final : public QDialog {
   void BtnQuitClick();
   void ColorizeLog();
 
-  QString FZindoDir;
   QString FileName;  // the log as found, written back under the same name
-  TQLog QLog;
+  TQLog LogModel;
   QTextEdit* RichEdit1 = nullptr;
 };
 
