@@ -1,7 +1,5 @@
 #include "frontend/QLogModel.h"
-#include "platform/Errors.h"
 #include "tests/frontend/QLogSample.h"
-#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -28,19 +26,6 @@ TEST(QLogModel, TheFirstTagFoundDecidesTheKindAndTagsAreCaseSensitive) {
       {"", TQLogLineKind::Plain},
   };
   for (const auto& [line, kind] : cases) EXPECT_EQ(ClassifyQLogLine(QString::fromLatin1(line)), kind) << line;
-}
-
-TEST(QLogModel, EachKindHasItsColourAndOnlySeparatorsAndCriticalLinesAreBold) {
-  const std::tuple<TQLogLineKind, std::uint32_t, bool> looks[] = {
-      {TQLogLineKind::Plain, 0x800000, false},   {TQLogLineKind::Warning, 0x800000, false},
-      {TQLogLineKind::Separator, 0x000000, true}, {TQLogLineKind::Error, 0xFF0000, false},
-      {TQLogLineKind::Critical, 0xFF0000, true},  {TQLogLineKind::Note, 0x0000FF, false},
-      {TQLogLineKind::Info, 0x000080, false},
-  };
-  for (const auto& [kind, rgb, bold] : looks) {
-    EXPECT_EQ(LookOf(kind).Rgb, rgb) << int(kind);
-    EXPECT_EQ(LookOf(kind).Bold, bold) << int(kind);
-  }
 }
 
 TEST(QLogModel, TheLastSeparatorStartsTheLastSessionAndDeletingKeepsItAndWhatFollows) {
@@ -84,43 +69,6 @@ TEST(QLogModel, EveryByteOtherThanALineBreakSurvivesLoadingAndSaving) {
   const QByteArray bytes = all + "\r\n" + test::SampleQLog();
   EXPECT_EQ(TQLog::FromBytes(bytes).ToBytes(), bytes);
   EXPECT_EQ(TQLog::FromBytes(bytes).Lines()[0].size(), 254);
-}
-
-class QLogFile : public ::testing::Test {
- protected:
-  test::TTempFolder Folder;
-};
-
-TEST_F(QLogFile, SavingAfterDeletingWritesTheLastSessionExactly) {
-  const QString path = Folder.Write("QLOG.TXT", test::SampleQLog());
-  TQLog log = TQLog::Load(path);
-  log.DeleteOldSessions();
-  log.Save(path);
-  EXPECT_EQ(test::ReadBytes(path), test::SampleQLogLines().mid(test::SampleLastSession()).join("\r\n") + "\r\n");
-}
-
-TEST_F(QLogFile, AMissingLogIsAnErrorNamingTheFile) {
-  const QString path = Folder.File("QLOG.TXT");
-  try {
-    TQLog::Load(path);
-    FAIL() << "loaded a missing file";
-  } catch (const EInOutError& e) {
-    EXPECT_TRUE(MessageOf(e).contains(path)) << e.what();
-  }
-  Folder.MakeDir("folder");
-  EXPECT_THROW(TQLog::Load(Folder.File("folder")), EInOutError);
-}
-
-TEST_F(QLogFile, AFailedSaveLeavesTheOldLogWhole) {
-  const QByteArray old = test::SampleQLog(5);
-  const QString path = Folder.Write("QLOG.TXT", old);
-  const TQLog bigger = TQLog::FromBytes(test::SampleQLog(50));
-  {
-    const test::TFileSizeLimit limit(old.size() + 10);
-    EXPECT_THROW(bigger.Save(path), EInOutError);
-  }
-  EXPECT_EQ(test::ReadBytes(path), old);
-  EXPECT_EQ(QDir(Folder.Path()).entryList(QDir::Files), QStringList({"QLOG.TXT"}));
 }
 
 }  // namespace

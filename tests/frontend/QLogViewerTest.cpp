@@ -4,7 +4,6 @@
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
 
-#include <QAction>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
@@ -150,50 +149,28 @@ TEST_F(QLogViewer, AFailedSaveShowsTheErrorAndKeepsTheWindowOpenWithItsText) {
   EXPECT_TRUE(viewer.isVisible());
   EXPECT_EQ(BoxLines(viewer), SampleLines(0, test::SampleLastSession()));
   EXPECT_EQ(test::ReadBytes(path), test::SampleQLog());
+  EXPECT_EQ(QDir(Folder.Path()).entryList(QDir::Files), QStringList({"qlog.txt"}));  // no temporary file left
 
   Click(viewer, "BtnSaveAndExit");
   EXPECT_FALSE(viewer.isVisible());
   EXPECT_EQ(test::ReadBytes(path), test::SampleQLogLines().mid(test::SampleLastSession()).join("\r\n") + "\r\n");
 }
 
-TEST_F(QLogViewer, AMissingLogIsReportedAndNoViewerOpens) {
-  test::TScriptedMessages messages;
-  bool opened = false;
-  test::WithNextModal(
-      [&](QWidget* modal) {
-        opened = true;
-        modal->close();
-      },
-      [&] { ShowQLogViewer(nullptr, Folder.Path()); });
-  EXPECT_FALSE(opened);
-  ASSERT_EQ(messages.Shown().size(), 1u);
-  EXPECT_EQ(messages.Shown()[0].Kind, TMsgKind::Error);
-  EXPECT_TRUE(messages.Shown()[0].Text.contains(Folder.File("QLOG.TXT"))) << messages.Shown()[0].Text.toStdString();
-}
-
-TEST_F(QLogViewer, ButtonsActionsAndShortcutsAreThoseOfTheForm) {
-  WriteLog(test::SampleQLog());
-  TFormViewQLOG viewer(nullptr, Folder.Path());
-  EXPECT_EQ(viewer.windowTitle(), "Lumox QLOG viewer");
-  EXPECT_EQ(viewer.minimumSize(), viewer.size());
-  EXPECT_TRUE(Box(viewer)->isReadOnly());
-  EXPECT_EQ(Box(viewer)->lineWrapMode(), QTextEdit::NoWrap);
-
-  const std::tuple<const char*, const char*, const char*, const char*, const char*> controls[] = {
-      {"BtnLastSession", "ActGotoLastSession", "Go to &last session ", "Jump to the start of the last session log",
-       "Ctrl+L"},
-      {"BtnDeleteButLast", "ActDeleteOldSessions", "&Delete old session logs", "Delete logs of all old sessions",
-       "Ctrl+D"},
-      {"BtnSaveAndExit", "ActSaveAndExit", "Save and e&xit", "Save changes and exit", "Ctrl+X"},
-      {"BtnQuit", "ActQuit", "&Quit (don't save)", "Do not save changes and exit", "Ctrl+Q"},
-  };
-  for (const auto& [buttonName, actionName, caption, hint, shortcut] : controls) {
-    const auto* button = viewer.findChild<QPushButton*>(buttonName);
-    const auto* action = viewer.findChild<QAction*>(actionName);
-    ASSERT_TRUE(button && action) << buttonName;
-    EXPECT_EQ(button->text(), caption);
-    EXPECT_EQ(button->toolTip(), hint);
-    EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(shortcut)));
+TEST_F(QLogViewer, AMissingOrUnreadableLogIsReportedAndNoViewerOpens) {
+  for (const bool unreadable : {false, true}) {
+    if (unreadable) Folder.MakeDir("QLOG.TXT");
+    test::TScriptedMessages messages;
+    bool opened = false;
+    test::WithNextModal(
+        [&](QWidget* modal) {
+          opened = true;
+          modal->close();
+        },
+        [&] { ShowQLogViewer(nullptr, Folder.Path()); });
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(messages.Shown().size(), 1u);
+    EXPECT_EQ(messages.Shown()[0].Kind, TMsgKind::Error);
+    EXPECT_TRUE(messages.Shown()[0].Text.contains(Folder.File("QLOG.TXT"))) << messages.Shown()[0].Text.toStdString();
   }
 }
 
@@ -208,9 +185,13 @@ TEST(RealWindow, TheViewerShowsAColouredLogAndItsShortcutsWork) {
         modal->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
         test::SaveScreenshot(modal, "qlog-viewer");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
-        EXPECT_EQ(modal->findChild<QTextEdit*>("RichEdit1")->document()->blockCount(), 10);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::ControlModifier);
+        auto* box = modal->findChild<QTextEdit*>("RichEdit1");
+        QTest::keyClick(box, Qt::Key_D, Qt::ControlModifier);
+        EXPECT_EQ(box->document()->blockCount(), 10);
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClick(box, Qt::Key_L, Qt::ControlModifier);
+        EXPECT_EQ(box->textCursor().selectedText(), "12:09:00 --- session separator ---");
+        QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
         if (modal->isVisible()) modal->close();
       },
       [&] { ShowQLogViewer(nullptr, folder.Path()); });
