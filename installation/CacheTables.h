@@ -1,0 +1,69 @@
+#pragma once
+// The tables that cache the installation's car and track lists between runs. The archive
+// implements them over the database; the installation model sees only these interfaces.
+#include <QString>
+
+namespace lumox {
+
+// Column widths in characters. Longer texts are stored cut to these widths.
+inline constexpr int CarNameWidth = 100;
+inline constexpr int CarYearWidth = 50;
+inline constexpr int CarFolderWidth = 50;
+inline constexpr int CarIDWidth = 50;
+inline constexpr int TrackNameWidth = 100;
+inline constexpr int TrackFolderWidth = 100;
+inline constexpr int TrackIDWidth = 100;
+
+// Length in UTF-16 units of the first `width` characters of `text`. The database counts
+// characters, so a surrogate pair is one character and is never split.
+inline qsizetype ColumnCutLength(const QString& text, int width) {
+  qsizetype units = 0;
+  for (int chars = 0; chars < width && units < text.size(); ++chars) {
+    const bool pair = text[units].isHighSurrogate() && units + 1 < text.size() &&
+                      text[units + 1].isLowSurrogate();
+    units += pair ? 2 : 1;
+  }
+  return units;
+}
+
+// `text` as a column of `width` characters stores it.
+inline QString CutToColumn(const QString& text, int width) {
+  return text.left(ColumnCutLength(text, width));
+}
+
+// False when storing `text` in a column of `width` characters would cut it.
+inline bool FitsColumn(const QString& text, int width) {
+  return ColumnCutLength(text, width) == text.size();
+}
+
+// Cached car list: one row per car, keyed by the car's position in the list. Reading it back
+// is GetMaxIdx, then GetCar for every position up to it, skipping positions without a row
+// (an empty table has maximum 0 and no row 0).
+class ICarsTable {
+ public:
+  virtual ~ICarsTable() = default;
+  virtual void DeleteAll() = 0;
+  // Largest stored position; 0 for an empty table.
+  virtual int GetMaxIdx() = 0;
+  // Texts longer than their column are cut to its width.
+  virtual void InsertCar(int index, const QString& name, const QString& year, const QString& folder,
+                         const QString& id) = 0;
+  // False, with all texts empty, when no row has this position.
+  virtual bool GetCar(int index, QString& name, QString& year, QString& folder, QString& id) = 0;
+};
+
+// Cached track list: one row per track, keyed by the track's position in the list; read
+// back like the car list.
+class ITracksTable {
+ public:
+  virtual ~ITracksTable() = default;
+  virtual void DeleteAll() = 0;
+  // Largest stored position; 0 for an empty table.
+  virtual int GetMaxIdx() = 0;
+  // Texts longer than their column are cut to its width.
+  virtual void InsertTrack(int index, const QString& name, const QString& folder, const QString& id) = 0;
+  // False, with all texts empty, when no row has this position.
+  virtual bool GetTrack(int index, QString& name, QString& folder, QString& id) = 0;
+};
+
+}  // namespace lumox
