@@ -1,0 +1,88 @@
+#pragma once
+#include "archive/Database.h"
+#include "archive/SQLQuery.h"
+#include "installation/CacheTables.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <initializer_list>
+#include <span>
+
+namespace lumox {
+
+// Base of the table connectors: the connection to run on (not owned) and the table name.
+class TDBExpressConnector {
+ public:
+  TDBExpressConnector() = default;
+  virtual ~TDBExpressConnector() = default;
+  TDBExpressConnector(const TDBExpressConnector&) = delete;
+  TDBExpressConnector& operator=(const TDBExpressConnector&) = delete;
+
+  // Binds `connection` when `force` is set or none is bound; a bound connection that has
+  // been destroyed counts as none.
+  void SetSQLConnection(TSQLConnection* connection, bool force);
+  // Throws ELumox when no connection is bound.
+  TSQLConnection& GetSQLConnection() const;
+  TSQLQuery CreateQuery(const QString& sql) const;
+  void DeleteAll();
+  // Largest value of `column`; 0 for an empty table.
+  int GetMaxValue(const QString& column) const;
+
+ protected:
+  // A text column of a cache table and its width in characters.
+  struct TColumn {
+    const char* Name;
+    int Width;
+  };
+
+  explicit TDBExpressConnector(const QString& tableName) : FTableName(tableName) {}
+
+  // Inserts the row at `index` in `indexColumn`, each value cut to its column's width.
+  void InsertRow(const char* indexColumn, int index, std::span<const TColumn> columns,
+                 std::initializer_list<QString> values);
+  // Reads the first row at `index` into `values`, one per column; false, with every value
+  // empty, when there is none.
+  bool ReadRow(const char* indexColumn, int index, std::span<const TColumn> columns,
+               std::initializer_list<QString*> values) const;
+
+  QPointer<TSQLConnection> FSQLConnection;
+  QString FTableName;
+};
+
+// The TRACKS table: the cached track list.
+class TTRACKSConnector final : public TDBExpressConnector, public ITracksTable {
+ public:
+  TTRACKSConnector() : TDBExpressConnector(QStringLiteral("TRACKS")) {}
+
+  void DeleteAll() override { TDBExpressConnector::DeleteAll(); }
+  int GetMaxIdx() override;
+  void InsertTrack(int index, const QString& name, const QString& folder, const QString& id) override;
+  bool GetTrack(int index, QString& name, QString& folder, QString& id) override;
+
+ private:
+  static constexpr TColumn Columns[] = {
+      {"TRK_NAME", TrackNameWidth}, {"TRK_FOLDER", TrackFolderWidth}, {"TRK_ID", TrackIDWidth}};
+};
+
+// The CARS table: the cached car list.
+class TCARSConnector final : public TDBExpressConnector, public ICarsTable {
+ public:
+  TCARSConnector() : TDBExpressConnector(QStringLiteral("CARS")) {}
+
+  void DeleteAll() override { TDBExpressConnector::DeleteAll(); }
+  int GetMaxIdx() override;
+  void InsertCar(int index, const QString& name, const QString& year, const QString& folder,
+                 const QString& id) override;
+  bool GetCar(int index, QString& name, QString& year, QString& folder, QString& id) override;
+
+ private:
+  static constexpr TColumn Columns[] = {
+      {"CAR_NAME", CarNameWidth}, {"CAR_YEAR", CarYearWidth}, {"CAR_FOLDER", CarFolderWidth}, {"CAR_ID", CarIDWidth}};
+};
+
+// The process-wide connectors, unbound until their first SetSQLConnection.
+TTRACKSConnector& TRACKSConnector();
+TCARSConnector& CARSConnector();
+
+}  // namespace lumox

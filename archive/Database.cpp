@@ -1,0 +1,70 @@
+#include "archive/Database.h"
+
+#include "platform/Errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+
+#include <atomic>
+
+namespace lumox {
+
+namespace {
+
+// The engine ignores the password of an embedded attachment; the user name decides the rights.
+constexpr const char* UserName = "ZINDO";
+constexpr const char* Password = "qempt";
+
+QString NextConnectionName() {
+  static std::atomic<int> counter{0};
+  return QStringLiteral("lumox-%1").arg(++counter);
+}
+
+}  // namespace
+
+QString PrepareDatabaseFile(const QString& appDir) {
+  const QDir dir(appDir);
+  const QString database = dir.absoluteFilePath(DatabaseFileName);
+  const QString templ = dir.absoluteFilePath(TemplateFileName);
+  if (QFileInfo::exists(database) || !QFileInfo::exists(templ)) return database;
+  // QFile::copy writes a temporary file and renames it without replacing, so neither a
+  // failed copy nor a racing start leaves a half-written or overwritten database.
+  QFile source(templ);
+  if (!source.copy(database))
+    throw EInOutError(QStringLiteral("Could not copy the database template \"%1\" to \"%2\":\n%3")
+                          .arg(QDir::toNativeSeparators(templ), QDir::toNativeSeparators(database),
+                               source.errorString()));
+  // An installed template may be read-only; the database must not be.
+  QFile::setPermissions(database, QFile::permissions(database) | QFile::WriteOwner);
+  return database;
+}
+
+TSQLConnection::TSQLConnection(const QString& databaseFile)
+    : DatabaseFile(databaseFile), ConnectionName(NextConnectionName()) {}
+
+TSQLConnection::~TSQLConnection() {
+  if (QSqlDatabase::contains(ConnectionName)) {
+    QSqlDatabase::database(ConnectionName, false).close();
+    QSqlDatabase::removeDatabase(ConnectionName);
+  }
+}
+
+QSqlDatabase TSQLConnection::Database() {
+  if (!QSqlDatabase::contains(ConnectionName)) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), ConnectionName);
+    if (!db.isValid())
+      throw EDatabaseError(QStringLiteral("The database driver QIBASE is not available."));
+    db.setDatabaseName(DatabaseFile);
+    db.setUserName(UserName);
+    db.setPassword(Password);
+  }
+  QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
+  if (!db.isOpen() && !db.open())
+    throw EDatabaseError(QStringLiteral("Could not open the database \"%1\":\n%2")
+                             .arg(QDir::toNativeSeparators(DatabaseFile), db.lastError().text()));
+  return db;
+}
+
+}  // namespace lumox

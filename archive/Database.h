@@ -1,0 +1,42 @@
+#pragma once
+#include "platform/Exception.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+
+namespace lumox {
+
+// A statement, connection or fetch failed; the message holds the engine's own text.
+class EDatabaseError : public ELumox {
+ public:
+  using ELumox::ELumox;
+};
+
+inline constexpr const char* DatabaseFileName = "lumox.gdb";
+inline constexpr const char* TemplateFileName = "lumox.gdb.empty";
+
+// Makes sure `appDir` holds the database: when only the template is there it is copied to
+// lumox.gdb; an existing lumox.gdb is never touched. Returns the full path of lumox.gdb.
+// Throws EInOutError naming both files when the copy fails.
+QString PrepareDatabaseFile(const QString& appDir);
+
+// The one connection to the embedded database file, opened by path on first use.
+// A QObject so that the connectors can notice when it is gone.
+class TSQLConnection : public QObject {
+ public:
+  explicit TSQLConnection(const QString& databaseFile);
+  ~TSQLConnection() override;
+  TSQLConnection(const TSQLConnection&) = delete;
+  TSQLConnection& operator=(const TSQLConnection&) = delete;
+
+  // The open connection; opens it when needed. Throws EDatabaseError naming the file.
+  QSqlDatabase Database();
+  const QString& GetDatabaseFile() const { return DatabaseFile; }
+
+ private:
+  QString DatabaseFile;
+  QString ConnectionName;
+};
+
+}  // namespace lumox

@@ -1,0 +1,38 @@
+#pragma once
+#include "archive/Database.h"
+#include "tests/support/TempFolder.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace lumox::test {
+
+// The template the build made, and the isql tool it used.
+QString BuiltTemplate();
+QString IsqlTool();
+// Points the embedded engine at this build tree's lock folder; call before the first attach.
+// All test processes share it, so they see each other's locks.
+void UseBuildLockFolder();
+
+// A copy of the built template in a fresh temporary folder, with an unopened connection to it.
+class TTestDatabase {
+ public:
+  TTestDatabase();
+
+  const TTempFolder& Folder() const { return Temp; }
+  QString File() const { return Temp.File(DatabaseFileName); }
+  TSQLConnection& Connection() { return *Conn; }
+  // Closes the connection and makes a new one to the same file.
+  void Reconnect();
+  // Runs one statement that returns no rows.
+  void Execute(const QString& sql);
+  // CARS and TRACKS as the schema updater makes them.
+  void CreateCacheTables();
+
+ private:
+  TTempFolder Temp;
+  std::unique_ptr<TSQLConnection> Conn;
+};
+
+}  // namespace lumox::test
