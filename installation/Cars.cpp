@@ -12,8 +12,8 @@ QString CarNameAndID(const QString& name, const QString& id) {
          (trimmedID.isEmpty() ? QStringLiteral("<no ID>") : trimmedID) + QStringLiteral("]");
 }
 
-TCar::TCar(int index, const QString& zindoDir, const QString& folder, const QString& name, const QString& year,
-           const QString& id)
+TCar::TCar(int index, const QString& zindoDir, const QString& folder, const QString& name,
+           const QString& year, const QString& id)
     : Index(index),
       Name(name),
       Year(year),
@@ -42,8 +42,8 @@ QString TCar::DisplayName() const {
 
 bool TCar::SaveToDB(ICarsTable& table) const {
   table.InsertCar(Index, Name, Year, Folder, ID);
-  return FitsColumn(Name, CarNameWidth) && FitsColumn(Year, CarYearWidth) && FitsColumn(Folder, CarFolderWidth) &&
-         FitsColumn(ID, CarIDWidth);
+  return FitsColumn(Name, CarNameWidth) && FitsColumn(Year, CarYearWidth) &&
+         FitsColumn(Folder, CarFolderWidth) && FitsColumn(ID, CarIDWidth);
 }
 
 TCars TCars::CreateFromFolders(const QString& zindoDir, IProgressSink* progress) {

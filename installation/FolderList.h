@@ -48,6 +48,7 @@ class TItemList {
   // The fingerprint that the folder listing of an unchanged installation gives too.
   QString FoldersMD5() const { return FolderListMD5(GetFolders()); }
 
+  // For items with a display name (cars).
   QString GetDisplayName(int index) const
     requires requires(const Item& item) { item.DisplayName(); }
   {
@@ -80,14 +81,16 @@ class TFolderLookup {
   void Rebuild(const std::vector<std::unique_ptr<Item>>& items) {
     Entries.clear();
     for (const auto& item : items) Entries.push_back(item.get());
-    std::stable_sort(Entries.begin(), Entries.end(),
-                     [](const Item* a, const Item* b) { return Compare(a->GetFolder(), b->GetFolder()) < 0; });
+    std::stable_sort(Entries.begin(), Entries.end(), [](const Item* a, const Item* b) {
+      return Compare(a->GetFolder(), b->GetFolder()) < 0;
+    });
   }
   void Clear() { Entries.clear(); }
 
   Item* Find(const QString& folder) const {
-    const auto found = std::lower_bound(Entries.begin(), Entries.end(), folder,
-                                        [](const Item* a, const QString& b) { return Compare(a->GetFolder(), b) < 0; });
+    const auto found =
+        std::lower_bound(Entries.begin(), Entries.end(), folder,
+                         [](const Item* a, const QString& b) { return Compare(a->GetFolder(), b) < 0; });
     return found != Entries.end() && Compare((*found)->GetFolder(), folder) == 0 ? *found : nullptr;
   }
 

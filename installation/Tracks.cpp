@@ -5,7 +5,8 @@
 
 namespace lumox {
 
-TTrack::TTrack(int index, const QString& zindoDir, const QString& folder, const QString& name, const QString& id)
+TTrack::TTrack(int index, const QString& zindoDir, const QString& folder, const QString& name,
+               const QString& id)
     : Index(index),
       Name(name),
       Folder(folder),
@@ -19,10 +20,12 @@ std::unique_ptr<TTrack> TTrack::CreateFromFolder(int index, const QString& zindo
   const TZindoIni ini(ZindoFilePath(path, QStringLiteral("track.ini")));
   const QString name = ini.ReadString(QStringLiteral("track.name"),
                                       QStringLiteral("Unnamed Track in Folder \"%1\"").arg(folder));
-  return std::make_unique<TTrack>(index, zindoDir, folder, name, ini.ReadString(QStringLiteral("track.id"), folder));
+  return std::make_unique<TTrack>(index, zindoDir, folder, name,
+                                  ini.ReadString(QStringLiteral("track.id"), folder));
 }
 
-std::unique_ptr<TTrack> TTrack::CreateFromDB(ITracksTable& table, int row, int index, const QString& zindoDir) {
+std::unique_ptr<TTrack> TTrack::CreateFromDB(ITracksTable& table, int row, int index,
+                                             const QString& zindoDir) {
   QString name, folder, id;
   if (!table.GetTrack(row, name, folder, id)) return nullptr;
   return std::make_unique<TTrack>(index, zindoDir, folder, name, id);
@@ -34,7 +37,8 @@ bool TTrack::HasAIFile(const QString& carFolder) const {
 
 bool TTrack::SaveToDB(ITracksTable& table) const {
   table.InsertTrack(Index, Name, Folder, ID);
-  return FitsColumn(Name, TrackNameWidth) && FitsColumn(Folder, TrackFolderWidth) && FitsColumn(ID, TrackIDWidth);
+  return FitsColumn(Name, TrackNameWidth) && FitsColumn(Folder, TrackFolderWidth) &&
+         FitsColumn(ID, TrackIDWidth);
 }
 
 TTracks TTracks::CreateFromFolders(const QString& zindoDir, IProgressSink* progress) {

@@ -18,7 +18,8 @@ class TTrack {
   // "Unnamed Track in Folder "<folder>"" and the folder as identifier stand in.
   static std::unique_ptr<TTrack> CreateFromFolder(int index, const QString& zindoDir, const QString& folder);
   // The cached `row`, placed at `index`; null when the table has no such row.
-  static std::unique_ptr<TTrack> CreateFromDB(ITracksTable& table, int row, int index, const QString& zindoDir);
+  static std::unique_ptr<TTrack> CreateFromDB(ITracksTable& table, int row, int index,
+                                              const QString& zindoDir);
 
   static QStringList ListFolders(const QString& zindoDir) { return ListTrackFolders(zindoDir); }
   static constexpr const char* ScanErrorIntro = "Error reading track information for";

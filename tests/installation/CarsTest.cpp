@@ -57,7 +57,11 @@ TEST_F(Cars, DisplayNameAndKeyText) {
   EXPECT_EQ(cars.Get(4).NameAndID(), "Kart [<no ID>]");
   EXPECT_EQ(CarNameAndID("  F3 \t", "x1\r\n"), "F3 [x1]");
   EXPECT_EQ(CarNameAndID("", QString::fromLatin1(" \x01\x1f")), "<no car name> [<no ID>]");
-  EXPECT_EQ(CarNameAndID(QString::fromLatin1("\xa0" "F3"), "x"), QString::fromLatin1("\xa0" "F3 [x]"))
+  EXPECT_EQ(CarNameAndID(QString::fromLatin1("\xa0"
+                                             "F3"),
+                         "x"),
+            QString::fromLatin1("\xa0"
+                                "F3 [x]"))
       << "only codes 0 to 32 count as blanks";
 
   std::vector<TListEntry<TCar>> entries{{"kept", nullptr}};

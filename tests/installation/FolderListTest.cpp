@@ -51,10 +51,13 @@ class FolderList : public ::testing::Test {
   using TList = typename Kind::TList;
 
   void AddItem(const QString& folder, const QString& name) const {
-    Zindo.Write(Kind::Folder + folder + Kind::Ini,
-                QStringLiteral("%1\r\n{\r\n  name=%2\r\n  id=%3\r\n}\r\n").arg(QLatin1String(Kind::Section), name, folder).toLatin1());
+    Zindo.Write(Kind::Folder + folder + Kind::Ini, QStringLiteral("%1\r\n{\r\n  name=%2\r\n  id=%3\r\n}\r\n")
+                                                       .arg(QLatin1String(Kind::Section), name, folder)
+                                                       .toLatin1());
   }
-  TList Scan(IProgressSink* progress = nullptr) const { return TList::CreateFromFolders(Zindo.Path(), progress); }
+  TList Scan(IProgressSink* progress = nullptr) const {
+    return TList::CreateFromFolders(Zindo.Path(), progress);
+  }
   TList ReadBack() { return TList::CreateFromDB(Table, Zindo.Path()); }
 
   static QStringList Names(const TList& list) {
@@ -118,21 +121,17 @@ TYPED_TEST(FolderList, RowsMissingFromTheCacheAreSkipped) {
   EXPECT_EQ(cached.FindByFolder("c"), &cached.Get(1));
 }
 
-TYPED_TEST(FolderList, AFolderTooLongForTheCacheMakesSavingReportIt) {
-  const QString longFolder(TypeParam::FolderWidth + 1, QLatin1Char('f'));
-  this->AddItem(longFolder, "Long");
-  this->AddItem("short", "Short");
-  const auto scanned = this->Scan();
-  EXPECT_FALSE(scanned.SaveToDB(this->Table));
-  // What the cache would give back differs from the disk: the next start must rescan.
-  EXPECT_NE(this->ReadBack().FoldersMD5(), TypeParam::DiskMD5(this->Zindo.Path()));
-}
-
-TYPED_TEST(FolderList, ANameTooLongForTheCacheMakesSavingReportIt) {
-  this->AddItem("short", QString(TypeParam::NameWidth + 1, QLatin1Char('n')));
-  EXPECT_FALSE(this->Scan().SaveToDB(this->Table));
+TYPED_TEST(FolderList, TextsTooLongForTheCacheMakeSavingReportIt) {
   this->AddItem("short", QString(TypeParam::NameWidth, QLatin1Char('n')));
   EXPECT_TRUE(this->Scan().SaveToDB(this->Table));
+  this->AddItem("short", QString(TypeParam::NameWidth + 1, QLatin1Char('n')));
+  EXPECT_FALSE(this->Scan().SaveToDB(this->Table));
+
+  this->AddItem("short", "Short");
+  this->AddItem(QString(TypeParam::FolderWidth + 1, QLatin1Char('f')), "Long");
+  EXPECT_FALSE(this->Scan().SaveToDB(this->Table));
+  // What the cache would give back differs from the disk: the next start must rescan.
+  EXPECT_NE(this->ReadBack().FoldersMD5(), TypeParam::DiskMD5(this->Zindo.Path()));
 }
 
 TYPED_TEST(FolderList, AScanReportsTheFolderCountThenOneStepPerFolder) {
@@ -150,28 +149,22 @@ TYPED_TEST(FolderList, AScanReportsTheFolderCountThenOneStepPerFolder) {
   EXPECT_EQ(none.Calls, std::vector<std::string>({"max 0"}));
 }
 
-TYPED_TEST(FolderList, LookupIgnoresCaseAndPrefersTheFirstInListOrder) {
+TYPED_TEST(FolderList, LookupIgnoresCaseAndPositionsAreChecked) {
   this->AddItem("Oval", "First");
   this->AddItem("oval", "Second");
   this->AddItem("monza", "Monza");
   auto list = this->Scan();
   ASSERT_NE(list.FindByFolder("OVAL"), nullptr);
-  EXPECT_EQ(list.FindByFolder("OVAL")->GetName(), "First");
+  EXPECT_EQ(list.FindByFolder("OVAL")->GetName(), "First") << "the first in list order wins";
   EXPECT_EQ(list.FindByFolder("Monza"), &list.Get(0));
   EXPECT_EQ(list.FindByFolder("imola"), nullptr);
-  EXPECT_EQ(list.FindByFolder(""), nullptr);
+  EXPECT_THROW(list.Get(3), std::out_of_range);
+  EXPECT_THROW(list.GetName(-1), std::out_of_range);
 
   list.Clear();
   EXPECT_EQ(list.Count(), 0);
   EXPECT_EQ(list.FindByFolder("monza"), nullptr) << "the lookup must not keep freed items";
-}
-
-TYPED_TEST(FolderList, PositionsOutsideTheListAreRefused) {
-  this->AddItem("a", "A");
-  const auto list = this->Scan();
-  EXPECT_EQ(list.GetFolder(0), "a");
-  EXPECT_THROW(list.Get(1), std::out_of_range);
-  EXPECT_THROW(list.GetName(-1), std::out_of_range);
+  EXPECT_THROW(list.GetFolder(0), std::out_of_range);
 }
 
 // An item type whose making fails for the folder "bad", to follow a failing scan.

@@ -52,7 +52,8 @@ TEST_F(Tracks, AScanReadsNameIdentifierAndAILines) {
 TEST_F(Tracks, AnUnreadableTrackIniIsReportedAndTheScanGoesOn) {
   const TTracks tracks = TTracks::CreateFromFolders(Zindo.Path(), nullptr);
   ASSERT_EQ(Messages.Texts().size(), 1);
-  EXPECT_TRUE(Messages.Texts()[0].startsWith("Error opening \"" + Zindo.File("data/tracks/broken/track.ini")));
+  EXPECT_TRUE(
+      Messages.Texts()[0].startsWith("Error opening \"" + Zindo.File("data/tracks/broken/track.ini")));
   EXPECT_EQ(Find(tracks, "broken").GetName(), "Unnamed Track in Folder \"broken\"");
   EXPECT_EQ(tracks.Count(), 4);
 }
