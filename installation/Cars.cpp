@@ -46,18 +46,6 @@ bool TCar::SaveToDB(ICarsTable& table) const {
          FitsColumn(Folder, CarFolderWidth) && FitsColumn(ID, CarIDWidth);
 }
 
-TCars TCars::CreateFromFolders(const QString& zindoDir, IProgressSink* progress) {
-  TCars cars(zindoDir);
-  cars.ScanFolders(progress);
-  return cars;
-}
-
-TCars TCars::CreateFromDB(ICarsTable& table, const QString& zindoDir) {
-  TCars cars(zindoDir);
-  cars.ReadFromDB(table);
-  return cars;
-}
-
 int TCarRefs::Add(TCar& car) {
   Items.push_back(&car);
   return Count() - 1;

@@ -16,6 +16,8 @@ QString CarNameAndID(const QString& name, const QString& id);
 // One car folder below data/cars.
 class TCar {
  public:
+  using TTable = ICarsTable;
+
   TCar(int index, const QString& zindoDir, const QString& folder, const QString& name, const QString& year,
        const QString& id);
   // Reads the folder's car.ini. When it cannot be read the user is told and the name
@@ -52,12 +54,7 @@ class TCar {
 };
 
 // All cars of the installation; owns them. Complete when made; only Clear changes it.
-class TCars final : public TFolderList<TCar> {
- public:
-  using TFolderList::TFolderList;
-  static TCars CreateFromFolders(const QString& zindoDir, IProgressSink* progress);
-  static TCars CreateFromDB(ICarsTable& table, const QString& zindoDir);
-};
+using TCars = TFolderList<TCar>;
 
 // Cars picked from a TCars, such as the race's AI opponents. It does not own them, so it
 // must not outlive their list.

@@ -102,22 +102,37 @@ class TFolderLookup {
 
 // A list that owns its items, filled once from the installation's folders or from the
 // cache table, with lookup by folder. An item type provides:
-//   static QStringList ListFolders(zindoDir);  static const char* ScanErrorIntro;
+//   TTable, the cache table's type;  static const char* ScanErrorIntro;
+//   static QStringList ListFolders(zindoDir);
 //   static unique_ptr<Item> CreateFromFolder(index, zindoDir, folder);
 //   static unique_ptr<Item> CreateFromDB(table, row, index, zindoDir);  (null: no such row)
 //   bool SaveToDB(table) const;  (false: a text was cut to its column)
 template <class Item>
 class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
  public:
+  using TTable = typename Item::TTable;
+
+  // An empty list.
   explicit TFolderList(QString zindoDir) : ZindoDir(std::move(zindoDir)) {}
+
+  // Scans the installation, reporting progress to `progress` when given.
+  static TFolderList CreateFromFolders(const QString& zindoDir, IProgressSink* progress) {
+    TFolderList list(zindoDir);
+    list.ScanFolders(progress);
+    return list;
+  }
+  static TFolderList CreateFromDB(TTable& table, const QString& zindoDir) {
+    TFolderList list(zindoDir);
+    list.ReadFromDB(table);
+    return list;
+  }
 
   Item* FindByFolder(const QString& folder) const { return Lookup.Find(folder); }
   const QString& GetZindoDir() const { return ZindoDir; }
 
   // Replaces the table's rows with the list. False when some text did not fit its column:
   // the cache then differs from the list and must not be trusted at the next start.
-  template <class Table>
-  bool SaveToDB(Table& table) const {
+  bool SaveToDB(TTable& table) const {
     table.DeleteAll();
     bool whole = true;
     for (const auto& item : this->Items) whole = item->SaveToDB(table) && whole;
@@ -129,7 +144,7 @@ class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
     this->Items.clear();
   }
 
- protected:
+ private:
   // Makes an item of every folder. One that cannot be made is reported and left out, and
   // the next takes its position. The sink gets the number of folders and a step for each.
   void ScanFolders(IProgressSink* progress) {
@@ -148,8 +163,7 @@ class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
 
   // Reads the rows from 0 to the largest stored position; positions without a row are
   // skipped, so an empty table gives an empty list.
-  template <class Table>
-  void ReadFromDB(Table& table) {
+  void ReadFromDB(TTable& table) {
     const std::int64_t last = table.GetMaxIdx();
     for (std::int64_t row = 0; row <= last; ++row) {
       if (auto item = Item::CreateFromDB(table, int(row), this->Count(), ZindoDir)) {
@@ -159,7 +173,6 @@ class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
     Lookup.Rebuild(this->Items);
   }
 
- private:
   QString ZindoDir;
   TFolderLookup<Item> Lookup;
 };

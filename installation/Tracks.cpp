@@ -41,16 +41,4 @@ bool TTrack::SaveToDB(ITracksTable& table) const {
          FitsColumn(ID, TrackIDWidth);
 }
 
-TTracks TTracks::CreateFromFolders(const QString& zindoDir, IProgressSink* progress) {
-  TTracks tracks(zindoDir);
-  tracks.ScanFolders(progress);
-  return tracks;
-}
-
-TTracks TTracks::CreateFromDB(ITracksTable& table, const QString& zindoDir) {
-  TTracks tracks(zindoDir);
-  tracks.ReadFromDB(table);
-  return tracks;
-}
-
 }  // namespace lumox

@@ -12,6 +12,8 @@ namespace lumox {
 // One track folder below data/tracks.
 class TTrack {
  public:
+  using TTable = ITracksTable;
+
   // A track whose texts are known; the AI line files are always read from the disk.
   TTrack(int index, const QString& zindoDir, const QString& folder, const QString& name, const QString& id);
   // Reads the folder's track.ini. When it cannot be read the user is told and the name
@@ -48,11 +50,6 @@ class TTrack {
 };
 
 // All tracks of the installation. Complete when made; only Clear changes it.
-class TTracks final : public TFolderList<TTrack> {
- public:
-  using TFolderList::TFolderList;
-  static TTracks CreateFromFolders(const QString& zindoDir, IProgressSink* progress);
-  static TTracks CreateFromDB(ITracksTable& table, const QString& zindoDir);
-};
+using TTracks = TFolderList<TTrack>;
 
 }  // namespace lumox
