@@ -30,10 +30,9 @@ std::unique_ptr<TCar> TCar::CreateFromFolder(int index, const QString& zindoDir,
       ini.ReadString(QStringLiteral("car.year"), {}), ini.ReadString(QStringLiteral("car.id"), {}));
 }
 
-std::unique_ptr<TCar> TCar::CreateFromDB(ICarsTable& table, int row, int index, const QString& zindoDir) {
-  QString name, year, folder, id;
-  if (!table.GetCar(row, name, year, folder, id)) return nullptr;
-  return std::make_unique<TCar>(index, zindoDir, folder, name, year, id);
+std::unique_ptr<TCar> TCar::CreateFromRow(const TCacheRow& row, int index, const QString& zindoDir) {
+  const QStringList& t = row.Texts;
+  return std::make_unique<TCar>(index, zindoDir, t.value(2), t.value(0), t.value(1), t.value(3));
 }
 
 QString TCar::DisplayName() const {

@@ -24,7 +24,9 @@ class TCar {
   // "Unnamed Car in Folder "<folder>"" with an empty year and identifier stand in.
   static std::unique_ptr<TCar> CreateFromFolder(int index, const QString& zindoDir, const QString& folder);
   // The cached `row`, placed at `index`; null when the table has no such row.
-  static std::unique_ptr<TCar> CreateFromDB(ICarsTable& table, int row, int index, const QString& zindoDir);
+  static std::vector<TCacheRow> ReadRows(ICarsTable& table) { return table.ReadCars(); }
+  // The car of a cache row (texts name, year, folder, id), at position `index`.
+  static std::unique_ptr<TCar> CreateFromRow(const TCacheRow& row, int index, const QString& zindoDir);
 
   static QStringList ListFolders(const QString& zindoDir) { return ListCarFolders(zindoDir); }
   static constexpr const char* ScanErrorIntro = "Error reading car information for";

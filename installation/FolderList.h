@@ -105,7 +105,8 @@ class TFolderLookup {
 //   TTable, the cache table's type;  static const char* ScanErrorIntro;
 //   static QStringList ListFolders(zindoDir);
 //   static unique_ptr<Item> CreateFromFolder(index, zindoDir, folder);
-//   static unique_ptr<Item> CreateFromDB(table, row, index, zindoDir);  (null: no such row)
+//   static std::vector<TCacheRow> ReadRows(table);
+//   static unique_ptr<Item> CreateFromRow(row, index, zindoDir);
 //   bool SaveToDB(table) const;  (false: a text was cut to its column)
 template <class Item>
 class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
@@ -161,14 +162,15 @@ class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
     Lookup.Rebuild(this->Items);
   }
 
-  // Reads the rows from 0 to the largest stored position; positions without a row are
-  // skipped, so an empty table gives an empty list.
+  // Reads the rows in order of position in one go. Positions below 0 and second rows of one
+  // position are passed over, positions without a row skipped, so an empty table gives an
+  // empty list and every item's index is its place in the list.
   void ReadFromDB(TTable& table) {
-    const std::int64_t last = table.GetMaxIdx();
-    for (std::int64_t row = 0; row <= last; ++row) {
-      if (auto item = Item::CreateFromDB(table, int(row), this->Count(), ZindoDir)) {
-        this->Items.push_back(std::move(item));
-      }
+    int previous = -1;
+    for (const TCacheRow& row : Item::ReadRows(table)) {
+      if (row.Index <= previous) continue;
+      previous = row.Index;
+      this->Items.push_back(Item::CreateFromRow(row, this->Count(), ZindoDir));
     }
     Lookup.Rebuild(this->Items);
   }

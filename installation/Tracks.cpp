@@ -24,11 +24,9 @@ std::unique_ptr<TTrack> TTrack::CreateFromFolder(int index, const QString& zindo
                                   ini.ReadString(QStringLiteral("track.id"), folder));
 }
 
-std::unique_ptr<TTrack> TTrack::CreateFromDB(ITracksTable& table, int row, int index,
-                                             const QString& zindoDir) {
-  QString name, folder, id;
-  if (!table.GetTrack(row, name, folder, id)) return nullptr;
-  return std::make_unique<TTrack>(index, zindoDir, folder, name, id);
+std::unique_ptr<TTrack> TTrack::CreateFromRow(const TCacheRow& row, int index, const QString& zindoDir) {
+  const QStringList& t = row.Texts;
+  return std::make_unique<TTrack>(index, zindoDir, t.value(1), t.value(0), t.value(2));
 }
 
 bool TTrack::HasAIFile(const QString& carFolder) const {

@@ -19,9 +19,10 @@ class TTrack {
   // Reads the folder's track.ini. When it cannot be read the user is told and the name
   // "Unnamed Track in Folder "<folder>"" and the folder as identifier stand in.
   static std::unique_ptr<TTrack> CreateFromFolder(int index, const QString& zindoDir, const QString& folder);
-  // The cached `row`, placed at `index`; null when the table has no such row.
-  static std::unique_ptr<TTrack> CreateFromDB(ITracksTable& table, int row, int index,
-                                              const QString& zindoDir);
+  static std::vector<TCacheRow> ReadRows(ITracksTable& table) { return table.ReadTracks(); }
+  // The track of a cache row (texts name, folder, id), at position `index`; its AI line files
+  // are always read from the disk.
+  static std::unique_ptr<TTrack> CreateFromRow(const TCacheRow& row, int index, const QString& zindoDir);
 
   static QStringList ListFolders(const QString& zindoDir) { return ListTrackFolders(zindoDir); }
   static constexpr const char* ScanErrorIntro = "Error reading track information for";

@@ -1,6 +1,6 @@
 #pragma once
 // In-memory cache tables that store rows as the database does: texts cut to their columns,
-// maximum position 0 when empty.
+// rows ordered by position.
 #include "installation/CacheTables.h"
 
 #include <QString>
@@ -18,15 +18,14 @@ class TFakeTable {
   explicit TFakeTable(std::array<int, Columns> widths) : Widths(widths) {}
 
   void Clear() { Rows.clear(); }
-  int MaxIdx() const { return Rows.empty() ? 0 : Rows.rbegin()->first; }
   void Insert(int index, TRow row) {
     for (std::size_t i = 0; i < Columns; ++i) row[i] = CutToColumn(row[i], Widths[i]);
     Rows.emplace(index, row);
   }
-  bool Read(int index, std::array<QString*, Columns> out) const {
-    const auto found = Rows.find(index);
-    for (std::size_t i = 0; i < Columns; ++i) *out[i] = found == Rows.end() ? QString() : found->second[i];
-    return found != Rows.end();
+  std::vector<TCacheRow> ReadAll() const {
+    std::vector<TCacheRow> all;
+    for (const auto& [index, row] : Rows) all.push_back({index, QStringList(row.begin(), row.end())});
+    return all;
   }
   const std::map<int, TRow>& GetRows() const { return Rows; }
 
@@ -38,14 +37,11 @@ class TFakeTable {
 class TFakeCarsTable final : public ICarsTable {
  public:
   void DeleteAll() override { Table.Clear(); }
-  int GetMaxIdx() override { return Table.MaxIdx(); }
   void InsertCar(int index, const QString& name, const QString& year, const QString& folder,
                  const QString& id) override {
     Table.Insert(index, {name, year, folder, id});
   }
-  bool GetCar(int index, QString& name, QString& year, QString& folder, QString& id) override {
-    return Table.Read(index, {&name, &year, &folder, &id});
-  }
+  std::vector<TCacheRow> ReadCars() override { return Table.ReadAll(); }
 
   TFakeTable<4> Table{{CarNameWidth, CarYearWidth, CarFolderWidth, CarIDWidth}};
 };
@@ -53,13 +49,10 @@ class TFakeCarsTable final : public ICarsTable {
 class TFakeTracksTable final : public ITracksTable {
  public:
   void DeleteAll() override { Table.Clear(); }
-  int GetMaxIdx() override { return Table.MaxIdx(); }
   void InsertTrack(int index, const QString& name, const QString& folder, const QString& id) override {
     Table.Insert(index, {name, folder, id});
   }
-  bool GetTrack(int index, QString& name, QString& folder, QString& id) override {
-    return Table.Read(index, {&name, &folder, &id});
-  }
+  std::vector<TCacheRow> ReadTracks() override { return Table.ReadAll(); }
 
   TFakeTable<3> Table{{TrackNameWidth, TrackFolderWidth, TrackIDWidth}};
 };
