@@ -1,9 +1,10 @@
-#include "frontend/MessageBoxes.h"
-#include "tests/support/GuiTesting.h"
+#include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QMessageBox>
-#include <gtest/gtest.h>
+
+#include "frontend/MessageBoxes.h"
+#include "tests/support/GuiTesting.h"
 
 namespace lumox {
 namespace {
