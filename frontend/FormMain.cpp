@@ -45,11 +45,6 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
   RunGuarded([this] { FormCreate(); });
 }
 
-TFormMain::~TFormMain() {
-  // Removing the pages while the window goes must not look like the user leaving one.
-  PageControl1->blockSignals(true);
-}
-
 void TFormMain::FormCreate() {
   FState.FInitialized = false;
   FState.FVersion = TVersion::CreateFromModule();

@@ -17,7 +17,6 @@ namespace lumox {
 class TFormMain final : public QMainWindow {
  public:
   explicit TFormMain(std::unique_ptr<IOpenDialog> openDialog = std::make_unique<TOpenDialog>());
-  ~TFormMain() override;
 
   TFrontEndState& State() { return FState; }
 

@@ -195,6 +195,13 @@ TEST_F(SettingsPage, ChangingThePageInCodeRunsNoPageHandler) {
   EXPECT_TRUE(Messages.Shown().empty());
 }
 
+TEST_F(SettingsPage, DestroyingTheWindowOnThePageChecksNothing) {
+  ClickTab("TabSettings");
+  ZindoEdit()->setText(InvalidExe);
+  Form.reset();
+  EXPECT_TRUE(Messages.Shown().empty());
+}
+
 TEST_F(SettingsPage, AFailedStoreKeepsTheUserOnThePage) {
   ClickTab("TabSettings");
   ZindoEdit()->setText(ValidExe);
