@@ -1,10 +1,9 @@
-#include <gtest/gtest.h>
-
-#include <QPushButton>
-
 #include "frontend/EventGuard.h"
 #include "platform/Errors.h"
 #include "tests/support/ScriptedMessages.h"
+
+#include <QPushButton>
+#include <gtest/gtest.h>
 
 namespace lumox {
 namespace {
@@ -14,8 +13,8 @@ TEST(EventGuard, AnExceptionFromASlotBecomesAnErrorBoxAndTheNextClickStillWorks)
   QPushButton button;
   int clicks = 0;
   QObject::connect(&button, &QPushButton::clicked, Guarded([&](bool) {
-    if (++clicks == 1) throw EInOutError(QStringLiteral("Could not write \"x.ini\""));
-  }));
+                     if (++clicks == 1) throw EInOutError(QStringLiteral("Could not write \"x.ini\""));
+                   }));
   button.click();
   button.click();
   EXPECT_EQ(clicks, 2);

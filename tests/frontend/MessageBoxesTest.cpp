@@ -1,10 +1,9 @@
-#include <gtest/gtest.h>
+#include "frontend/MessageBoxes.h"
+#include "tests/support/GuiTesting.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
-
-#include "frontend/MessageBoxes.h"
-#include "tests/support/GuiTesting.h"
+#include <gtest/gtest.h>
 
 namespace lumox {
 namespace {
