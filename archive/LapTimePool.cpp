@@ -145,15 +145,19 @@ bool TLapTimePoolConnector::LapTimeExists(const QString& trackName, const QStrin
   return query.Next() && query.Integer(QStringLiteral("ANZAHL")) != 0;
 }
 
-bool TLapTimePoolConnector::LapTimeArchived(const QString& trackName, const QString& trackPath,
-                                            const QString& carName, const QString& carID, int lapDate,
-                                            int lapTime) {
-  if (LapTimeExists(trackName, trackPath, carName, carID, lapDate, lapTime)) return true;
+bool TLapTimePoolConnector::LapTimeArchived(const TCarAutoMerges& rules, const QString& trackName,
+                                            const QString& trackPath, const QString& carName, const QString& carID,
+                                            int lapDate, int lapTime) {
   QString mergedName = carName;
   QString mergedID = carID;
-  FollowCarAutoMerges(mergedName, mergedID);
-  return (!SameText(mergedName, carName) || !SameText(mergedID, carID)) &&
-         LapTimeExists(trackName, trackPath, mergedName, mergedID, lapDate, lapTime);
+  rules.Follow(mergedName, mergedID);
+  TSQLQuery query = CreateQuery(QStringLiteral(
+      "select count(*) as ANZAHL from LAPTIMEPOOL where TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"
+      " and ((CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID) or (CAR_NAME=:MERGED_NAME and CAR_ID=:MERGED_ID))"
+      " and LAP_TIME=:LAP_TIME and LAP_DATE=:LAP_DATE"));
+  BindLap(query, trackName, trackPath, carName, carID, lapDate, lapTime);
+  query.Bind(QStringLiteral("MERGED_NAME"), mergedName).Bind(QStringLiteral("MERGED_ID"), mergedID).Exec();
+  return query.Next() && query.Integer(QStringLiteral("ANZAHL")) != 0;
 }
 
 void TLapTimePoolConnector::DeleteLapTime(int ltpID) {
@@ -345,13 +349,15 @@ void TLapTimePoolConnector::LookupCarAutoMerge(QString& carName, QString& carID)
   carID = query.String(QStringLiteral("IDPATH_TO"));
 }
 
-void TLapTimePoolConnector::FollowCarAutoMerges(QString& carName, QString& carID) {
-  QStringList mergeIDs, namesFrom, idsFrom, namesTo, idsTo;
-  GetCarAutoMerges(mergeIDs, namesFrom, idsFrom, namesTo, idsTo);
-  for (qsizetype rule = 0; rule < mergeIDs.size(); ++rule) {
-    if (!SameText(namesFrom[rule], carName) || !SameText(idsFrom[rule], carID)) continue;
-    carName = namesTo[rule];
-    carID = idsTo[rule];
+TCarAutoMerges::TCarAutoMerges(TLapTimePoolConnector& pool) {
+  pool.GetCarAutoMerges(MergeIDs, NamesFrom, IDsFrom, NamesTo, IDsTo);
+}
+
+void TCarAutoMerges::Follow(QString& carName, QString& carID) const {
+  for (qsizetype rule = 0; rule < MergeIDs.size(); ++rule) {
+    if (!SameText(NamesFrom[rule], carName) || !SameText(IDsFrom[rule], carID)) continue;
+    carName = NamesTo[rule];
+    carID = IDsTo[rule];
   }
 }
 

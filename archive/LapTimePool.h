@@ -8,6 +8,7 @@
 namespace lumox {
 
 class TSQLQuery;
+class TCarAutoMerges;
 
 // Every operation on the lap-time pool LAPTIMEPOOL and the car merge rules AUTOMERGES.
 // A lap is the six values (track name, track path, car name, car identifier, time, date);
@@ -36,9 +37,9 @@ class TLapTimePoolConnector {
   // True when the lap is stored, deleted or not.
   bool LapTimeExists(const QString& trackName, const QString& trackPath, const QString& carName,
                      const QString& carID, int lapDate, int lapTime);
-  // True when the lap is stored under the car as given or under the car the merge rules move
-  // that car's laps to, so an import does not add again what a merge has moved away.
-  bool LapTimeArchived(const QString& trackName, const QString& trackPath, const QString& carName,
+  // True when the lap is stored, deleted or not, under the car as given or under the car the
+  // merge rules move that car's laps to, so an import does not add again what a merge moved.
+  bool LapTimeArchived(const TCarAutoMerges& rules, const QString& trackName, const QString& trackPath, const QString& carName,
                        const QString& carID, int lapDate, int lapTime);
   // Hides a visible lap; an identifier below 1 changes nothing (negating it would revive a lap).
   void DeleteLapTime(int ltpID);
@@ -86,11 +87,20 @@ class TLapTimePoolConnector {
   void LookupCarAutoMerge(QString& carName, QString& carID);
 
  private:
-  // Replaces the car by the one ApplyCarAutoMerges moves its laps to.
-  void FollowCarAutoMerges(QString& carName, QString& carID);
   TSQLQuery CreateQuery(const QString& sql) const;
 
   QPointer<TSQLConnection> FSQLConnection;
+};
+
+// The car merge rules as ApplyCarAutoMerges runs them, read once for the many look-ups of an import.
+class TCarAutoMerges {
+ public:
+  explicit TCarAutoMerges(TLapTimePoolConnector& pool);
+  // Replaces the car by the one ApplyCarAutoMerges moves its laps to; unchanged when none.
+  void Follow(QString& carName, QString& carID) const;
+
+ private:
+  QStringList MergeIDs, NamesFrom, IDsFrom, NamesTo, IDsTo;
 };
 
 // The process-wide connector, unbound until start-up binds it.

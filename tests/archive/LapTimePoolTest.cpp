@@ -273,12 +273,17 @@ TEST_F(AutoMerges, ALapMovedByARuleIsNotImportedAgain) {
   Add("Oval", "oval", "A", "a", 60000, 1);
   Add("Oval", "oval", "Q", "", 60000, 1);
   Pool.ApplyCarAutoMerges();
+  const TCarAutoMerges rules(Pool);
   EXPECT_FALSE(Pool.LapTimeExists("Oval", "oval", "A", "a", 1, 60000));
-  EXPECT_TRUE(Pool.LapTimeArchived("Oval", "\\oval\\", "A", "a", 1, 60000));
-  EXPECT_TRUE(Pool.LapTimeArchived("Oval", "oval", "B", "b", 1, 60000));
-  EXPECT_TRUE(Pool.LapTimeArchived("Oval", "oval", "Q", "", 1, 60000));
-  EXPECT_FALSE(Pool.LapTimeArchived("Oval", "oval", "A", "a", 2, 60000));
-  EXPECT_FALSE(Pool.LapTimeArchived("Oval", "oval", "D", "d", 1, 60000));
+  EXPECT_TRUE(Pool.LapTimeArchived(rules, "Oval", "\\oval\\", "A", "a", 1, 60000));
+  EXPECT_TRUE(Pool.LapTimeArchived(rules, "Oval", "oval", "B", "b", 1, 60000));
+  EXPECT_TRUE(Pool.LapTimeArchived(rules, "Oval", "oval", "C", "c", 1, 60000));
+  EXPECT_TRUE(Pool.LapTimeArchived(rules, "Oval", "oval", "Q", "", 1, 60000));
+  EXPECT_FALSE(Pool.LapTimeArchived(rules, "Oval", "oval", "A", "a", 2, 60000));
+  EXPECT_FALSE(Pool.LapTimeArchived(rules, "Oval", "oval", "D", "d", 1, 60000));
+  // A deleted lap counts as archived under its merged car as well.
+  Pool.DeleteLapTime(1);
+  EXPECT_TRUE(Pool.LapTimeArchived(rules, "Oval", "oval", "A", "a", 1, 60000));
 }
 
 TEST(Schema, StatementsSkipWhatExistsSoAFailedUpdateCanRunAgain) {
