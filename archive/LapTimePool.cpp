@@ -256,26 +256,21 @@ void TLapTimePoolConnector::GetLapTimeInfo(int ltpID, QString& carName, QString&
 
 void TLapTimePoolConnector::MergeTracks(const QString& nameFrom, const QString& pathFrom, const QString& nameTo,
                                         const QString& pathTo) {
-  TSQLQuery query = CreateQuery(QStringLiteral(
-      "update LAPTIMEPOOL set TRACK_NAME = :TRACK_NAME_TO, TRACK_PATH = :TRACK_PATH_TO"
-      " where TRACK_NAME = :TRACK_NAME_FROM and TRACK_PATH = :TRACK_PATH_FROM"));
-  query.Bind(QStringLiteral("TRACK_NAME_TO"), nameTo)
-      .Bind(QStringLiteral("TRACK_PATH_TO"), pathTo)
-      .Bind(QStringLiteral("TRACK_NAME_FROM"), nameFrom)
-      .Bind(QStringLiteral("TRACK_PATH_FROM"), pathFrom)
-      .Exec();
+  MovePair("TRACK_NAME", "TRACK_PATH", nameFrom, pathFrom, nameTo, pathTo);
 }
 
 void TLapTimePoolConnector::MergeCars(const QString& nameFrom, const QString& idFrom, const QString& nameTo,
                                       const QString& idTo) {
-  TSQLQuery query = CreateQuery(QStringLiteral(
-      "update LAPTIMEPOOL set CAR_NAME = :CAR_NAME_TO, CAR_ID = :CAR_ID_TO"
-      " where CAR_NAME = :CAR_NAME_FROM and CAR_ID = :CAR_ID_FROM"));
-  query.Bind(QStringLiteral("CAR_NAME_TO"), nameTo)
-      .Bind(QStringLiteral("CAR_ID_TO"), idTo)
-      .Bind(QStringLiteral("CAR_NAME_FROM"), nameFrom)
-      .Bind(QStringLiteral("CAR_ID_FROM"), idFrom)
-      .Exec();
+  MovePair("CAR_NAME", "CAR_ID", nameFrom, idFrom, nameTo, idTo);
+}
+
+void TLapTimePoolConnector::MovePair(const char* nameColumn, const char* keyColumn, const QString& nameFrom,
+                                     const QString& keyFrom, const QString& nameTo, const QString& keyTo) {
+  const QString name = QString::fromLatin1(nameColumn);
+  const QString key = QString::fromLatin1(keyColumn);
+  TSQLQuery query = CreateQuery(
+      QStringLiteral("update LAPTIMEPOOL set %1 = :%1_TO, %2 = :%2_TO where %1 = :%1_FROM and %2 = :%2_FROM").arg(name, key));
+  query.Bind(name + "_TO", nameTo).Bind(key + "_TO", keyTo).Bind(name + "_FROM", nameFrom).Bind(key + "_FROM", keyFrom).Exec();
 }
 
 void TLapTimePoolConnector::AddCarAutoMerge(const QString& nameFrom, const QString& idFrom, const QString& nameTo,

@@ -88,6 +88,9 @@ class TLapTimePoolConnector {
 
  private:
   TSQLQuery CreateQuery(const QString& sql) const;
+  // Gives every lap with the pair (`nameFrom`, `keyFrom`) in the two columns the new pair.
+  void MovePair(const char* nameColumn, const char* keyColumn, const QString& nameFrom, const QString& keyFrom,
+                const QString& nameTo, const QString& keyTo);
 
   QPointer<TSQLConnection> FSQLConnection;
 };

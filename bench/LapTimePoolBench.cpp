@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <random>
 
@@ -136,66 +137,78 @@ QStringList Column(const QString& sql, const QVariantList& values, int columns) 
 const QString BusyCar = CarName(7), BusyCarID = CarID(7);
 const QString BusyTrack = TrackName(7), BusyPath = TrackPath(7);
 
-void BM_GetCars(benchmark::State& state) {
-  for (auto _ : state) {
-    QStringList names, ids;
-    Archive->Pool.GetCars(names, ids);
-    benchmark::DoNotOptimize(names);
+// One selection of the grid: through the connector, and as one plain statement with its values.
+struct TSelection {
+  const char* Name;
+  std::function<void(TLapTimePoolConnector&, QStringList (&)[5])> Connector;
+  const char* Sql;
+  QVariantList Values;
+  int Columns;
+};
+
+const TSelection Selections[] = {
+    {"GetCars", [](auto& pool, auto& lists) { pool.GetCars(lists[0], lists[1]); },
+     "select distinct CAR_NAME, CAR_ID from LAPTIMEPOOL where LTP_ID >= 0 order by CAR_NAME", {}, 2},
+    {"GetTracks", [](auto& pool, auto& lists) { pool.GetTracks(lists[0], lists[1]); },
+     "select distinct TRACK_NAME, TRACK_PATH from LAPTIMEPOOL where LTP_ID >= 0 order by TRACK_NAME", {}, 2},
+    {"LapTimesForCarAndTrack",
+     [](auto& pool, auto& lists) {
+       pool.GetLapTimesForCarAndTrack(BusyCar, BusyCarID, BusyTrack, BusyPath, &lists[0], lists[1], lists[2], false);
+     },
+     "select LTP_ID, LAP_TIME, LAP_DATE from LAPTIMEPOOL where TRACK_NAME = ? and TRACK_PATH = ?"
+     " and CAR_NAME = ? and CAR_ID = ? and LTP_ID >= 0 order by LAP_TIME, LAP_DATE",
+     {BusyTrack, BusyPath, BusyCar, BusyCarID}, 3},
+    {"BestLapsForCar",
+     [](auto& pool, auto& lists) {
+       pool.GetBestLapsForCar(BusyCar, BusyCarID, &lists[0], lists[1], lists[2], lists[3], lists[4]);
+     },
+     "select TRACK_NAME, TRACK_PATH, LAP_TIME, LTP_ID, LAP_DATE from (select TRACK_NAME, TRACK_PATH, LAP_TIME,"
+     " LTP_ID, LAP_DATE, row_number() over (partition by TRACK_NAME, TRACK_PATH order by LAP_TIME, LAP_DATE, LTP_ID)"
+     " as R from LAPTIMEPOOL where CAR_NAME = ? and CAR_ID = ? and LTP_ID >= 0) where R = 1"
+     " order by LAP_TIME, TRACK_NAME, TRACK_PATH",
+     {BusyCar, BusyCarID}, 5},
+    {"BestLapsForTrack",
+     [](auto& pool, auto& lists) {
+       pool.GetBestLapsForTrack(BusyTrack, BusyPath, &lists[0], lists[1], lists[2], lists[3], lists[4]);
+     },
+     "select CAR_NAME, CAR_ID, LAP_TIME, LTP_ID, LAP_DATE from (select CAR_NAME, CAR_ID, LAP_TIME,"
+     " LTP_ID, LAP_DATE, row_number() over (partition by CAR_NAME, CAR_ID order by LAP_TIME, LAP_DATE, LTP_ID)"
+     " as R from LAPTIMEPOOL where TRACK_NAME = ? and TRACK_PATH = ? and LTP_ID >= 0) where R = 1"
+     " order by LAP_TIME, CAR_NAME, CAR_ID",
+     {BusyTrack, BusyPath}, 5},
+    {"LapTimesForCar",
+     [](auto& pool, auto& lists) {
+       pool.GetLapTimesForCar(BusyCar, BusyCarID, &lists[0], lists[1], lists[2], lists[3], lists[4]);
+     },
+     "select LTP_ID, LAP_DATE, TRACK_NAME, TRACK_PATH, LAP_TIME from LAPTIMEPOOL where CAR_NAME = ? and CAR_ID = ?"
+     " and LTP_ID >= 0 order by TRACK_NAME, TRACK_PATH, LAP_TIME, LAP_DATE",
+     {BusyCar, BusyCarID}, 5},
+    {"LapTimesForTrack",
+     [](auto& pool, auto& lists) {
+       pool.GetLapTimesForTrack(BusyTrack, BusyPath, &lists[0], lists[1], lists[2], lists[3], lists[4]);
+     },
+     "select LTP_ID, LAP_DATE, CAR_NAME, CAR_ID, LAP_TIME from LAPTIMEPOOL where TRACK_NAME = ? and TRACK_PATH = ?"
+     " and LTP_ID >= 0 order by CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE",
+     {BusyTrack, BusyPath}, 5},
+};
+
+void RegisterSelections() {
+  for (const TSelection& selection : Selections) {
+    benchmark::RegisterBenchmark(selection.Name, [&selection](benchmark::State& state) {
+      for (auto _ : state) {
+        QStringList lists[5];
+        selection.Connector(Archive->Pool, lists);
+        benchmark::DoNotOptimize(lists);
+      }
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark((selection.Name + std::string("_PlainSQL")).c_str(), [&selection](benchmark::State& state) {
+      for (auto _ : state) benchmark::DoNotOptimize(Column(selection.Sql, selection.Values, selection.Columns));
+    })->Unit(benchmark::kMillisecond);
   }
 }
-void BM_GetCars_PlainSQL(benchmark::State& state) {
-  for (auto _ : state)
-    benchmark::DoNotOptimize(
-        Column("select distinct CAR_NAME, CAR_ID from LAPTIMEPOOL where LTP_ID >= 0 order by CAR_NAME", {}, 2));
-}
 
-void BM_GetTracks(benchmark::State& state) {
-  for (auto _ : state) {
-    QStringList names, paths;
-    Archive->Pool.GetTracks(names, paths);
-    benchmark::DoNotOptimize(names);
-  }
-}
-void BM_GetTracks_PlainSQL(benchmark::State& state) {
-  for (auto _ : state)
-    benchmark::DoNotOptimize(Column(
-        "select distinct TRACK_NAME, TRACK_PATH from LAPTIMEPOOL where LTP_ID >= 0 order by TRACK_NAME", {}, 2));
-}
-
-void BM_LapTimesForCarAndTrack(benchmark::State& state) {
-  for (auto _ : state) {
-    QStringList ids, times, dates;
-    Archive->Pool.GetLapTimesForCarAndTrack(BusyCar, BusyCarID, BusyTrack, BusyPath, &ids, times, dates, false);
-    benchmark::DoNotOptimize(ids);
-  }
-}
-void BM_LapTimesForCarAndTrack_PlainSQL(benchmark::State& state) {
-  for (auto _ : state)
-    benchmark::DoNotOptimize(Column(
-        "select LTP_ID, LAP_TIME, LAP_DATE from LAPTIMEPOOL where TRACK_NAME = ? and TRACK_PATH = ?"
-        " and CAR_NAME = ? and CAR_ID = ? and LTP_ID >= 0 order by LAP_TIME, LAP_DATE",
-        {BusyTrack, BusyPath, BusyCar, BusyCarID}, 3));
-}
-
-void BM_BestLapsForCar(benchmark::State& state) {
-  for (auto _ : state) {
-    QStringList ids, names, paths, times, dates;
-    Archive->Pool.GetBestLapsForCar(BusyCar, BusyCarID, &ids, names, paths, times, dates);
-    benchmark::DoNotOptimize(ids);
-  }
-}
-void BM_BestLapsForCar_PlainSQL(benchmark::State& state) {
-  for (auto _ : state)
-    benchmark::DoNotOptimize(Column(
-        "select TRACK_NAME, TRACK_PATH, LAP_TIME, LTP_ID, LAP_DATE from (select TRACK_NAME, TRACK_PATH, LAP_TIME,"
-        " LTP_ID, LAP_DATE, row_number() over (partition by TRACK_NAME, TRACK_PATH order by LAP_TIME, LAP_DATE, LTP_ID)"
-        " as R from LAPTIMEPOOL where CAR_NAME = ? and CAR_ID = ? and LTP_ID >= 0) where R = 1"
-        " order by LAP_TIME, TRACK_NAME, TRACK_PATH",
-        {BusyCar, BusyCarID}, 5));
-}
-
-// The best laps as first built: a grouped statement, then one lookup per group for the
-// identifier and date of a lap with the group's best time.
+// The best laps per car on a track as first built: a grouped statement, then one lookup per
+// group for the identifier and date of a lap with the group's best time.
 void BM_BestLapsForTrack_TwoPass(benchmark::State& state) {
   for (auto _ : state) {
     QStringList cells = Column(
@@ -215,53 +228,6 @@ void BM_BestLapsForTrack_TwoPass(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(cells);
   }
-}
-
-void BM_BestLapsForTrack(benchmark::State& state) {
-  for (auto _ : state) {
-    QStringList ids, names, carIDs, times, dates;
-    Archive->Pool.GetBestLapsForTrack(BusyTrack, BusyPath, &ids, names, carIDs, times, dates);
-    benchmark::DoNotOptimize(ids);
-  }
-}
-void BM_BestLapsForTrack_PlainSQL(benchmark::State& state) {
-  for (auto _ : state)
-    benchmark::DoNotOptimize(Column(
-        "select CAR_NAME, CAR_ID, LAP_TIME, LTP_ID, LAP_DATE from (select CAR_NAME, CAR_ID, LAP_TIME,"
-        " LTP_ID, LAP_DATE, row_number() over (partition by CAR_NAME, CAR_ID order by LAP_TIME, LAP_DATE, LTP_ID)"
-        " as R from LAPTIMEPOOL where TRACK_NAME = ? and TRACK_PATH = ? and LTP_ID >= 0) where R = 1"
-        " order by LAP_TIME, CAR_NAME, CAR_ID",
-        {BusyTrack, BusyPath}, 5));
-}
-
-void BM_LapTimesForCar(benchmark::State& state) {
-  for (auto _ : state) {
-    QStringList ids, names, paths, times, dates;
-    Archive->Pool.GetLapTimesForCar(BusyCar, BusyCarID, &ids, names, paths, times, dates);
-    benchmark::DoNotOptimize(ids);
-  }
-}
-void BM_LapTimesForCar_PlainSQL(benchmark::State& state) {
-  for (auto _ : state)
-    benchmark::DoNotOptimize(Column(
-        "select LTP_ID, LAP_DATE, TRACK_NAME, TRACK_PATH, LAP_TIME from LAPTIMEPOOL where CAR_NAME = ? and CAR_ID = ?"
-        " and LTP_ID >= 0 order by TRACK_NAME, TRACK_PATH, LAP_TIME, LAP_DATE",
-        {BusyCar, BusyCarID}, 5));
-}
-
-void BM_LapTimesForTrack(benchmark::State& state) {
-  for (auto _ : state) {
-    QStringList ids, names, carIDs, times, dates;
-    Archive->Pool.GetLapTimesForTrack(BusyTrack, BusyPath, &ids, names, carIDs, times, dates);
-    benchmark::DoNotOptimize(ids);
-  }
-}
-void BM_LapTimesForTrack_PlainSQL(benchmark::State& state) {
-  for (auto _ : state)
-    benchmark::DoNotOptimize(Column(
-        "select LTP_ID, LAP_DATE, CAR_NAME, CAR_ID, LAP_TIME from LAPTIMEPOOL where TRACK_NAME = ? and TRACK_PATH = ?"
-        " and LTP_ID >= 0 order by CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE",
-        {BusyTrack, BusyPath}, 5));
 }
 
 // Checks that an import added the 50 new laps and nothing else, then undoes it untimed.
@@ -319,21 +285,7 @@ void BM_Import100Laps_PlainSQL(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_GetCars)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GetCars_PlainSQL)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GetTracks)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GetTracks_PlainSQL)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LapTimesForCarAndTrack)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LapTimesForCarAndTrack_PlainSQL)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BestLapsForCar)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BestLapsForCar_PlainSQL)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BestLapsForTrack)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BestLapsForTrack_PlainSQL)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BestLapsForTrack_TwoPass)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LapTimesForCar)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LapTimesForCar_PlainSQL)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LapTimesForTrack)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LapTimesForTrack_PlainSQL)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Import100Laps)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Import100Laps_PlainSQL)->Unit(benchmark::kMillisecond);
 
@@ -346,6 +298,7 @@ int main(int argc, char** argv) {
   {
     lumox::TArchive archive;
     lumox::Archive = &archive;
+    lumox::RegisterSelections();
     benchmark::RunSpecifiedBenchmarks();
     lumox::Archive = nullptr;
   }
