@@ -82,14 +82,15 @@ void AppendLaps(TSQLQuery& query, const char* nameColumn, const char* keyColumn,
 }
 
 // The best lap per group of the visible laps matching `condition`, in one statement: the lap
-// ranked first in its group by time (then date, then identifier) stands for the group.
+// ranked first in its group by time (then date, then identifier) stands for the group. A lap
+// without a time ranks last, as the group's minimum ignores it.
 QString BestLapsStatement(const char* groupColumns, const char* condition) {
   return QStringLiteral(
              "select %1, LAP_TIME as MIN_LAP_TIME, LTP_ID, LAP_DATE from ("
              " select %1, LAP_TIME, LTP_ID, LAP_DATE,"
              " row_number() over (partition by %1 order by LAP_TIME nulls last, LAP_DATE, LTP_ID) as PLACE"
              " from LAPTIMEPOOL where %2 and LTP_ID >= 0)"
-             " where PLACE = 1 order by MIN_LAP_TIME nulls last, %1")
+             " where PLACE = 1 order by MIN_LAP_TIME, %1")
       .arg(QString::fromLatin1(groupColumns), QString::fromLatin1(condition));
 }
 

@@ -6,6 +6,7 @@
 #include "archive/SQLQuery.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -43,20 +44,36 @@ int StoredLaps(TSQLConnection& connection) {
   return query.Next() ? query.Integer("N") : -1;
 }
 
-// The output of a full validation; empty when the file is sound.
-QString Validate(const QString& database) {
+// The summary of a full validation; empty when it found nothing.
+std::string Validate(const QString& database) {
   QProcess gfix;
   gfix.setProcessChannelMode(QProcess::MergedChannels);
   gfix.start(QStringLiteral(LUMOX_GFIX), {"-v", "-full", "-user", "ZINDO", database});
   gfix.waitForFinished(60000);
-  const QString output = QString::fromLocal8Bit(gfix.readAll());
-  return gfix.exitStatus() == QProcess::NormalExit && gfix.exitCode() == 0 ? output : output + " (gfix failed)";
+  const std::string output = gfix.readAll().toStdString();
+  return gfix.exitStatus() == QProcess::NormalExit && gfix.exitCode() == 0 ? output : "gfix failed\n" + output;
+}
+
+// A kill during a page allocation can leave a page allocated but unused, or a pointer page
+// whose fill bits lag behind its data page: the engine counts these as page warnings (space
+// bookkeeping, no data lost). Every counted error is a fault. Returns whether it warned.
+bool ExpectNoValidationErrors(const QString& database, int kill) {
+  const std::string summary = Validate(database);
+  const QStringList lines = QString::fromStdString(summary).split('\n', Qt::SkipEmptyParts);
+  if (!lines.isEmpty()) {
+    EXPECT_EQ(lines[0], "Summary of validation errors") << summary << "after kill " << kill;
+  }
+  for (const QString& line : lines.mid(1))
+    EXPECT_TRUE(line.contains(QRegularExpression("^\\tNumber of [a-z ]+ warnings\\t: \\d+$")))
+        << summary << "after kill " << kill;
+  return !lines.isEmpty();
 }
 
 TEST(LapTimePoolCrash, KilledWritersLoseNoReturnedLapAndLeaveASoundFile) {
   test::TTestDatabase db;
   std::mt19937 random(20261206);
   int reported = 0;
+  int warned = 0;
   for (int kill = 0; kill < kKills; ++kill) {
     const QList<int> laps = RunWriterUntilKilled(db.File(), 1000 * (kill + 1), random);
     ASSERT_FALSE(laps.isEmpty()) << "kill " << kill;
@@ -71,8 +88,10 @@ TEST(LapTimePoolCrash, KilledWritersLoseNoReturnedLapAndLeaveASoundFile) {
     EXPECT_GE(stored, reported);
     EXPECT_LE(stored, reported + kill + 1);
     db.Reconnect();  // the engine locks the file to one process
-    EXPECT_EQ(Validate(db.File()), "") << "after kill " << kill;
+    warned += ExpectNoValidationErrors(db.File(), kill);
   }
+  RecordProperty("kills", kKills);
+  RecordProperty("kills_with_page_warnings", warned);
 }
 
 }  // namespace
