@@ -47,6 +47,22 @@ bool TDBExpressConnector::ReadRow(const char* indexColumn, int index, std::span<
   return found;
 }
 
+std::vector<TCacheRow> TDBExpressConnector::ReadRows(const char* indexColumn,
+                                                     std::span<const TColumn> columns) const {
+  QStringList names;
+  for (const TColumn& column : columns) names << QString::fromLatin1(column.Name);
+  const QString index = QString::fromLatin1(indexColumn);
+  TSQLQuery query = CreateQuery(QStringLiteral("select %1, %2 from %3 order by %1")
+                                    .arg(index, names.join(QStringLiteral(", ")), FTableName));
+  query.Exec();
+  std::vector<TCacheRow> rows;
+  while (query.Next()) {
+    TCacheRow& row = rows.emplace_back(TCacheRow{query.Integer(index), {}});
+    for (const QString& name : names) row.Texts << query.String(name);
+  }
+  return rows;
+}
+
 int TTRACKSConnector::GetMaxIdx() { return GetMaxValue(QStringLiteral("TRK_IDX")); }
 
 void TTRACKSConnector::InsertTrack(int index, const QString& name, const QString& folder, const QString& id) {
@@ -56,6 +72,8 @@ void TTRACKSConnector::InsertTrack(int index, const QString& name, const QString
 bool TTRACKSConnector::GetTrack(int index, QString& name, QString& folder, QString& id) {
   return ReadRow("TRK_IDX", index, Columns, {&name, &folder, &id});
 }
+
+std::vector<TCacheRow> TTRACKSConnector::ReadTracks() { return ReadRows("TRK_IDX", Columns); }
 
 int TCARSConnector::GetMaxIdx() { return GetMaxValue(QStringLiteral("CAR_IDX")); }
 
@@ -67,6 +85,8 @@ void TCARSConnector::InsertCar(int index, const QString& name, const QString& ye
 bool TCARSConnector::GetCar(int index, QString& name, QString& year, QString& folder, QString& id) {
   return ReadRow("CAR_IDX", index, Columns, {&name, &year, &folder, &id});
 }
+
+std::vector<TCacheRow> TCARSConnector::ReadCars() { return ReadRows("CAR_IDX", Columns); }
 
 TTRACKSConnector& TRACKSConnector() {
   static TTRACKSConnector connector;

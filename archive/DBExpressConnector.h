@@ -8,6 +8,7 @@
 
 #include <initializer_list>
 #include <span>
+#include <vector>
 
 namespace lumox {
 
@@ -45,6 +46,8 @@ class TDBExpressConnector {
   // empty, when there is none.
   bool ReadRow(const char* indexColumn, int index, std::span<const TColumn> columns,
                std::initializer_list<QString*> values) const;
+  // Every row in one statement, ordered by `indexColumn`.
+  std::vector<TCacheRow> ReadRows(const char* indexColumn, std::span<const TColumn> columns) const;
 
   QPointer<TSQLConnection> FSQLConnection;
   QString FTableName;
@@ -56,9 +59,10 @@ class TTRACKSConnector final : public TDBExpressConnector, public ITracksTable {
   TTRACKSConnector() : TDBExpressConnector(QStringLiteral("TRACKS")) {}
 
   void DeleteAll() override { TDBExpressConnector::DeleteAll(); }
-  int GetMaxIdx() override;
+  int GetMaxIdx();
   void InsertTrack(int index, const QString& name, const QString& folder, const QString& id) override;
-  bool GetTrack(int index, QString& name, QString& folder, QString& id) override;
+  std::vector<TCacheRow> ReadTracks() override;
+  bool GetTrack(int index, QString& name, QString& folder, QString& id);
 
  private:
   static constexpr TColumn Columns[] = {
@@ -71,10 +75,11 @@ class TCARSConnector final : public TDBExpressConnector, public ICarsTable {
   TCARSConnector() : TDBExpressConnector(QStringLiteral("CARS")) {}
 
   void DeleteAll() override { TDBExpressConnector::DeleteAll(); }
-  int GetMaxIdx() override;
+  int GetMaxIdx();
   void InsertCar(int index, const QString& name, const QString& year, const QString& folder,
                  const QString& id) override;
-  bool GetCar(int index, QString& name, QString& year, QString& folder, QString& id) override;
+  std::vector<TCacheRow> ReadCars() override;
+  bool GetCar(int index, QString& name, QString& year, QString& folder, QString& id);
 
  private:
   static constexpr TColumn Columns[] = {

@@ -13,15 +13,6 @@ namespace {
 // The only kind of merge rule there is.
 constexpr int CarMerge = 2;
 
-// Leading and trailing blanks and control characters.
-QString Trimmed(const QString& text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && text[begin].unicode() <= 32) ++begin;
-  while (end > begin && text[end - 1].unicode() <= 32) --end;
-  return text.mid(begin, end - begin);
-}
-
 // The engine compares texts as if padded with blanks.
 bool SameText(const QString& a, const QString& b) {
   qsizetype aEnd = a.size();
@@ -29,15 +20,6 @@ bool SameText(const QString& a, const QString& b) {
   while (aEnd > 0 && a[aEnd - 1] == QLatin1Char(' ')) --aEnd;
   while (bEnd > 0 && b[bEnd - 1] == QLatin1Char(' ')) --bEnd;
   return QStringView(a).first(aEnd) == QStringView(b).first(bEnd);
-}
-
-QString Decimal(int value) { return QString::number(value); }
-
-QString NameAndKey(const QString& name, const QString& key, const char* noName, const char* noKey) {
-  const QString trimmedName = Trimmed(name);
-  const QString trimmedKey = Trimmed(key);
-  return (trimmedName.isEmpty() ? QString::fromLatin1(noName) : trimmedName) + QStringLiteral(" [") +
-         (trimmedKey.isEmpty() ? QString::fromLatin1(noKey) : trimmedKey) + QLatin1Char(']');
 }
 
 void BindLap(TSQLQuery& query, const QString& trackName, const QString& trackPath, const QString& carName,
@@ -60,11 +42,11 @@ void BindTrack(TSQLQuery& query, const QString& trackName, const QString& trackP
 }
 
 void AppendInteger(const TSQLQuery& query, const char* column, QStringList* list) {
-  if (list != nullptr) list->append(Decimal(query.Integer(QString::fromLatin1(column))));
+  if (list != nullptr) list->append(QString::number(query.Integer(QString::fromLatin1(column))));
 }
 
 void AppendTrimmed(const TSQLQuery& query, const char* column, QStringList& list) {
-  list.append(Trimmed(query.String(QString::fromLatin1(column))));
+  list.append(TrimControls(query.String(QString::fromLatin1(column))));
 }
 
 // Appends every row of a lap list whose other pair of columns is (`nameColumn`, `keyColumn`).
@@ -362,12 +344,11 @@ TLapTimePoolConnector& LapTimePoolConnector() {
   return connector;
 }
 
-QString CarNameAndID(const QString& carName, const QString& carID) {
-  return NameAndKey(carName, carID, "<no car name>", "<no ID>");
-}
-
 QString TrackNameAndPath(const QString& trackName, const QString& pathPart) {
-  return NameAndKey(trackName, pathPart, "<no track name>", "<no path>");
+  const QString name = TrimControls(trackName);
+  const QString path = TrimControls(pathPart);
+  return (name.isEmpty() ? QStringLiteral("<no track name>") : name) + QStringLiteral(" [") +
+         (path.isEmpty() ? QStringLiteral("<no path>") : path) + QLatin1Char(']');
 }
 
 }  // namespace lumox

@@ -1,5 +1,6 @@
 #pragma once
 #include "archive/Database.h"
+#include "installation/Cars.h"
 
 #include <QPointer>
 #include <QString>
@@ -109,8 +110,7 @@ class TCarAutoMerges {
 // The process-wide connector, unbound until start-up binds it.
 TLapTimePoolConnector& LapTimePoolConnector();
 
-// "name [identifier]", each trimmed, with "<no car name>" and "<no ID>" for empty parts.
-QString CarNameAndID(const QString& carName, const QString& carID);
+// The car key text is installation/Cars.h's CarNameAndID, the same for archived and installed cars.
 // "name [path part]" with "<no track name>" and "<no path>"; callers pass the track folder.
 QString TrackNameAndPath(const QString& trackName, const QString& pathPart);
 

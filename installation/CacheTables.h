@@ -2,6 +2,9 @@
 // The tables that cache the installation's car and track lists between runs. The archive
 // implements them over the database; the installation model sees only these interfaces.
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 namespace lumox {
 
@@ -36,34 +39,33 @@ inline bool FitsColumn(const QString& text, int width) {
   return ColumnCutLength(text, width) == text.size();
 }
 
-// Cached car list: one row per car, keyed by the car's position in the list. Reading it back
-// is GetMaxIdx, then GetCar for every position up to it, skipping positions without a row
-// (an empty table has maximum 0 and no row 0).
+// One stored row: the item's position in its list and its texts in column order.
+struct TCacheRow {
+  int Index;
+  QStringList Texts;
+};
+
+// Cached car list: one row per car, keyed by the car's position in the list.
 class ICarsTable {
  public:
   virtual ~ICarsTable() = default;
   virtual void DeleteAll() = 0;
-  // Largest stored position; 0 for an empty table.
-  virtual int GetMaxIdx() = 0;
   // Texts longer than their column are cut to its width.
   virtual void InsertCar(int index, const QString& name, const QString& year, const QString& folder,
                          const QString& id) = 0;
-  // False, with all texts empty, when no row has this position.
-  virtual bool GetCar(int index, QString& name, QString& year, QString& folder, QString& id) = 0;
+  // Every row, ordered by position, with the texts name, year, folder, id.
+  virtual std::vector<TCacheRow> ReadCars() = 0;
 };
 
-// Cached track list: one row per track, keyed by the track's position in the list; read
-// back like the car list.
+// Cached track list: one row per track, keyed by the track's position in the list.
 class ITracksTable {
  public:
   virtual ~ITracksTable() = default;
   virtual void DeleteAll() = 0;
-  // Largest stored position; 0 for an empty table.
-  virtual int GetMaxIdx() = 0;
   // Texts longer than their column are cut to its width.
   virtual void InsertTrack(int index, const QString& name, const QString& folder, const QString& id) = 0;
-  // False, with all texts empty, when no row has this position.
-  virtual bool GetTrack(int index, QString& name, QString& folder, QString& id) = 0;
+  // Every row, ordered by position, with the texts name, folder, id.
+  virtual std::vector<TCacheRow> ReadTracks() = 0;
 };
 
 }  // namespace lumox

@@ -87,7 +87,9 @@ void CopyFileOverwriting(const QString& source, const QString& target) {
 
 void WriteWholeFile(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
-  const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+  // commit() renames even after its own flush failed (disk full), so flush and check first.
+  const bool written =
+      file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit();
   if (!written) throw EInOutError(QStringLiteral("Could not write \"%1\": %2").arg(path, file.errorString()));
 }
 

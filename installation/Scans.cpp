@@ -9,8 +9,6 @@
 namespace lumox {
 namespace {
 
-QString TracksFolder(const QString& zindoDir) { return JoinPath(zindoDir, QStringLiteral("data/tracks")); }
-QString CarsFolder(const QString& zindoDir) { return JoinPath(zindoDir, QStringLiteral("data/cars")); }
 const QString kIniSuffix = QStringLiteral(".ini");
 
 // Sub-folders of `parent` that hold the simulator file `marker`.
@@ -37,6 +35,10 @@ QByteArray BestLapsTemplate() {
 }
 
 }  // namespace
+
+QString TracksFolder(const QString& zindoDir) { return JoinPath(zindoDir, QStringLiteral("data/tracks")); }
+
+QString CarsFolder(const QString& zindoDir) { return JoinPath(zindoDir, QStringLiteral("data/cars")); }
 
 QStringList ListTrackFolders(const QString& zindoDir) {
   return FoldersWith(TracksFolder(zindoDir), QStringLiteral("track.ini"));

@@ -6,6 +6,10 @@
 
 namespace lumox {
 
+// The folders that hold the track folders and the car folders.
+QString TracksFolder(const QString& zindoDir);
+QString CarsFolder(const QString& zindoDir);
+
 // Folder names below data/tracks that hold a track.ini.
 QStringList ListTrackFolders(const QString& zindoDir);
 // The same folders as full paths.

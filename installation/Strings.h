@@ -10,6 +10,8 @@ namespace lumox {
 QStringList SplitToStrings(const QString& text, const QString& delimiter);
 // The items with `delimiter` between each two.
 QString JoinStrings(const QStringList& list, const QString& delimiter);
+// `text` without the characters of code 0 to 32 at both ends (the simulator's idea of blanks).
+QString TrimControls(const QString& text);
 // `path` without one trailing backslash (archived track paths use backslashes).
 QString StripTrailingBackslash(const QString& path);
 

@@ -1,19 +1,12 @@
 #include "installation/Version.h"
 
+#include "installation/Strings.h"
 #include "platform/VersionBlock.h"
 
 #include <algorithm>
 
 namespace lumox {
 namespace {
-
-QString TrimControls(const QString& s) {
-  qsizetype begin = 0;
-  qsizetype end = s.size();
-  while (begin < end && s[begin].unicode() <= 32) ++begin;
-  while (end > begin && s[end - 1].unicode() <= 32) --end;
-  return s.mid(begin, end - begin);
-}
 
 std::int32_t ToInt32(const QString& text) {
   bool ok = false;

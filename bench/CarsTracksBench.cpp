@@ -1,0 +1,187 @@
+// Start-up cost of the car and track lists on a large installation (1,000 cars, 300 tracks,
+// every car.ini and track.ini about 20 KB):
+//   ColdScan       both lists built from the folders, reading every ini file;
+//   WarmStart      what start-up does when the fingerprints match: list the folders, compute
+//                  both fingerprints and read both lists from the database's cache tables;
+//   BaselineRead   the reference: read every car.ini and track.ini once, nothing more;
+//   WarmStartInMemory  the warm path with in-memory tables: what it costs besides the database.
+// The ratios ColdScan/BaselineRead and WarmStart/ColdScan (also with in-memory tables) are
+// printed at the end.
+#include "archive/DBExpressConnector.h"
+#include "installation/Cars.h"
+#include "installation/FileSystem.h"
+#include "installation/Scans.h"
+#include "installation/Tracks.h"
+#include "tests/archive/TestDatabase.h"
+#include "tests/installation/FakeCacheTables.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace lumox;
+
+constexpr int kCars = 1000;
+constexpr int kTracks = 300;
+constexpr std::size_t kIniSize = 20 * 1024;
+
+// A simulator ini file of about kIniSize bytes: the identifying block first, then nested
+// blocks of tuning values with comments, as real car and track files have.
+std::string IniText(const char* kind, int number) {
+  const std::string n = std::to_string(number);
+  std::string text = std::string("; ") + kind + " definition\r\n" + kind + "\r\n{\r\n  name=" + kind +
+                     " number " + n + "\r\n  year=19" + std::to_string(60 + number % 40) +
+                     "\r\n  id=" + kind + "-" + n + "\r\n}\r\n";
+  for (int block = 0; text.size() < kIniSize; ++block) {
+    const std::string b = std::to_string(block);
+    text += "part" + b + "\r\n{\r\n  ; settings of part " + b + "\r\n";
+    for (int key = 0; key < 6; ++key) {
+      text += "  value" + std::to_string(key) + "=" + std::to_string(block * 0.173 + key) + " ;tuned\r\n";
+    }
+    text += "  curve\r\n  {\r\n    p0=0.0 1.0\r\n    p1=0.5 1.2\r\n    p2=1.0 0.9\r\n  }\r\n}\r\n";
+  }
+  return text;
+}
+
+void WriteFile(const QString& path, const std::string& bytes) {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) ||
+      file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    std::abort();
+  }
+}
+
+// The installation, its ini files and a database whose cache tables hold both lists.
+struct TSetup {
+  QTemporaryDir Zindo;
+  QStringList IniFiles;
+  std::unique_ptr<test::TTestDatabase> Database;
+  TCARSConnector Cars;
+  TTRACKSConnector Tracks;
+  test::TFakeCarsTable CarsInMemory;
+  test::TFakeTracksTable TracksInMemory;
+
+  TSetup() {
+    const QString cars = CarsFolder(Zindo.path());
+    const QString tracks = TracksFolder(Zindo.path());
+    for (int i = 0; i < kCars; ++i) {
+      const QString car = JoinPath(cars, QStringLiteral("car%1").arg(i, 4, 10, QLatin1Char('0')));
+      IniFiles << JoinPath(car, "car.ini");
+      WriteFile(IniFiles.last(), IniText("car", i));
+      for (const char* other : {"body.gmt", "preview.tga", "sounds.ini"})
+        WriteFile(JoinPath(car, other), "x");
+    }
+    for (int i = 0; i < kTracks; ++i) {
+      const QString track = JoinPath(tracks, QStringLiteral("track%1").arg(i, 3, 10, QLatin1Char('0')));
+      IniFiles << JoinPath(track, "track.ini");
+      WriteFile(IniFiles.last(), IniText("track", i));
+      for (const char* other : {"bestlaps.ini", "preview.jpg", "track.gmt"})
+        WriteFile(JoinPath(track, other), "x");
+      for (int ai = 0; ai < 8; ++ai)
+        WriteFile(JoinPath(track, QStringLiteral("ai/car%1.ini").arg(ai * 7)), "line");
+    }
+
+    Database = std::make_unique<test::TTestDatabase>();
+    Database->CreateCacheTables();
+    Cars.SetSQLConnection(&Database->Connection(), true);
+    Tracks.SetSQLConnection(&Database->Connection(), true);
+    const TCars scannedCars = TCars::CreateFromFolders(Zindo.path(), nullptr);
+    const TTracks scannedTracks = TTracks::CreateFromFolders(Zindo.path(), nullptr);
+    scannedCars.SaveToDB(Cars);
+    scannedTracks.SaveToDB(Tracks);
+    scannedCars.SaveToDB(CarsInMemory);
+    scannedTracks.SaveToDB(TracksInMemory);
+  }
+};
+
+TSetup& Setup() {
+  static TSetup setup;
+  return setup;
+}
+
+void BaselineRead(benchmark::State& state) {
+  const QStringList& files = Setup().IniFiles;
+  for (auto _ : state) {
+    qint64 bytes = 0;
+    for (const QString& path : files) {
+      QFile file(path);
+      file.open(QIODevice::ReadOnly);
+      bytes += file.readAll().size();
+    }
+    benchmark::DoNotOptimize(bytes);
+  }
+  state.SetItemsProcessed(state.iterations() * files.size());
+}
+BENCHMARK(BaselineRead)->Unit(benchmark::kMillisecond);
+
+void ColdScan(benchmark::State& state) {
+  const QString zindo = Setup().Zindo.path();
+  for (auto _ : state) {
+    const TTracks tracks = TTracks::CreateFromFolders(zindo, nullptr);
+    const TCars cars = TCars::CreateFromFolders(zindo, nullptr);
+    if (tracks.Count() != kTracks || cars.Count() != kCars) state.SkipWithError("scan lost items");
+  }
+  state.SetItemsProcessed(state.iterations() * (kCars + kTracks));
+}
+BENCHMARK(ColdScan)->Unit(benchmark::kMillisecond);
+
+void WarmPath(benchmark::State& state, ITracksTable& tracksTable, ICarsTable& carsTable) {
+  const QString zindo = Setup().Zindo.path();
+  for (auto _ : state) {
+    const QString tracksMD5 = TrackFoldersMD5(zindo);
+    const TTracks tracks = TTracks::CreateFromDB(tracksTable, zindo);
+    const QString carsMD5 = CarFoldersMD5(zindo);
+    const TCars cars = TCars::CreateFromDB(carsTable, zindo);
+    if (tracks.FoldersMD5() != tracksMD5 || cars.FoldersMD5() != carsMD5)
+      state.SkipWithError("cache differs");
+  }
+  state.SetItemsProcessed(state.iterations() * (kCars + kTracks));
+}
+
+void WarmStart(benchmark::State& state) { WarmPath(state, Setup().Tracks, Setup().Cars); }
+BENCHMARK(WarmStart)->Unit(benchmark::kMillisecond);
+
+void WarmStartInMemory(benchmark::State& state) {
+  WarmPath(state, Setup().TracksInMemory, Setup().CarsInMemory);
+}
+BENCHMARK(WarmStartInMemory)->Unit(benchmark::kMillisecond);
+
+// Prints the runs as usual and keeps each one's time per iteration for the ratios.
+class TRatioReporter final : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+  }
+  void PrintRatios() const {
+    if (Times.size() < 4) return;
+    const double cold = Times.at("ColdScan"), base = Times.at("BaselineRead");
+    std::printf(
+        "ColdScan / BaselineRead = %.2f\nWarmStart / ColdScan = %.3f\nWarmStartInMemory / ColdScan = %.3f\n",
+        cold / base, Times.at("WarmStart") / cold, Times.at("WarmStartInMemory") / cold);
+  }
+
+ private:
+  std::map<std::string, double> Times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  TRatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios();
+  benchmark::Shutdown();
+  return 0;
+}

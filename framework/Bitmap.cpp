@@ -1,0 +1,257 @@
+#include "framework/Bitmap.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "framework/BmpCodec.h"
+#include "framework/Exceptions.h"
+#include "framework/PixelAccess.h"
+
+namespace lumox {
+namespace {
+
+using pixels::IndexAt;
+using pixels::SetIndexAt;
+
+constexpr std::uint32_t OpaqueBlack = 0xFF000000u;
+
+bool IsIndexed(TPixelFormat format) {
+  return format == TPixelFormat::pf1bit || format == TPixelFormat::pf4bit || format == TPixelFormat::pf8bit;
+}
+
+std::uint32_t Word16At(const std::uint8_t* row, int x) { return row[2 * x] | row[2 * x + 1] << 8; }
+
+// Five- and six-bit samples widen by shifting, as the palettes of 16-bit files do.
+std::uint32_t DirectAt(const std::uint8_t* row, int x, TPixelFormat format) {
+  switch (format) {
+    case TPixelFormat::pf15bit: {
+      const std::uint32_t w = Word16At(row, x);
+      return OpaqueBlack | (w >> 10 & 0x1F) << 19 | (w >> 5 & 0x1F) << 11 | (w & 0x1F) << 3;
+    }
+    case TPixelFormat::pf16bit: {
+      const std::uint32_t w = Word16At(row, x);
+      return OpaqueBlack | (w >> 11 & 0x1F) << 19 | (w >> 5 & 0x3F) << 10 | (w & 0x1F) << 3;
+    }
+    case TPixelFormat::pf24bit: {
+      const std::uint8_t* p = row + 3 * x;
+      return OpaqueBlack | std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+    }
+    default: {
+      const std::uint8_t* p = row + 4 * x;
+      return std::uint32_t(p[3]) << 24 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+    }
+  }
+}
+
+void SetDirectAt(std::uint8_t* row, int x, TPixelFormat format, std::uint32_t bgra) {
+  const std::uint32_t r = bgra >> 16 & 0xFF, g = bgra >> 8 & 0xFF, b = bgra & 0xFF;
+  switch (format) {
+    case TPixelFormat::pf15bit:
+    case TPixelFormat::pf16bit: {
+      const std::uint32_t w = format == TPixelFormat::pf15bit ? (r >> 3) << 10 | (g >> 3) << 5 | b >> 3
+                                                              : (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
+      row[2 * x] = std::uint8_t(w);
+      row[2 * x + 1] = std::uint8_t(w >> 8);
+      break;
+    }
+    case TPixelFormat::pf24bit:
+      row[3 * x] = std::uint8_t(b);
+      row[3 * x + 1] = std::uint8_t(g);
+      row[3 * x + 2] = std::uint8_t(r);
+      break;
+    default:
+      std::memcpy(row + 4 * x, &bgra, 4);  // little-endian: B, G, R, A
+  }
+}
+
+std::uint32_t PaletteBGRA(const TPalette& palette, unsigned index) {
+  if (index >= palette.size()) return OpaqueBlack;
+  const TPaletteEntry& e = palette[index];
+  return OpaqueBlack | std::uint32_t(e.Red) << 16 | std::uint32_t(e.Green) << 8 | e.Blue;
+}
+
+}  // namespace
+
+const TGraphicClass& TBitmap::Class() {
+  static const TGraphicClass info{"TBitmap", &CreateGraphic<TBitmap>};
+  return info;
+}
+
+void TBitmap::CheckSize(std::int64_t width, std::int64_t height) {
+  if (width < 0 || height < 0 || width > MaxSide || height > MaxSide || width * height > MaxPixels) {
+    throw EInvalidGraphic("Cannot make a picture of " + std::to_string(width) + " x " +
+                          std::to_string(height) + " pixels: at most " + std::to_string(MaxSide) +
+                          " pixels a side and " + std::to_string(MaxPixels) + " pixels in all are allowed.");
+  }
+}
+
+int TBitmap::BitsPerPixel(TPixelFormat format) {
+  switch (format) {
+    case TPixelFormat::pf1bit:
+      return 1;
+    case TPixelFormat::pf4bit:
+      return 4;
+    case TPixelFormat::pf8bit:
+      return 8;
+    case TPixelFormat::pf15bit:
+    case TPixelFormat::pf16bit:
+      return 16;
+    case TPixelFormat::pf24bit:
+      return 24;
+    case TPixelFormat::pfDevice:
+    case TPixelFormat::pf32bit:
+      return 32;
+    case TPixelFormat::pfCustom:
+      break;
+  }
+  throw EInvalidGraphic("Custom pixel formats are not supported.");
+}
+
+std::size_t TBitmap::BytesPerScanLine(std::int64_t width, int bitsPerPixel) {
+  return std::size_t((width * bitsPerPixel + 31) / 32 * 4);
+}
+
+TBitmap::TPixels TBitmap::Allocate(std::size_t bytes) {
+  if (bytes == 0) return nullptr;
+  // calloc: large blocks come straight from the system already zeroed and untouched.
+  auto* p = static_cast<std::uint8_t*>(std::calloc(bytes, 1));
+  if (p == nullptr) throw std::bad_alloc();
+  return TPixels(p);
+}
+
+void TBitmap::SetSize(int width, int height) {
+  CheckSize(width, height);
+  const std::size_t stride = BytesPerScanLine(width, BitsPerPixel(Format));
+  Bits = Allocate(width > 0 ? stride * std::size_t(height) : 0);
+  Stride = stride;
+  PixelWidth = width;
+  PixelHeight = height;
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat format) {
+  const int newBits = BitsPerPixel(format);
+  if (format == Format) return;
+  if (Empty()) {
+    Format = format;
+    SetSize(PixelWidth, PixelHeight);
+    return;
+  }
+  const std::size_t stride = BytesPerScanLine(PixelWidth, newBits);
+  TPixels converted = Allocate(stride * std::size_t(PixelHeight));
+  const bool keepIndices = IsIndexed(Format) && IsIndexed(format);
+  const int oldBits = BitsPerPixel(Format);
+  for (int y = 0; y < PixelHeight; ++y) {
+    const std::uint8_t* from = ScanLine(y);
+    std::uint8_t* to = converted.get() + std::size_t(y) * stride;
+    for (int x = 0; x < PixelWidth; ++x) {
+      const unsigned index = keepIndices ? IndexAt(from, x, oldBits) : 0;
+      if (keepIndices && index >> newBits == 0) {
+        SetIndexAt(to, x, newBits, index);
+      } else if (IsIndexed(format)) {
+        SetIndexAt(to, x, newBits, NearestIndex(PixelBGRA(from, x), newBits));
+      } else {
+        SetDirectAt(to, x, format, PixelBGRA(from, x));
+      }
+    }
+  }
+  Bits = std::move(converted);
+  Stride = stride;
+  Format = format;
+}
+
+std::uint8_t* TBitmap::ScanLine(int y) {
+  return const_cast<std::uint8_t*>(static_cast<const TBitmap*>(this)->ScanLine(y));
+}
+
+const std::uint8_t* TBitmap::ScanLine(int y) const {
+  if (y < 0 || y >= PixelHeight || Bits == nullptr) throw EInvalidGraphic("Scan line index out of range");
+  return Bits.get() + std::size_t(y) * Stride;
+}
+
+void TBitmap::SetPalette(TPalette palette) {
+  if (palette.size() > 256) throw EInvalidGraphic("A palette holds at most 256 colours.");
+  Colors = std::move(palette);
+}
+
+std::uint32_t TBitmap::PixelBGRA(const std::uint8_t* row, int x) const {
+  return IsIndexed(Format) ? PaletteBGRA(Colors, IndexAt(row, x, BitsPerPixel(Format)))
+                           : DirectAt(row, x, Format);
+}
+
+std::uint8_t TBitmap::NearestIndex(std::uint32_t bgra, int bits) const {
+  const auto distance = [bgra](const TPaletteEntry& e) {
+    const int dr = int(bgra >> 16 & 0xFF) - e.Red, dg = int(bgra >> 8 & 0xFF) - e.Green,
+              db = int(bgra & 0xFF) - e.Blue;
+    return dr * dr + dg * dg + db * db;
+  };
+  const std::size_t usable = std::min<std::size_t>(Colors.size(), std::size_t(1) << bits);
+  const auto best = std::min_element(Colors.begin(), Colors.begin() + std::ptrdiff_t(usable),
+                                     [&](const auto& a, const auto& b) { return distance(a) < distance(b); });
+  return std::uint8_t(best - Colors.begin());
+}
+
+void TBitmap::FillColor(TColor color) {
+  if (Empty()) return;
+  const std::uint32_t bgra = OpaqueBlack | (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF);
+  std::uint8_t* first = ScanLine(0);
+  const unsigned index = IsIndexed(Format) ? NearestIndex(bgra, BitsPerPixel(Format)) : 0;
+  for (int x = 0; x < PixelWidth; ++x) {
+    if (IsIndexed(Format)) {
+      SetIndexAt(first, x, BitsPerPixel(Format), index);
+    } else {
+      SetDirectAt(first, x, Format, bgra);
+    }
+  }
+  for (int y = 1; y < PixelHeight; ++y) std::memcpy(ScanLine(y), first, Stride);
+}
+
+void TBitmap::ScanLineToBGRA(int y, std::span<std::uint32_t> out) const {
+  const std::uint8_t* row = ScanLine(y);
+  const int count = int(std::min<std::size_t>(out.size(), std::size_t(PixelWidth)));
+  switch (Format) {
+    case TPixelFormat::pfDevice:
+    case TPixelFormat::pf32bit:
+      std::memcpy(out.data(), row, std::size_t(count) * 4);
+      break;
+    default:
+      for (int x = 0; x < count; ++x) out[std::size_t(x)] = PixelBGRA(row, x);
+  }
+}
+
+void TBitmap::ReleaseImage() {
+  Bits.reset();
+  PixelWidth = PixelHeight = 0;
+  Stride = 0;
+  Format = TPixelFormat::pfDevice;
+  Colors.clear();
+  TransparentValue = 0;
+  SetTransparent(false);
+}
+
+void TBitmap::CopyFrom(const TBitmap& other) {
+  TPixels copy = Allocate(other.Empty() ? 0 : other.Stride * std::size_t(other.PixelHeight));
+  if (copy) std::memcpy(copy.get(), other.Bits.get(), other.Stride * std::size_t(other.PixelHeight));
+  Bits = std::move(copy);
+  Format = other.Format;
+  PixelWidth = other.PixelWidth;
+  PixelHeight = other.PixelHeight;
+  Stride = other.Stride;
+  Colors = other.Colors;
+  TransparentValue = other.TransparentValue;
+  SetTransparent(other.Transparent());
+}
+
+void TBitmap::Assign(const TGraphic& source) {
+  if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source)) {
+    if (bitmap != this) CopyFrom(*bitmap);
+    return;
+  }
+  TGraphic::Assign(source);
+}
+
+void TBitmap::LoadFromStream(TStream& stream) { ReadBmp(stream, *this); }
+
+void TBitmap::SaveToStream(TStream& stream) const { WriteBmp(*this, stream); }
+
+}  // namespace lumox

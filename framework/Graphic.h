@@ -1,0 +1,106 @@
+#pragma once
+// The graphic class family: the abstract picture object every reader derives from, the
+// class descriptors the picture registry creates readers from, and the progress notification.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "framework/Stream.h"
+
+namespace lumox {
+
+// A colour as 0x00BBGGRR.
+using TColor = std::uint32_t;
+
+constexpr TColor RGB(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  return TColor(red) | TColor(green) << 8 | TColor(blue) << 16;
+}
+
+struct TRect {
+  std::int32_t Left = 0;
+  std::int32_t Top = 0;
+  std::int32_t Right = 0;
+  std::int32_t Bottom = 0;
+  bool operator==(const TRect&) const = default;
+};
+
+enum class TProgressStage { Starting, Running, Ending };
+
+class TGraphic;
+
+// Sender, stage, percent (0..100), redraw now, the rectangle spoken of, a stage text.
+using TProgressEvent = std::function<void(TGraphic& sender, TProgressStage stage, std::uint8_t percent,
+                                          bool redrawNow, const TRect& rect, const std::string& message)>;
+
+// What the registry keeps of a graphic class: its name and how to make an empty object of it.
+// Classes are identified by the address of their descriptor.
+struct TGraphicClass {
+  std::string_view Name;
+  std::unique_ptr<TGraphic> (*Create)();
+};
+
+class TGraphic {
+ public:
+  virtual ~TGraphic() = default;
+
+  virtual const TGraphicClass& ClassType() const = 0;
+  virtual bool Empty() const = 0;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+
+  virtual void LoadFromStream(TStream& stream) = 0;
+  // Classes that cannot write raise EInvalidGraphic.
+  virtual void SaveToStream(TStream& stream) const;
+  // Opens the file read-only and loads it through LoadFromStream.
+  void LoadFromFile(const std::string& path);
+
+  // Copies `source` into this object. The base asks the source to assign itself to this
+  // object, and raises EConvertError when it cannot.
+  virtual void Assign(const TGraphic& source);
+  // Copies this object into `dest`; raises EConvertError where no conversion exists.
+  virtual void AssignTo(TGraphic& dest) const;
+
+  bool Transparent() const { return IsTransparent; }
+  void SetTransparent(bool transparent) { IsTransparent = transparent; }
+
+  TProgressEvent OnProgress;
+
+ protected:
+  void Progress(TProgressStage stage, std::uint8_t percent, bool redrawNow, const TRect& rect,
+                const std::string& message);
+
+ private:
+  bool IsTransparent = false;
+};
+
+// Helper for the descriptor of class T.
+template <class T>
+std::unique_ptr<TGraphic> CreateGraphic() {
+  return std::make_unique<T>();
+}
+
+// Icons and metafiles are registered under their extensions, but no preview is one: loading
+// them raises EInvalidGraphic.
+class TUnloadableGraphic : public TGraphic {
+ public:
+  bool Empty() const override { return true; }
+  int Width() const override { return 0; }
+  int Height() const override { return 0; }
+  void LoadFromStream(TStream& stream) override;
+};
+
+class TIcon final : public TUnloadableGraphic {
+ public:
+  static const TGraphicClass& Class();
+  const TGraphicClass& ClassType() const override { return Class(); }
+};
+
+class TMetafile final : public TUnloadableGraphic {
+ public:
+  static const TGraphicClass& Class();
+  const TGraphicClass& ClassType() const override { return Class(); }
+};
+
+}  // namespace lumox

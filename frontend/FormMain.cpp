@@ -1,0 +1,118 @@
+#include "frontend/FormMain.h"
+
+#include "frontend/QLogViewer.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTabWidget>
+
+#include "frontend/EventGuard.h"
+
+namespace lumox {
+namespace {
+
+constexpr QSize DesignClientSize(596, 422);
+
+}  // namespace
+
+TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
+    : OpenDialog1(std::move(openDialog)),
+      FSettingsPage(FState, *OpenDialog1),
+      ActionList1(CreateMainActions(this)),
+      PageControl1(new QTabWidget),
+      ZindoPage(CreateZindoPage(ActionList1)),
+      TabGrid(CreateEmptyPage("TabGrid")),
+      TabImprove(CreateEmptyPage("TabImprove")),
+      SettingsWidgets(CreateSettingsPage()),
+      AboutPage(CreateAboutPage()),
+      FPageShown(ZindoPage.TabSheet3) {
+  setWindowTitle(QStringLiteral("Lumox for Zindo"));
+  setWindowIcon(LumoxIcon());
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  PageControl1->addTab(ZindoPage.TabSheet3, QStringLiteral("Zindo"));
+  PageControl1->addTab(TabGrid, QStringLiteral("Lap time archive"));
+  PageControl1->addTab(TabImprove, QStringLiteral("Lap time graphs"));
+  PageControl1->addTab(SettingsWidgets.TabSettings, QStringLiteral("Settings"));
+  PageControl1->addTab(AboutPage.TabAbout, QStringLiteral("About Lumox && Help"));
+  setCentralWidget(PageControl1);
+  resize(DesignClientSize);
+  setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
+  ConnectHandlers();
+  RunGuarded([this] { FormCreate(); });
+}
+
+void TFormMain::FormCreate() {
+  FState.FInitialized = false;
+  FState.FVersion = TVersion::CreateFromModule();
+  setWindowTitle(windowTitle() + FState.FVersion.Format(QStringLiteral(" - Version %MAJOR.%MINOR.%RELEASE")));
+  AboutPage.LblAboutVersion->setText(
+      FState.FVersion.Format(QStringLiteral("Version %MAJOR.%MINOR.%RELEASE")));
+  setMinimumWidth(width());
+  setMaximumWidth(width());
+  setMinimumHeight(height());
+  FState.FAppDir = QCoreApplication::applicationDirPath();
+}
+
+void TFormMain::ConnectHandlers() {
+  connect(PageControl1, &QTabWidget::currentChanged, this, Guarded([this](int) { PageControl1Switched(); }));
+  connect(SettingsWidgets.BtnSettingsLocateZindo, &QPushButton::clicked, this,
+          Guarded([this](bool) { BtnSettingsLocateZindoClick(); }));
+  connect(SettingsWidgets.BtnSettingsLocateTele, &QPushButton::clicked, this,
+          Guarded([this](bool) { BtnSettingsLocateTeleClick(); }));
+  connect(ActionList1.ActViewQLOG, &QAction::triggered, this, Guarded([this](bool) { ActViewQLOGExecute(); }));
+}
+
+void TFormMain::ActViewQLOGExecute() { ShowQLogViewer(this, FState.FZindoDir); }
+
+QString TFormMain::LocateZindoExe(const QString& initialDir) {
+  return FSettingsPage.LocateZindoExe(initialDir);
+}
+
+void TFormMain::ShowPage(QWidget* page) {
+  const QSignalBlocker blocker(PageControl1);
+  PageControl1->setCurrentWidget(page);
+  FPageShown = page;
+}
+
+void TFormMain::PageControl1Switched() {
+  QWidget* const entered = PageControl1->currentWidget();
+  bool allowed = false;
+  // A failure while leaving keeps the user on the page, as a refusal does.
+  RunGuarded([&] { allowed = PageControl1Changing(); });
+  if (!allowed) {
+    ShowPage(FPageShown);
+    return;
+  }
+  FPageShown = entered;
+  PageControl1Change();
+}
+
+bool TFormMain::PageControl1Changing() {
+  if (FPageShown != SettingsWidgets.TabSettings) return true;
+  return FSettingsPage.Leave(SettingsWidgets.EditSettingsZindoPath->text(),
+                             SettingsWidgets.EditSettingsTelePath->text());
+}
+
+void TFormMain::PageControl1Change() {
+  if (FPageShown == SettingsWidgets.TabSettings) {
+    SettingsWidgets.EditSettingsZindoPath->setText(FSettingsPage.ZindoExe());
+    SettingsWidgets.EditSettingsTelePath->setText(FSettingsPage.TeleAnalyzerExe());
+  }
+}
+
+void TFormMain::BtnSettingsLocateZindoClick() {
+  QLineEdit* edit = SettingsWidgets.EditSettingsZindoPath;
+  edit->setText(FSettingsPage.LocateZindoExeFrom(edit->text()));
+}
+
+void TFormMain::BtnSettingsLocateTeleClick() {
+  SettingsWidgets.EditSettingsTelePath->setText(FSettingsPage.LocateTeleAnalyzer());
+}
+
+}  // namespace lumox

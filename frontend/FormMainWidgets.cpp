@@ -1,0 +1,253 @@
+#include "frontend/FormMainWidgets.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace lumox {
+namespace {
+
+const QColor Navy(0, 0, 128);
+const QColor Maroon(128, 0, 0);
+
+template <class W, class... Args>
+W* Named(const char* name, Args&&... args) {
+  W* widget = new W(std::forward<Args>(args)...);
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+void SetTextColor(QWidget* widget, const QColor& color) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, color);
+  palette.setColor(QPalette::Text, color);  // group box titles
+  widget->setPalette(palette);
+}
+
+QAction* CreateAction(QWidget* window, const char* name, const char* text, const char* hint,
+                      const QKeySequence& shortcut) {
+  QAction* action = Named<QAction>(name, QString::fromLatin1(text), window);
+  action->setToolTip(QString::fromLatin1(hint));
+  action->setStatusTip(action->toolTip());
+  action->setShortcut(shortcut);
+  window->addAction(action);
+  return action;
+}
+
+// A button that stands for `action`: it triggers it, shows its hint and follows its enabled state.
+QPushButton* ActionButton(const char* name, const QString& caption, QAction* action) {
+  QPushButton* button = Named<QPushButton>(name, caption);
+  button->setToolTip(action->toolTip());
+  QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+  QObject::connect(action, &QAction::changed, button,
+                   [button, action] { button->setEnabled(action->isEnabled()); });
+  return button;
+}
+
+// Makes Return and Enter on a page press its default button, as a dialog would: keys that
+// no control on the page used reach the page and click the button.
+class TDefaultButtonFilter final : public QObject {
+ public:
+  TDefaultButtonFilter(QWidget* page, QPushButton* button) : QObject(page), Button(button) {
+    button->setDefault(true);
+    page->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    if (Button->isEnabled()) Button->click();
+    return true;
+  }
+
+ private:
+  QPushButton* Button;
+};
+
+QWidget* Page(const char* name, QLayout* layout) {
+  QWidget* page = CreateEmptyPage(name);
+  page->setLayout(layout);
+  return page;
+}
+
+QGroupBox* Group(const char* title, QLayout* layout) {
+  auto* group = new QGroupBox(QString::fromLatin1(title));
+  group->setLayout(layout);
+  return group;
+}
+
+// An edit for a path and its "..." picker button side by side.
+QHBoxLayout* PathRow(QLineEdit* edit, QPushButton* button) {
+  button->setFixedWidth(28);
+  auto* row = new QHBoxLayout;
+  row->addWidget(edit);
+  row->addWidget(button);
+  return row;
+}
+
+QTabWidget* CreateRacePages(TZindoPage& page) {
+  QTabWidget* pcRace = Named<QTabWidget>("pcRace");
+  const auto add = [pcRace](const char* name, const char* caption) {
+    QWidget* tab = CreateEmptyPage(name);
+    pcRace->addTab(tab, QString::fromLatin1(caption));
+    return tab;
+  };
+  page.TabCarAndTrack = add("TabCarAndTrack", "Car and track");
+  page.TabRace = add("TabRace", "Race");
+  page.TabDisplayOptions = add("TabDisplayOptions", "Display options");
+  page.TabMiscOptions = add("TabMiscOptions", "Misc options");
+  page.TabTelemetryLogging = add("TabTelemetryLogging", "Telemetry logging");
+  page.TabLumoxOptions = add("TabLumoxOptions", "Lap time handling (Lumox)");
+  return pcRace;
+}
+
+QLabel* ProgramNameLabel() {
+  QLabel* label = Named<QLabel>("LblAboutName", QStringLiteral("Lumox"));
+  QFont font = label->font();
+  font.setBold(true);
+  font.setPointSizeF(font.pointSizeF() * 1.6);
+  label->setFont(font);
+  SetTextColor(label, Navy);
+  return label;
+}
+
+QGroupBox* WarningGroup() {
+  auto* text = new QVBoxLayout;
+  text->addWidget(
+      new QLabel(QStringLiteral("Lumox is work in progress and Zindo is a moving target. Although\n"
+                                "Lumox has been tested with some recent beta of Zindo (which\n"
+                                "may well be old by now), I can not guarantee that it will not break\n"
+                                "anything with a particular Zindo version, or even that it will work\n"
+                                "with it.\n"
+                                "So please keep a backup of you Zindo files to be on the safe side.")));
+  QGroupBox* group = Group("A word of warning!", text);
+  group->setObjectName(QStringLiteral("GrpAboutWarning"));
+  SetTextColor(group, Maroon);
+  return group;
+}
+
+}  // namespace
+
+QPixmap LumoxIcon() {
+  QPixmap icon(32, 32);
+  icon.fill(Qt::transparent);
+  QPainter painter(&icon);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(Navy);
+  painter.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+  painter.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.drawPolyline(QPolygonF({QPointF(10, 7), QPointF(10, 24), QPointF(23, 24)}));
+  painter.setPen(QPen(QColor(255, 200, 0), 2));
+  painter.drawLine(QPointF(15, 18), QPointF(25, 8));
+  return icon;
+}
+
+TMainActions CreateMainActions(QWidget* window) {
+  return {
+      CreateAction(window, "ActStartZindo", "Start Zindo", "Save options to ini files and start Zindo",
+                   QKeySequence(Qt::CTRL | Qt::Key_R)),
+      CreateAction(window, "ActSaveOptions", "Save options", "Save options to ini files",
+                   QKeySequence(Qt::CTRL | Qt::Key_S)),
+      CreateAction(window, "ActViewQLOG", "View &QLOG", "View QLOG.TXT", QKeySequence(Qt::CTRL | Qt::Key_Q)),
+      CreateAction(window, "ActStartTeleAnalyzer", "Start &Telemetry Analyzer ...",
+                   "Start external telemetry analyzer", QKeySequence(Qt::CTRL | Qt::Key_T))};
+}
+
+TZindoPage CreateZindoPage(const TMainActions& actions) {
+  TZindoPage page{};
+  page.pcRace = CreateRacePages(page);
+  page.BtnStartZindo = ActionButton("BtnStartZindo", QStringLiteral("Start &Zindo"), actions.ActStartZindo);
+  page.BtnSaveOptions =
+      ActionButton("BtnSaveOptions", QStringLiteral("&Save options"), actions.ActSaveOptions);
+  page.BtnRescan = Named<QPushButton>("BtnRescan", QStringLiteral("Reload cars && tracks"));
+  page.BtnRescan->setToolTip(QStringLiteral("Update the list of tracks and cars"));
+  page.BtnViewQLOG = ActionButton("BtnViewQLOG", actions.ActViewQLOG->text(), actions.ActViewQLOG);
+  page.BtnStartTeleAnalyzer = ActionButton("BtnStartTeleAnalyzer", QStringLiteral("&Telemetry Analyzer ..."),
+                                           actions.ActStartTeleAnalyzer);
+
+  auto* buttons = new QHBoxLayout;
+  for (QPushButton* button : {page.BtnStartZindo, page.BtnSaveOptions, page.BtnRescan})
+    buttons->addWidget(button);
+  buttons->addStretch();
+  buttons->addWidget(page.BtnViewQLOG);
+  buttons->addWidget(page.BtnStartTeleAnalyzer);
+  auto* layout = new QVBoxLayout;
+  layout->addWidget(page.pcRace, 1);
+  layout->addLayout(buttons);
+  page.TabSheet3 = Page("TabSheet3", layout);
+  new TDefaultButtonFilter(page.TabSheet3, page.BtnStartZindo);
+  return page;
+}
+
+TSettingsWidgets CreateSettingsPage() {
+  TSettingsWidgets page{};
+  page.EditSettingsZindoPath = Named<QLineEdit>("EditSettingsZindoPath");
+  page.BtnSettingsLocateZindo = Named<QPushButton>("BtnSettingsLocateZindo", QStringLiteral("..."));
+  page.EditSettingsTelePath = Named<QLineEdit>("EditSettingsTelePath");
+  page.BtnSettingsLocateTele = Named<QPushButton>("BtnSettingsLocateTele", QStringLiteral("..."));
+  page.chkPrvPreferLoading = Named<QCheckBox>(
+      "chkPrvPreferLoading", QStringLiteral("prefer track loading screen over preview image"));
+
+  auto* preview = new QVBoxLayout;
+  preview->addWidget(page.chkPrvPreferLoading);
+  preview->addWidget(
+      new QLabel(QStringLiteral("(if this option is selected, Lumox will first try to use\n"
+                                "\"loading.jpg\" as the track preview image. If no such\n"
+                                "file is found, \"preview.tga\" will be used instead;\n"
+                                "default behaviour is to try \"preview.tga\" first)")));
+  auto* layout = new QVBoxLayout;
+  layout->addWidget(
+      Group("Path to Zindo executable", PathRow(page.EditSettingsZindoPath, page.BtnSettingsLocateZindo)));
+  layout->addWidget(
+      Group("Path to Telemetry Analyzer", PathRow(page.EditSettingsTelePath, page.BtnSettingsLocateTele)));
+  layout->addWidget(Group("Track preview image", preview));
+  layout->addStretch();
+  page.TabSettings = Page("TabSettings", layout);
+  return page;
+}
+
+TAboutPage CreateAboutPage() {
+  TAboutPage page{};
+  page.LblAboutVersion = Named<QLabel>("LblAboutVersion");
+  page.BtnHelp = Named<QPushButton>("BtnHelp", QStringLiteral("Show Lumox help ..."));
+
+  QLabel* icon = Named<QLabel>("ImgAboutIcon");
+  icon->setPixmap(LumoxIcon());
+  icon->setFixedSize(32, 32);
+  auto* title = new QVBoxLayout;
+  title->addWidget(ProgramNameLabel());
+  title->addWidget(page.LblAboutVersion);
+  auto* header = new QHBoxLayout;
+  header->addWidget(icon, 0, Qt::AlignTop);
+  header->addLayout(title);
+  header->addStretch();
+
+  auto* layout = new QVBoxLayout;
+  layout->addLayout(header);
+  layout->addWidget(
+      new QLabel(QStringLiteral("Lumox prepares and starts your Zindo sessions: it edits the simulator's\n"
+                                "options, sets up car, track and AI opponents, and keeps an archive of\n"
+                                "your best lap times with a chart of your improvements.\n\n"
+                                "Written by the Lumox developers.")));
+  layout->addWidget(WarningGroup());
+  layout->addWidget(page.BtnHelp, 0, Qt::AlignLeft);
+  layout->addStretch();
+  page.TabAbout = Page("TabAbout", layout);
+  return page;
+}
+
+QWidget* CreateEmptyPage(const char* name) { return Named<QWidget>(name); }
+
+}  // namespace lumox

@@ -1,0 +1,45 @@
+#pragma once
+#include "frontend/QLogModel.h"
+
+#include <QDialog>
+#include <QString>
+
+class QAction;
+class QShowEvent;
+class QTextEdit;
+
+namespace lumox {
+
+// Shows the simulator's log QLOG.TXT coloured by severity, opens at the last session, can
+// delete the sessions before it and save the log back. Widgets and actions carry their
+// component names as object names.
+class TFormViewQLOG final : public QDialog {
+ public:
+  // Loads and colours QLOG.TXT of `zindoDir`. Throws EInOutError naming the file when it
+  // is missing or cannot be read.
+  TFormViewQLOG(QWidget* owner, const QString& zindoDir);
+
+  const TQLog& Log() const { return LogModel; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QAction* AddAction(const char* name, const QString& caption, const QString& hint, const QKeySequence& shortcut,
+                     void (TFormViewQLOG::*handler)());
+  void BtnLastSessionClick();
+  void BtnDeleteButLastClick();
+  void BtnSaveAndExitClick();
+  void BtnQuitClick();
+  void ColorizeLog();
+
+  QString FileName;  // the log as found, written back under the same name
+  TQLog LogModel;
+  QTextEdit* RichEdit1 = nullptr;
+};
+
+// Opens the log viewer modally over `parent` on the log of the simulator folder `zindoDir`.
+// A log that cannot be read is reported in an error box and no viewer is shown.
+void ShowQLogViewer(QWidget* parent, const QString& zindoDir);
+
+}  // namespace lumox

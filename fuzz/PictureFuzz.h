@@ -1,0 +1,38 @@
+#pragma once
+// Shared body of the picture reader fuzz targets: load hostile bytes, and when that works,
+// read every pixel back as colours (palettes and formats get exercised too).
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "framework/Bitmap.h"
+#include "framework/Exceptions.h"
+
+namespace lumox::fuzz {
+
+// Whole-picture checks are skipped above this many pixels to keep every run short.
+constexpr std::int64_t CheckedPixels = std::int64_t(1) << 20;
+
+inline void ReadAllColours(const TBitmap& bitmap) {
+  if (bitmap.Empty() || std::int64_t(bitmap.Width()) * bitmap.Height() > CheckedPixels) return;
+  std::vector<std::uint32_t> row(std::size_t(bitmap.Width()));
+  for (int y = 0; y < bitmap.Height(); ++y) bitmap.ScanLineToBGRA(y, row);
+}
+
+// Loads `data` into a T; returns the pixels as a bitmap, or false when the file was refused
+// with the project's own errors (anything else escapes and fails the run).
+template <class T>
+bool LoadPicture(const std::uint8_t* data, std::size_t size, TBitmap& pixels) {
+  TMemoryStream stream(data, size);
+  T graphic;
+  try {
+    graphic.LoadFromStream(stream);
+  } catch (const ELumox&) {
+    return false;
+  }
+  pixels.Assign(graphic);
+  ReadAllColours(pixels);
+  return true;
+}
+
+}  // namespace lumox::fuzz

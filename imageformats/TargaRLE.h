@@ -1,0 +1,28 @@
+#pragma once
+// The Targa run-length codec: packets of a header byte (bit 7: repeat, bits 0-6: count - 1)
+// followed by one pixel (repeat) or count pixels (raw). Pixel bytes keep their file order.
+#include "imageformats/Decoder.h"
+
+namespace lumox {
+
+class TTargaRLEDecoder : public TDecoder {
+ public:
+  // `depthBits`: 8, 15, 16, 24 or 32; any other depth decodes and encodes nothing.
+  explicit TTargaRLEDecoder(std::uint32_t depthBits) : DepthBits(depthBits) {}
+
+  // `outputSize` counts pixels. Decoding stops after `outputSize` pixels or at the end of the
+  // input; a packet that runs past the requested end is consumed whole and its surplus dropped.
+  // On return `input` stands behind the last packet consumed; `output` is left unchanged.
+  void Decode(const std::uint8_t*& input, std::uint8_t*& output, std::int64_t inputSize,
+              std::int64_t outputSize) override;
+  // `output` must hold pixelCount x (bytes per pixel + 1) bytes, the worst case.
+  void Encode(const std::uint8_t* input, std::uint8_t* output, std::uint64_t pixelCount,
+              std::uint64_t& bytesWritten) override;
+
+ private:
+  unsigned BytesPerPixel() const;
+
+  std::uint32_t DepthBits;
+};
+
+}  // namespace lumox

@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "framework/Bitmap.h"
+#include "framework/Exceptions.h"
+#include "tests/framework/PictureFiles.h"
+
+namespace lumox {
+namespace {
+
+using enum TPixelFormat;
+using test::TBmpSpec;
+using test::TBytes;
+
+const TPalette Four{{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 255, 0, 0}, {0, 0, 255, 0}};
+
+TBitmap Load(const TBytes& file) {
+  TMemoryStream stream(file);
+  TBitmap bitmap;
+  bitmap.LoadFromStream(stream);
+  return bitmap;
+}
+
+TBytes Bytes(const TBitmap& bitmap, int y, std::size_t count) {
+  return TBytes(bitmap.ScanLine(y), bitmap.ScanLine(y) + count);
+}
+
+TBytes Colours(const TBitmap& bitmap, int y) {
+  std::vector<std::uint32_t> row(std::size_t(bitmap.Width()));
+  bitmap.ScanLineToBGRA(y, row);
+  TBytes out;
+  for (const std::uint32_t c : row)
+    out.insert(out.end(), {std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c)});
+  return out;
+}
+
+struct TDepthCase {
+  std::uint16_t Bits;
+  TPixelFormat Format;
+  TBytes Top;     // the top row's pixel bytes, 3 pixels
+  TBytes Bottom;  // the bottom row's
+};
+
+TEST(BmpReader, ReadsEveryDepthBottomUpAndTopDown) {
+  const TDepthCase cases[] = {
+      {1, pf1bit, {0b1010'0000}, {0b0110'0000}},
+      {4, pf4bit, {0x12, 0x30}, {0x32, 0x10}},
+      {8, pf8bit, {1, 2, 3}, {3, 0, 1}},
+      {16, pf15bit, {0x1F, 0, 0xE0, 0x03, 0, 0x7C}, {1, 2, 3, 4, 5, 6}},
+      {24, pf24bit, {1, 2, 3, 4, 5, 6, 7, 8, 9}, {9, 8, 7, 6, 5, 4, 3, 2, 1}},
+      {32, pf32bit, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, {12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}},
+  };
+  for (const TDepthCase& c : cases) {
+    for (const bool topDown : {false, true}) {
+      TBmpSpec spec{.Width = 3, .Height = topDown ? -2 : 2, .Bits = c.Bits};
+      if (c.Bits <= 8) {
+        spec.Palette = TPalette(Four.begin(), Four.begin() + (c.Bits == 1 ? 2 : 4));
+        spec.ColorsUsed = c.Bits == 1 ? 0 : 4;
+      }
+      spec.Pixels = topDown ? test::PaddedRows({c.Top, c.Bottom}) : test::PaddedRows({c.Bottom, c.Top});
+      const TBitmap bitmap = Load(test::BmpFile(spec));
+      ASSERT_EQ(bitmap.PixelFormat(), c.Format) << c.Bits;
+      ASSERT_EQ(bitmap.Width(), 3);
+      ASSERT_EQ(bitmap.Height(), 2);
+      EXPECT_EQ(Bytes(bitmap, 0, c.Top.size()), c.Top) << c.Bits << " top-down " << topDown;
+      EXPECT_EQ(Bytes(bitmap, 1, c.Bottom.size()), c.Bottom) << c.Bits << " top-down " << topDown;
+      if (c.Bits <= 8) {
+        EXPECT_EQ(bitmap.Palette().size(), std::size_t(1) << std::min<int>(c.Bits, 2));
+      }
+    }
+  }
+}
+
+TEST(BmpReader, ReadsCoreHeadersWithThreeByteColours) {
+  TBmpSpec spec{
+      .HeaderSize = 12, .Width = 2, .Height = 1, .Bits = 1, .Palette = {{9, 8, 7, 0}, {1, 2, 3, 0}}};
+  spec.Pixels = test::PaddedRows({{0b0100'0000}});
+  const TBitmap bitmap = Load(test::BmpFile(spec));
+  EXPECT_EQ(Colours(bitmap, 0), (TBytes{9, 8, 7, 1, 2, 3}));
+}
+
+TEST(BmpReader, ColourTableUsesOnlyTheColoursUsed) {
+  TBmpSpec spec{.Width = 2, .Height = 1, .Bits = 8, .ColorsUsed = 2, .Palette = {{9, 8, 7, 0}, {1, 2, 3, 0}}};
+  spec.Pixels = test::PaddedRows({{1, 0}});
+  const TBitmap bitmap = Load(test::BmpFile(spec));
+  EXPECT_EQ(bitmap.Palette().size(), 2u);
+  EXPECT_EQ(Colours(bitmap, 0), (TBytes{1, 2, 3, 9, 8, 7}));
+}
+
+TEST(BmpReader, BitFieldsKeepNativeLayoutsAndExpandOthers) {
+  TBmpSpec rgb565{.Width = 1, .Height = 1, .Bits = 16, .Compression = 3, .Masks = {0xF800, 0x7E0, 0x1F, 0}};
+  rgb565.Pixels = test::PaddedRows({{0xE0, 0x07}});
+  const TBitmap native = Load(test::BmpFile(rgb565));
+  EXPECT_EQ(native.PixelFormat(), pf16bit);
+  EXPECT_EQ(Colours(native, 0), (TBytes{0, 0xFC, 0}));
+
+  TBmpSpec argb4444{.HeaderSize = 56,
+                    .Width = 2,
+                    .Height = 1,
+                    .Bits = 16,
+                    .Compression = 3,
+                    .Masks = {0x0F00, 0x00F0, 0x000F, 0xF000}};
+  argb4444.Pixels = test::PaddedRows({{0x5F, 0x8F, 0x00, 0x00}});
+  const TBitmap expanded = Load(test::BmpFile(argb4444));
+  EXPECT_EQ(expanded.PixelFormat(), pf32bit);
+  EXPECT_EQ(Bytes(expanded, 0, 8), (TBytes{0xFF, 0x55, 0xFF, 0x88, 0, 0, 0, 0}));
+
+  TBmpSpec v5{.HeaderSize = 124,
+              .Width = 1,
+              .Height = 1,
+              .Bits = 32,
+              .Compression = 3,
+              .Masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}};
+  v5.Pixels = {1, 2, 3, 4};
+  EXPECT_EQ(Bytes(Load(test::BmpFile(v5)), 0, 4), (TBytes{1, 2, 3, 4}));
+}
+
+TEST(BmpReader, DecodesRunLengthEightBit) {
+  TBmpSpec spec{.Width = 6, .Height = 3, .Bits = 8, .Compression = 1, .ColorsUsed = 4, .Palette = Four};
+  spec.Pixels = {
+      3, 1, 0, 3, 2, 3, 1, 0,  // bottom row: run of three 1s, absolute 2 3 1 (padded), then
+      0, 0,                    // end of line
+      0, 2, 1, 1,              // delta: one right, one up, into the top row
+      8, 2,                    // a run past the right edge is cut there
+      0, 1,                    // end of bitmap: the middle row stays zero
+  };
+  const TBitmap bitmap = Load(test::BmpFile(spec));
+  EXPECT_EQ(Bytes(bitmap, 2, 6), (TBytes{1, 1, 1, 2, 3, 1}));
+  EXPECT_EQ(Bytes(bitmap, 1, 6), (TBytes{0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(Bytes(bitmap, 0, 6), (TBytes{0, 2, 2, 2, 2, 2}));
+}
+
+TEST(BmpReader, DecodesRunLengthFourBit) {
+  TBmpSpec spec{.Width = 7, .Height = 2, .Bits = 4, .Compression = 2, .ColorsUsed = 4, .Palette = Four};
+  spec.Pixels = {
+      5, 0x12,              // 1 2 1 2 1
+      0, 0,                 // end of line
+      0, 3,    0x31, 0x20,  // absolute 3 1 2
+      2, 0x33,              // 3 3
+      0, 1,
+  };
+  const TBitmap bitmap = Load(test::BmpFile(spec));
+  EXPECT_EQ(Bytes(bitmap, 1, 4), (TBytes{0x12, 0x12, 0x10, 0x00}));
+  EXPECT_EQ(Bytes(bitmap, 0, 3), (TBytes{0x31, 0x23, 0x30}));
+}
+
+TEST(BmpReader, ZeroWidthGivesAnEmptyBitmap) {
+  const TBitmap bitmap = Load(test::BmpFile({.Width = 0, .Height = 5, .Bits = 24}));
+  EXPECT_TRUE(bitmap.Empty());
+  EXPECT_THROW(bitmap.ScanLine(0), EInvalidGraphic);
+}
+
+TEST(BmpReader, ReadsFromTheStreamPosition) {
+  TBmpSpec spec{.Width = 1, .Height = 1, .Bits = 24, .Pixels = {1, 2, 3, 0}};
+  TBytes file{0xAA, 0xBB, 0xCC};
+  const TBytes bmp = test::BmpFile(spec);
+  file.insert(file.end(), bmp.begin(), bmp.end());
+  TMemoryStream stream(file);
+  stream.SetPosition(3);
+  TBitmap bitmap;
+  bitmap.LoadFromStream(stream);
+  EXPECT_EQ(Bytes(bitmap, 0, 3), (TBytes{1, 2, 3}));
+}
+
+// A set of valid files covering every reading path.
+std::vector<TBytes> ValidFiles() {
+  std::vector<TBytes> files;
+  TBmpSpec indexed{.Width = 3, .Height = 2, .Bits = 8, .ColorsUsed = 4, .Palette = Four};
+  indexed.Pixels = test::PaddedRows({{1, 2, 3}, {3, 2, 1}});
+  files.push_back(test::BmpFile(indexed));
+  TBmpSpec core{.HeaderSize = 12, .Width = 2, .Height = 2, .Bits = 4, .Palette = TPalette(16)};
+  core.Pixels = test::PaddedRows({{0x12}, {0x30}});
+  files.push_back(test::BmpFile(core));
+  TBmpSpec masked{.HeaderSize = 40,
+                  .Width = 2,
+                  .Height = 2,
+                  .Bits = 16,
+                  .Compression = 3,
+                  .Masks = {0x0F00, 0x00F0, 0x000F, 0}};
+  masked.Pixels = test::PaddedRows({{1, 2, 3, 4}, {5, 6, 7, 8}});
+  files.push_back(test::BmpFile(masked));
+  TBmpSpec rle8{.Width = 4, .Height = 2, .Bits = 8, .Compression = 1, .ColorsUsed = 4, .Palette = Four};
+  rle8.Pixels = {4, 1, 0, 0, 0, 4, 1, 2, 3, 1, 0, 1};
+  files.push_back(test::BmpFile(rle8));
+  TBmpSpec rle4{.Width = 4, .Height = 2, .Bits = 4, .Compression = 2, .ColorsUsed = 4, .Palette = Four};
+  rle4.Pixels = {4, 0x12, 0, 0, 0, 4, 0x12, 0x31, 0, 1};
+  files.push_back(test::BmpFile(rle4));
+  return files;
+}
+
+TEST(BmpReader, EveryCutShortFileIsAnInvalidGraphic) {
+  for (const TBytes& file : ValidFiles()) {
+    ASSERT_NO_THROW(Load(file));
+    for (std::size_t length = 0; length < file.size(); ++length) {
+      EXPECT_THROW(Load(TBytes(file.begin(), file.begin() + std::ptrdiff_t(length))), EInvalidGraphic)
+          << "length " << length << " of " << file.size();
+    }
+  }
+}
+
+TEST(BmpReader, CorruptHeadersAreInvalidGraphics) {
+  const TBmpSpec good{
+      .Width = 2, .Height = 2, .Bits = 8, .ColorsUsed = 4, .Palette = Four, .Pixels = TBytes(8)};
+  const std::vector<std::pair<const char*, std::function<void(TBmpSpec&)>>> changes = {
+      {"header size", [](TBmpSpec& s) { s.HeaderSize = 64; }},
+      {"depth", [](TBmpSpec& s) { s.Bits = 7; }},
+      {"compression", [](TBmpSpec& s) { s.Compression = 5; }},
+      {"RLE8 at 4 bits", [](TBmpSpec& s) { s.Bits = 4, s.Compression = 1; }},
+      {"RLE4 at 8 bits", [](TBmpSpec& s) { s.Compression = 2; }},
+      {"bit fields at 8 bits", [](TBmpSpec& s) { s.Compression = 3; }},
+      {"top-down RLE", [](TBmpSpec& s) { s.Height = -2, s.Compression = 1; }},
+      {"negative width", [](TBmpSpec& s) { s.Width = -2; }},
+      {"too wide", [](TBmpSpec& s) { s.Width = 40000; }},
+      {"too many pixels", [](TBmpSpec& s) { s.Width = 20000, s.Height = 20000; }},
+      {"most negative height", [](TBmpSpec& s) { s.Height = INT32_MIN; }},
+      {"colours used", [](TBmpSpec& s) { s.ColorsUsed = 300; }},
+      {"split mask",
+       [](TBmpSpec& s) {
+         s.Bits = 32, s.Compression = 3, s.Masks = {0xF0F0, 0, 0, 0};
+       }},
+      {"wide 16-bit mask",
+       [](TBmpSpec& s) {
+         s.Bits = 16, s.Compression = 3, s.Masks = {0x1F0000, 0, 0, 0};
+       }},
+  };
+  for (const auto& [what, change] : changes) {
+    TBmpSpec spec = good;
+    change(spec);
+    EXPECT_THROW(Load(test::BmpFile(spec)), EInvalidGraphic) << what;
+  }
+
+  TBytes file = test::BmpFile(good);
+  file[0] = 'X';
+  EXPECT_THROW(Load(file), EInvalidGraphic) << "magic";
+  file = test::BmpFile(good);
+  file[10] = 20;  // pixel data inside the header
+  EXPECT_THROW(Load(file), EInvalidGraphic) << "data offset";
+  file = test::BmpFile(good);
+  file[13] = 0x7F;  // pixel data far past the end
+  EXPECT_THROW(Load(file), EInvalidGraphic) << "data offset";
+}
+
+}  // namespace
+}  // namespace lumox

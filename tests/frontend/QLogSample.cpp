@@ -1,0 +1,51 @@
+#include "tests/frontend/QLogSample.h"
+
+#include <csignal>
+
+namespace lumox::test {
+namespace {
+
+void AddFiller(QByteArrayList& lines, int filler) {
+  for (int i = 0; i < filler; ++i) lines.append("12:00:10 (INFO) Loaded object " + QByteArray::number(i));
+}
+
+}  // namespace
+
+QByteArrayList SampleQLogLines(int filler) {
+  QByteArrayList lines{"12:00:00 --- application start ---"};
+  AddFiller(lines, filler);
+  lines << "12:00:01 (INFO) Reading zindo.ini"
+        << "12:00:02 (ERR) Track file not found: data\\tracks\\\xE9tang"
+        << "12:05:00 --- session separator ---";
+  AddFiller(lines, filler);
+  lines << "12:05:01 (WARN) Car variant missing" << "";
+  lines << "12:09:00 --- session separator ---";
+  AddFiller(lines, filler);
+  lines << "12:09:01 (INFO) Track N\xFCrburg loaded"
+        << "12:09:02 (NOTE) Practice session started"
+        << "12:09:03 (WARN) --- session separator --- was not written"
+        << "12:09:04 (ERR) Sound device busy (INFO) using silence"
+        << "12:09:05 (CRIT) Physics step overrun"
+        << "12:09:06 (note) lower-case tags are plain"
+        << QByteArray("12:09:07 plain text\xA0with\tcontrol\0bytes", 38);
+  return lines;
+}
+
+QByteArray SampleQLog(int filler) { return SampleQLogLines(filler).join("\r\n") + "\r\n"; }
+
+int SampleLastSession(int filler) { return 6 + 2 * filler; }
+
+TFileSizeLimit::TFileSizeLimit(rlim_t bytes) {
+  getrlimit(RLIMIT_FSIZE, &Previous);
+  PreviousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = Previous;
+  limit.rlim_cur = bytes;
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+TFileSizeLimit::~TFileSizeLimit() {
+  setrlimit(RLIMIT_FSIZE, &Previous);
+  std::signal(SIGXFSZ, PreviousHandler);
+}
+
+}  // namespace lumox::test

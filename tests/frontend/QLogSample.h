@@ -1,0 +1,32 @@
+#pragma once
+// A simulator log with three sessions and every kind of line, and a way to make writes fail.
+#include <QByteArray>
+#include <QByteArrayList>
+
+#include <sys/resource.h>
+
+namespace lumox::test {
+
+// The lines of the sample log; each session gets `filler` more (INFO) lines after its start,
+// so a test can make the sessions taller than the view. Holds bytes above 127 and a NUL.
+QByteArrayList SampleQLogLines(int filler = 0);
+// The sample's lines, each followed by CR LF.
+QByteArray SampleQLog(int filler = 0);
+// Index of the last session's separator in SampleQLogLines(filler).
+int SampleLastSession(int filler = 0);
+
+// Limits the size of files this process writes to `bytes` while it lives, so writing more
+// fails as on a full disk (the size signal is ignored meanwhile).
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes);
+  ~TFileSizeLimit();
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+ private:
+  rlimit Previous{};
+  void (*PreviousHandler)(int) = nullptr;
+};
+
+}  // namespace lumox::test

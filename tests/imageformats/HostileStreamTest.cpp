@@ -1,0 +1,135 @@
+// Truncated, overlong and random streams for every decoder. The buffers are exactly as large as
+// the sizes handed over, so the sanitizers see any access outside them; a decoder that loops
+// forever makes the test time out.
+#include "imageformats/LZ77Decoder.h"
+#include "imageformats/SimpleRLE.h"
+#include "imageformats/TargaRLE.h"
+#include "tests/imageformats/DecoderTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace lumox {
+namespace {
+
+using test::TBytes;
+
+struct TDecoderCase {
+  std::string Name;
+  std::function<std::unique_ptr<TDecoder>()> Create;
+  TBytes ValidStream;
+  std::int64_t OutputUnits;  // what the valid stream decodes to
+  unsigned UnitBytes;
+  bool AdvancesInput;
+};
+
+constexpr std::int64_t TargaPixels = 12;
+
+// A run of five pixels, then seven different ones.
+TBytes TargaStream(std::uint32_t depthBits) {
+  const unsigned bytesPerPixel = (depthBits + 1) / 8;
+  TBytes pixels = test::NoiseBytes(TargaPixels * bytesPerPixel, depthBits);
+  for (unsigned i = bytesPerPixel; i < 5 * bytesPerPixel; ++i) pixels[i] = pixels[i - bytesPerPixel];
+  TBytes packed(TargaPixels * (bytesPerPixel + 1));
+  std::uint64_t written = 0;
+  TTargaRLEDecoder(depthBits).Encode(pixels.data(), packed.data(), TargaPixels, written);
+  packed.resize(written);
+  return packed;
+}
+
+template <class T, class... A>
+std::function<std::unique_ptr<TDecoder>()> Factory(A... arguments) {
+  return [=] { return std::make_unique<T>(arguments...); };
+}
+
+std::unique_ptr<TDecoder> StartedLZ77(int flushKind, bool resetEachCall) {
+  auto decoder = std::make_unique<TLZ77Decoder>(flushKind, resetEachCall);
+  decoder->DecodeInit();
+  return decoder;
+}
+
+std::vector<TDecoderCase> AllDecoders() {
+  return {
+      {"Targa8", Factory<TTargaRLEDecoder>(8u), TargaStream(8), TargaPixels, 1, true},
+      {"Targa16", Factory<TTargaRLEDecoder>(16u), TargaStream(16), TargaPixels, 2, true},
+      {"Targa24", Factory<TTargaRLEDecoder>(24u), TargaStream(24), TargaPixels, 3, true},
+      {"Targa32", Factory<TTargaRLEDecoder>(32u), TargaStream(32), TargaPixels, 4, true},
+      {"PackBits", Factory<TPackbitsRLEDecoder>(), {0x02, 1, 2, 3, 0x80, 0xFC, 9, 0x00, 4}, 9, 1, false},
+      {"PCX", Factory<TPCXRLEDecoder>(), {0xC4, 1, 0x05, 0xC0, 7, 0xC1, 0xC9}, 6, 1, false},
+      {"SGI8", Factory<TSGIRLEDecoder>(std::uint8_t{8}), {0x83, 1, 2, 3, 0x05, 4, 0x00}, 8, 1, false},
+      {"SGI16",
+       Factory<TSGIRLEDecoder>(std::uint8_t{16}),
+       {0, 0x82, 1, 2, 3, 4, 0, 0x03, 5, 6, 0, 0},
+       5,
+       2,
+       false},
+      {"CUT", Factory<TCUTRLEDecoder>(), {8, 0, 0x84, 7, 0x03, 1, 2, 3, 0x00}, 7, 1, true},
+      {"PSP", Factory<TPSPRLEDecoder>(), {0x84, 7, 0x03, 1, 2, 3, 0x00, 0x81, 9}, 8, 1, false},
+      {"RLA", Factory<TRLADecoder>(), {0x03, 7, 0xFD, 1, 2, 3}, 7, 1, false},
+      {"LZ77", [] { return StartedLZ77(Z_PARTIAL_FLUSH, false); }, test::Deflated(test::NoiseBytes(300, 1)),
+       300, 1, true},
+      {"LZ77Finish", [] { return StartedLZ77(Z_FINISH, true); }, test::Deflated(TBytes(5000, 3)), 5000, 1,
+       true},
+  };
+}
+
+void PrintTo(const TDecoderCase& decoderCase, std::ostream* out) { *out << decoderCase.Name; }
+
+class HostileStream : public testing::TestWithParam<TDecoderCase> {
+ protected:
+  // Decodes `input` into `outputUnits` with a fresh decoder and checks the pointers stayed inside.
+  void DecodeAndCheck(const TBytes& input, std::int64_t outputUnits) {
+    const auto decoder = GetParam().Create();
+    const test::TDecoded result = test::DecodeExact(*decoder, input, outputUnits, GetParam().UnitBytes);
+    EXPECT_GE(result.Consumed, 0);
+    EXPECT_LE(result.Consumed, static_cast<std::int64_t>(input.size()));
+    EXPECT_GE(result.Produced, 0);
+    EXPECT_LE(result.Produced, static_cast<std::int64_t>(result.Output.size()));
+    if (!GetParam().AdvancesInput) {
+      EXPECT_EQ(result.Consumed, 0);
+    }
+  }
+};
+
+TEST_P(HostileStream, TheValidStreamDecodesWhole) {
+  const auto decoder = GetParam().Create();
+  const auto result =
+      test::DecodeExact(*decoder, GetParam().ValidStream, GetParam().OutputUnits, GetParam().UnitBytes);
+  EXPECT_EQ(std::count(result.Output.begin(), result.Output.end(), test::Unwritten), 0);
+}
+
+TEST_P(HostileStream, EveryTruncationStaysInsideTheBuffers) {
+  const TBytes& stream = GetParam().ValidStream;
+  for (std::size_t length = 0; length <= stream.size(); ++length) {
+    const TBytes prefix(stream.begin(), stream.begin() + length);
+    for (const std::int64_t units : {std::int64_t{0}, std::int64_t{1}, GetParam().OutputUnits})
+      DecodeAndCheck(prefix, units);
+  }
+}
+
+TEST_P(HostileStream, SmallerOutputAndTrailingBytesStayInsideTheBuffers) {
+  TBytes overlong = GetParam().ValidStream;
+  const TBytes tail = test::NoiseBytes(64, 7);
+  overlong.insert(overlong.end(), tail.begin(), tail.end());
+  for (std::int64_t units = -1; units <= GetParam().OutputUnits + 3; ++units) DecodeAndCheck(overlong, units);
+  DecodeAndCheck(TBytes(GetParam().ValidStream.size(), 0xFF), 1000);
+  DecodeAndCheck(TBytes(GetParam().ValidStream.size(), 0x00), 1000);
+}
+
+TEST_P(HostileStream, RandomStreamsStayInsideTheBuffers) {
+  for (std::uint32_t seed = 1; seed <= 60; ++seed) {
+    const TBytes garbage = test::NoiseBytes(seed * 7 % 400, seed);
+    for (const std::int64_t units : {1, 17, 4096}) DecodeAndCheck(garbage, units);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Decoders, HostileStream, testing::ValuesIn(AllDecoders()),
+                         [](const testing::TestParamInfo<TDecoderCase>& info) { return info.param.Name; });
+
+}  // namespace
+}  // namespace lumox
