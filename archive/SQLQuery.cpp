@@ -28,6 +28,7 @@ TSQLQuery& TSQLQuery::Bind(const QString& name, int value) {
 
 void TSQLQuery::Exec() {
   if (!Query.exec()) Fail(QStringLiteral("run"));
+  Columns = Query.record();
 }
 
 bool TSQLQuery::Next() {
@@ -53,7 +54,7 @@ int TSQLQuery::Integer(const QString& column) const {
 }
 
 QVariant TSQLQuery::Value(const QString& column) const {
-  const int index = Query.record().indexOf(column);
+  const int index = Columns.indexOf(column);
   if (index < 0) throw EDatabaseError(QStringLiteral("The statement has no column %1:\n%2").arg(column, Sql));
   return Query.value(index);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 
 namespace lumox {
@@ -31,6 +32,8 @@ class TSQLQuery {
   [[noreturn]] void Fail(const QString& what) const;
 
   QSqlQuery Query;
+  // The result's columns, looked up once per run rather than once per value.
+  QSqlRecord Columns;
   QString Sql;
 };
 

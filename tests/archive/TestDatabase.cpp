@@ -1,6 +1,7 @@
 #include "tests/archive/TestDatabase.h"
 
 #include "archive/SQLQuery.h"
+#include "archive/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,15 +33,11 @@ void TTestDatabase::Reconnect() {
 
 void TTestDatabase::Execute(const QString& sql) { TSQLQuery(*Conn, sql).Exec(); }
 
-void TTestDatabase::CreateCacheTables() {
-  Execute(
-      "CREATE TABLE CARS (CAR_IDX INTEGER NOT NULL, CAR_NAME VARCHAR(100) NOT NULL, CAR_YEAR VARCHAR(50) NOT NULL,"
-      " CAR_FOLDER VARCHAR(50) NOT NULL, CAR_ID VARCHAR(50) NOT NULL)");
-  Execute("CREATE INDEX IDX_CARS_CAR_IDX ON CARS (CAR_IDX)");
-  Execute(
-      "CREATE TABLE TRACKS (TRK_IDX INTEGER NOT NULL, TRK_NAME VARCHAR(100) NOT NULL,"
-      " TRK_FOLDER VARCHAR(100) NOT NULL, TRK_ID VARCHAR(100) NOT NULL)");
-  Execute("CREATE INDEX IDX_TRACKS_TRK_IDX ON TRACKS (TRK_IDX)");
+void TTestDatabase::CreateCacheTables() { RunSchemaStatements(*Conn, CarsAndTracksTables); }
+
+void TTestDatabase::CreateLapTimeSchema() {
+  RunSchemaStatements(*Conn, AutoMergeTable);
+  RunSchemaStatements(*Conn, LapTimePoolIndexes);
 }
 
 }  // namespace lumox::test

@@ -29,6 +29,8 @@ class TTestDatabase {
   void Execute(const QString& sql);
   // CARS and TRACKS as the schema updater makes them.
   void CreateCacheTables();
+  // AUTOMERGES and the lap-time indexes as the schema updater makes them.
+  void CreateLapTimeSchema();
 
  private:
   TTempFolder Temp;

@@ -1,0 +1,354 @@
+#include "archive/LapTimePool.h"
+
+#include "archive/SQLQuery.h"
+#include "installation/Strings.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace lumox {
+
+namespace {
+
+// The only kind of merge rule there is.
+constexpr int CarMerge = 2;
+
+// The engine compares texts as if padded with blanks.
+bool SameText(const QString& a, const QString& b) {
+  qsizetype aEnd = a.size();
+  qsizetype bEnd = b.size();
+  while (aEnd > 0 && a[aEnd - 1] == QLatin1Char(' ')) --aEnd;
+  while (bEnd > 0 && b[bEnd - 1] == QLatin1Char(' ')) --bEnd;
+  return QStringView(a).first(aEnd) == QStringView(b).first(bEnd);
+}
+
+void BindLap(TSQLQuery& query, const QString& trackName, const QString& trackPath, const QString& carName,
+             const QString& carID, int lapDate, int lapTime) {
+  query.Bind(QStringLiteral("TRACK_NAME"), trackName)
+      .Bind(QStringLiteral("TRACK_PATH"), TLapTimePoolConnector::NormalizeTrackPath(trackPath))
+      .Bind(QStringLiteral("CAR_NAME"), carName)
+      .Bind(QStringLiteral("CAR_ID"), carID)
+      .Bind(QStringLiteral("LAP_TIME"), lapTime)
+      .Bind(QStringLiteral("LAP_DATE"), lapDate);
+}
+
+void BindCar(TSQLQuery& query, const QString& carName, const QString& carID) {
+  query.Bind(QStringLiteral("CAR_NAME"), carName).Bind(QStringLiteral("CAR_ID"), carID);
+}
+
+void BindTrack(TSQLQuery& query, const QString& trackName, const QString& trackPath) {
+  query.Bind(QStringLiteral("TRACK_NAME"), trackName)
+      .Bind(QStringLiteral("TRACK_PATH"), TLapTimePoolConnector::NormalizeTrackPath(trackPath));
+}
+
+void AppendInteger(const TSQLQuery& query, const char* column, QStringList* list) {
+  if (list != nullptr) list->append(QString::number(query.Integer(QString::fromLatin1(column))));
+}
+
+void AppendTrimmed(const TSQLQuery& query, const char* column, QStringList& list) {
+  list.append(TrimControls(query.String(QString::fromLatin1(column))));
+}
+
+// Appends every row of a lap list whose other pair of columns is (`nameColumn`, `keyColumn`).
+void AppendLaps(TSQLQuery& query, const char* nameColumn, const char* keyColumn, const char* timeColumn,
+                QStringList* ltpIDs, QStringList& names, QStringList& keys, QStringList& lapTimes,
+                QStringList& lapDates) {
+  query.Exec();
+  while (query.Next()) {
+    AppendInteger(query, "LTP_ID", ltpIDs);
+    AppendTrimmed(query, nameColumn, names);
+    AppendTrimmed(query, keyColumn, keys);
+    AppendInteger(query, timeColumn, &lapTimes);
+    AppendInteger(query, "LAP_DATE", &lapDates);
+  }
+}
+
+// The best lap per group of the visible laps matching `condition`, in one statement: the lap
+// ranked first in its group by time (then date, then identifier) stands for the group. A lap
+// without a time ranks last, as the group's minimum ignores it.
+QString BestLapsStatement(const char* groupColumns, const char* condition) {
+  return QStringLiteral(
+             "select %1, LAP_TIME as MIN_LAP_TIME, LTP_ID, LAP_DATE from ("
+             " select %1, LAP_TIME, LTP_ID, LAP_DATE,"
+             " row_number() over (partition by %1 order by LAP_TIME nulls last, LAP_DATE, LTP_ID) as PLACE"
+             " from LAPTIMEPOOL where %2 and LTP_ID >= 0)"
+             " where PLACE = 1 order by MIN_LAP_TIME, %1")
+      .arg(QString::fromLatin1(groupColumns), QString::fromLatin1(condition));
+}
+
+}  // namespace
+
+void TLapTimePoolConnector::SetSQLConnection(TSQLConnection* connection) { FSQLConnection = connection; }
+
+TSQLConnection& TLapTimePoolConnector::GetSQLConnection() const {
+  if (FSQLConnection.isNull()) throw ELumox("TLapTimePoolConnector: SQLConnection not initialized.");
+  return *FSQLConnection;
+}
+
+TSQLQuery TLapTimePoolConnector::CreateQuery(const QString& sql) const { return TSQLQuery(GetSQLConnection(), sql); }
+
+QString TLapTimePoolConnector::NormalizeTrackPath(const QString& path) {
+  const QString stripped = StripTrailingBackslash(path);
+  return stripped.size() > 1 && stripped.startsWith(QLatin1Char('\\')) ? stripped.mid(1) : stripped;
+}
+
+int TLapTimePoolConnector::GetNextLTPID() {
+  // Each end read on its own lets the engine take it from an index instead of a full scan.
+  TSQLQuery query = CreateQuery(QStringLiteral(
+      "select (select Max(LTP_ID) from LAPTIMEPOOL) as MAX_ID, (select Min(LTP_ID) from LAPTIMEPOOL) as MIN_ID"
+      " from RDB$DATABASE"));
+  query.Exec();
+  if (!query.Next()) return 1;
+  const qint64 largest = std::max<qint64>(query.Integer(QStringLiteral("MAX_ID")),
+                                          -qint64{query.Integer(QStringLiteral("MIN_ID"))});
+  if (largest >= std::numeric_limits<int>::max())
+    throw EDatabaseError(QStringLiteral("LAPTIMEPOOL has no free lap identifier left."));
+  return static_cast<int>(largest + 1);
+}
+
+void TLapTimePoolConnector::AddLapTime(const QString& trackName, const QString& trackPath, const QString& carName,
+                                       const QString& carID, int lapDate, int lapTime) {
+  const int ltpID = GetNextLTPID();
+  TSQLQuery query = CreateQuery(QStringLiteral(
+      "insert into LAPTIMEPOOL(LTP_ID, TRACK_NAME, TRACK_PATH, CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE)"
+      " values (:LTP_ID, :TRACK_NAME, :TRACK_PATH, :CAR_NAME, :CAR_ID, :LAP_TIME, :LAP_DATE)"));
+  query.Bind(QStringLiteral("LTP_ID"), ltpID);
+  BindLap(query, trackName, trackPath, carName, carID, lapDate, lapTime);
+  query.Exec();
+}
+
+bool TLapTimePoolConnector::LapTimeExists(const QString& trackName, const QString& trackPath,
+                                          const QString& carName, const QString& carID, int lapDate,
+                                          int lapTime) {
+  TSQLQuery query = CreateQuery(QStringLiteral(
+      "select count(*) as ANZAHL from LAPTIMEPOOL where TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"
+      "   and CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID   and LAP_TIME=:LAP_TIME and LAP_DATE=:LAP_DATE"));
+  BindLap(query, trackName, trackPath, carName, carID, lapDate, lapTime);
+  query.Exec();
+  return query.Next() && query.Integer(QStringLiteral("ANZAHL")) != 0;
+}
+
+bool TLapTimePoolConnector::LapTimeArchived(const TCarAutoMerges& rules, const QString& trackName,
+                                            const QString& trackPath, const QString& carName, const QString& carID,
+                                            int lapDate, int lapTime) {
+  QString mergedName = carName;
+  QString mergedID = carID;
+  rules.Follow(mergedName, mergedID);
+  TSQLQuery query = CreateQuery(QStringLiteral(
+      "select count(*) as ANZAHL from LAPTIMEPOOL where TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"
+      " and ((CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID) or (CAR_NAME=:MERGED_NAME and CAR_ID=:MERGED_ID))"
+      " and LAP_TIME=:LAP_TIME and LAP_DATE=:LAP_DATE"));
+  BindLap(query, trackName, trackPath, carName, carID, lapDate, lapTime);
+  query.Bind(QStringLiteral("MERGED_NAME"), mergedName).Bind(QStringLiteral("MERGED_ID"), mergedID).Exec();
+  return query.Next() && query.Integer(QStringLiteral("ANZAHL")) != 0;
+}
+
+void TLapTimePoolConnector::DeleteLapTime(int ltpID) {
+  if (ltpID < 1) return;
+  TSQLQuery query = CreateQuery(QStringLiteral("update LAPTIMEPOOL set LTP_ID = :NEW_LTP_ID where LTP_ID = :OLD_LTP_ID"));
+  query.Bind(QStringLiteral("NEW_LTP_ID"), -ltpID).Bind(QStringLiteral("OLD_LTP_ID"), ltpID).Exec();
+}
+
+void TLapTimePoolConnector::GetCars(QStringList& carNames, QStringList& carIDs) {
+  TSQLQuery query =
+      CreateQuery(QStringLiteral("select distinct CAR_NAME, CAR_ID from LAPTIMEPOOL where LTP_ID >= 0 order by CAR_NAME"));
+  query.Exec();
+  while (query.Next()) {
+    AppendTrimmed(query, "CAR_NAME", carNames);
+    AppendTrimmed(query, "CAR_ID", carIDs);
+  }
+}
+
+void TLapTimePoolConnector::GetTracks(QStringList& trackNames, QStringList& trackPaths) {
+  TSQLQuery query = CreateQuery(
+      QStringLiteral("select distinct TRACK_NAME, TRACK_PATH from LAPTIMEPOOL where LTP_ID >= 0 order by TRACK_NAME"));
+  query.Exec();
+  while (query.Next()) {
+    AppendTrimmed(query, "TRACK_NAME", trackNames);
+    AppendTrimmed(query, "TRACK_PATH", trackPaths);
+  }
+}
+
+void TLapTimePoolConnector::GetLapTimesForCarAndTrack(const QString& carName, const QString& carID,
+                                                      const QString& trackName, const QString& trackPath,
+                                                      QStringList* ltpIDs, QStringList& lapTimes,
+                                                      QStringList& lapDates, bool orderByDate) {
+  TSQLQuery query = CreateQuery(
+      QStringLiteral("select LTP_ID, LAP_TIME, LAP_DATE from LAPTIMEPOOL where TRACK_NAME=:TRACK_NAME and "
+                     "TRACK_PATH=:TRACK_PATH   and CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID   and LTP_ID >= 0\r\n") +
+      (orderByDate ? QStringLiteral(" order by LAP_DATE, LAP_TIME") : QStringLiteral(" order by LAP_TIME, LAP_DATE")));
+  BindTrack(query, trackName, trackPath);
+  BindCar(query, carName, carID);
+  query.Exec();
+  while (query.Next()) {
+    AppendInteger(query, "LTP_ID", ltpIDs);
+    AppendInteger(query, "LAP_TIME", &lapTimes);
+    AppendInteger(query, "LAP_DATE", &lapDates);
+  }
+}
+
+void TLapTimePoolConnector::GetBestLapsForCar(const QString& carName, const QString& carID, QStringList* ltpIDs,
+                                              QStringList& trackNames, QStringList& trackPaths,
+                                              QStringList& lapTimes, QStringList& lapDates) {
+  TSQLQuery query =
+      CreateQuery(BestLapsStatement("TRACK_NAME, TRACK_PATH", "CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID"));
+  BindCar(query, carName, carID);
+  AppendLaps(query, "TRACK_NAME", "TRACK_PATH", "MIN_LAP_TIME", ltpIDs, trackNames, trackPaths, lapTimes, lapDates);
+}
+
+void TLapTimePoolConnector::GetBestLapsForTrack(const QString& trackName, const QString& trackPath,
+                                                QStringList* ltpIDs, QStringList& carNames, QStringList& carIDs,
+                                                QStringList& lapTimes, QStringList& lapDates) {
+  TSQLQuery query =
+      CreateQuery(BestLapsStatement("CAR_NAME, CAR_ID", "TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"));
+  BindTrack(query, trackName, trackPath);
+  AppendLaps(query, "CAR_NAME", "CAR_ID", "MIN_LAP_TIME", ltpIDs, carNames, carIDs, lapTimes, lapDates);
+}
+
+void TLapTimePoolConnector::GetLapTimesForCar(const QString& carName, const QString& carID, QStringList* ltpIDs,
+                                              QStringList& trackNames, QStringList& trackPaths,
+                                              QStringList& lapTimes, QStringList& lapDates) {
+  TSQLQuery query = CreateQuery(QStringLiteral(
+      "select LTP_ID, LAP_DATE, TRACK_NAME, TRACK_PATH, LAP_TIME as MIN_LAP_TIME from LAPTIMEPOOL"
+      " where CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID and LTP_ID >= 0 order by TRACK_NAME, TRACK_PATH, LAP_TIME, LAP_DATE"));
+  BindCar(query, carName, carID);
+  AppendLaps(query, "TRACK_NAME", "TRACK_PATH", "MIN_LAP_TIME", ltpIDs, trackNames, trackPaths, lapTimes, lapDates);
+}
+
+void TLapTimePoolConnector::GetLapTimesForTrack(const QString& trackName, const QString& trackPath,
+                                                QStringList* ltpIDs, QStringList& carNames, QStringList& carIDs,
+                                                QStringList& lapTimes, QStringList& lapDates) {
+  TSQLQuery query = CreateQuery(QStringLiteral(
+      "select LTP_ID, LAP_DATE, CAR_NAME, CAR_ID, LAP_TIME from LAPTIMEPOOL"
+      " where TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH and LTP_ID >= 0 order by CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE"));
+  BindTrack(query, trackName, trackPath);
+  AppendLaps(query, "CAR_NAME", "CAR_ID", "LAP_TIME", ltpIDs, carNames, carIDs, lapTimes, lapDates);
+}
+
+void TLapTimePoolConnector::GetLapTimeInfo(int ltpID, QString& carName, QString& carID, QString& trackName,
+                                           QString& trackPath) {
+  TSQLQuery query = CreateQuery(
+      QStringLiteral("select CAR_NAME, CAR_ID, TRACK_NAME, TRACK_PATH from LAPTIMEPOOL where LTP_ID = :LTP_ID"));
+  query.Bind(QStringLiteral("LTP_ID"), ltpID).Exec();
+  const bool found = query.Next();
+  carName = found ? query.String(QStringLiteral("CAR_NAME")) : QString();
+  carID = found ? query.String(QStringLiteral("CAR_ID")) : QString();
+  trackName = found ? query.String(QStringLiteral("TRACK_NAME")) : QString();
+  trackPath = found ? query.String(QStringLiteral("TRACK_PATH")) : QString();
+}
+
+void TLapTimePoolConnector::MergeTracks(const QString& nameFrom, const QString& pathFrom, const QString& nameTo,
+                                        const QString& pathTo) {
+  MovePair("TRACK_NAME", "TRACK_PATH", nameFrom, pathFrom, nameTo, pathTo);
+}
+
+void TLapTimePoolConnector::MergeCars(const QString& nameFrom, const QString& idFrom, const QString& nameTo,
+                                      const QString& idTo) {
+  MovePair("CAR_NAME", "CAR_ID", nameFrom, idFrom, nameTo, idTo);
+}
+
+void TLapTimePoolConnector::MovePair(const char* nameColumn, const char* keyColumn, const QString& nameFrom,
+                                     const QString& keyFrom, const QString& nameTo, const QString& keyTo) {
+  const QString name = QString::fromLatin1(nameColumn);
+  const QString key = QString::fromLatin1(keyColumn);
+  TSQLQuery query = CreateQuery(
+      QStringLiteral("update LAPTIMEPOOL set %1 = :%1_TO, %2 = :%2_TO where %1 = :%1_FROM and %2 = :%2_FROM").arg(name, key));
+  query.Bind(name + "_TO", nameTo).Bind(key + "_TO", keyTo).Bind(name + "_FROM", nameFrom).Bind(key + "_FROM", keyFrom).Exec();
+}
+
+void TLapTimePoolConnector::AddCarAutoMerge(const QString& nameFrom, const QString& idFrom, const QString& nameTo,
+                                            const QString& idTo) {
+  const auto bindRule = [&](TSQLQuery& query) {
+    query.Bind(QStringLiteral("MERGE_TYPE"), CarMerge)
+        .Bind(QStringLiteral("NAME_FROM"), nameFrom)
+        .Bind(QStringLiteral("IDPATH_FROM"), idFrom)
+        .Bind(QStringLiteral("NAME_TO"), nameTo)
+        .Bind(QStringLiteral("IDPATH_TO"), idTo);
+  };
+  {
+    TSQLQuery count = CreateQuery(QStringLiteral(
+        "select count(*) as RULES from AUTOMERGES where MERGE_TYPE = :MERGE_TYPE"
+        "   and NAME_FROM = :NAME_FROM and IDPATH_FROM = :IDPATH_FROM   and NAME_TO = :NAME_TO and IDPATH_TO = :IDPATH_TO"));
+    bindRule(count);
+    count.Exec();
+    if (count.Next() && count.Integer(QStringLiteral("RULES")) >= 1) return;
+  }
+  const int mergeID = GetNextMergeID();
+  TSQLQuery insert = CreateQuery(QStringLiteral(
+      "insert into AUTOMERGES (MERGE_ID, MERGE_TYPE, NAME_FROM, IDPATH_FROM, NAME_TO, IDPATH_TO)"
+      " values (:MERGE_ID, :MERGE_TYPE, :NAME_FROM, :IDPATH_FROM, :NAME_TO, :IDPATH_TO)"));
+  insert.Bind(QStringLiteral("MERGE_ID"), mergeID);
+  bindRule(insert);
+  insert.Exec();
+}
+
+int TLapTimePoolConnector::GetNextMergeID() {
+  TSQLQuery query = CreateQuery(QStringLiteral("select max(MERGE_ID) as MAX_ID from AUTOMERGES"));
+  query.Exec();
+  return query.Next() ? query.Integer(QStringLiteral("MAX_ID")) + 1 : 1;
+}
+
+void TLapTimePoolConnector::GetCarAutoMerges(QStringList& mergeIDs, QStringList& namesFrom, QStringList& idsFrom,
+                                             QStringList& namesTo, QStringList& idsTo) {
+  TSQLQuery query = CreateQuery(QStringLiteral(
+      "select MERGE_ID, NAME_FROM, IDPATH_FROM, NAME_TO, IDPATH_TO from AUTOMERGES"
+      " where MERGE_TYPE = :MERGE_TYPE order by MERGE_ID"));
+  query.Bind(QStringLiteral("MERGE_TYPE"), CarMerge).Exec();
+  while (query.Next()) {
+    AppendInteger(query, "MERGE_ID", &mergeIDs);
+    namesFrom.append(query.String(QStringLiteral("NAME_FROM")));
+    idsFrom.append(query.String(QStringLiteral("IDPATH_FROM")));
+    namesTo.append(query.String(QStringLiteral("NAME_TO")));
+    idsTo.append(query.String(QStringLiteral("IDPATH_TO")));
+  }
+}
+
+void TLapTimePoolConnector::DeleteAutoMerge(int mergeID) {
+  CreateQuery(QStringLiteral("delete from AUTOMERGES where MERGE_ID = :MERGE_ID")).Bind(QStringLiteral("MERGE_ID"), mergeID).Exec();
+}
+
+void TLapTimePoolConnector::ApplyCarAutoMerges() {
+  QStringList mergeIDs, namesFrom, idsFrom, namesTo, idsTo;
+  GetCarAutoMerges(mergeIDs, namesFrom, idsFrom, namesTo, idsTo);
+  for (qsizetype rule = 0; rule < mergeIDs.size(); ++rule)
+    MergeCars(namesFrom[rule], idsFrom[rule], namesTo[rule], idsTo[rule]);
+}
+
+void TLapTimePoolConnector::LookupCarAutoMerge(QString& carName, QString& carID) {
+  TSQLQuery query = CreateQuery(QStringLiteral(
+      "select NAME_TO, IDPATH_TO from AUTOMERGES where MERGE_TYPE = :MERGE_TYPE"
+      "   and NAME_FROM = :NAME_FROM and IDPATH_FROM = :IDPATH_FROM order by MERGE_ID"));
+  query.Bind(QStringLiteral("MERGE_TYPE"), CarMerge)
+      .Bind(QStringLiteral("NAME_FROM"), carName)
+      .Bind(QStringLiteral("IDPATH_FROM"), carID)
+      .Exec();
+  if (!query.Next()) return;
+  carName = query.String(QStringLiteral("NAME_TO"));
+  carID = query.String(QStringLiteral("IDPATH_TO"));
+}
+
+TCarAutoMerges::TCarAutoMerges(TLapTimePoolConnector& pool) {
+  pool.GetCarAutoMerges(MergeIDs, NamesFrom, IDsFrom, NamesTo, IDsTo);
+}
+
+void TCarAutoMerges::Follow(QString& carName, QString& carID) const {
+  for (qsizetype rule = 0; rule < MergeIDs.size(); ++rule) {
+    if (!SameText(NamesFrom[rule], carName) || !SameText(IDsFrom[rule], carID)) continue;
+    carName = NamesTo[rule];
+    carID = IDsTo[rule];
+  }
+}
+
+TLapTimePoolConnector& LapTimePoolConnector() {
+  static TLapTimePoolConnector connector;
+  return connector;
+}
+
+QString TrackNameAndPath(const QString& trackName, const QString& pathPart) {
+  const QString name = TrimControls(trackName);
+  const QString path = TrimControls(pathPart);
+  return (name.isEmpty() ? QStringLiteral("<no track name>") : name) + QStringLiteral(" [") +
+         (path.isEmpty() ? QStringLiteral("<no path>") : path) + QLatin1Char(']');
+}
+
+}  // namespace lumox

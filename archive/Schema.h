@@ -1,0 +1,29 @@
+#pragma once
+#include <span>
+
+namespace lumox {
+
+class TSQLConnection;
+
+// What a schema statement makes, so that it can be skipped when that already exists.
+enum class TSchemaObject { Table, Constraint, Index, Grant };
+
+// One DDL statement and the object it creates (a grant has no object and always runs).
+struct TSchemaStatement {
+  TSchemaObject Kind;
+  const char* Name;
+  const char* Sql;
+};
+
+// The auto-merge rules (schema version 0.9.0.0).
+extern const std::span<const TSchemaStatement> AutoMergeTable;
+// The cached car and track lists (schema version 1.2.0.0).
+extern const std::span<const TSchemaStatement> CarsAndTracksTables;
+// Indexes that let the lap-time lookups and the import avoid scanning the whole pool.
+extern const std::span<const TSchemaStatement> LapTimePoolIndexes;
+
+// Runs the statements in order, each committed on its own, skipping any whose object exists,
+// so that a schema update that failed half-way can be run again.
+void RunSchemaStatements(TSQLConnection& connection, std::span<const TSchemaStatement> statements);
+
+}  // namespace lumox

@@ -1,0 +1,307 @@
+// The archive grid's selections and an import of 100 laps on an archive of 200,000 laps over
+// 300 tracks and 1,000 cars, each against the same result from one plain SQL statement run
+// directly through Qt SQL. LUMOX_BENCH_NO_INDEXES=1 leaves out the lap-time indexes.
+#include "archive/LapTimePool.h"
+#include "archive/Schema.h"
+#include "tests/archive/TestDatabase.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <random>
+
+namespace lumox {
+namespace {
+
+constexpr int kLaps = 200000;
+constexpr int kTracks = 300;
+constexpr int kCars = 1000;
+constexpr int kRules = 20;  // "Old car N" [oN] is merged into car N
+
+QString TrackName(int i) { return QStringLiteral("Track %1").arg(i, 3, 10, QLatin1Char('0')); }
+QString TrackPath(int i) { return QStringLiteral("data\\tracks\\track%1").arg(i, 3, 10, QLatin1Char('0')); }
+QString CarName(int i) { return QStringLiteral("Car %1").arg(i, 4, 10, QLatin1Char('0')); }
+QString CarID(int i) { return QStringLiteral("c%1").arg(i, 4, 10, QLatin1Char('0')); }
+QString OldCarName(int i) { return QStringLiteral("Old car %1").arg(i); }
+QString OldCarID(int i) { return QStringLiteral("o%1").arg(i); }
+
+struct TLap {
+  QString TrackName, TrackPath, CarName, CarID;
+  int Time, Date;
+};
+
+[[noreturn]] void Fail(const QSqlQuery& query) {
+  std::fprintf(stderr, "%s\n", qPrintable(query.lastError().text()));
+  std::abort();
+}
+
+// The generated archive, its connector and the 100 laps an import brings.
+class TArchive {
+ public:
+  TArchive() {
+    QElapsedTimer timer;
+    timer.start();
+    Generate();
+    RunSchemaStatements(Db.Connection(), AutoMergeTable);
+    for (int i = 0; i < kRules; ++i) Pool.AddCarAutoMerge(OldCarName(i), OldCarID(i), CarName(i), CarID(i));
+    if (!qEnvironmentVariableIsSet("LUMOX_BENCH_NO_INDEXES")) RunSchemaStatements(Db.Connection(), LapTimePoolIndexes);
+    std::fprintf(stderr, "Generated %d laps in %lld ms\n", kLaps, static_cast<long long>(timer.elapsed()));
+    MakeImport();
+    BaseID = Pool.GetNextLTPID() - 1;
+  }
+
+  QSqlDatabase Database() { return Db.Connection().Database(); }
+
+  test::TTestDatabase Db;
+  TLapTimePoolConnector Pool;
+  std::vector<TLap> Import;
+  int BaseID = 0;
+
+ private:
+  // One prepared insert reused inside one transaction; every 50th lap is deleted.
+  void Generate() {
+    Pool.SetSQLConnection(&Db.Connection());
+    QSqlDatabase db = Database();
+    db.transaction();
+    QSqlQuery insert(db);
+    insert.prepare(
+        "insert into LAPTIMEPOOL(LTP_ID, TRACK_NAME, TRACK_PATH, CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE)"
+        " values (?, ?, ?, ?, ?, ?, ?)");
+    std::mt19937 random(42);
+    for (int id = 1; id <= kLaps; ++id) {
+      const int track = static_cast<int>(random() % kTracks);
+      const int car = static_cast<int>(random() % kCars);
+      const TLap lap{TrackName(track), TrackPath(track), CarName(car), CarID(car),
+                     60000 + static_cast<int>(random() % 120000), 1200000000 + id * 600};
+      insert.addBindValue(id % 50 == 0 ? -id : id);
+      for (const QString* text : {&lap.TrackName, &lap.TrackPath, &lap.CarName, &lap.CarID}) insert.addBindValue(*text);
+      insert.addBindValue(lap.Time);
+      insert.addBindValue(lap.Date);
+      if (!insert.exec()) Fail(insert);
+      if (id % 4000 == 1) Existing.push_back(lap);
+    }
+    db.commit();
+  }
+
+  // A quarter archived as read, a quarter archived under the car a rule merges theirs into
+  // (added here), a quarter new under a merged car and a quarter new under a plain car.
+  void MakeImport() {
+    for (int i = 0; i < 100; ++i) {
+      const TLap& known = Existing[static_cast<size_t>(i % 25)];
+      const int rule = i % kRules;
+      if (i < 25)
+        Import.push_back(known);
+      else if (i < 75)
+        Import.push_back({known.TrackName, known.TrackPath, OldCarName(rule), OldCarID(rule), known.Time, 1000000000 + i});
+      else
+        Import.push_back({known.TrackName, known.TrackPath, CarName(500 + i), CarID(500 + i), known.Time, 1000000000 + i});
+      if (i >= 25 && i < 50)
+        Pool.AddLapTime(known.TrackName, known.TrackPath, CarName(rule), CarID(rule), 1000000000 + i, known.Time);
+    }
+  }
+
+  std::vector<TLap> Existing;
+};
+
+TArchive* Archive = nullptr;
+
+// The laps an import added, and the archive as it was before it.
+int RemoveImported() {
+  QSqlQuery query(Archive->Database());
+  query.prepare("delete from LAPTIMEPOOL where LTP_ID > ?");
+  query.addBindValue(Archive->BaseID);
+  if (!query.exec()) Fail(query);
+  return query.numRowsAffected();
+}
+
+QStringList Column(const QString& sql, const QVariantList& values, int columns) {
+  QSqlQuery query(Archive->Database());
+  query.setForwardOnly(true);
+  if (!query.prepare(sql)) Fail(query);
+  for (const QVariant& value : values) query.addBindValue(value);
+  if (!query.exec()) Fail(query);
+  QStringList cells;
+  while (query.next())
+    for (int c = 0; c < columns; ++c) cells << query.value(c).toString().trimmed();
+  return cells;
+}
+
+// The busiest car and track of the generated archive stand for the user's selection.
+const QString BusyCar = CarName(7), BusyCarID = CarID(7);
+const QString BusyTrack = TrackName(7), BusyPath = TrackPath(7);
+
+// One selection of the grid: through the connector, and as one plain statement with its values.
+struct TSelection {
+  const char* Name;
+  std::function<void(TLapTimePoolConnector&, QStringList (&)[5])> Connector;
+  const char* Sql;
+  QVariantList Values;
+  int Columns;
+};
+
+const TSelection Selections[] = {
+    {"GetCars", [](auto& pool, auto& lists) { pool.GetCars(lists[0], lists[1]); },
+     "select distinct CAR_NAME, CAR_ID from LAPTIMEPOOL where LTP_ID >= 0 order by CAR_NAME", {}, 2},
+    {"GetTracks", [](auto& pool, auto& lists) { pool.GetTracks(lists[0], lists[1]); },
+     "select distinct TRACK_NAME, TRACK_PATH from LAPTIMEPOOL where LTP_ID >= 0 order by TRACK_NAME", {}, 2},
+    {"LapTimesForCarAndTrack",
+     [](auto& pool, auto& lists) {
+       pool.GetLapTimesForCarAndTrack(BusyCar, BusyCarID, BusyTrack, BusyPath, &lists[0], lists[1], lists[2], false);
+     },
+     "select LTP_ID, LAP_TIME, LAP_DATE from LAPTIMEPOOL where TRACK_NAME = ? and TRACK_PATH = ?"
+     " and CAR_NAME = ? and CAR_ID = ? and LTP_ID >= 0 order by LAP_TIME, LAP_DATE",
+     {BusyTrack, BusyPath, BusyCar, BusyCarID}, 3},
+    {"BestLapsForCar",
+     [](auto& pool, auto& lists) {
+       pool.GetBestLapsForCar(BusyCar, BusyCarID, &lists[0], lists[1], lists[2], lists[3], lists[4]);
+     },
+     "select TRACK_NAME, TRACK_PATH, LAP_TIME, LTP_ID, LAP_DATE from (select TRACK_NAME, TRACK_PATH, LAP_TIME,"
+     " LTP_ID, LAP_DATE, row_number() over (partition by TRACK_NAME, TRACK_PATH order by LAP_TIME, LAP_DATE, LTP_ID)"
+     " as R from LAPTIMEPOOL where CAR_NAME = ? and CAR_ID = ? and LTP_ID >= 0) where R = 1"
+     " order by LAP_TIME, TRACK_NAME, TRACK_PATH",
+     {BusyCar, BusyCarID}, 5},
+    {"BestLapsForTrack",
+     [](auto& pool, auto& lists) {
+       pool.GetBestLapsForTrack(BusyTrack, BusyPath, &lists[0], lists[1], lists[2], lists[3], lists[4]);
+     },
+     "select CAR_NAME, CAR_ID, LAP_TIME, LTP_ID, LAP_DATE from (select CAR_NAME, CAR_ID, LAP_TIME,"
+     " LTP_ID, LAP_DATE, row_number() over (partition by CAR_NAME, CAR_ID order by LAP_TIME, LAP_DATE, LTP_ID)"
+     " as R from LAPTIMEPOOL where TRACK_NAME = ? and TRACK_PATH = ? and LTP_ID >= 0) where R = 1"
+     " order by LAP_TIME, CAR_NAME, CAR_ID",
+     {BusyTrack, BusyPath}, 5},
+    {"LapTimesForCar",
+     [](auto& pool, auto& lists) {
+       pool.GetLapTimesForCar(BusyCar, BusyCarID, &lists[0], lists[1], lists[2], lists[3], lists[4]);
+     },
+     "select LTP_ID, LAP_DATE, TRACK_NAME, TRACK_PATH, LAP_TIME from LAPTIMEPOOL where CAR_NAME = ? and CAR_ID = ?"
+     " and LTP_ID >= 0 order by TRACK_NAME, TRACK_PATH, LAP_TIME, LAP_DATE",
+     {BusyCar, BusyCarID}, 5},
+    {"LapTimesForTrack",
+     [](auto& pool, auto& lists) {
+       pool.GetLapTimesForTrack(BusyTrack, BusyPath, &lists[0], lists[1], lists[2], lists[3], lists[4]);
+     },
+     "select LTP_ID, LAP_DATE, CAR_NAME, CAR_ID, LAP_TIME from LAPTIMEPOOL where TRACK_NAME = ? and TRACK_PATH = ?"
+     " and LTP_ID >= 0 order by CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE",
+     {BusyTrack, BusyPath}, 5},
+};
+
+void RegisterSelections() {
+  for (const TSelection& selection : Selections) {
+    benchmark::RegisterBenchmark(selection.Name, [&selection](benchmark::State& state) {
+      for (auto _ : state) {
+        QStringList lists[5];
+        selection.Connector(Archive->Pool, lists);
+        benchmark::DoNotOptimize(lists);
+      }
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark((selection.Name + std::string("_PlainSQL")).c_str(), [&selection](benchmark::State& state) {
+      for (auto _ : state) benchmark::DoNotOptimize(Column(selection.Sql, selection.Values, selection.Columns));
+    })->Unit(benchmark::kMillisecond);
+  }
+}
+
+// The best laps per car on a track as first built: a grouped statement, then one lookup per
+// group for the identifier and date of a lap with the group's best time.
+void BM_BestLapsForTrack_TwoPass(benchmark::State& state) {
+  for (auto _ : state) {
+    QStringList cells = Column(
+        "select CAR_NAME, CAR_ID, Min(LAP_TIME) as MIN_LAP_TIME from LAPTIMEPOOL where TRACK_NAME = ? and"
+        " TRACK_PATH = ? and LTP_ID >= 0 group by CAR_NAME, CAR_ID order by Min(LAP_TIME), CAR_NAME, CAR_ID",
+        {BusyTrack, BusyPath}, 3);
+    QSqlQuery lookup(Archive->Database());
+    lookup.setForwardOnly(true);
+    lookup.prepare(
+        "select LTP_ID, LAP_DATE from LAPTIMEPOOL where TRACK_NAME = ? and TRACK_PATH = ? and CAR_NAME = ?"
+        " and CAR_ID = ? and LAP_TIME = ? and LTP_ID >= 0");
+    for (qsizetype row = 0; row + 2 < cells.size(); row += 3) {
+      for (const QString& value : {BusyTrack, BusyPath, cells[row], cells[row + 1]}) lookup.addBindValue(value);
+      lookup.addBindValue(cells[row + 2].toInt());
+      if (!lookup.exec()) Fail(lookup);
+      cells << (lookup.next() ? lookup.value(0).toString() : QStringLiteral("0"));
+    }
+    benchmark::DoNotOptimize(cells);
+  }
+}
+
+// Checks that an import added the 50 new laps and nothing else, then undoes it untimed.
+void Undo(benchmark::State& state) {
+  state.PauseTiming();
+  if (RemoveImported() != 50) state.SkipWithError("the import did not add exactly the 50 new laps");
+  state.ResumeTiming();
+}
+
+void BM_Import100Laps(benchmark::State& state) {
+  TLapTimePoolConnector& pool = Archive->Pool;
+  for (auto _ : state) {
+    const TCarAutoMerges rules(pool);
+    for (const TLap& lap : Archive->Import)
+      if (!pool.LapTimeArchived(rules, lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.Date, lap.Time))
+        pool.AddLapTime(lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.Date, lap.Time);
+    pool.ApplyCarAutoMerges();
+    Undo(state);
+  }
+}
+
+QString Literal(const QString& text) { return QLatin1Char('\'') + QString(text).replace("'", "''") + QLatin1Char('\''); }
+
+// The new laps, their cars mapped by the rules, inserted unless archived, numbered on from the
+// largest identifier.
+QString ImportStatement() {
+  QStringList rows;
+  for (const TLap& lap : Archive->Import)
+    rows << QStringLiteral(
+                "select cast(%1 as varchar(255)) as TRACK_NAME, cast(%2 as varchar(255)) as TRACK_PATH,"
+                " cast(%3 as varchar(255)) as CAR_NAME, cast(%4 as varchar(255)) as CAR_ID, %5 as LAP_TIME,"
+                " %6 as LAP_DATE from RDB$DATABASE")
+                .arg(Literal(lap.TrackName), Literal(lap.TrackPath), Literal(lap.CarName), Literal(lap.CarID))
+                .arg(lap.Time)
+                .arg(lap.Date);
+  return QStringLiteral(
+             "insert into LAPTIMEPOOL (LTP_ID, TRACK_NAME, TRACK_PATH, CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE)"
+             " select maxvalue((select max(LTP_ID) from LAPTIMEPOOL), -(select min(LTP_ID) from LAPTIMEPOOL))"
+             " + row_number() over (), N.TRACK_NAME, N.TRACK_PATH, N.CAR_NAME, N.CAR_ID, N.LAP_TIME, N.LAP_DATE"
+             " from (select R.TRACK_NAME, R.TRACK_PATH, coalesce(M.NAME_TO, R.CAR_NAME) as CAR_NAME,"
+             " coalesce(M.IDPATH_TO, R.CAR_ID) as CAR_ID, R.LAP_TIME, R.LAP_DATE from (%1) R"
+             " left join AUTOMERGES M on M.MERGE_TYPE = 2 and M.NAME_FROM = R.CAR_NAME and M.IDPATH_FROM = R.CAR_ID) N"
+             " where not exists (select 1 from LAPTIMEPOOL P where P.TRACK_NAME = N.TRACK_NAME"
+             " and P.TRACK_PATH = N.TRACK_PATH and P.CAR_NAME = N.CAR_NAME and P.CAR_ID = N.CAR_ID"
+             " and P.LAP_TIME = N.LAP_TIME and P.LAP_DATE = N.LAP_DATE)")
+      .arg(rows.join(QStringLiteral(" union all ")));
+}
+
+void BM_Import100Laps_PlainSQL(benchmark::State& state) {
+  const QString sql = ImportStatement();
+  for (auto _ : state) {
+    QSqlQuery query(Archive->Database());
+    if (!query.exec(sql)) Fail(query);
+    Undo(state);
+  }
+}
+
+BENCHMARK(BM_BestLapsForTrack_TwoPass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Import100Laps)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Import100Laps_PlainSQL)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace lumox
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  {
+    lumox::TArchive archive;
+    lumox::Archive = &archive;
+    lumox::RegisterSelections();
+    benchmark::RunSpecifiedBenchmarks();
+    lumox::Archive = nullptr;
+  }
+  benchmark::Shutdown();
+  return 0;
+}
