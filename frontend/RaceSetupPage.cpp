@@ -45,6 +45,12 @@ void FillList(QListWidget* list, const TSelectorItems& items) {
 
 QString SelectedKey(const QComboBox* combo) { return combo->currentData().toString(); }
 
+// A text of `car`, empty without a car.
+template <class Get>
+QString OfCar(const TCar* car, Get get) {
+  return car ? (car->*get)() : QString();
+}
+
 std::vector<int> SelectedRows(const QListWidget* list) {
   std::vector<int> rows;
   for (int row = 0; row < list->count(); ++row) {
@@ -76,7 +82,8 @@ void Reselect(QComboBox* combo, const QString& folder, const char* kind) {
 // Disables the actions that would start another program while one is waited for.
 class TWhileWaiting {
  public:
-  TWhileWaiting(QAction* action, std::initializer_list<QWidget*> widgets) : Action(action) {
+  TWhileWaiting(QAction* action, std::initializer_list<QWidget*> widgets)
+      : Action(action), ActionWasEnabled(action->isEnabled()) {
     Action->setEnabled(false);
     for (QWidget* widget : widgets) {
       if (widget->isEnabled()) Widgets.push_back(widget);
@@ -84,7 +91,7 @@ class TWhileWaiting {
     }
   }
   ~TWhileWaiting() {
-    Action->setEnabled(true);
+    Action->setEnabled(ActionWasEnabled);
     for (QWidget* widget : Widgets) widget->setEnabled(true);
   }
   TWhileWaiting(const TWhileWaiting&) = delete;
@@ -92,6 +99,7 @@ class TWhileWaiting {
 
  private:
   QAction* Action;
+  bool ActionWasEnabled;
   std::vector<QWidget*> Widgets;  // the ones that were enabled
 };
 
@@ -161,7 +169,8 @@ void TRaceSetupPage::FillCarCombos() {
 void TRaceSetupPage::FillTrackCombo(IProgressSink* progress) {
   const TSelectorItems items = TrackItems(State.FTracks.get());
   FillCombo(CarAndTrack.comboDefaultTrack, items);
-  if (progress) progress->StepBy(int(items.size()));
+  if (!progress) return;
+  for (std::size_t i = 0; i < items.size(); ++i) progress->StepBy(1);
 }
 
 void TRaceSetupPage::ScanControllers(IProgressSink* progress) {
@@ -179,13 +188,6 @@ bool TRaceSetupPage::SelectByFolder(QComboBox* combo, const QString& folder) {
 const TCar* TRaceSetupPage::GetCurrentCar() const {
   return FindCarExactly(State.FCars.get(), SelectedKey(CarAndTrack.comboDefaultCar));
 }
-
-namespace {
-template <class Get>
-QString OfCar(const TCar* car, Get get) {
-  return car ? (car->*get)() : QString();
-}
-}  // namespace
 
 QString TRaceSetupPage::GetCurrentCarFolder() const { return OfCar(GetCurrentCar(), &TCar::GetFolder); }
 QString TRaceSetupPage::GetCurrentCarDir() const { return OfCar(GetCurrentCar(), &TCar::GetPath); }
