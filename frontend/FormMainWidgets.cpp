@@ -151,8 +151,8 @@ QGroupBox* SingleAIGroup(TCarAndTrackWidgets& w) {
   w.Label16 = Named<QLabel>("Label16", QStringLiteral("Number of cars (0 to disable AI):"));
   w.medAICars = Named<QLineEdit>("medAICars");
   // Digits only while typing; a loaded value is shown as it stands.
-  w.medAICars->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")),
-                                                            w.medAICars));
+  w.medAICars->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), w.medAICars));
   w.medAICars->setFixedWidth(32);
   w.lblNoSingleAI = Named<QLabel>(
       "lblNoSingleAI", QStringLiteral("Single AI car settings are disabled because multiple AI cars\n"
@@ -231,11 +231,11 @@ TRaceWidgets CreateRaceWidgets(QWidget* page) {
   w.BtnAIAddAll = BoldButton("BtnAIAddAll", ">>", "Add all cars");
   w.BtnAIRemove = BoldButton("BtnAIRemove", "<", "Remove selected cars");
   w.BtnAIRemoveAll = BoldButton("BtnAIRemoveAll", "<<", "Remove all cars");
-  w.lblNoMultiAICars = Named<QLabel>(
-      "lblNoMultiAICars",
-      QStringLiteral("The \"multiple AI cars\" feature is currently disabled in Zindo.\n\n"
-                     "To enable it, please add or enable the entry \"ai_car_multiple=\" in\n"
-                     "your zindo.ini file in the Zindo program folder."));
+  w.lblNoMultiAICars =
+      Named<QLabel>("lblNoMultiAICars",
+                    QStringLiteral("The \"multiple AI cars\" feature is currently disabled in Zindo.\n\n"
+                                   "To enable it, please add or enable the entry \"ai_car_multiple=\" in\n"
+                                   "your zindo.ini file in the Zindo program folder."));
   w.lblNoMultiAICars->hide();
 
   auto* buttons = new QVBoxLayout;

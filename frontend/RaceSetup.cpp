@@ -1,7 +1,6 @@
 #include "frontend/RaceSetup.h"
 
 #include <QFileInfo>
-
 #include <algorithm>
 #include <exception>
 
@@ -98,9 +97,11 @@ TSelectorItems ScanControllerSets(const QString& zindoDir, IProgressSink* progre
   for (const QString& path : files) {
     try {
       const TZindoIni ini(path);
-      if (ini.SymbolExists(displayName)) items.push_back({ini.ReadString(displayName, {}), QFileInfo(path).fileName()});
+      if (ini.SymbolExists(displayName))
+        items.push_back({ini.ReadString(displayName, {}), QFileInfo(path).fileName()});
     } catch (const std::exception& e) {
-      ShowError(QStringLiteral("Error opening controller ini\r\n") + path + QStringLiteral(":\r\n") + MessageOf(e));
+      ShowError(QStringLiteral("Error opening controller ini\r\n") + path + QStringLiteral(":\r\n") +
+                MessageOf(e));
     }
     if (progress) progress->StepBy(1);
   }

@@ -4,7 +4,6 @@
 // Selector items carry folder or file names, never the list's objects, so they stay valid
 // when a rescan replaces the lists.
 #include <QString>
-
 #include <vector>
 
 #include "installation/Cars.h"

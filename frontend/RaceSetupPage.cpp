@@ -11,7 +11,6 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolButton>
-
 #include <exception>
 #include <vector>
 
@@ -350,7 +349,8 @@ void TRaceSetupPage::RefreshAfterCarScan() {
 void TRaceSetupPage::BtnEditCarIniClick() {
   const QString folder = GetCurrentCarFolder();
   if (folder.isEmpty()) return;
-  if (!EditWithNotepad(ZindoFilePath(JoinPath(CarsFolder(State.FZindoDir), folder), QStringLiteral("car.ini"))))
+  if (!EditWithNotepad(
+          ZindoFilePath(JoinPath(CarsFolder(State.FZindoDir), folder), QStringLiteral("car.ini"))))
     return;
   const TSelections previous = CurrentSelections();
   ScanCars(nullptr);

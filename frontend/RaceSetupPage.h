@@ -3,7 +3,6 @@
 // "Car and track", the AI opponents of "Race", editing the chosen item's ini file in the
 // text editor, and rescans that keep every selection.
 #include <QString>
-
 #include <chrono>
 #include <functional>
 

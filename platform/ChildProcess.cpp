@@ -38,7 +38,8 @@ std::optional<TChildProcess> TChildProcess::Start(const QString& program, const 
 
 bool TChildProcess::IsRunning() const { return ProcessAlive(Pid); }
 
-TWaitEnd TChildProcess::Wait(std::chrono::milliseconds pollInterval, const std::function<bool()>& giveUp) const {
+TWaitEnd TChildProcess::Wait(std::chrono::milliseconds pollInterval,
+                             const std::function<bool()>& giveUp) const {
   bool finished = !IsRunning();
   if (finished) return TWaitEnd::Finished;
   QEventLoop loop;

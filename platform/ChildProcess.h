@@ -2,7 +2,6 @@
 // Starting another program and waiting for it while the window stays usable.
 #include <QString>
 #include <QStringList>
-
 #include <chrono>
 #include <functional>
 #include <optional>

@@ -246,7 +246,8 @@ TEST_F(RaceSetupPage, EditingACarWaitsForTheEditorWithLaunchesBlockedThenRescans
   QTimer::singleShot(100, [&] {
     blockedMeanwhile = !Widget("BtnEditCarIni")->isEnabled() && !Widget("BtnEditTrackIni")->isEnabled() &&
                        !Widget("BtnEditController")->isEnabled() && !Widget("BtnRescan")->isEnabled() &&
-                       !Widget("BtnStartZindo")->isEnabled() && !Widget<QAction>("ActStartZindo")->isEnabled();
+                       !Widget("BtnStartZindo")->isEnabled() &&
+                       !Widget<QAction>("ActStartZindo")->isEnabled();
   });
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
@@ -257,7 +258,8 @@ TEST_F(RaceSetupPage, EditingACarWaitsForTheEditorWithLaunchesBlockedThenRescans
   EXPECT_GT(ticks, 10);  // the window was served while the editor ran
   EXPECT_TRUE(Widget("BtnEditCarIni")->isEnabled());
   EXPECT_TRUE(Widget<QAction>("ActStartZindo")->isEnabled());
-  EXPECT_EQ(test::ReadBytes(Zindo.File("data/cars/f3/car.ini.dir")).trimmed(), Zindo.File("data/cars/f3").toUtf8());
+  EXPECT_EQ(test::ReadBytes(Zindo.File("data/cars/f3/car.ini.dir")).trimmed(),
+            Zindo.File("data/cars/f3").toUtf8());
   EXPECT_EQ(Selected("comboDefaultCar"), "Formula 3 (1998)");
   EXPECT_EQ(Selected("comboAICar"), "Formula 3 (1998)");
   EXPECT_EQ(ItemTexts(List("lbRaceAICars")), (QStringList{"Formula 3 (1998)", "Formula 3 (1998)"}));

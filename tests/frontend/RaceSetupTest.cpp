@@ -34,7 +34,8 @@ TEST_F(RaceSetup, SelectorsAreSortedIgnoringCaseAndCarryFolderNames) {
                                              {"Rally Car (2004)", "rally"},
                                              {"Twin (2001)", "twin-a"},
                                              {"Twin (2001)", "twin-b"}}));
-  EXPECT_EQ(TrackItems(&Tracks), (TSelectorItems{{"another Ring", "ring"}, {"Big Oval", "oval"}, {"Hill Climb", "hill"}}));
+  EXPECT_EQ(TrackItems(&Tracks),
+            (TSelectorItems{{"another Ring", "ring"}, {"Big Oval", "oval"}, {"Hill Climb", "hill"}}));
   EXPECT_TRUE(CarItems(nullptr).empty());
   EXPECT_TRUE(TrackItems(nullptr).empty());
 }
@@ -55,7 +56,8 @@ TEST_F(RaceSetup, AICarMultipleMatchesFoldersIgnoringCaseKeepsRepeatsAndDropsThe
 TEST_F(RaceSetup, AvailableCarsShowNamesWithoutYearAndCanBeLimitedToTheTracksAILines) {
   EXPECT_EQ(Texts(AvailableAICarItems(&Cars, nullptr, false)),
             (QStringList{"Formula Three", "kart", "Rally Car", "Twin", "Twin"}));
-  EXPECT_EQ(Keys(AvailableAICarItems(&Cars, Tracks.FindByFolder("oval"), true)), (QStringList{"f3", "twin-b"}));
+  EXPECT_EQ(Keys(AvailableAICarItems(&Cars, Tracks.FindByFolder("oval"), true)),
+            (QStringList{"f3", "twin-b"}));
   EXPECT_EQ(Keys(AvailableAICarItems(&Cars, Tracks.FindByFolder("hill"), true)), QStringList());
   EXPECT_EQ(Keys(AvailableAICarItems(&Cars, nullptr, true)), QStringList());
 }

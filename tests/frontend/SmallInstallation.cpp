@@ -26,7 +26,8 @@ TSmallInstallation::TSmallInstallation() : ZindoDir(Folder.Path()) {
   Write("data/ctrlsets/plain.ini", "misc\r\n{\r\n  name=No display name\r\n}\r\n");
 }
 
-void TSmallInstallation::WriteCar(const QString& folder, const QByteArray& name, const QByteArray& year) const {
+void TSmallInstallation::WriteCar(const QString& folder, const QByteArray& name,
+                                  const QByteArray& year) const {
   Write("data/cars/" + folder + "/car.ini",
         "car\r\n{\r\n  name=" + name + "\r\n  year=" + year + "\r\n  id=" + folder.toUtf8() + "-id\r\n}\r\n");
 }

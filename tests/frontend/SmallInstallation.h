@@ -13,7 +13,9 @@ class TSmallInstallation {
 
   const QString& Dir() const { return ZindoDir; }
   QString File(const QString& relative) const { return Folder.File(relative); }
-  QString Write(const QString& relative, const QByteArray& bytes) const { return Folder.Write(relative, bytes); }
+  QString Write(const QString& relative, const QByteArray& bytes) const {
+    return Folder.Write(relative, bytes);
+  }
   // Writes data/cars/<folder>/car.ini.
   void WriteCar(const QString& folder, const QByteArray& name, const QByteArray& year = {}) const;
 

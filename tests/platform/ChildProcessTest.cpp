@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
-
 #include <csignal>
 
 #include "platform/ChildProcess.h"
@@ -16,7 +15,8 @@ using namespace std::chrono_literals;
 
 TEST(ChildProcess, RunsInItsFolderWithEachArgumentWholeAndIsWaitedForWhileEventsAreHandled) {
   test::TTempFolder folder;
-  const QString script = folder.Write("work dir/tool", "#!/bin/sh\nsleep 0.3\npwd > out.txt\necho \"$1\" >> out.txt\n");
+  const QString script =
+      folder.Write("work dir/tool", "#!/bin/sh\nsleep 0.3\npwd > out.txt\necho \"$1\" >> out.txt\n");
   QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
 
   auto child = TChildProcess::Start(script, {"a b c"}, folder.File("work dir"));
@@ -27,7 +27,8 @@ TEST(ChildProcess, RunsInItsFolderWithEachArgumentWholeAndIsWaitedForWhileEvents
   EXPECT_EQ(child->Wait(20ms), TWaitEnd::Finished);
   EXPECT_TRUE(eventHandled);
   EXPECT_FALSE(child->IsRunning());
-  EXPECT_EQ(test::ReadBytes(folder.File("work dir/out.txt")), (folder.File("work dir") + "\na b c\n").toUtf8());
+  EXPECT_EQ(test::ReadBytes(folder.File("work dir/out.txt")),
+            (folder.File("work dir") + "\na b c\n").toUtf8());
 }
 
 TEST(ChildProcess, AProgramThatCannotStartGivesNothing) {
