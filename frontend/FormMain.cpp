@@ -27,6 +27,7 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
       ActionList1(CreateMainActions(this)),
       PageControl1(new QTabWidget),
       ZindoPage(CreateZindoPage(ActionList1)),
+      FRaceSetup(FState, ZindoPage, ActionList1.ActStartZindo),
       TabGrid(CreateEmptyPage("TabGrid")),
       TabImprove(CreateEmptyPage("TabImprove")),
       SettingsWidgets(CreateSettingsPage()),
@@ -79,6 +80,13 @@ void TFormMain::ShowPage(QWidget* page) {
   PageControl1->setCurrentWidget(page);
   FPageShown = page;
 }
+
+void TFormMain::FillCarAndTrackSelectors(IProgressSink* progress) {
+  FRaceSetup.FillTrackCombo(progress);
+  FRaceSetup.FillCarCombos();
+}
+
+void TFormMain::FillControllerSets(IProgressSink* progress) { FRaceSetup.ScanControllers(progress); }
 
 void TFormMain::PageControl1Switched() {
   QWidget* const entered = PageControl1->currentWidget();

@@ -5,6 +5,7 @@
 #include "frontend/FormMainWidgets.h"
 #include "frontend/FrontEndState.h"
 #include "frontend/OpenDialog.h"
+#include "frontend/RaceSetupPage.h"
 #include "frontend/SettingsPage.h"
 
 class QTabWidget;
@@ -25,6 +26,14 @@ class TFormMain final : public QMainWindow {
   QString LocateZindoExe(const QString& initialDir);
   // Shows `page` of PageControl1 as the program's own change: no page handler runs.
   void ShowPage(QWidget* page);
+
+  // Start-up's entry points once the car and track lists are built: the track selector
+  // (stepping `progress` per track when given), then both car selectors.
+  void FillCarAndTrackSelectors(IProgressSink* progress = nullptr);
+  // Lists the control sets, reporting to `progress` when given.
+  void FillControllerSets(IProgressSink* progress = nullptr);
+  // The car, track, control-set and AI selectors and their handlers.
+  TRaceSetupPage& RaceSetup() { return FRaceSetup; }
 
  private:
   // The creation handler: runs once the widgets exist; start-up goes on from here.
@@ -48,6 +57,7 @@ class TFormMain final : public QMainWindow {
   TMainActions ActionList1;
   QTabWidget* PageControl1;
   TZindoPage ZindoPage;
+  TRaceSetupPage FRaceSetup;
   QWidget* TabGrid;
   QWidget* TabImprove;
   TSettingsWidgets SettingsWidgets;

@@ -3,15 +3,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QStyle>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace lumox {
@@ -112,6 +118,144 @@ QTabWidget* CreateRacePages(TZindoPage& page) {
   return pcRace;
 }
 
+// A selector that lists and never takes typed text.
+QComboBox* DropDownList(const char* name) {
+  QComboBox* combo = Named<QComboBox>(name);
+  combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  combo->setMinimumContentsLength(16);
+  return combo;
+}
+
+// The small button beside a selector that opens the chosen item's ini file.
+QToolButton* EditButton(const char* name) {
+  QToolButton* button = Named<QToolButton>(name);
+  button->setIcon(QApplication::style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+  button->setFixedSize(23, 22);
+  return button;
+}
+
+// A selector with its caption in a grid row, and its edit button when it has one.
+void AddSelectorRow(QGridLayout* grid, QLabel* caption, QComboBox* combo, QToolButton* edit = nullptr) {
+  const int row = grid->rowCount();
+  grid->addWidget(caption, row, 0);
+  grid->addWidget(combo, row, 1);
+  if (edit) grid->addWidget(edit, row, 2);
+  grid->setColumnStretch(1, 1);
+}
+
+QLabel* Caption(const char* text) { return new QLabel(QString::fromLatin1(text)); }
+
+QGroupBox* SingleAIGroup(TCarAndTrackWidgets& w) {
+  w.Label15 = Named<QLabel>("Label15", QStringLiteral("Car:"));
+  w.comboAICar = DropDownList("comboAICar");
+  w.Label16 = Named<QLabel>("Label16", QStringLiteral("Number of cars (0 to disable AI):"));
+  w.medAICars = Named<QLineEdit>("medAICars");
+  // Digits only while typing; a loaded value is shown as it stands.
+  w.medAICars->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), w.medAICars));
+  w.medAICars->setFixedWidth(32);
+  w.lblNoSingleAI = Named<QLabel>(
+      "lblNoSingleAI", QStringLiteral("Single AI car settings are disabled because multiple AI cars\n"
+                                      "are active (see Race tab)"));
+  w.lblNoSingleAI->hide();
+
+  auto* grid = new QGridLayout;
+  AddSelectorRow(grid, w.Label15, w.comboAICar);
+  auto* count = new QHBoxLayout;
+  count->addWidget(w.Label16);
+  count->addWidget(w.medAICars);
+  count->addStretch();
+  grid->addLayout(count, grid->rowCount(), 0, 1, 2);
+  grid->addWidget(w.lblNoSingleAI, 0, 0, 2, 2);
+  return Group("AI car", grid);
+}
+
+TCarAndTrackWidgets CreateCarAndTrackWidgets(QWidget* page) {
+  TCarAndTrackWidgets w{};
+  w.comboDefaultCar = DropDownList("comboDefaultCar");
+  w.BtnEditCarIni = EditButton("BtnEditCarIni");
+  w.LblVariant = Named<QLabel>("LblVariant", QStringLiteral("Variant:"));
+  w.comboDefaultCarVariant = DropDownList("comboDefaultCarVariant");
+  w.comboDefaultCarVariant->setEnabled(false);
+  w.LblVariant->setEnabled(false);
+  w.comboDefaultTrack = DropDownList("comboDefaultTrack");
+  w.BtnEditTrackIni = EditButton("BtnEditTrackIni");
+  w.comboController = DropDownList("comboController");
+  w.BtnEditController = EditButton("BtnEditController");
+
+  auto* selectors = new QGridLayout;
+  AddSelectorRow(selectors, Caption("Car:"), w.comboDefaultCar, w.BtnEditCarIni);
+  AddSelectorRow(selectors, w.LblVariant, w.comboDefaultCarVariant);
+  AddSelectorRow(selectors, Caption("Track:"), w.comboDefaultTrack, w.BtnEditTrackIni);
+  auto* controls = new QGridLayout;
+  AddSelectorRow(controls, Caption("Set:"), w.comboController, w.BtnEditController);
+
+  auto* left = new QVBoxLayout;
+  left->addLayout(selectors);
+  left->addWidget(Group("Control set", controls));
+  left->addWidget(SingleAIGroup(w));
+  left->addStretch();
+  w.PreviewColumn = new QVBoxLayout;
+  auto* layout = new QHBoxLayout(page);
+  layout->addLayout(left, 1);
+  layout->addLayout(w.PreviewColumn);
+  return w;
+}
+
+QPushButton* BoldButton(const char* name, const char* caption, const char* hint) {
+  QPushButton* button = Named<QPushButton>(name, QString::fromLatin1(caption));
+  QFont font = button->font();
+  font.setBold(true);
+  button->setFont(font);
+  button->setToolTip(QString::fromLatin1(hint));
+  button->setFixedWidth(36);
+  return button;
+}
+
+QListWidget* CarList(const char* name) {
+  QListWidget* list = Named<QListWidget>(name);
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  return list;
+}
+
+TRaceWidgets CreateRaceWidgets(QWidget* page) {
+  TRaceWidgets w{};
+  w.lblAvailableCars = Named<QLabel>("lblAvailableCars", QStringLiteral("Available cars"));
+  w.lbAvailableAICars = CarList("lbAvailableAICars");
+  w.cbAIShowOnlyAvailable =
+      Named<QCheckBox>("cbAIShowOnlyAvailable", QStringLiteral("Check availability on current track"));
+  w.cbAIShowOnlyAvailable->setToolTip(QStringLiteral("Show only cars with AI line on current track"));
+  w.lblCarsInRace = Named<QLabel>("lblCarsInRace", QStringLiteral("AI cars in race"));
+  w.lbRaceAICars = CarList("lbRaceAICars");
+  w.BtnAIAdd = BoldButton("BtnAIAdd", ">", "Add selected cars");
+  w.BtnAIAddAll = BoldButton("BtnAIAddAll", ">>", "Add all cars");
+  w.BtnAIRemove = BoldButton("BtnAIRemove", "<", "Remove selected cars");
+  w.BtnAIRemoveAll = BoldButton("BtnAIRemoveAll", "<<", "Remove all cars");
+  w.lblNoMultiAICars =
+      Named<QLabel>("lblNoMultiAICars",
+                    QStringLiteral("The \"multiple AI cars\" feature is currently disabled in Zindo.\n\n"
+                                   "To enable it, please add or enable the entry \"ai_car_multiple=\" in\n"
+                                   "your zindo.ini file in the Zindo program folder."));
+  w.lblNoMultiAICars->hide();
+
+  auto* buttons = new QVBoxLayout;
+  buttons->addStretch();
+  for (QPushButton* button : {w.BtnAIAdd, w.BtnAIAddAll, w.BtnAIRemove, w.BtnAIRemoveAll})
+    buttons->addWidget(button);
+  buttons->addStretch();
+  auto* grid = new QGridLayout;
+  grid->addWidget(w.lblAvailableCars, 0, 0);
+  grid->addWidget(w.lblCarsInRace, 0, 2);
+  grid->addWidget(w.lbAvailableAICars, 1, 0);
+  grid->addLayout(buttons, 1, 1);
+  grid->addWidget(w.lbRaceAICars, 1, 2);
+  grid->addWidget(w.cbAIShowOnlyAvailable, 2, 0, 1, 3);
+  grid->addWidget(w.lblNoMultiAICars, 0, 0, 3, 3);
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(Group("AI Cars (multiple - actual number limited by grid positions)", grid));
+  return w;
+}
+
 QLabel* ProgramNameLabel() {
   QLabel* label = Named<QLabel>("LblAboutName", QStringLiteral("Lumox"));
   QFont font = label->font();
@@ -168,6 +312,8 @@ TMainActions CreateMainActions(QWidget* window) {
 TZindoPage CreateZindoPage(const TMainActions& actions) {
   TZindoPage page{};
   page.pcRace = CreateRacePages(page);
+  page.CarAndTrack = CreateCarAndTrackWidgets(page.TabCarAndTrack);
+  page.Race = CreateRaceWidgets(page.TabRace);
   page.BtnStartZindo = ActionButton("BtnStartZindo", QStringLiteral("Start &Zindo"), actions.ActStartZindo);
   page.BtnSaveOptions =
       ActionButton("BtnSaveOptions", QStringLiteral("&Save options"), actions.ActSaveOptions);

@@ -6,10 +6,14 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QTabWidget;
+class QToolButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace lumox {
@@ -20,6 +24,41 @@ struct TMainActions {
   QAction* ActSaveOptions;
   QAction* ActViewQLOG;
   QAction* ActStartTeleAnalyzer;
+};
+
+// TabCarAndTrack "Car and track": the default car, its variant, the track, the control set
+// and the single AI car.
+struct TCarAndTrackWidgets {
+  QComboBox* comboDefaultCar;
+  QToolButton* BtnEditCarIni;
+  QLabel* LblVariant;
+  QComboBox* comboDefaultCarVariant;
+  QComboBox* comboDefaultTrack;
+  QToolButton* BtnEditTrackIni;
+  QComboBox* comboController;
+  QToolButton* BtnEditController;
+  // Group "AI car"; lblNoSingleAI stands in for the others while several AI cars race.
+  QLabel* Label15;
+  QComboBox* comboAICar;
+  QLabel* Label16;
+  QLineEdit* medAICars;
+  QLabel* lblNoSingleAI;
+  // The column beside the selectors, for the car and track previews.
+  QVBoxLayout* PreviewColumn;
+};
+
+// TabRace "Race": the race's AI opponents.
+struct TRaceWidgets {
+  QLabel* lblAvailableCars;
+  QListWidget* lbAvailableAICars;
+  QCheckBox* cbAIShowOnlyAvailable;
+  QLabel* lblCarsInRace;
+  QListWidget* lbRaceAICars;
+  QPushButton* BtnAIAdd;
+  QPushButton* BtnAIRemove;
+  QPushButton* BtnAIAddAll;
+  QPushButton* BtnAIRemoveAll;
+  QLabel* lblNoMultiAICars;  // shown instead of the lists when the simulator has no AI list
 };
 
 // TabSheet3 "Zindo": the simulator's option pages and the launch buttons.
@@ -33,6 +72,8 @@ struct TZindoPage {
   QWidget* TabMiscOptions;
   QWidget* TabTelemetryLogging;
   QWidget* TabLumoxOptions;
+  TCarAndTrackWidgets CarAndTrack;
+  TRaceWidgets Race;
   QPushButton* BtnStartZindo;
   QPushButton* BtnSaveOptions;
   QPushButton* BtnRescan;

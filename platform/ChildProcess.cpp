@@ -1,0 +1,66 @@
+#include "platform/ChildProcess.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace lumox {
+namespace {
+
+// A started program is detached: the process that remains is not our child, so its end is
+// read from /proc. A zombie (left by a parent that does not reap) counts as ended.
+bool ProcessAlive(qint64 pid) {
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly)) return false;
+  const QByteArray line = stat.readAll();
+  // "pid (name) state ...": the name may hold blanks and parentheses, so look after the last ')'.
+  const qsizetype close = line.lastIndexOf(')');
+  if (close < 0 || close + 2 >= line.size()) return false;
+  const char state = line[close + 2];
+  return state != 'Z' && state != 'X' && state != 'x';
+}
+
+}  // namespace
+
+std::optional<TChildProcess> TChildProcess::Start(const QString& program, const QStringList& arguments,
+                                                  const QString& workingDir) {
+  if (program.isEmpty()) return std::nullopt;
+  QProcess process;
+  process.setProgram(program);
+  process.setArguments(arguments);
+  process.setWorkingDirectory(workingDir);
+  qint64 pid = 0;
+  if (!process.startDetached(&pid) || pid <= 0) return std::nullopt;
+  return TChildProcess(pid);
+}
+
+bool TChildProcess::IsRunning() const { return ProcessAlive(Pid); }
+
+TWaitEnd TChildProcess::Wait(std::chrono::milliseconds pollInterval,
+                             const std::function<bool()>& giveUp) const {
+  bool finished = !IsRunning();
+  if (finished) return TWaitEnd::Finished;
+  QEventLoop loop;
+  QTimer poll;
+  poll.setInterval(pollInterval);
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    finished = !IsRunning();
+    if (finished || (giveUp && giveUp())) loop.quit();
+  });
+  poll.start();
+  // The loop also ends when the application quits; a loop started after that returns at once.
+  loop.exec();
+  return finished ? TWaitEnd::Finished : TWaitEnd::Abandoned;
+}
+
+QString FindTextEditor() {
+  for (const char* name : {"notepad", "gnome-text-editor", "gedit", "kate", "mousepad", "xed", "pluma"}) {
+    const QString path = QStandardPaths::findExecutable(QLatin1String(name));
+    if (!path.isEmpty()) return path;
+  }
+  return {};
+}
+
+}  // namespace lumox
