@@ -1,9 +1,12 @@
 #pragma once
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 #include "frontend/FormMainWidgets.h"
 #include "frontend/FrontEndState.h"
+#include "frontend/Launcher.h"
+#include "frontend/ManualImportGroup.h"
 #include "frontend/OpenDialog.h"
 #include "frontend/RaceSetupPage.h"
 #include "frontend/SettingsPage.h"
@@ -35,10 +38,18 @@ class TFormMain final : public QMainWindow {
   // The car, track, control-set and AI selectors and their handlers.
   TRaceSetupPage& RaceSetup() { return FRaceSetup; }
 
+  // The simulator launch, the other programs and the lap-time exchange; its SaveOptions hook
+  // is the option pages' writer.
+  TLauncher& Launcher() { return FLauncher; }
+  // The lap-time options of "Lap time handling (Lumox)" as the user set them.
+  std::function<TLapTimeOptions()> LapTimeOptions = [] { return TLapTimeOptions{}; };
+
  private:
   // The creation handler: runs once the widgets exist; start-up goes on from here.
   void FormCreate();
   void ConnectHandlers();
+  // Until the option pages lay out "Lap time handling (Lumox)", the import group is its content.
+  void PlaceManualImportGroup();
 
   // The user moved to another page of PageControl1.
   void PageControl1Switched();
@@ -49,6 +60,10 @@ class TFormMain final : public QMainWindow {
   void BtnSettingsLocateZindoClick();
   void BtnSettingsLocateTeleClick();
   void ActViewQLOGExecute();
+  void BtnStartZindoClick();
+  void BtnStartTeleAnalyzerClick();
+  void BtnHelpClick();
+  void BtnOneTimeImportClick();
 
   TFrontEndState FState;
   std::unique_ptr<IOpenDialog> OpenDialog1;
@@ -62,6 +77,8 @@ class TFormMain final : public QMainWindow {
   QWidget* TabImprove;
   TSettingsWidgets SettingsWidgets;
   TAboutPage AboutPage;
+  TManualImportGroup ManualImport;
+  TLauncher FLauncher;
   QWidget* FPageShown;  // the page the page handlers last saw
 };
 
