@@ -44,6 +44,11 @@ QString TBestLapsExchange::TrackPath(const QString& folder) {
   return QStringLiteral("\\data\\tracks\\") + folder;
 }
 
+QStringList TBestLapsExchange::TrackFolders() const {
+  // No simulator folder yet: a relative path would reach the current folder's tracks.
+  return ZindoDir.isEmpty() ? QStringList() : ListTrackFolders(ZindoDir);
+}
+
 QString TBestLapsExchange::TrackDir(const QString& folder) const {
   return JoinPath(TracksFolder(ZindoDir), folder);
 }
@@ -55,7 +60,7 @@ QString TBestLapsExchange::TrackName(const QString& folder) const {
 
 void TBestLapsExchange::RetrieveLapTimes() const {
   const TCarAutoMerges rules(Pool);
-  for (const QString& folder : ListTrackFolders(ZindoDir)) RetrieveTrack(folder, rules);
+  for (const QString& folder : TrackFolders()) RetrieveTrack(folder, rules);
   Pool.ApplyCarAutoMerges();
 }
 
@@ -76,7 +81,7 @@ void TBestLapsExchange::RetrieveTrack(const QString& folder, const TCarAutoMerge
 }
 
 void TBestLapsExchange::EmptyBestlaps() const {
-  for (const QString& folder : ListTrackFolders(ZindoDir)) {
+  for (const QString& folder : TrackFolders()) {
     const QString file = FindZindoFile(TrackDir(folder), BestLapsFile);
     if (file.isEmpty()) continue;
     TZindoIni ini(file);
@@ -89,7 +94,7 @@ void TBestLapsExchange::EmptyBestlaps() const {
 }
 
 void TBestLapsExchange::FillBestlaps(int lapCount) const {
-  for (const QString& folder : ListTrackFolders(ZindoDir)) FillTrack(folder, lapCount);
+  for (const QString& folder : TrackFolders()) FillTrack(folder, lapCount);
 }
 
 void TBestLapsExchange::FillTrack(const QString& folder, int lapCount) const {
@@ -100,7 +105,8 @@ void TBestLapsExchange::FillTrack(const QString& folder, int lapCount) const {
   TZindoIni ini(file);
   if (!ini.IsLoadComplete()) return;
   const int count = std::min<qsizetype>(lapCount, cars.size());
-  for (int slot = 0; slot < count; ++slot) WriteSlot(ini, slot, cars[slot], carIDs[slot], lapTimes[slot], dates[slot]);
+  for (int slot = 0; slot < count; ++slot)
+    WriteSlot(ini, slot, cars[slot], carIDs[slot], lapTimes[slot], dates[slot]);
   ini.SaveToFile(file);
 }
 

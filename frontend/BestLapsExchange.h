@@ -2,6 +2,7 @@
 // The best laps the simulator keeps per track in bestlaps.ini, exchanged with the archive:
 // emptied before a race, filled with the fastest archived laps, read back into the archive.
 #include <QString>
+#include <QStringList>
 
 namespace lumox {
 
@@ -13,8 +14,8 @@ enum class TFillMode { Keep = 0, Empty = 1, EmptyAndFill = 2 };
 
 // The options of "Lap time handling (Lumox)" as the launch uses them.
 struct TLapTimeOptions {
-  int FillMode = 0;          // item index of rgFillBestlaps; see TFillMode
-  int FillLapNo = 0;         // item index of comboFillLapNo: 0 stands for one lap, 9 for ten
+  int FillMode = 0;             // item index of rgFillBestlaps; see TFillMode
+  int FillLapNo = 0;            // item index of comboFillLapNo: 0 stands for one lap, 9 for ten
   bool BackupBestlaps = false;  // cbBackupBestlaps: import the new laps after the race
 
   // The number of laps filled in, 1 to 10.
@@ -42,6 +43,7 @@ class TBestLapsExchange {
   static QString TrackPath(const QString& folder);
 
  private:
+  QStringList TrackFolders() const;
   QString TrackDir(const QString& folder) const;
   QString TrackName(const QString& folder) const;
   void RetrieveTrack(const QString& folder, const TCarAutoMerges& rules) const;

@@ -76,7 +76,8 @@ void TFormMain::ConnectHandlers() {
   connect(SettingsWidgets.BtnSettingsLocateTele, &QPushButton::clicked, this,
           Guarded([this](bool) { BtnSettingsLocateTeleClick(); }));
   connect(ActionList1.ActViewQLOG, &QAction::triggered, this, Guarded([this](bool) { ActViewQLOGExecute(); }));
-  connect(ActionList1.ActStartZindo, &QAction::triggered, this, Guarded([this](bool) { BtnStartZindoClick(); }));
+  connect(ActionList1.ActStartZindo, &QAction::triggered, this,
+          Guarded([this](bool) { BtnStartZindoClick(); }));
   connect(ActionList1.ActStartTeleAnalyzer, &QAction::triggered, this,
           Guarded([this](bool) { BtnStartTeleAnalyzerClick(); }));
   connect(AboutPage.BtnHelp, &QPushButton::clicked, this, Guarded([this](bool) { BtnHelpClick(); }));
@@ -96,8 +97,8 @@ void TFormMain::BtnStartZindoClick() {
   const TCarAndTrackWidgets& carAndTrack = ZindoPage.CarAndTrack;
   // No second launch, import or editor wait inside this one's wait.
   const TWhileWaiting busy(ActionList1.ActStartZindo,
-                           {ManualImport.BtnOneTimeImport, carAndTrack.BtnEditCarIni, carAndTrack.BtnEditTrackIni,
-                            carAndTrack.BtnEditController, ZindoPage.BtnRescan});
+                           {ManualImport.BtnOneTimeImport, carAndTrack.BtnEditCarIni,
+                            carAndTrack.BtnEditTrackIni, carAndTrack.BtnEditController, ZindoPage.BtnRescan});
   FLauncher.StartZindo(request);
 }
 

@@ -59,7 +59,8 @@ void TLauncher::RunProgram(const QString& exeFile, bool wait) {
 
 void TLauncher::StartTeleAnalyzer() {
   if (!FileExists(State.FTeleAnalyzerExe)) {
-    ShowWarning(QStringLiteral("Could not find the telemetry analyzer.\r\nPlease select one on the \"Settings\" tab."));
+    ShowWarning(QStringLiteral(
+        "Could not find the telemetry analyzer.\r\nPlease select one on the \"Settings\" tab."));
     return;
   }
   RunProgram(State.FTeleAnalyzerExe, false);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
 #include "archive/LapTimePool.h"
@@ -42,7 +43,9 @@ class BestLapsExchange : public ::testing::Test {
     Zindo.Write("data/tracks/ring/track.ini", "track\r\n{\r\n  length=3000\r\n}\r\n");
   }
 
-  QString BestLapsFile(const QString& track) const { return Zindo.File("data/tracks/" + track + "/bestlaps.ini"); }
+  QString BestLapsFile(const QString& track) const {
+    return Zindo.File("data/tracks/" + track + "/bestlaps.ini");
+  }
   void WriteBestLaps(const QString& track, const QByteArray& content) const {
     Zindo.Write("data/tracks/" + track + "/bestlaps.ini", BestLaps(content));
   }
@@ -140,11 +143,13 @@ TEST_F(BestLapsExchange, FillingWritesEachCarsBestLapFastestFirstUpToTheCount) {
   add("", "data\\tracks\\ring", "Rally", 70000);
   add("Big Oval", "data\\tracks\\other", "Elsewhere", 60000);
   // Slots from the count on keep what they hold.
-  WriteBestLaps("oval", Slot(0, "1", "1", "A", "a") + Slot(1, "2", "2", "B", "b") + Slot(2, "3", "3", "C", "c"));
+  WriteBestLaps("oval",
+                Slot(0, "1", "1", "A", "a") + Slot(1, "2", "2", "B", "b") + Slot(2, "3", "3", "C", "c"));
 
   Exchange.FillBestlaps(2);
 
-  EXPECT_EQ(Slots("oval").mid(0, 3), QStringList({"Fast/Fast-id 90000 9000", "Middle/Middle-id 95000 9500", "C/c 3 3"}));
+  EXPECT_EQ(Slots("oval").mid(0, 3),
+            QStringList({"Fast/Fast-id 90000 9000", "Middle/Middle-id 95000 9500", "C/c 3 3"}));
   EXPECT_EQ(Slots("ring")[0], "Rally/Rally-id 70000 7000");
   EXPECT_EQ(Slots("ring")[1], "/ 0 0");
 }
@@ -157,6 +162,21 @@ TEST_F(BestLapsExchange, FillingMoreLapsThanCarsWritesOnePerCarAndBlankFilesForT
   EXPECT_EQ(Slots("oval")[0], "Fast/f 90000 1");
   EXPECT_EQ(Slots("oval")[1], "/ 0 0");
   EXPECT_EQ(Slots("ring"), QStringList(BestLapSlots, "/ 0 0"));
+}
+
+TEST_F(BestLapsExchange, WithoutASimulatorFolderNoTrackIsTouched) {
+  WriteBestLaps("oval", Slot(0, "90000", "10", "F3", "f3-id"));
+  const QByteArray before = test::ReadBytes(BestLapsFile("oval"));
+  const QString saved = QDir::currentPath();
+  QDir::setCurrent(Zindo.Path());
+  const TBestLapsExchange none(QString(), Pool);
+  none.EmptyBestlaps();
+  none.FillBestlaps(1);
+  none.RetrieveLapTimes();
+  QDir::setCurrent(saved);
+  EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")), before);
+  EXPECT_FALSE(QFile::exists(BestLapsFile("ring")));
+  EXPECT_TRUE(Rows().isEmpty());
 }
 
 TEST(LapTimeOptions, TheLapCountIsTheItemIndexPlusOneWithinTheSlots) {

@@ -35,7 +35,8 @@ QStringList FileLaps(const QString& file) {
       return ini.ReadString(QStringLiteral("results.best%1.%2").arg(slot).arg(QLatin1String(key)), {});
     };
     if (value("laptime").toInt() > 0)
-      laps << QStringLiteral("%1/%2 %3 %4").arg(value("car"), value("car_id"), value("laptime"), value("date"));
+      laps << QStringLiteral("%1/%2 %3 %4")
+                  .arg(value("car"), value("car_id"), value("laptime"), value("date"));
   }
   return laps;
 }
@@ -64,7 +65,9 @@ class Launch : public ::testing::Test {
     return widget;
   }
   QAction* StartAction() { return Widget<QAction>("ActStartZindo"); }
-  QString BestLaps(const QString& track) const { return Zindo.File("data/tracks/" + track + "/bestlaps.ini"); }
+  QString BestLaps(const QString& track) const {
+    return Zindo.File("data/tracks/" + track + "/bestlaps.ini");
+  }
   void ReplaceSimulator(const QByteArray& script) const {
     const QString exe = Zindo.Write("zindo.exe", "#!/bin/sh\n" + script + "\n");
     QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
@@ -138,8 +141,8 @@ TEST_F(Launch, FillingWritesTheFastestArchivedLapOfEachCarBeforeTheRace) {
 
   Options = {2, 1, false};
   StartAction()->trigger();
-  EXPECT_EQ(FileLaps(BestLaps("kestrel_ring")),
-            QStringList({"Askari F3 Junior/ASK-F3J 126512 1792318745", "Veltra GT4/VLT-GT4 133870 1793104212"}));
+  EXPECT_EQ(FileLaps(BestLaps("kestrel_ring")), QStringList({"Askari F3 Junior/ASK-F3J 126512 1792318745",
+                                                             "Veltra GT4/VLT-GT4 133870 1793104212"}));
   EXPECT_TRUE(FileLaps(BestLaps("dunmore_park")).isEmpty());
   EXPECT_EQ(FileLaps(BestLaps("harbour_loop")).size(), 1);
   EXPECT_EQ(Messages.Texts(), QStringList({"Do you really want to import all lap times?"}));
@@ -156,9 +159,11 @@ TEST_F(Launch, TheChosenVariantIsInPlaceBeforeTheRaceAndAFailedOneStopsTheLaunch
   ASSERT_TRUE(setup.SelectByFolder(Widget<QComboBox>("comboDefaultCar"), "veltra_gt4"));
   setup.comboDefaultCarChange();
   const QString variants = Zindo.File("data/cars/veltra_gt4/lumox_variants/");
-  Widget<QComboBox>("comboDefaultCarVariant")->setCurrentIndex(Form.State().FVariants.GetFolders().indexOf("sprint"));
+  Widget<QComboBox>("comboDefaultCarVariant")
+      ->setCurrentIndex(Form.State().FVariants.GetFolders().indexOf("sprint"));
   StartAction()->trigger();
-  EXPECT_EQ(test::ReadBytes(Zindo.File("data/cars/veltra_gt4/car.ini")), test::ReadBytes(variants + "sprint/car.ini"));
+  EXPECT_EQ(test::ReadBytes(Zindo.File("data/cars/veltra_gt4/car.ini")),
+            test::ReadBytes(variants + "sprint/car.ini"));
   EXPECT_EQ(ArchivedCount(), 6);
 
   const QByteArray qlog = test::ReadBytes(Zindo.File("QLOG.TXT"));
@@ -202,7 +207,8 @@ TEST_F(Launch, ClosingTheWindowDuringTheRaceEndsTheWaitImportsAndLeavesTheSimula
   bool disabledWhileWaiting = false;
   QTimer::singleShot(0, [&] { StartAction()->trigger(); });
   QTimer::singleShot(300ms, [&] {
-    disabledWhileWaiting = !StartAction()->isEnabled() && !Widget<QPushButton>("BtnOneTimeImport")->isEnabled();
+    disabledWhileWaiting =
+        !StartAction()->isEnabled() && !Widget<QPushButton>("BtnOneTimeImport")->isEnabled();
     // A second request while waiting starts nothing.
     StartAction()->trigger();
     Form.close();
@@ -223,12 +229,16 @@ TEST_F(Launch, TheTelemetryAnalyzerStartsWithoutWaitingOnlyWhenItExists) {
     state.FTeleAnalyzerExe = path;
     Widget<QAction>("ActStartTeleAnalyzer")->trigger();
   }
-  EXPECT_EQ(Messages.Texts(), QStringList(3, "Could not find the telemetry analyzer.\r\nPlease select one on the \"Settings\" tab."));
+  EXPECT_EQ(
+      Messages.Texts(),
+      QStringList(3, "Could not find the telemetry analyzer.\r\nPlease select one on the \"Settings\" tab."));
 
-  state.FTeleAnalyzerExe = Zindo.Write("tools/analyzer", "#!/bin/sh\necho $$ > analyzer.pid\nexec sleep 30\n");
+  state.FTeleAnalyzerExe =
+      Zindo.Write("tools/analyzer", "#!/bin/sh\necho $$ > analyzer.pid\nexec sleep 30\n");
   QFile::setPermissions(state.FTeleAnalyzerExe, QFile::permissions(state.FTeleAnalyzerExe) | QFile::ExeOwner);
   Widget<QAction>("ActStartTeleAnalyzer")->trigger();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return test::ReadBytes(Zindo.File("tools/analyzer.pid")).endsWith('\n'); }));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return test::ReadBytes(Zindo.File("tools/analyzer.pid")).endsWith('\n'); }));
   const pid_t analyzer = test::ReadBytes(Zindo.File("tools/analyzer.pid")).trimmed().toInt();
   EXPECT_EQ(::kill(analyzer, 0), 0);
   ::kill(analyzer, SIGTERM);
