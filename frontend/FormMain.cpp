@@ -12,7 +12,7 @@
 #include <QStyle>
 #include <QTabWidget>
 
-#include "frontend/EventGuard.h"
+#include "platform/EventGuard.h"
 
 namespace lumox {
 namespace {
