@@ -17,8 +17,8 @@
 #include <QVBoxLayout>
 
 #include "archive/LapTimePool.h"
-#include "frontend/EventGuard.h"
 #include "frontend/WhileWaiting.h"
+#include "platform/EventGuard.h"
 
 namespace lumox {
 namespace {

@@ -14,7 +14,7 @@
 #include <exception>
 #include <vector>
 
-#include "frontend/EventGuard.h"
+#include "platform/EventGuard.h"
 #include "frontend/FormWait.h"
 #include "frontend/FrontEndState.h"
 #include "frontend/WhileWaiting.h"
