@@ -13,6 +13,8 @@
 #include <QTabWidget>
 
 #include "frontend/EventGuard.h"
+#include "frontend/FormWait.h"
+#include "platform/UserMessages.h"
 
 namespace lumox {
 namespace {
@@ -27,6 +29,8 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
       ActionList1(CreateMainActions(this)),
       PageControl1(new QTabWidget),
       ZindoPage(CreateZindoPage(ActionList1)),
+      FOptionWidgets(ZindoPage.TabSheet3),
+      FOptions({FOptionWidgets, FRaceSelections}),
       TabGrid(CreateEmptyPage("TabGrid")),
       TabImprove(CreateEmptyPage("TabImprove")),
       SettingsWidgets(CreateSettingsPage()),
@@ -40,6 +44,7 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
   PageControl1->addTab(TabImprove, QStringLiteral("Lap time graphs"));
   PageControl1->addTab(SettingsWidgets.TabSettings, QStringLiteral("Settings"));
   PageControl1->addTab(AboutPage.TabAbout, QStringLiteral("About Lumox && Help"));
+  CreateOptionControls(ZindoPage);
   setCentralWidget(PageControl1);
   resize(DesignClientSize);
   setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
@@ -66,9 +71,24 @@ void TFormMain::ConnectHandlers() {
   connect(SettingsWidgets.BtnSettingsLocateTele, &QPushButton::clicked, this,
           Guarded([this](bool) { BtnSettingsLocateTeleClick(); }));
   connect(ActionList1.ActViewQLOG, &QAction::triggered, this, Guarded([this](bool) { ActViewQLOGExecute(); }));
+  connect(ActionList1.ActSaveOptions, &QAction::triggered, this, Guarded([this](bool) { BtnSaveOptionsClick(); }));
+  FOptionWidgets.ConnectHandlers();
 }
 
 void TFormMain::ActViewQLOGExecute() { ShowQLogViewer(this, FState.FZindoDir); }
+
+void TFormMain::LoadOptions(TFormWait* wait) {
+  if (wait) wait->Start(QStringLiteral("Read Zindo.ini file ..."), 3);
+  FOptions.Load(FState.FZindoDir);
+  if (wait) wait->StepBy(1);
+}
+
+void TFormMain::SaveOptions() { FOptions.Save(FState.FZindoDir); }
+
+void TFormMain::BtnSaveOptionsClick() {
+  SaveOptions();
+  ShowInformation(QStringLiteral("The current options have been\nsaved to the Zindo.ini file."));
+}
 
 QString TFormMain::LocateZindoExe(const QString& initialDir) {
   return FSettingsPage.LocateZindoExe(initialDir);
