@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <functional>
@@ -42,7 +43,7 @@ QLineEdit* NumberEdit(const char* name, int digits) {
   QLineEdit* edit = Make<QLineEdit>(name);
   edit->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(digits)), edit));
-  edit->setFixedWidth(14 + 8 * digits);
+  edit->setFixedWidth(12 + 7 * digits);
   return edit;
 }
 
@@ -72,6 +73,7 @@ QGroupBox* Group(const char* title, QLayout* layout, const char* name = nullptr)
 
 QVBoxLayout* Column(std::initializer_list<QLayoutItem*> items) {
   auto* column = new QVBoxLayout;
+  column->setSpacing(2);
   for (QLayoutItem* item : items) column->addItem(item);
   column->addStretch();
   return column;
@@ -106,7 +108,9 @@ QWidget* RadioWithControl(QRadioButton* button, QWidget* control) {
 // A page's layout; pages that other parts of the window fill already have one.
 QBoxLayout* PageLayout(QWidget* page) {
   if (auto* layout = qobject_cast<QBoxLayout*>(page->layout())) return layout;
-  return new QVBoxLayout(page);
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(4, 4, 4, 4);
+  return layout;
 }
 
 void FillPage(QWidget* page, QLayout* left, QLayout* right) {
@@ -139,6 +143,7 @@ QGroupBox* TextureQualityGroup() {
 
 QGroupBox* MirrorGroup() {
   auto* grid = new QGridLayout;
+  grid->setVerticalSpacing(2);
   grid->addWidget(Flag("cbEnableMirrorTexture", "Enable mirror texture"), 0, 0, 1, 6);
   grid->addWidget(Flag("cbStartWithMirror", "Start with mirror visible (F4 to toggle in Zindo)"), 1, 0, 1, 6);
   grid->addWidget(Caption("Texture width:"), 2, 0);
@@ -146,7 +151,7 @@ QGroupBox* MirrorGroup() {
   grid->addWidget(Caption("height:"), 2, 2);
   grid->addWidget(NumberEdit("medMirrorTexHeight", 5), 2, 3);
   grid->addWidget(Caption("fov:"), 2, 4);
-  grid->addWidget(NumberEdit("medMirrorFoV", 5), 2, 5);
+  grid->addWidget(NumberEdit("medMirrorFoV", 3), 2, 5);
   grid->addWidget(Caption("Display width:"), 3, 0);
   grid->addWidget(NumberEdit("medMirrorWidth", 5), 3, 1);
   grid->addWidget(Caption("height:"), 3, 2);
@@ -155,21 +160,19 @@ QGroupBox* MirrorGroup() {
 }
 
 QGroupBox* ResolutionGroup() {
-  auto* grid = new QGridLayout;
-  grid->addWidget(Caption("Resolution"), 0, 0);
-  grid->addWidget(Combo("comboResolution", {"640 x 480", "800 x 600", "1024 x 768", "1280 x 1024", "1600 x 1200",
-                                            "1920 x 480 (Surround Gaming)", "2400 x 600 (Surround Gaming)",
-                                            "3456 x 864 (Surround Gaming)", "3840 x 1024 (Surround Gaming)",
-                                            "custom ..."}),
-                  0, 1, 1, 4);
-  grid->addWidget(Caption("Width:"), 1, 1);
-  grid->addWidget(NumberEdit("medWidth", 5), 1, 2);
-  grid->addWidget(Caption("Height:"), 1, 3);
-  grid->addWidget(NumberEdit("medHeight", 5), 1, 4);
-  grid->addWidget(Caption("Number of bits"), 2, 0);
-  grid->addWidget(Combo("comboBitDepth", {"16 bit", "24 bit", "32 bit"}), 2, 1, 1, 2);
-  grid->addWidget(Flag("cbFullScreen", "Full screen"), 3, 0, 1, 5);
-  return Group("Screen", grid);
+  QComboBox* resolutions =
+      Combo("comboResolution", {"640 x 480", "800 x 600", "1024 x 768", "1280 x 1024", "1600 x 1200",
+                                "1920 x 480 (Surround Gaming)", "2400 x 600 (Surround Gaming)",
+                                "3456 x 864 (Surround Gaming)", "3840 x 1024 (Surround Gaming)", "custom ..."});
+  resolutions->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  resolutions->setMinimumContentsLength(10);
+  auto* layout = new QVBoxLayout;
+  layout->setSpacing(2);
+  layout->addLayout(Row({Caption("Resolution"), resolutions}));
+  layout->addLayout(Row({Caption("Width:"), NumberEdit("medWidth", 5), Caption("Height:"), NumberEdit("medHeight", 5)}));
+  layout->addLayout(Row({Caption("Number of bits"), Combo("comboBitDepth", {"16 bit", "24 bit", "32 bit"})}));
+  layout->addWidget(Flag("cbFullScreen", "Full screen"));
+  return Group("Screen", layout);
 }
 
 void FillDisplayOptions(QWidget* page) {
@@ -177,16 +180,19 @@ void FillDisplayOptions(QWidget* page) {
   QCheckBox* simple = Flag("cbStencilSimple", "simple)");
   auto* stencilRow = Row({stencil, simple});
   stencilRow->setSpacing(0);
-  QLineEdit* visibility = NumberEdit("medVisibility", 5);
-  QLineEdit* maxTexRes = NumberEdit("medMaxTexRes", 5);
-  FillPage(page,
-           Column({Item(ResolutionGroup()), Item(Flag("cbHideCursor", "Hide mouse cursor")), Item(stencilRow),
-                   Item(Flag("cbProjectedShadows", "Use projected shadows for cars")),
-                   Item(Flag("cbLiveEnvMap", "Use live environment mapping")),
-                   Item(Flag("cbOldSphereEnvMap", "Enable old-style spherical environment mapping")),
-                   Item(Flag("cbFog", "Use fog")), Item(Row({Caption("Visibility:"), visibility, Caption("meters")}))}),
-           Column({Item(MirrorGroup()), Item(Row({Caption("Max. texture resolution:"), maxTexRes})),
-                   Item(TextureQualityGroup())}));
+  auto* columns = new QHBoxLayout;
+  columns->setSpacing(6);
+  columns->addLayout(Column({Item(ResolutionGroup()),
+                             Item(Row({Caption("Max. texture resolution:"), NumberEdit("medMaxTexRes", 5)})),
+                             Item(Row({Caption("Visibility:"), NumberEdit("medVisibility", 5), Caption("meters")})),
+                             Item(TextureQualityGroup())}));
+  columns->addLayout(Column({Item(Flag("cbHideCursor", "Hide mouse cursor")), Item(stencilRow),
+                             Item(Flag("cbProjectedShadows", "Use projected shadows for cars")),
+                             Item(Flag("cbLiveEnvMap", "Use live environment mapping")),
+                             Item(Flag("cbOldSphereEnvMap", "Enable old-style spherical environment mapping")),
+                             Item(Flag("cbFog", "Use fog")), Item(MirrorGroup())}),
+                     1);
+  PageLayout(page)->addLayout(columns);
 }
 
 QGroupBox* TimeOfDayGroup() {
@@ -304,6 +310,8 @@ QGroupBox* LogGroupsGroup() {
     ++index;
   }
   grid->addWidget(WhyGreyedOutLabel(), 6, 0, 1, 2);
+  grid->setContentsMargins(4, 4, 4, 4);
+  grid->setSpacing(2);
   return Group("Data groups", grid);
 }
 
@@ -321,14 +329,27 @@ void FillTelemetryLogging(QWidget* page) {
            nullptr);
 }
 
+// "empty and fill with top ... lap time(s)" with `control` in the gap its caption leaves.
+QRadioButton* WithControlInGap(QWidget* control) {
+  const QString before = QStringLiteral("empty and fill with top ");
+  auto* button = new QRadioButton(before + QStringLiteral("                  lap time(s)"));
+  const QStyle* style = button->style();
+  control->setParent(button);
+  control->resize(control->sizeHint());
+  control->move(style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                    style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing) +
+                    button->fontMetrics().horizontalAdvance(before),
+                0);
+  button->setMinimumHeight(control->height());
+  return button;
+}
+
 void FillLumoxOptions(QWidget* page) {
   QComboBox* lapNo = Combo("comboFillLapNo", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"});
   lapNo->setEnabled(false);
-  QGroupBox* fill = RadioGroup(
-      "rgFillBestlaps", "Empty/fill bestlaps before Zindo launch",
-      {new QRadioButton(QStringLiteral("do not change")), new QRadioButton(QStringLiteral("empty")),
-       RadioWithControl(new QRadioButton(QStringLiteral("empty and fill with top                   lap time(s)")),
-                        lapNo)});
+  QGroupBox* fill = RadioGroup("rgFillBestlaps", "Empty/fill bestlaps before Zindo launch",
+                               {new QRadioButton(QStringLiteral("do not change")),
+                                new QRadioButton(QStringLiteral("empty")), WithControlInGap(lapNo)});
   fill->findChild<QRadioButton*>()->setChecked(true);
   auto* retrieval = new QVBoxLayout;
   retrieval->addWidget(Flag("cbBackupBestlaps", "Retrieve new lap times after Zindo is finished"));
