@@ -17,6 +17,7 @@
 #include "installation/IniTree.h"
 #include "platform/Exception.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
+#include "tests/frontend/FindWidget.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
@@ -24,12 +25,7 @@
 namespace lumox {
 namespace {
 
-template <class W = QWidget>
-W* Find(const QWidget& window, const char* name) {
-  W* widget = window.findChild<W*>(QString::fromLatin1(name));
-  EXPECT_NE(widget, nullptr) << name;
-  return widget;
-}
+using test::Find;
 
 const QByteArray& SampleIni() {
   static const QByteArray bytes = test::ReadBytes(QStringLiteral(LUMOX_EXAMPLE_INSTALLATION "/zindo.ini"));

@@ -71,11 +71,11 @@ class ZindoOptions : public ::testing::Test {
   }
   QByteArray Saved() { return test::ReadBytes(Zindo.File("zindo.ini")); }
   QString Value(const char* key) { return TZindoIni(Zindo.File("zindo.ini")).ReadString(key, "<none>"); }
-  // A complete file with `key` set to `value`.
-  void WriteWith(const char* key, const QString& value) {
+  // A complete file with the keys set to the values given.
+  void WriteWith(std::initializer_list<std::pair<const char*, const char*>> values) {
     WriteIni(SourceIni);
     TZindoIni ini(Zindo.File("zindo.ini"));
-    ini.WriteString(key, value);
+    for (const auto& [key, value] : values) ini.WriteString(key, value);
     ini.SaveToFile(ini.GetFileName());
   }
 
@@ -258,7 +258,7 @@ class ZindoOptionValues : public ZindoOptions, public ::testing::WithParamInterf
 
 TEST_P(ZindoOptionValues, LoadAndSaveByTheirRule) {
   const TValueCase& c = GetParam();
-  WriteWith(c.Key, c.Value);
+  WriteWith({{c.Key, c.Value}});
   Options.Load(Zindo.Path());
   EXPECT_EQ(Fake[c.Control].Index, c.Index);
   Options.Save(Zindo.Path(), Now);
@@ -287,7 +287,7 @@ TEST_F(ZindoOptions, FlagsAreCheckedOnlyByATrimmedOne) {
   for (const auto& [value, checked, saved] :
        std::initializer_list<std::tuple<const char*, bool, const char*>>{{"yes", false, "0"}, {"2", false, "0"}, {" 1 ", true, "1"}, {"01", false, "0"}}) {
     SCOPED_TRACE(value);
-    WriteWith("fx.fog", value);
+    WriteWith({{"fx.fog", value}});
     Options.Load(Zindo.Path());
     EXPECT_EQ(Fake["cbFog"].Checked, checked);
     Options.Save(Zindo.Path(), Now);
@@ -296,7 +296,7 @@ TEST_F(ZindoOptions, FlagsAreCheckedOnlyByATrimmedOne) {
 }
 
 TEST_F(ZindoOptions, NumbersShowAsTheyStandAndSaveAsNumbersOrTheirDefault) {
-  WriteWith("fx.visibility", "1234567");
+  WriteWith({{"fx.visibility", "1234567"}});
   Options.Load(Zindo.Path());
   EXPECT_EQ(Fake["medVisibility"].Text, "1234567");
   Options.Save(Zindo.Path(), Now);
@@ -315,10 +315,7 @@ TEST_F(ZindoOptions, NumbersShowAsTheyStandAndSaveAsNumbersOrTheirDefault) {
 }
 
 TEST_F(ZindoOptions, AResolutionNotListedIsCustomAndKeepsItsEdits) {
-  WriteWith("resolution.height", "600");
-  TZindoIni ini(Zindo.File("zindo.ini"));
-  ini.WriteString("resolution.width", "1024");
-  ini.SaveToFile(ini.GetFileName());
+  WriteWith({{"resolution.width", "1024"}, {"resolution.height", "600"}});
   Options.Load(Zindo.Path());
   EXPECT_EQ(Fake["comboResolution"].Index, 9);
   EXPECT_TRUE(Fake["medWidth"].Enabled);
@@ -343,7 +340,7 @@ TEST_F(ZindoOptions, AResolutionNotListedIsCustomAndKeepsItsEdits) {
 }
 
 TEST_F(ZindoOptions, TimeOfDayFollowsItsThreeChoices) {
-  WriteWith("fx.sun.auto_time_of_day", "1");
+  WriteWith({{"fx.sun.auto_time_of_day", "1"}});
   Options.Load(Zindo.Path());
   EXPECT_TRUE(Fake["rbTODcurrent"].Checked);
   EXPECT_FALSE(Fake["rbTODtime"].Checked);
@@ -364,10 +361,7 @@ TEST_F(ZindoOptions, TimeOfDayFollowsItsThreeChoices) {
 }
 
 TEST_F(ZindoOptions, SelectorsLoadOnlyExactNamesAndSaveOnlyASelection) {
-  WriteWith("race.car", "Veltra_GT4");
-  TZindoIni ini(Zindo.File("zindo.ini"));
-  ini.WriteString("race.track", "kestrel_ring");
-  ini.SaveToFile(ini.GetFileName());
+  WriteWith({{"race.car", "Veltra_GT4"}, {"race.track", "kestrel_ring"}});
   Options.Load(Zindo.Path());
   EXPECT_EQ(Fake["comboDefaultCar"].Text, "");
   EXPECT_EQ(Fake["comboDefaultTrack"].Text, "kestrel_ring");
