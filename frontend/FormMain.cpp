@@ -17,8 +17,10 @@
 #include <QVBoxLayout>
 
 #include "archive/LapTimePool.h"
+#include "frontend/FormWait.h"
 #include "frontend/WhileWaiting.h"
 #include "platform/EventGuard.h"
+#include "platform/UserMessages.h"
 
 namespace lumox {
 namespace {
@@ -34,6 +36,9 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
       PageControl1(new QTabWidget),
       ZindoPage(CreateZindoPage(ActionList1)),
       FRaceSetup(FState, ZindoPage, ActionList1.ActStartZindo),
+      FOptionWidgets(ZindoPage.TabSheet3),
+      FRaceSelections(FRaceSetup, ZindoPage),
+      FOptions({FOptionWidgets, FRaceSelections}),
       TabGrid(CreateEmptyPage("TabGrid")),
       TabImprove(CreateEmptyPage("TabImprove")),
       SettingsWidgets(CreateSettingsPage()),
@@ -49,11 +54,18 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
   PageControl1->addTab(TabImprove, QStringLiteral("Lap time graphs"));
   PageControl1->addTab(SettingsWidgets.TabSettings, QStringLiteral("Settings"));
   PageControl1->addTab(AboutPage.TabAbout, QStringLiteral("About Lumox && Help"));
+  CreateOptionControls(ZindoPage);
   setCentralWidget(PageControl1);
   PlaceManualImportGroup();
   resize(DesignClientSize);
   setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
   ConnectHandlers();
+  LapTimeOptions = [this] { return LapTimeOptionsShown(); };
+  // SaveOptions raises when it refuses to write; the launch then stops with that error.
+  FLauncher.SaveOptions = [this] {
+    SaveOptions();
+    return true;
+  };
   RunGuarded([this] { FormCreate(); });
 }
 
@@ -83,12 +95,19 @@ void TFormMain::ConnectHandlers() {
   connect(AboutPage.BtnHelp, &QPushButton::clicked, this, Guarded([this](bool) { BtnHelpClick(); }));
   connect(ManualImport.BtnOneTimeImport, &QPushButton::clicked, this,
           Guarded([this](bool) { BtnOneTimeImportClick(); }));
+  connect(ActionList1.ActSaveOptions, &QAction::triggered, this, Guarded([this](bool) { BtnSaveOptionsClick(); }));
+  FOptionWidgets.ConnectHandlers();
 }
 
 void TFormMain::PlaceManualImportGroup() {
-  auto* layout = new QVBoxLayout(ZindoPage.TabLumoxOptions);
+  auto* layout = qobject_cast<QBoxLayout*>(ZindoPage.TabLumoxOptions->layout());
   layout->addWidget(ManualImport.Group);
   layout->addStretch();
+}
+
+TLapTimeOptions TFormMain::LapTimeOptionsShown() const {
+  return {FOptionWidgets.Index("rgFillBestlaps"), FOptionWidgets.Index("comboFillLapNo"),
+          FOptionWidgets.Checked("cbBackupBestlaps")};
 }
 
 void TFormMain::BtnStartZindoClick() {
@@ -109,6 +128,19 @@ void TFormMain::BtnHelpClick() { FLauncher.ShowHelp(); }
 void TFormMain::BtnOneTimeImportClick() { FLauncher.OneTimeImport(); }
 
 void TFormMain::ActViewQLOGExecute() { ShowQLogViewer(this, FState.FZindoDir); }
+
+void TFormMain::LoadOptions(TFormWait* wait) {
+  if (wait) wait->Start(QStringLiteral("Read Zindo.ini file ..."), 3);
+  FOptions.Load(FState.FZindoDir);
+  if (wait) wait->StepBy(1);
+}
+
+void TFormMain::SaveOptions() { FOptions.Save(FState.FZindoDir); }
+
+void TFormMain::BtnSaveOptionsClick() {
+  SaveOptions();
+  ShowInformation(QStringLiteral("The current options have been\nsaved to the Zindo.ini file."));
+}
 
 QString TFormMain::LocateZindoExe(const QString& initialDir) {
   return FSettingsPage.LocateZindoExe(initialDir);

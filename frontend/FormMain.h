@@ -9,7 +9,10 @@
 #include "frontend/ManualImportGroup.h"
 #include "frontend/OpenDialog.h"
 #include "frontend/RaceSetupPage.h"
+#include "frontend/OptionPages.h"
+#include "frontend/RaceSetupSelections.h"
 #include "frontend/SettingsPage.h"
+#include "frontend/ZindoOptions.h"
 
 class QTabWidget;
 
@@ -18,6 +21,8 @@ namespace lumox {
 // The program's one main window: the page control with the simulator, archive, graph,
 // settings and about pages, the actions with their shortcuts, and the state the front end
 // shares.
+class TFormWait;
+
 class TFormMain final : public QMainWindow {
  public:
   explicit TFormMain(std::unique_ptr<IOpenDialog> openDialog = std::make_unique<TOpenDialog>());
@@ -42,14 +47,21 @@ class TFormMain final : public QMainWindow {
   // is the option pages' writer.
   TLauncher& Launcher() { return FLauncher; }
   // The lap-time options of "Lap time handling (Lumox)" as the user set them.
-  std::function<TLapTimeOptions()> LapTimeOptions = [] { return TLapTimeOptions{}; };
+  std::function<TLapTimeOptions()> LapTimeOptions;
+  // Reads zindo.ini into the option pages, once at start-up after the selectors are filled;
+  // `wait` shows it when given.
+  void LoadOptions(TFormWait* wait = nullptr);
+  // Writes the option pages into zindo.ini, on request and before every launch. Throws ELumox,
+  // writing nothing, when the options were not read completely or the file cannot be written.
+  void SaveOptions();
 
  private:
   // The creation handler: runs once the widgets exist; start-up goes on from here.
   void FormCreate();
   void ConnectHandlers();
-  // Until the option pages lay out "Lap time handling (Lumox)", the import group is its content.
+  // The group "Manual lap time import" goes below the lap-time options.
   void PlaceManualImportGroup();
+  TLapTimeOptions LapTimeOptionsShown() const;
 
   // The user moved to another page of PageControl1.
   void PageControl1Switched();
@@ -64,6 +76,7 @@ class TFormMain final : public QMainWindow {
   void BtnStartTeleAnalyzerClick();
   void BtnHelpClick();
   void BtnOneTimeImportClick();
+  void BtnSaveOptionsClick();
 
   TFrontEndState FState;
   std::unique_ptr<IOpenDialog> OpenDialog1;
@@ -73,6 +86,9 @@ class TFormMain final : public QMainWindow {
   QTabWidget* PageControl1;
   TZindoPage ZindoPage;
   TRaceSetupPage FRaceSetup;
+  TOptionWidgets FOptionWidgets;
+  TRaceSetupSelections FRaceSelections;  // the option pages' view of FRaceSetup
+  TZindoOptions FOptions;
   QWidget* TabGrid;
   QWidget* TabImprove;
   TSettingsWidgets SettingsWidgets;

@@ -12,18 +12,14 @@
 #include "frontend/QLogViewer.h"
 #include "tests/support/TempFolder.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
+#include "tests/frontend/FindWidget.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
 
 namespace lumox {
 namespace {
 
-template <class W = QWidget>
-W* Find(const QWidget& window, const char* name) {
-  W* widget = window.findChild<W*>(QString::fromLatin1(name));
-  EXPECT_NE(widget, nullptr) << name;
-  return widget;
-}
+using test::Find;
 
 struct TPageSeen {
   QString Name;

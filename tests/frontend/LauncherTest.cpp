@@ -52,6 +52,7 @@ class Launch : public ::testing::Test {
     Db.CreateLapTimeSchema();
     LapTimePoolConnector().SetSQLConnection(&Db.Connection());
     test::StartUp(Form, Zindo.File("zindo.exe"));
+    Form.LoadOptions();
     Form.Launcher().PollInterval = 10ms;
     Form.LapTimeOptions = [this] { return Options; };
     Form.show();
