@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "archive/Database.h"
 #include "frontend/FormMain.h"
 #include "frontend/MessageBoxes.h"
 
@@ -7,7 +8,12 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   lumox::TMessageBoxes messageBoxes;
   const lumox::TUserMessagesScope messages(messageBoxes);
-  lumox::TFormMain formMain;
-  formMain.show();
-  return application.exec();
+  int exitCode = 0;
+  {
+    lumox::TFormMain formMain;
+    formMain.show();
+    exitCode = application.exec();
+  }
+  lumox::ShutDownDatabaseEngine();
+  return exitCode;
 }

@@ -1,5 +1,7 @@
 #include "archive/Database.h"
 
+#include <ibase.h>
+
 #include "platform/Errors.h"
 
 #include <QDir>
@@ -66,5 +68,7 @@ QSqlDatabase TSQLConnection::Database() {
                              .arg(QDir::toNativeSeparators(DatabaseFile), db.lastError().text()));
   return db;
 }
+
+void ShutDownDatabaseEngine() { fb_shutdown(0, fb_shutrsn_app_stopped); }
 
 }  // namespace lumox

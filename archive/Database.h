@@ -21,6 +21,10 @@ inline constexpr const char* TemplateFileName = "lumox.gdb.empty";
 // Throws EInOutError naming both files when the copy fails.
 QString PrepareDatabaseFile(const QString& appDir);
 
+// Stops the embedded database engine and its threads once every connection is closed, so
+// that the process ends with the files flushed and nothing of the engine still running.
+void ShutDownDatabaseEngine();
+
 // The one connection to the embedded database file, opened by path on first use.
 // A QObject so that the connectors can notice when it is gone.
 class TSQLConnection : public QObject {

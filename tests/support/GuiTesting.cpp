@@ -27,7 +27,7 @@ void WithNextModal(const std::function<void(QWidget* modal)>& action, const std:
 bool HasRealWindows() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
 
 QString SaveScreenshot(QWidget* widget, const QString& name) {
-  const QString folder = qEnvironmentVariable("LUMOX_TEST_BINARY_DIR", QDir::currentPath()) + "/test-artifacts";
+  const QString folder = QString::fromUtf8(LUMOX_TEST_ARTIFACTS);
   QDir().mkpath(folder);
   const QString path = folder + "/" + name + ".png";
   EXPECT_TRUE(widget->grab().save(path)) << path.toStdString();

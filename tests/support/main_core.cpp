@@ -1,6 +1,8 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
+#include "tests/support/LeakSuppressions.h"
+
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
