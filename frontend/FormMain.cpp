@@ -28,8 +28,10 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
       PageControl1(new QTabWidget),
       ZindoPage(CreateZindoPage(ActionList1)),
       FRaceSetup(FState, ZindoPage, ActionList1.ActStartZindo),
-      TabGrid(CreateEmptyPage("TabGrid")),
-      TabImprove(CreateEmptyPage("TabImprove")),
+      ArchiveWidgets(CreateArchivePage()),
+      FArchivePage(FState, ArchiveWidgets, FRaceSetup),
+      ImproveWidgets(CreateImprovePage()),
+      FImprovePage(FState, ImproveWidgets, FRaceSetup),
       SettingsWidgets(CreateSettingsPage()),
       AboutPage(CreateAboutPage()),
       FPageShown(ZindoPage.TabSheet3) {
@@ -37,8 +39,8 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
   setWindowIcon(LumoxIcon());
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
   PageControl1->addTab(ZindoPage.TabSheet3, QStringLiteral("Zindo"));
-  PageControl1->addTab(TabGrid, QStringLiteral("Lap time archive"));
-  PageControl1->addTab(TabImprove, QStringLiteral("Lap time graphs"));
+  PageControl1->addTab(ArchiveWidgets.TabGrid, QStringLiteral("Lap time archive"));
+  PageControl1->addTab(ImproveWidgets.TabImprove, QStringLiteral("Lap time graphs"));
   PageControl1->addTab(SettingsWidgets.TabSettings, QStringLiteral("Settings"));
   PageControl1->addTab(AboutPage.TabAbout, QStringLiteral("About Lumox && Help"));
   setCentralWidget(PageControl1);
@@ -108,6 +110,9 @@ bool TFormMain::PageControl1Changing() {
 }
 
 void TFormMain::PageControl1Change() {
+  // The archive pages read the lists start-up made; before that there is nothing to show.
+  if (FPageShown == ArchiveWidgets.TabGrid && FState.FInitialized) FArchivePage.Fill();
+  if (FPageShown == ImproveWidgets.TabImprove && FState.FInitialized) FImprovePage.Fill();
   if (FPageShown == SettingsWidgets.TabSettings) {
     SettingsWidgets.EditSettingsZindoPath->setText(FSettingsPage.ZindoExe());
     SettingsWidgets.EditSettingsTelePath->setText(FSettingsPage.TeleAnalyzerExe());

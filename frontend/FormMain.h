@@ -2,7 +2,9 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "frontend/ArchivePage.h"
 #include "frontend/FormMainWidgets.h"
+#include "frontend/ImprovePage.h"
 #include "frontend/FrontEndState.h"
 #include "frontend/OpenDialog.h"
 #include "frontend/RaceSetupPage.h"
@@ -34,6 +36,9 @@ class TFormMain final : public QMainWindow {
   void FillControllerSets(IProgressSink* progress = nullptr);
   // The car, track, control-set and AI selectors and their handlers.
   TRaceSetupPage& RaceSetup() { return FRaceSetup; }
+  // The lap-time archive page and the improvement chart page.
+  TArchivePage& ArchivePage() { return FArchivePage; }
+  TImprovePage& ImprovePage() { return FImprovePage; }
 
  private:
   // The creation handler: runs once the widgets exist; start-up goes on from here.
@@ -58,8 +63,10 @@ class TFormMain final : public QMainWindow {
   QTabWidget* PageControl1;
   TZindoPage ZindoPage;
   TRaceSetupPage FRaceSetup;
-  QWidget* TabGrid;
-  QWidget* TabImprove;
+  TArchiveWidgets ArchiveWidgets;
+  TArchivePage FArchivePage;
+  TImproveWidgets ImproveWidgets;
+  TImprovePage FImprovePage;
   TSettingsWidgets SettingsWidgets;
   TAboutPage AboutPage;
   QWidget* FPageShown;  // the page the page handlers last saw
