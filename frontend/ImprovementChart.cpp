@@ -70,6 +70,7 @@ TImprovementChart::TImprovementChart()
   Series1->attachAxis(AxisDate);
   Series1->attachAxis(AxisLapTime);
   setChart(chart);
+  setBackgroundBrush(Qt::white);
   setRenderHint(QPainter::Antialiasing);
   setRubberBand(QChartView::RectangleRubberBand);
   SetPoints({});

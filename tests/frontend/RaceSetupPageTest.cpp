@@ -55,22 +55,11 @@ void DoubleClick(QListWidget* list, int row) {
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
-// Builds the lists of `zindo` and fills the selectors, as start-up does.
-void StartUp(TFormMain& form, const test::TSmallInstallation& zindo) {
-  TFrontEndState& state = form.State();
-  state.SetZindoExe(zindo.File("zindo.exe"));
-  state.FCars = std::make_unique<TCars>(TCars::CreateFromFolders(state.FZindoDir, nullptr));
-  state.FTracks = std::make_unique<TTracks>(TTracks::CreateFromFolders(state.FZindoDir, nullptr));
-  state.FInitialized = true;
-  form.FillCarAndTrackSelectors();
-  form.FillControllerSets();
-}
-
 // The main window over the small installation.
 class RaceSetupPage : public ::testing::Test {
  protected:
   RaceSetupPage() {
-    StartUp(Form, Zindo);
+    test::StartUp(Form, Zindo);
     Setup.EditorPollInterval = 10ms;
     Setup.ShowCarPreview = [this] { ++CarPreviews; };
     Setup.ShowTrackPreview = [this] { ++TrackPreviews; };
@@ -315,7 +304,7 @@ TEST(RealWindow, TheCarAndTrackPageShowsTheInstallation) {
   test::TScriptedMessages messages;
   test::TSmallInstallation zindo;
   TFormMain form(std::make_unique<test::TScriptedOpenDialog>());
-  StartUp(form, zindo);
+  test::StartUp(form, zindo);
   TRaceSetupPage& setup = form.RaceSetup();
   ASSERT_TRUE(setup.SelectByFolder(form.findChild<QComboBox*>("comboDefaultCar"), "rally"));
   setup.comboDefaultCarChange();
