@@ -101,12 +101,11 @@ void TArchivePage::SelectLTCar(const QString& name, const QString& id) {
 }
 
 void TArchivePage::comboLTChange() {
-  // The caption tells first, so a failing query leaves it standing over what was read.
-  const TGridMode mode = GetGridMode();
   GridModel.Fill(LapTimePoolConnector(), State, W.comboLTCars->currentIndex(), W.comboLTTracks->currentIndex());
-  SetCaption(W.LabelLapTime, GridModel.Grid().Caption(), mode == gmInvalid ? QColor(255, 0, 0) : QColor(0, 0, 128));
-  for (int column = 0; column < static_cast<int>(GridModel.Grid().Columns().size()); ++column)
-    W.ListView1->setColumnWidth(column, GridModel.Grid().Columns()[static_cast<size_t>(column)].Width);
+  const TLapGrid& grid = GridModel.Grid();
+  SetCaption(W.LabelLapTime, grid.Caption(), grid.Mode() == gmInvalid ? QColor(255, 0, 0) : QColor(0, 0, 128));
+  for (int column = 0; column < static_cast<int>(grid.Columns().size()); ++column)
+    W.ListView1->setColumnWidth(column, grid.Columns()[static_cast<size_t>(column)].Width);
 }
 
 void TArchivePage::SelectTarget(QComboBox* combo, const TComboTarget& target,

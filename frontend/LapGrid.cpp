@@ -25,6 +25,24 @@ QString OrPlaceholder(const QString& text, const char* placeholder) {
 
 QString At(const QStringList& list, int item) { return list.value(item - kSpecialItems); }
 
+// The selections of one car or one track: the caption after its name and the query.
+using TOneSidedQuery = void (TLapTimePoolConnector::*)(const QString&, const QString&, QStringList*, QStringList&,
+                                                       QStringList&, QStringList&, QStringList&);
+struct TOneSidedView {
+  const char* CaptionEnd;
+  TOneSidedQuery Query;
+  bool OfCar;
+};
+constexpr TOneSidedView OneSidedViews[] = {
+    {" (fastest lap for each car)", &TLapTimePoolConnector::GetBestLapsForTrack, false},
+    {" (all lap times)", &TLapTimePoolConnector::GetLapTimesForTrack, false},
+    {" (fastest lap for each track)", &TLapTimePoolConnector::GetBestLapsForCar, true},
+    {" (all lap times)", &TLapTimePoolConnector::GetLapTimesForCar, true},
+};
+
+// The grid lists tracks, with their paths, rather than cars.
+bool ListsTracks(TGridMode mode) { return mode == gmCarBestPerTrack || mode == gmCarAllLaps; }
+
 }  // namespace
 
 TGridMode GridModeOf(int carItem, int trackItem) {
@@ -125,27 +143,15 @@ void TLapGrid::Fill(TLapTimePoolConnector& pool, TFrontEndState& state, int carI
   const QString trackName = At(state.FLTTrackNames, trackItem), trackPath = At(state.FLTTrackPaths, trackItem);
   QStringList* const ids = &state.FLTRowIDs;
   SetColumns();
-  switch (FMode) {
-    case gmTrackBestPerCar:
-      FCaption = trackName + QStringLiteral(" (fastest lap for each car)");
-      pool.GetBestLapsForTrack(trackName, trackPath, ids, Names, Keys, Times, Dates);
-      break;
-    case gmTrackAllLaps:
-      FCaption = trackName + QStringLiteral(" (all lap times)");
-      pool.GetLapTimesForTrack(trackName, trackPath, ids, Names, Keys, Times, Dates);
-      break;
-    case gmCarBestPerTrack:
-      FCaption = carName + QStringLiteral(" (fastest lap for each track)");
-      pool.GetBestLapsForCar(carName, carID, ids, Names, Keys, Times, Dates);
-      break;
-    case gmCarAllLaps:
-      FCaption = carName + QStringLiteral(" (all lap times)");
-      pool.GetLapTimesForCar(carName, carID, ids, Names, Keys, Times, Dates);
-      break;
-    default:
-      FCaption = carName + QStringLiteral(" on ") + trackName + QStringLiteral(" (all laps)");
-      pool.GetLapTimesForCarAndTrack(carName, carID, trackName, trackPath, ids, Times, Dates, false);
+  if (FMode == gmCarOnTrack) {
+    FCaption = carName + QStringLiteral(" on ") + trackName + QStringLiteral(" (all laps)");
+    pool.GetLapTimesForCarAndTrack(carName, carID, trackName, trackPath, ids, Times, Dates, false);
+    return;
   }
+  const TOneSidedView& view = OneSidedViews[FMode];
+  const QString& name = view.OfCar ? carName : trackName;
+  FCaption = name + QString::fromLatin1(view.CaptionEnd);
+  (pool.*view.Query)(name, view.OfCar ? carID : trackPath, ids, Names, Keys, Times, Dates);
 }
 
 void TLapGrid::SetColumns() {
@@ -154,7 +160,7 @@ void TLapGrid::SetColumns() {
     FColumns.push_back({QStringLiteral("Date and Time"), 100, false});
     return;
   }
-  const bool tracks = FMode == gmCarBestPerTrack || FMode == gmCarAllLaps;
+  const bool tracks = ListsTracks(FMode);
   FColumns.push_back({tracks ? QStringLiteral("Track") : QStringLiteral("Car"), 230, false});
   FColumns.push_back({tracks ? QStringLiteral("Track path") : QStringLiteral("Car ID"), 120, false});
   FColumns.push_back({QStringLiteral("Date and Time"), 120, false});
@@ -165,9 +171,8 @@ QString TLapGrid::Cell(int row, int column) const {
   if (column == 0) return QString::number(row + 1);
   if (column == 1) return FormatLapTime(Times[row].toInt());
   if (column + 1 == static_cast<int>(FColumns.size())) return FormatUnixTime(Dates[row].toInt());
-  const bool tracks = FMode == gmCarBestPerTrack || FMode == gmCarAllLaps;
   if (column == 2) return OrPlaceholder(Names[row], "<no name>");
-  return tracks ? OrPlaceholder(LastPathComponent(Keys[row]), "<no path>") : OrPlaceholder(Keys[row], "<no ID>");
+  return ListsTracks(FMode) ? OrPlaceholder(LastPathComponent(Keys[row]), "<no path>") : OrPlaceholder(Keys[row], "<no ID>");
 }
 
 bool TLapGrid::IsBold(int row) const {

@@ -232,6 +232,31 @@ TEST_F(ImprovePage, DrawsThePersonalBestOfTheChosenCarOnTheChosenTrack) {
   EXPECT_EQ(Points(), (QList<QPointF>{Point(7, 61'500)}));
 }
 
+TEST_F(ImprovePage, LeftDragZoomsRightDragMovesAndDoubleClickShowsAllAgain) {
+  Form.RaceSetup().SelectByFolder(Widget<QComboBox>("comboDefaultCar"), "f3");
+  Form.resize(Form.width(), 600);
+  OpenPage("TabImprove");
+  auto* chart = Widget<TImprovementChart>("ChartImp");
+  QCategoryAxis* dates = chart->DateAxis();
+  const double min = dates->min(), max = dates->max();
+  QWidget* area = chart->viewport();
+  const QPoint centre = area->rect().center();
+
+  QTest::mousePress(area, Qt::RightButton, {}, centre);
+  QTest::mouseMove(area, centre + QPoint(40, 0));
+  QTest::mouseRelease(area, Qt::RightButton, {}, centre + QPoint(40, 0));
+  EXPECT_LT(dates->max(), max);
+  EXPECT_NEAR(dates->max() - dates->min(), max - min, (max - min) * 1e-6);
+
+  QTest::mouseDClick(area, Qt::LeftButton, {}, centre);
+  EXPECT_DOUBLE_EQ(dates->min(), min);
+  QTest::mousePress(area, Qt::LeftButton, {}, centre - QPoint(60, 60));
+  QTest::mouseMove(area, centre + QPoint(60, 60));
+  QTest::mouseRelease(area, Qt::LeftButton, {}, centre + QPoint(60, 60));
+  EXPECT_LT(dates->max() - dates->min(), (max - min) * 0.8);
+  EXPECT_GT(dates->min(), min);
+}
+
 TEST_F(ImprovePage, AnEmptyArchiveDrawsNothingAndShowsNoLabel) {
   Archive.Db().Execute("delete from LAPTIMEPOOL");
   OpenPage("TabImprove");
