@@ -44,8 +44,11 @@ std::pair<double, double> Padded(double low, double high, double least) {
 
 }  // namespace
 
+// The chart is given at construction: the view owns it then, where a chart set later would
+// release the one the view made for itself.
 TImprovementChart::TImprovementChart()
-    : Series1(new QLineSeries),
+    : QChartView(new QChart),
+      Series1(new QLineSeries),
       AxisDate(TickAxis("date", DateAxisSteps(), DateAxisLabel)),
       AxisLapTime(TickAxis("lap time", LapTimeAxisSteps(), LapTimeAxisLabel)) {
   setObjectName(QStringLiteral("ChartImp"));
@@ -56,7 +59,7 @@ TImprovementChart::TImprovementChart()
   Series1->setLightMarker(DiamondMark());
   Series1->setPointLabelsVisible(false);
 
-  QChart* chart = new QChart;
+  QChart* chart = this->chart();
   chart->legend()->hide();
   chart->setBackgroundBrush(Qt::white);
   chart->setTitle(QStringLiteral("left-click and drag to zoom, right-click and drag to move graph"));
@@ -69,7 +72,6 @@ TImprovementChart::TImprovementChart()
   chart->addAxis(AxisLapTime, Qt::AlignLeft);
   Series1->attachAxis(AxisDate);
   Series1->attachAxis(AxisLapTime);
-  setChart(chart);
   setBackgroundBrush(Qt::white);
   setRenderHint(QPainter::Antialiasing);
   setRubberBand(QChartView::RectangleRubberBand);
