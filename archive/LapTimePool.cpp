@@ -351,4 +351,9 @@ QString TrackNameAndPath(const QString& trackName, const QString& pathPart) {
          (path.isEmpty() ? QStringLiteral("<no path>") : path) + QLatin1Char(']');
 }
 
+QString LastTrackPathComponent(const QString& trackPath) {
+  const qsizetype separator = std::max(trackPath.lastIndexOf(QLatin1Char('\\')), trackPath.lastIndexOf(QLatin1Char(':')));
+  return trackPath.mid(separator + 1);
+}
+
 }  // namespace lumox

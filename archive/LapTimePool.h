@@ -113,5 +113,7 @@ TLapTimePoolConnector& LapTimePoolConnector();
 // The car key text is installation/Cars.h's CarNameAndID, the same for archived and installed cars.
 // "name [path part]" with "<no track name>" and "<no path>"; callers pass the track folder.
 QString TrackNameAndPath(const QString& trackName, const QString& pathPart);
+// The track folder of an archived path: the text after its last backslash or colon.
+QString LastTrackPathComponent(const QString& trackPath);
 
 }  // namespace lumox

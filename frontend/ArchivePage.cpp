@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "archive/LapTimePool.h"
-#include "frontend/EventGuard.h"
+#include "platform/EventGuard.h"
 #include "frontend/FrontEndState.h"
 #include "frontend/RaceSetupPage.h"
 #include "platform/UserMessages.h"

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,8 +13,13 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
 
-#include "frontend/EventGuard.h"
+#include "archive/FormDBTools.h"
+#include "archive/LapTimePool.h"
+#include "frontend/WhileWaiting.h"
+#include "platform/EventGuard.h"
 
 namespace lumox {
 namespace {
@@ -34,6 +41,8 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
       FImprovePage(FState, ImproveWidgets, FRaceSetup),
       SettingsWidgets(CreateSettingsPage()),
       AboutPage(CreateAboutPage()),
+      ManualImport(CreateManualImportGroup()),
+      FLauncher(FState, LapTimePoolConnector()),
       FPageShown(ZindoPage.TabSheet3) {
   setWindowTitle(QStringLiteral("Lumox for Zindo"));
   setWindowIcon(LumoxIcon());
@@ -44,8 +53,10 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
   PageControl1->addTab(SettingsWidgets.TabSettings, QStringLiteral("Settings"));
   PageControl1->addTab(AboutPage.TabAbout, QStringLiteral("About Lumox && Help"));
   setCentralWidget(PageControl1);
+  PlaceManualImportGroup();
   resize(DesignClientSize);
   setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
+  FArchivePage.ShowDBTools = [this] { ShowDBTools(this); };
   ConnectHandlers();
   RunGuarded([this] { FormCreate(); });
 }
@@ -69,7 +80,37 @@ void TFormMain::ConnectHandlers() {
   connect(SettingsWidgets.BtnSettingsLocateTele, &QPushButton::clicked, this,
           Guarded([this](bool) { BtnSettingsLocateTeleClick(); }));
   connect(ActionList1.ActViewQLOG, &QAction::triggered, this, Guarded([this](bool) { ActViewQLOGExecute(); }));
+  connect(ActionList1.ActStartZindo, &QAction::triggered, this,
+          Guarded([this](bool) { BtnStartZindoClick(); }));
+  connect(ActionList1.ActStartTeleAnalyzer, &QAction::triggered, this,
+          Guarded([this](bool) { BtnStartTeleAnalyzerClick(); }));
+  connect(AboutPage.BtnHelp, &QPushButton::clicked, this, Guarded([this](bool) { BtnHelpClick(); }));
+  connect(ManualImport.BtnOneTimeImport, &QPushButton::clicked, this,
+          Guarded([this](bool) { BtnOneTimeImportClick(); }));
 }
+
+void TFormMain::PlaceManualImportGroup() {
+  auto* layout = new QVBoxLayout(ZindoPage.TabLumoxOptions);
+  layout->addWidget(ManualImport.Group);
+  layout->addStretch();
+}
+
+void TFormMain::BtnStartZindoClick() {
+  const QComboBox* variants = ZindoPage.CarAndTrack.comboDefaultCarVariant;
+  const TLaunchRequest request{LapTimeOptions(), variants->isEnabled(), variants->currentIndex()};
+  const TCarAndTrackWidgets& carAndTrack = ZindoPage.CarAndTrack;
+  // No second launch, import or editor wait inside this one's wait.
+  const TWhileWaiting busy(ActionList1.ActStartZindo,
+                           {ManualImport.BtnOneTimeImport, carAndTrack.BtnEditCarIni,
+                            carAndTrack.BtnEditTrackIni, carAndTrack.BtnEditController, ZindoPage.BtnRescan});
+  FLauncher.StartZindo(request);
+}
+
+void TFormMain::BtnStartTeleAnalyzerClick() { FLauncher.StartTeleAnalyzer(); }
+
+void TFormMain::BtnHelpClick() { FLauncher.ShowHelp(); }
+
+void TFormMain::BtnOneTimeImportClick() { FLauncher.OneTimeImport(); }
 
 void TFormMain::ActViewQLOGExecute() { ShowQLogViewer(this, FState.FZindoDir); }
 

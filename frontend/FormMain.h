@@ -1,11 +1,14 @@
 #pragma once
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 #include "frontend/ArchivePage.h"
 #include "frontend/FormMainWidgets.h"
-#include "frontend/ImprovePage.h"
 #include "frontend/FrontEndState.h"
+#include "frontend/ImprovePage.h"
+#include "frontend/Launcher.h"
+#include "frontend/ManualImportGroup.h"
 #include "frontend/OpenDialog.h"
 #include "frontend/RaceSetupPage.h"
 #include "frontend/SettingsPage.h"
@@ -40,10 +43,18 @@ class TFormMain final : public QMainWindow {
   TArchivePage& ArchivePage() { return FArchivePage; }
   TImprovePage& ImprovePage() { return FImprovePage; }
 
+  // The simulator launch, the other programs and the lap-time exchange; its SaveOptions hook
+  // is the option pages' writer.
+  TLauncher& Launcher() { return FLauncher; }
+  // The lap-time options of "Lap time handling (Lumox)" as the user set them.
+  std::function<TLapTimeOptions()> LapTimeOptions = [] { return TLapTimeOptions{}; };
+
  private:
   // The creation handler: runs once the widgets exist; start-up goes on from here.
   void FormCreate();
   void ConnectHandlers();
+  // Until the option pages lay out "Lap time handling (Lumox)", the import group is its content.
+  void PlaceManualImportGroup();
 
   // The user moved to another page of PageControl1.
   void PageControl1Switched();
@@ -54,6 +65,10 @@ class TFormMain final : public QMainWindow {
   void BtnSettingsLocateZindoClick();
   void BtnSettingsLocateTeleClick();
   void ActViewQLOGExecute();
+  void BtnStartZindoClick();
+  void BtnStartTeleAnalyzerClick();
+  void BtnHelpClick();
+  void BtnOneTimeImportClick();
 
   TFrontEndState FState;
   std::unique_ptr<IOpenDialog> OpenDialog1;
@@ -69,6 +84,8 @@ class TFormMain final : public QMainWindow {
   TImprovePage FImprovePage;
   TSettingsWidgets SettingsWidgets;
   TAboutPage AboutPage;
+  TManualImportGroup ManualImport;
+  TLauncher FLauncher;
   QWidget* FPageShown;  // the page the page handlers last saw
 };
 

@@ -8,7 +8,7 @@
 
 #include "archive/LapTimePool.h"
 #include "frontend/ArchivePage.h"
-#include "frontend/EventGuard.h"
+#include "platform/EventGuard.h"
 #include "frontend/FrontEndState.h"
 #include "frontend/Improvement.h"
 #include "frontend/ImprovementChart.h"

@@ -1,6 +1,6 @@
 #include "frontend/QLogViewer.h"
 
-#include "frontend/EventGuard.h"
+#include "platform/EventGuard.h"
 #include "installation/FileSystem.h"
 
 #include <QAction>

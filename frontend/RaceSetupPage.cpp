@@ -14,9 +14,10 @@
 #include <exception>
 #include <vector>
 
-#include "frontend/EventGuard.h"
+#include "platform/EventGuard.h"
 #include "frontend/FormWait.h"
 #include "frontend/FrontEndState.h"
+#include "frontend/WhileWaiting.h"
 #include "installation/FileSystem.h"
 #include "installation/Scans.h"
 #include "platform/ChildProcess.h"
@@ -77,30 +78,6 @@ void Reselect(QComboBox* combo, const QString& folder, const char* kind) {
   ShowInformation(QStringLiteral("Could not find %1 \"%2\",\r\nplease select one manually.")
                       .arg(QLatin1String(kind), folder));
 }
-
-// Disables the actions that would start another program while one is waited for.
-class TWhileWaiting {
- public:
-  TWhileWaiting(QAction* action, std::initializer_list<QWidget*> widgets)
-      : Action(action), ActionWasEnabled(action->isEnabled()) {
-    Action->setEnabled(false);
-    for (QWidget* widget : widgets) {
-      if (widget->isEnabled()) Widgets.push_back(widget);
-      widget->setEnabled(false);
-    }
-  }
-  ~TWhileWaiting() {
-    Action->setEnabled(ActionWasEnabled);
-    for (QWidget* widget : Widgets) widget->setEnabled(true);
-  }
-  TWhileWaiting(const TWhileWaiting&) = delete;
-  TWhileWaiting& operator=(const TWhileWaiting&) = delete;
-
- private:
-  QAction* Action;
-  bool ActionWasEnabled;
-  std::vector<QWidget*> Widgets;  // the ones that were enabled
-};
 
 // The caller's wait window, else one of our own for as long as this lives.
 class TScanWait {

@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
@@ -34,6 +35,17 @@ std::optional<TChildProcess> TChildProcess::Start(const QString& program, const 
   qint64 pid = 0;
   if (!process.startDetached(&pid) || pid <= 0) return std::nullopt;
   return TChildProcess(pid);
+}
+
+std::optional<TChildProcess> TChildProcess::StartExecutable(const QString& exeFile) {
+  const QFileInfo file(exeFile);
+  if (!file.isFile()) return std::nullopt;
+  const QString path = file.absoluteFilePath();
+  if (file.isExecutable()) return Start(path, {}, file.absolutePath());
+  if (file.suffix().compare(QLatin1String("exe"), Qt::CaseInsensitive) != 0) return std::nullopt;
+  const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+  if (wine.isEmpty()) return std::nullopt;
+  return Start(wine, {path}, file.absolutePath());
 }
 
 bool TChildProcess::IsRunning() const { return ProcessAlive(Pid); }

@@ -22,6 +22,10 @@ class TChildProcess {
   // it stands, in `workingDir`. Nothing when it cannot be started.
   static std::optional<TChildProcess> Start(const QString& program, const QStringList& arguments,
                                             const QString& workingDir);
+  // Starts the program file `exeFile` in its own folder, as the desktop would open it: an
+  // executable file (a binary or a script with "#!") runs directly; a Windows ".exe" without the
+  // execute bit runs through wine when wine is on PATH. Nothing when it cannot be started.
+  static std::optional<TChildProcess> StartExecutable(const QString& exeFile);
 
   bool IsRunning() const;
   // Handles events until the program ends, looking at its state every `pollInterval`. Ends

@@ -16,6 +16,7 @@
 #include "frontend/FormMain.h"
 #include "frontend/ImprovementChart.h"
 #include "installation/LapTimes.h"
+#include "tests/frontend/FormStartUp.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
 #include "tests/frontend/SmallArchive.h"
 #include "tests/frontend/SmallInstallation.h"
@@ -47,7 +48,7 @@ QPointF Point(int days, int lapTime) { return QPointF((kFirstDate + days * kDay)
 class TArchiveWindow {
  public:
   TArchiveWindow() {
-    test::StartUp(Form, Zindo);
+    test::StartUp(Form, Zindo.File("zindo.exe"));
     TRaceSetupPage& setup = Form.RaceSetup();
     setup.SelectByFolder(Widget<QComboBox>("comboDefaultCar"), "twin-b");
     setup.SelectByFolder(Widget<QComboBox>("comboDefaultTrack"), "oval");
@@ -180,7 +181,20 @@ TEST_F(ArchivePage, DeletesTheSelectedLapsAfterAskingAndTheyShowNowhereAgain) {
   EXPECT_EQ(Column(1), (QStringList{"1:20.000"}));
 }
 
-TEST_F(ArchivePage, TheDatabaseToolsButtonOpensTheToolsAndReloadsTheLists) {
+TEST_F(ArchivePage, TheDatabaseToolsButtonOpensTheToolsDialog) {
+  OpenPage("TabGrid");
+  QString opened;
+  test::WithNextModal(
+      [&](QWidget* modal) {
+        opened = modal->objectName();
+        modal->close();
+      },
+      [&] { Widget<QToolButton>("BtnLTMerge")->click(); });
+  EXPECT_EQ(opened, "FormDBTools");
+  EXPECT_EQ(Caption(), "Big Oval (fastest lap for each car)");
+}
+
+TEST_F(ArchivePage, TheListsAreReadAgainAfterTheDatabaseTools) {
   OpenPage("TabGrid");
   int opened = 0;
   Form.ArchivePage().ShowDBTools = [&] {

@@ -1,4 +1,4 @@
-#include "frontend/EventGuard.h"
+#include "platform/EventGuard.h"
 #include "platform/Errors.h"
 #include "tests/support/ScriptedMessages.h"
 

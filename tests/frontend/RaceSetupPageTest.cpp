@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include "frontend/FormMain.h"
+#include "tests/frontend/FormStartUp.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
 #include "tests/frontend/SmallInstallation.h"
 #include "tests/support/GuiTesting.h"
@@ -59,7 +60,7 @@ void DoubleClick(QListWidget* list, int row) {
 class RaceSetupPage : public ::testing::Test {
  protected:
   RaceSetupPage() {
-    test::StartUp(Form, Zindo);
+    test::StartUp(Form, Zindo.File("zindo.exe"));
     Setup.EditorPollInterval = 10ms;
     Setup.ShowCarPreview = [this] { ++CarPreviews; };
     Setup.ShowTrackPreview = [this] { ++TrackPreviews; };
@@ -304,7 +305,7 @@ TEST(RealWindow, TheCarAndTrackPageShowsTheInstallation) {
   test::TScriptedMessages messages;
   test::TSmallInstallation zindo;
   TFormMain form(std::make_unique<test::TScriptedOpenDialog>());
-  test::StartUp(form, zindo);
+  test::StartUp(form, zindo.File("zindo.exe"));
   TRaceSetupPage& setup = form.RaceSetup();
   ASSERT_TRUE(setup.SelectByFolder(form.findChild<QComboBox*>("comboDefaultCar"), "rally"));
   setup.comboDefaultCarChange();

@@ -2,8 +2,6 @@
 
 #include <QFile>
 
-#include "frontend/FormMain.h"
-
 namespace lumox::test {
 
 TSmallInstallation::TSmallInstallation() : ZindoDir(Folder.Path()) {
@@ -32,16 +30,6 @@ void TSmallInstallation::WriteCar(const QString& folder, const QByteArray& name,
                                   const QByteArray& year) const {
   Write("data/cars/" + folder + "/car.ini",
         "car\r\n{\r\n  name=" + name + "\r\n  year=" + year + "\r\n  id=" + folder.toUtf8() + "-id\r\n}\r\n");
-}
-
-void StartUp(TFormMain& form, const TSmallInstallation& zindo) {
-  TFrontEndState& state = form.State();
-  state.SetZindoExe(zindo.File("zindo.exe"));
-  state.FCars = std::make_unique<TCars>(TCars::CreateFromFolders(state.FZindoDir, nullptr));
-  state.FTracks = std::make_unique<TTracks>(TTracks::CreateFromFolders(state.FZindoDir, nullptr));
-  state.FInitialized = true;
-  form.FillCarAndTrackSelectors();
-  form.FillControllerSets();
 }
 
 TStandInNotepad::TStandInNotepad(const QByteArray& body) : SavedPath(qgetenv("PATH")) {

@@ -5,10 +5,6 @@
 
 #include "tests/support/TempFolder.h"
 
-namespace lumox {
-class TFormMain;
-}
-
 namespace lumox::test {
 
 class TSmallInstallation {
@@ -27,9 +23,6 @@ class TSmallInstallation {
   TTempFolder Folder;
   QString ZindoDir;
 };
-
-// Builds the lists of `zindo` and fills the selectors of `form`, as start-up does.
-void StartUp(TFormMain& form, const TSmallInstallation& zindo);
 
 // A stand-in "notepad" first on PATH while it lives: a shell script with `body`, which gets
 // the file to edit as $1.

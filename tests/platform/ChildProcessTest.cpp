@@ -64,6 +64,56 @@ TEST(ChildProcess, TheApplicationQuittingEndsTheWait) {
   ::kill(pid_t(child->GetPid()), SIGTERM);
 }
 
+// Makes `bin` the only folder on PATH while it lives.
+class TPathOnly {
+ public:
+  explicit TPathOnly(const QString& bin) : Saved(qgetenv("PATH")) { qputenv("PATH", bin.toUtf8()); }
+  ~TPathOnly() { qputenv("PATH", Saved); }
+
+ private:
+  QByteArray Saved;
+};
+
+QString WriteScript(const test::TTempFolder& folder, const QString& relative, const QByteArray& body) {
+  const QString script = folder.Write(relative, "#!/bin/sh\n" + body + "\n");
+  QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
+  return script;
+}
+
+TEST(ChildProcess, AProgramFileRunsInItsOwnFolder) {
+  test::TTempFolder folder;
+  const QString exe = WriteScript(folder, "sim dir/zindo.exe", "pwd > ran.txt\necho \"$#\" >> ran.txt");
+  auto child = TChildProcess::StartExecutable(exe);
+  ASSERT_TRUE(child.has_value());
+  EXPECT_EQ(child->Wait(10ms), TWaitEnd::Finished);
+  EXPECT_EQ(test::ReadBytes(folder.File("sim dir/ran.txt")), (folder.File("sim dir") + "\n0\n").toUtf8());
+}
+
+TEST(ChildProcess, AWindowsProgramWithoutTheExecuteBitRunsThroughWineWhenThereIsOne) {
+  test::TTempFolder folder;
+  const QString exe = folder.Write("sim/Zindo.EXE", "MZ");
+  const TPathOnly path(folder.File("bin"));
+  EXPECT_FALSE(TChildProcess::StartExecutable(exe).has_value());
+
+  WriteScript(folder, "bin/wine", "pwd > wine.txt\necho \"$1\" >> wine.txt");
+  auto child = TChildProcess::StartExecutable(exe);
+  ASSERT_TRUE(child.has_value());
+  EXPECT_EQ(child->Wait(10ms), TWaitEnd::Finished);
+  EXPECT_EQ(test::ReadBytes(folder.File("sim/wine.txt")), (folder.File("sim") + "\n" + exe + "\n").toUtf8());
+  // Only Windows programs go to wine; folders and missing files start nothing.
+  EXPECT_FALSE(TChildProcess::StartExecutable(folder.Write("sim/readme.txt", "text")).has_value());
+  EXPECT_FALSE(TChildProcess::StartExecutable(folder.File("sim")).has_value());
+  EXPECT_FALSE(TChildProcess::StartExecutable(folder.File("sim/missing.exe")).has_value());
+  EXPECT_FALSE(TChildProcess::StartExecutable({}).has_value());
+}
+
+TEST(ChildProcess, AnExecutableFileThatIsNoProgramDoesNotStart) {
+  test::TTempFolder folder;
+  const QString exe = folder.Write("zindo.exe", "no interpreter line\n");
+  QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+  EXPECT_FALSE(TChildProcess::StartExecutable(exe).has_value());
+}
+
 TEST(ChildProcess, TheTextEditorIsNotepadWhenItIsOnThePath) {
   test::TTempFolder folder;
   const QString notepad = folder.Write("bin/notepad", "#!/bin/sh\n");

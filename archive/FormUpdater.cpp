@@ -1,0 +1,100 @@
+#include "archive/FormUpdater.h"
+
+#include "archive/SchemaUpdater.h"
+#include "platform/EventGuard.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace lumox {
+namespace {
+
+constexpr QSize DesignSize(414, 251);
+
+// Courier New where it is installed, else the system's fixed-pitch font.
+QFont LogFont() {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setFamilies({QStringLiteral("Courier New"), font.family()});
+  font.setStyleHint(QFont::TypeWriter);
+  return font;
+}
+
+}  // namespace
+
+TFormUpdater::TFormUpdater(TSQLConnection& connection, const TVersion& newVersion, const TVersion& dbVersion)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      FSQLConnection(connection),
+      FNewVersion(newVersion),
+      FDBVersion(dbVersion),
+      Memo1(new QPlainTextEdit(this)) {
+  setObjectName(QStringLiteral("FormUpdater"));
+  setWindowTitle(QStringLiteral("Lumox Database Updater"));
+
+  Memo1->setObjectName(QStringLiteral("Memo1"));
+  Memo1->setReadOnly(true);
+  Memo1->setFont(LogFont());
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+  auto* btnOK = new QPushButton(QStringLiteral("Done"), this);
+  btnOK->setObjectName(QStringLiteral("BtnOK"));
+  btnOK->setDefault(true);
+  connect(btnOK, &QPushButton::clicked, this, [this] { BtnOKClick(); });
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btnOK);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Memo1, 1);
+  layout->addLayout(buttons);
+
+  setMinimumSize(DesignSize);
+  resize(DesignSize);
+  if (const QScreen* shown = screen()) move(shown->availableGeometry().center() - rect().center());
+}
+
+QStringList TFormUpdater::LogLines() const { return Memo1->toPlainText().split(QLatin1Char('\n')); }
+
+void TFormUpdater::reject() {}
+
+bool TFormUpdater::event(QEvent* event) {
+  const bool handled = QDialog::event(event);
+  if (event->type() == QEvent::WindowActivate && !Activated) {
+    Activated = true;  // set first: an error box takes the focus and gives it back
+    FormActivate();
+  }
+  return handled;
+}
+
+// Only Done closes the window; the window system's close requests are refused.
+void TFormUpdater::closeEvent(QCloseEvent* event) {
+  if (Finished) {
+    QDialog::closeEvent(event);
+  } else {
+    event->ignore();
+  }
+}
+
+void TFormUpdater::FormActivate() {
+  RunGuarded([this] {
+    TSchemaUpdater(FSQLConnection, FNewVersion, FDBVersion).Run([this](const QString& entry) {
+      Memo1->appendPlainText(QString(entry).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    });
+  });
+}
+
+void TFormUpdater::BtnOKClick() {
+  Finished = true;
+  accept();
+}
+
+void RunSchemaUpdater(TSQLConnection& connection, const TVersion& program, const TVersion& database) {
+  TFormUpdater updater(connection, program, database);
+  updater.exec();
+}
+
+}  // namespace lumox

@@ -1,0 +1,77 @@
+#include "frontend/Launcher.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+#include <optional>
+
+#include "frontend/FrontEndState.h"
+#include "installation/FileSystem.h"
+#include "platform/ChildProcess.h"
+#include "platform/UserMessages.h"
+
+namespace lumox {
+namespace {
+
+// Sets a flag for as long as it lives.
+class TFlagScope {
+ public:
+  explicit TFlagScope(bool& flag) : Flag(flag) { Flag = true; }
+  ~TFlagScope() { Flag = false; }
+  TFlagScope(const TFlagScope&) = delete;
+  TFlagScope& operator=(const TFlagScope&) = delete;
+
+ private:
+  bool& Flag;
+};
+
+}  // namespace
+
+TLauncher::TLauncher(TFrontEndState& state, TLapTimePoolConnector& pool) : State(state), Pool(pool) {}
+
+TBestLapsExchange TLauncher::Exchange() const { return TBestLapsExchange(State.FZindoDir, Pool); }
+
+void TLauncher::StartZindo(const TLaunchRequest& request) {
+  if (Launching) return;
+  const TFlagScope launching(Launching);
+  PrepareBestLaps(request.Options);
+  if (request.VariantEnabled) State.FVariants.Apply(request.VariantIndex);
+  if (!SaveOptions()) return;
+  RunProgram(State.FZindoExe, true);
+  if (request.Options.BackupBestlaps) Exchange().RetrieveLapTimes();
+}
+
+void TLauncher::PrepareBestLaps(const TLapTimeOptions& options) const {
+  const auto mode = TFillMode(options.FillMode);
+  if (mode != TFillMode::Empty && mode != TFillMode::EmptyAndFill) return;
+  const TBestLapsExchange exchange = Exchange();
+  exchange.EmptyBestlaps();
+  if (mode == TFillMode::EmptyAndFill) exchange.FillBestlaps(options.LapsToFill());
+}
+
+void TLauncher::RunProgram(const QString& exeFile, bool wait) {
+  const std::optional<TChildProcess> child = TChildProcess::StartExecutable(exeFile);
+  if (!child) {
+    ShowError(QStringLiteral("Error starting Exe!"));
+    return;
+  }
+  if (wait) child->Wait(PollInterval);
+}
+
+void TLauncher::StartTeleAnalyzer() {
+  if (!FileExists(State.FTeleAnalyzerExe)) {
+    ShowWarning(QStringLiteral(
+        "Could not find the telemetry analyzer.\r\nPlease select one on the \"Settings\" tab."));
+    return;
+  }
+  RunProgram(State.FTeleAnalyzerExe, false);
+}
+
+void TLauncher::OneTimeImport() {
+  if (Confirm(QStringLiteral("Do you really want to import all lap times?"))) Exchange().RetrieveLapTimes();
+}
+
+void TLauncher::ShowHelp() const {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(JoinPath(State.FAppDir, QStringLiteral("lumox.chm"))));
+}
+
+}  // namespace lumox

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "archive/LapTimePool.h"
+#include "archive/SQLQuery.h"
+#include "frontend/BestLapsExchange.h"
+#include "installation/IniTree.h"
+#include "tests/archive/TestDatabase.h"
+#include "tests/support/ScriptedMessages.h"
+
+namespace lumox {
+namespace {
+
+// One slot of a best-laps file as text: "car/id time date".
+QString SlotText(const TZindoIni& ini, int slot) {
+  const auto value = [&](const char* key) {
+    return ini.ReadString(QStringLiteral("results.best%1.%2").arg(slot).arg(QLatin1String(key)), "?");
+  };
+  return QStringLiteral("%1/%2 %3 %4").arg(value("car"), value("car_id"), value("laptime"), value("date"));
+}
+
+QByteArray Slot(int slot, const QByteArray& lapTime, const QByteArray& date, const QByteArray& car,
+                const QByteArray& id) {
+  const QByteArray n = QByteArray::number(slot);
+  return "  best" + n + "\r\n  {\r\n    laptime=" + lapTime + "\r\n    date=" + date + "\r\n    car=" + car +
+         "\r\n    car_id=" + id + "\r\n    flags=7\r\n  }\r\n";
+}
+
+// A best-laps file with the given content and a key of the simulator's own after them.
+QByteArray BestLaps(const QByteArray& content) {
+  return QByteArray("results\r\n{\r\n") + content + "  session=3\r\n}\r\n";
+}
+
+// An installation with the tracks "oval" (named "Big Oval") and "ring" (no name), and an archive.
+class BestLapsExchange : public ::testing::Test {
+ protected:
+  BestLapsExchange() : Exchange(Zindo.Path(), Pool) {
+    Db.CreateLapTimeSchema();
+    Pool.SetSQLConnection(&Db.Connection());
+    Zindo.Write("data/tracks/oval/track.ini", "track\r\n{\r\n  name=Big Oval\r\n}\r\n");
+    Zindo.Write("data/tracks/ring/track.ini", "track\r\n{\r\n  length=3000\r\n}\r\n");
+  }
+
+  QString BestLapsFile(const QString& track) const {
+    return Zindo.File("data/tracks/" + track + "/bestlaps.ini");
+  }
+  void WriteBestLaps(const QString& track, const QByteArray& content) const {
+    Zindo.Write("data/tracks/" + track + "/bestlaps.ini", BestLaps(content));
+  }
+  QStringList Slots(const QString& track) const {
+    const TZindoIni ini(BestLapsFile(track));
+    QStringList content;
+    for (int slot = 0; slot < BestLapSlots; ++slot) content << SlotText(ini, slot);
+    return content;
+  }
+  // Every archived row, deleted ones included: "id track|path car/id time date".
+  QStringList Rows() {
+    TSQLQuery query(Db.Connection(), "select * from LAPTIMEPOOL order by LTP_ID");
+    query.Exec();
+    QStringList rows;
+    while (query.Next())
+      rows << QStringLiteral("%1 %2|%3 %4/%5 %6 %7")
+                  .arg(query.Integer("LTP_ID"))
+                  .arg(query.String("TRACK_NAME"), query.String("TRACK_PATH"), query.String("CAR_NAME"),
+                       query.String("CAR_ID"))
+                  .arg(query.Integer("LAP_TIME"))
+                  .arg(query.Integer("LAP_DATE"));
+    return rows;
+  }
+
+  test::TScriptedMessages Messages;
+  test::TTestDatabase Db;
+  test::TTempFolder Zindo;
+  TLapTimePoolConnector Pool;
+  TBestLapsExchange Exchange;
+};
+
+TEST_F(BestLapsExchange, ImportAddsEachValidLapOnceAndSkipsEmptyAndDeletedOnes) {
+  WriteBestLaps("oval", Slot(0, "90000", "1700000000", "F3", "f3-id") + Slot(1, "0", "1", "Empty", "e") +
+                            Slot(2, "", "1", "Blank", "b") + Slot(3, "12x", "1", "Text", "t") +
+                            Slot(4, "95000", "soon", "Kart", "k-id") + Slot(5, "99000", "5", "Gone", "g"));
+  WriteBestLaps("ring", Slot(0, " 80000 ", "1700000001", " Rally ", "r-id"));
+  Pool.AddLapTime("Big Oval", "data\\tracks\\oval", "Gone", "g", 5, 99000);
+  Pool.DeleteLapTime(1);
+
+  Exchange.RetrieveLapTimes();
+  Exchange.RetrieveLapTimes();
+
+  EXPECT_EQ(Rows(), QStringList({"-1 Big Oval|data\\tracks\\oval Gone/g 99000 5",
+                                 "2 Big Oval|data\\tracks\\oval F3/f3-id 90000 1700000000",
+                                 "3 Big Oval|data\\tracks\\oval Kart/k-id 95000 0",
+                                 "4 |data\\tracks\\ring Rally/r-id 80000 1700000001"}));
+  EXPECT_TRUE(Messages.Shown().empty());
+}
+
+TEST_F(BestLapsExchange, ImportAppliesTheMergeRulesAndDoesNotAddMergedLapsAgain) {
+  WriteBestLaps("oval", Slot(0, "90000", "10", "Old", "old-id") + Slot(1, "91000", "11", "Other", "o"));
+  Pool.AddCarAutoMerge("Old", "old-id", "New", "new-id");
+
+  Exchange.RetrieveLapTimes();
+  Exchange.RetrieveLapTimes();
+
+  EXPECT_EQ(Rows(), QStringList({"1 Big Oval|data\\tracks\\oval New/new-id 90000 10",
+                                 "2 Big Oval|data\\tracks\\oval Other/o 91000 11"}));
+}
+
+TEST_F(BestLapsExchange, EmptyingClearsTheSlotsKeepsEveryOtherKeyAndCreatesNoFile) {
+  WriteBestLaps("oval", Slot(0, "90000", "10", "F3", "f3-id") + Slot(9, "1", "2", "Kart", "k"));
+  Exchange.EmptyBestlaps();
+
+  EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")),
+            BestLaps(Slot(0, "0", "0", "", "") + Slot(9, "0", "0", "", "")));
+  EXPECT_FALSE(QFile::exists(BestLapsFile("ring")));
+}
+
+TEST_F(BestLapsExchange, ADamagedFileIsReportedAndNeverWrittenBackWhileTheOtherTracksGoOn) {
+  const QByteArray damaged = BestLaps(Slot(0, "90000", "10", "F3", "f3-id")) + "=stray\r\nmore=1\r\n";
+  Zindo.Write("data/tracks/oval/bestlaps.ini", damaged);
+  WriteBestLaps("ring", Slot(0, "90000", "10", "F3", "f3-id"));
+
+  Exchange.EmptyBestlaps();
+  EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")), damaged);
+  EXPECT_EQ(Slots("ring")[0], "/ 0 0");
+  ASSERT_EQ(Messages.Shown().size(), 1u);
+  EXPECT_TRUE(Messages.Shown()[0].Text.startsWith("Error opening \"" + BestLapsFile("oval")));
+
+  Exchange.FillBestlaps(3);
+  EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")), damaged);
+}
+
+TEST_F(BestLapsExchange, FillingWritesEachCarsBestLapFastestFirstUpToTheCount) {
+  const auto add = [this](const char* track, const char* path, const char* car, int time) {
+    Pool.AddLapTime(track, path, car, QString(car) + "-id", time / 10, time);
+  };
+  add("Big Oval", "data\\tracks\\oval", "Slow", 99000);
+  add("Big Oval", "data\\tracks\\oval", "Fast", 91000);
+  add("Big Oval", "data\\tracks\\oval", "Fast", 90000);
+  add("Big Oval", "data\\tracks\\oval", "Middle", 95000);
+  add("Big Oval", "data\\tracks\\oval", "Deleted", 80000);
+  Pool.DeleteLapTime(Pool.GetNextLTPID() - 1);
+  add("", "data\\tracks\\ring", "Rally", 70000);
+  add("Big Oval", "data\\tracks\\other", "Elsewhere", 60000);
+  // Slots from the count on keep what they hold.
+  WriteBestLaps("oval",
+                Slot(0, "1", "1", "A", "a") + Slot(1, "2", "2", "B", "b") + Slot(2, "3", "3", "C", "c"));
+
+  Exchange.FillBestlaps(2);
+
+  EXPECT_EQ(Slots("oval").mid(0, 3),
+            QStringList({"Fast/Fast-id 90000 9000", "Middle/Middle-id 95000 9500", "C/c 3 3"}));
+  EXPECT_EQ(Slots("ring")[0], "Rally/Rally-id 70000 7000");
+  EXPECT_EQ(Slots("ring")[1], "/ 0 0");
+}
+
+TEST_F(BestLapsExchange, FillingMoreLapsThanCarsWritesOnePerCarAndBlankFilesForTracksWithoutLaps) {
+  Pool.AddLapTime("Big Oval", "data\\tracks\\oval", "Fast", "f", 1, 90000);
+  Pool.AddLapTime("Big Oval", "data\\tracks\\oval", "Fast", "f", 2, 91000);
+  Exchange.FillBestlaps(10);
+
+  EXPECT_EQ(Slots("oval")[0], "Fast/f 90000 1");
+  EXPECT_EQ(Slots("oval")[1], "/ 0 0");
+  EXPECT_EQ(Slots("ring"), QStringList(BestLapSlots, "/ 0 0"));
+}
+
+TEST_F(BestLapsExchange, WithoutASimulatorFolderNoTrackIsTouched) {
+  WriteBestLaps("oval", Slot(0, "90000", "10", "F3", "f3-id"));
+  const QByteArray before = test::ReadBytes(BestLapsFile("oval"));
+  const QString saved = QDir::currentPath();
+  QDir::setCurrent(Zindo.Path());
+  const TBestLapsExchange none(QString(), Pool);
+  none.EmptyBestlaps();
+  none.FillBestlaps(1);
+  none.RetrieveLapTimes();
+  QDir::setCurrent(saved);
+  EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")), before);
+  EXPECT_FALSE(QFile::exists(BestLapsFile("ring")));
+  EXPECT_TRUE(Rows().isEmpty());
+}
+
+TEST(LapTimeOptions, TheLapCountIsTheItemIndexPlusOneWithinTheSlots) {
+  EXPECT_EQ((TLapTimeOptions{2, 0, false}.LapsToFill()), 1);
+  EXPECT_EQ((TLapTimeOptions{2, 4, false}.LapsToFill()), 5);
+  EXPECT_EQ((TLapTimeOptions{2, 9, false}.LapsToFill()), 10);
+  EXPECT_EQ((TLapTimeOptions{2, 30, false}.LapsToFill()), 10);
+  EXPECT_EQ((TLapTimeOptions{2, -1, false}.LapsToFill()), 1);
+}
+
+}  // namespace
+}  // namespace lumox
