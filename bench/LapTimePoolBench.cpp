@@ -1,100 +1,37 @@
-// The archive grid's selections and an import of 100 laps on an archive of 200,000 laps over
-// 300 tracks and 1,000 cars, each against the same result from one plain SQL statement run
-// directly through Qt SQL. LUMOX_BENCH_NO_INDEXES=1 leaves out the lap-time indexes.
-#include "archive/LapTimePool.h"
-#include "archive/Schema.h"
-#include "tests/archive/TestDatabase.h"
+// The archive grid's selections and an import of 100 laps on the generated archive, each
+// against the same result from one plain SQL statement run directly through Qt SQL.
+#include "bench/GeneratedArchive.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <functional>
 #include <memory>
-#include <random>
 
 namespace lumox {
 namespace {
 
-constexpr int kLaps = 200000;
-constexpr int kTracks = 300;
-constexpr int kCars = 1000;
-constexpr int kRules = 20;  // "Old car N" [oN] is merged into car N
+using namespace bench;
 
-QString TrackName(int i) { return QStringLiteral("Track %1").arg(i, 3, 10, QLatin1Char('0')); }
-QString TrackPath(int i) { return QStringLiteral("data\\tracks\\track%1").arg(i, 3, 10, QLatin1Char('0')); }
-QString CarName(int i) { return QStringLiteral("Car %1").arg(i, 4, 10, QLatin1Char('0')); }
-QString CarID(int i) { return QStringLiteral("c%1").arg(i, 4, 10, QLatin1Char('0')); }
-QString OldCarName(int i) { return QStringLiteral("Old car %1").arg(i); }
-QString OldCarID(int i) { return QStringLiteral("o%1").arg(i); }
-
-struct TLap {
-  QString TrackName, TrackPath, CarName, CarID;
-  int Time, Date;
-};
-
-[[noreturn]] void Fail(const QSqlQuery& query) {
-  std::fprintf(stderr, "%s\n", qPrintable(query.lastError().text()));
-  std::abort();
-}
-
-// The generated archive, its connector and the 100 laps an import brings.
-class TArchive {
+// The generated archive and the 100 laps an import brings.
+class TArchive : public TGeneratedArchive {
  public:
   TArchive() {
-    QElapsedTimer timer;
-    timer.start();
-    Generate();
-    RunSchemaStatements(Db.Connection(), AutoMergeTable);
-    for (int i = 0; i < kRules; ++i) Pool.AddCarAutoMerge(OldCarName(i), OldCarID(i), CarName(i), CarID(i));
-    if (!qEnvironmentVariableIsSet("LUMOX_BENCH_NO_INDEXES")) RunSchemaStatements(Db.Connection(), LapTimePoolIndexes);
-    std::fprintf(stderr, "Generated %d laps in %lld ms\n", kLaps, static_cast<long long>(timer.elapsed()));
     MakeImport();
     BaseID = Pool.GetNextLTPID() - 1;
   }
 
-  QSqlDatabase Database() { return Db.Connection().Database(); }
-
-  test::TTestDatabase Db;
-  TLapTimePoolConnector Pool;
   std::vector<TLap> Import;
   int BaseID = 0;
 
  private:
-  // One prepared insert reused inside one transaction; every 50th lap is deleted.
-  void Generate() {
-    Pool.SetSQLConnection(&Db.Connection());
-    QSqlDatabase db = Database();
-    db.transaction();
-    QSqlQuery insert(db);
-    insert.prepare(
-        "insert into LAPTIMEPOOL(LTP_ID, TRACK_NAME, TRACK_PATH, CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE)"
-        " values (?, ?, ?, ?, ?, ?, ?)");
-    std::mt19937 random(42);
-    for (int id = 1; id <= kLaps; ++id) {
-      const int track = static_cast<int>(random() % kTracks);
-      const int car = static_cast<int>(random() % kCars);
-      const TLap lap{TrackName(track), TrackPath(track), CarName(car), CarID(car),
-                     60000 + static_cast<int>(random() % 120000), 1200000000 + id * 600};
-      insert.addBindValue(id % 50 == 0 ? -id : id);
-      for (const QString* text : {&lap.TrackName, &lap.TrackPath, &lap.CarName, &lap.CarID}) insert.addBindValue(*text);
-      insert.addBindValue(lap.Time);
-      insert.addBindValue(lap.Date);
-      if (!insert.exec()) Fail(insert);
-      if (id % 4000 == 1) Existing.push_back(lap);
-    }
-    db.commit();
-  }
-
   // A quarter archived as read, a quarter archived under the car a rule merges theirs into
   // (added here), a quarter new under a merged car and a quarter new under a plain car.
   void MakeImport() {
     for (int i = 0; i < 100; ++i) {
-      const TLap& known = Existing[static_cast<size_t>(i % 25)];
+      const TLap& known = Samples()[static_cast<size_t>(i % 25)];
       const int rule = i % kRules;
       if (i < 25)
         Import.push_back(known);
@@ -106,8 +43,6 @@ class TArchive {
         Pool.AddLapTime(known.TrackName, known.TrackPath, CarName(rule), CarID(rule), 1000000000 + i, known.Time);
     }
   }
-
-  std::vector<TLap> Existing;
 };
 
 TArchive* Archive = nullptr;

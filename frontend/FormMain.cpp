@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "archive/FormDBTools.h"
 #include "archive/LapTimePool.h"
 #include "frontend/FormWait.h"
 #include "frontend/WhileWaiting.h"
@@ -39,8 +40,10 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
       FOptionWidgets(ZindoPage.TabSheet3),
       FRaceSelections(FRaceSetup, ZindoPage),
       FOptions({FOptionWidgets, FRaceSelections}),
-      TabGrid(CreateEmptyPage("TabGrid")),
-      TabImprove(CreateEmptyPage("TabImprove")),
+      ArchiveWidgets(CreateArchivePage()),
+      FArchivePage(FState, ArchiveWidgets, FRaceSetup),
+      ImproveWidgets(CreateImprovePage()),
+      FImprovePage(FState, ImproveWidgets, FRaceSetup),
       SettingsWidgets(CreateSettingsPage()),
       AboutPage(CreateAboutPage()),
       ManualImport(CreateManualImportGroup()),
@@ -50,8 +53,8 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
   setWindowIcon(LumoxIcon());
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
   PageControl1->addTab(ZindoPage.TabSheet3, QStringLiteral("Zindo"));
-  PageControl1->addTab(TabGrid, QStringLiteral("Lap time archive"));
-  PageControl1->addTab(TabImprove, QStringLiteral("Lap time graphs"));
+  PageControl1->addTab(ArchiveWidgets.TabGrid, QStringLiteral("Lap time archive"));
+  PageControl1->addTab(ImproveWidgets.TabImprove, QStringLiteral("Lap time graphs"));
   PageControl1->addTab(SettingsWidgets.TabSettings, QStringLiteral("Settings"));
   PageControl1->addTab(AboutPage.TabAbout, QStringLiteral("About Lumox && Help"));
   CreateOptionControls(ZindoPage);
@@ -59,6 +62,7 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
   PlaceManualImportGroup();
   resize(DesignClientSize);
   setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
+  FArchivePage.ShowDBTools = [this] { ShowDBTools(this); };
   ConnectHandlers();
   LapTimeOptions = [this] { return LapTimeOptionsShown(); };
   // SaveOptions raises when it refuses to write; the launch then stops with that error.
@@ -179,6 +183,9 @@ bool TFormMain::PageControl1Changing() {
 }
 
 void TFormMain::PageControl1Change() {
+  // The archive pages read the lists start-up made; before that there is nothing to show.
+  if (FPageShown == ArchiveWidgets.TabGrid && FState.FInitialized) FArchivePage.Fill();
+  if (FPageShown == ImproveWidgets.TabImprove && FState.FInitialized) FImprovePage.Fill();
   if (FPageShown == SettingsWidgets.TabSettings) {
     SettingsWidgets.EditSettingsZindoPath->setText(FSettingsPage.ZindoExe());
     SettingsWidgets.EditSettingsTelePath->setText(FSettingsPage.TeleAnalyzerExe());

@@ -3,8 +3,10 @@
 #include <functional>
 #include <memory>
 
+#include "frontend/ArchivePage.h"
 #include "frontend/FormMainWidgets.h"
 #include "frontend/FrontEndState.h"
+#include "frontend/ImprovePage.h"
 #include "frontend/Launcher.h"
 #include "frontend/ManualImportGroup.h"
 #include "frontend/OpenDialog.h"
@@ -42,6 +44,9 @@ class TFormMain final : public QMainWindow {
   void FillControllerSets(IProgressSink* progress = nullptr);
   // The car, track, control-set and AI selectors and their handlers.
   TRaceSetupPage& RaceSetup() { return FRaceSetup; }
+  // The lap-time archive page and the improvement chart page.
+  TArchivePage& ArchivePage() { return FArchivePage; }
+  TImprovePage& ImprovePage() { return FImprovePage; }
 
   // The simulator launch, the other programs and the lap-time exchange; its SaveOptions hook
   // is the option pages' writer.
@@ -89,8 +94,10 @@ class TFormMain final : public QMainWindow {
   TOptionWidgets FOptionWidgets;
   TRaceSetupSelections FRaceSelections;  // the option pages' view of FRaceSetup
   TZindoOptions FOptions;
-  QWidget* TabGrid;
-  QWidget* TabImprove;
+  TArchiveWidgets ArchiveWidgets;
+  TArchivePage FArchivePage;
+  TImproveWidgets ImproveWidgets;
+  TImprovePage FImprovePage;
   TSettingsWidgets SettingsWidgets;
   TAboutPage AboutPage;
   TManualImportGroup ManualImport;

@@ -8,6 +8,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,8 +19,11 @@
 #include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include "frontend/ImprovementChart.h"
 
 namespace lumox {
 namespace {
@@ -281,6 +286,44 @@ QGroupBox* WarningGroup() {
   return group;
 }
 
+QLabel* BoldLabel(const char* name, const char* text, const QColor& color) {
+  QLabel* label = Named<QLabel>(name, QString::fromLatin1(text));
+  QFont font = label->font();
+  font.setBold(true);
+  label->setFont(font);
+  SetTextColor(label, color);
+  return label;
+}
+
+QToolButton* GlyphButton(const char* name, QStyle::StandardPixmap glyph, const char* hint) {
+  QToolButton* button = Named<QToolButton>(name);
+  button->setIcon(QApplication::style()->standardIcon(glyph));
+  button->setToolTip(QString::fromLatin1(hint));
+  return button;
+}
+
+QTableView* LapGridView() {
+  QTableView* view = Named<QTableView>("ListView1");
+  view->setShowGrid(true);
+  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view->setWordWrap(false);
+  view->verticalHeader()->hide();
+  // Rows of one height let the view place tens of thousands of them without measuring each.
+  view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+  return view;
+}
+
+// The track and car selectors of a page, each with its caption, the track first.
+QGridLayout* ArchiveSelectors(QComboBox* tracks, QComboBox* cars) {
+  auto* grid = new QGridLayout;
+  AddSelectorRow(grid, Caption("Track:"), tracks);
+  AddSelectorRow(grid, Caption("Car:"), cars);
+  return grid;
+}
+
 }  // namespace
 
 QPixmap LumoxIcon() {
@@ -334,6 +377,59 @@ TZindoPage CreateZindoPage(const TMainActions& actions) {
   layout->addLayout(buttons);
   page.TabSheet3 = Page("TabSheet3", layout);
   new TDefaultButtonFilter(page.TabSheet3, page.BtnStartZindo);
+  return page;
+}
+
+TArchiveWidgets CreateArchivePage() {
+  TArchiveWidgets page{};
+  page.comboLTTracks = DropDownList("comboLTTracks");
+  page.comboLTCars = DropDownList("comboLTCars");
+  page.LabelLapTime = BoldLabel("LabelLapTime", "", Navy);
+  QFont font = page.LabelLapTime->font();
+  font.setPixelSize(16);
+  page.LabelLapTime->setFont(font);
+  page.ListView1 = LapGridView();
+  page.BtnLTMerge = GlyphButton("BtnLTMerge", QStyle::SP_FileDialogDetailedView, "Merge lap times");
+  page.BtnLTDel = GlyphButton("BtnLTDel", QStyle::SP_TrashIcon, "Delete selected rows from database");
+
+  auto* top = new QHBoxLayout;
+  top->addLayout(ArchiveSelectors(page.comboLTTracks, page.comboLTCars), 1);
+  top->addWidget(page.BtnLTMerge, 0, Qt::AlignTop);
+  top->addWidget(page.BtnLTDel, 0, Qt::AlignTop);
+  auto* layout = new QVBoxLayout;
+  layout->addLayout(top);
+  layout->addWidget(page.LabelLapTime);
+  layout->addWidget(page.ListView1, 1);
+  page.TabGrid = Page("TabGrid", layout);
+  return page;
+}
+
+TImproveWidgets CreateImprovePage() {
+  TImproveWidgets page{};
+  page.comboImpTracks = DropDownList("comboImpTracks");
+  page.comboImpCars = DropDownList("comboImpCars");
+  page.cbImpIgnore = Named<QCheckBox>("cbImpIgnore", QStringLiteral("ignore lap times slower than"));
+  page.medImpPercent = Named<QLineEdit>("medImpPercent", QStringLiteral("150"));
+  page.medImpPercent->setValidator(new QIntValidator(0, 999, page.medImpPercent));
+  page.medImpPercent->setMaxLength(3);
+  page.medImpPercent->setFixedWidth(40);
+  page.ChartImp = new TImprovementChart;
+  page.lblImpNoTimes = BoldLabel("lblImpNoTimes", "no times available", Maroon);
+  page.lblImpNoTimes->setParent(page.ChartImp);
+  page.lblImpNoTimes->move(80, 60);
+  page.lblImpNoTimes->adjustSize();
+  page.lblImpNoTimes->hide();
+
+  auto* filter = new QHBoxLayout;
+  filter->addWidget(page.cbImpIgnore);
+  filter->addWidget(page.medImpPercent);
+  filter->addWidget(Caption("% of fastest lap time."));
+  filter->addStretch();
+  auto* layout = new QVBoxLayout;
+  layout->addLayout(ArchiveSelectors(page.comboImpTracks, page.comboImpCars));
+  layout->addLayout(filter);
+  layout->addWidget(page.ChartImp, 1);
+  page.TabImprove = Page("TabImprove", layout);
   return page;
 }
 

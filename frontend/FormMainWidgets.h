@@ -11,12 +11,15 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QTableView;
 class QTabWidget;
 class QToolButton;
 class QVBoxLayout;
 class QWidget;
 
 namespace lumox {
+
+class TImprovementChart;
 
 // ActionList1.
 struct TMainActions {
@@ -91,6 +94,28 @@ struct TSettingsWidgets {
   QCheckBox* chkPrvPreferLoading;
 };
 
+// TabGrid "Lap time archive": the archived laps of a car, a track or both.
+struct TArchiveWidgets {
+  QWidget* TabGrid;
+  QComboBox* comboLTTracks;
+  QComboBox* comboLTCars;
+  QLabel* LabelLapTime;
+  QTableView* ListView1;
+  QToolButton* BtnLTMerge;
+  QToolButton* BtnLTDel;
+};
+
+// TabImprove "Lap time graphs": the personal best of a car on a track over time.
+struct TImproveWidgets {
+  QWidget* TabImprove;
+  QComboBox* comboImpTracks;
+  QComboBox* comboImpCars;
+  QCheckBox* cbImpIgnore;
+  QLineEdit* medImpPercent;
+  TImprovementChart* ChartImp;
+  QLabel* lblImpNoTimes;  // over the chart
+};
+
 // TabAbout "About Lumox && Help".
 struct TAboutPage {
   QWidget* TabAbout;
@@ -105,6 +130,8 @@ QPixmap LumoxIcon();
 TMainActions CreateMainActions(QWidget* window);
 // The pages; the buttons of the Zindo page act through `actions`.
 TZindoPage CreateZindoPage(const TMainActions& actions);
+TArchiveWidgets CreateArchivePage();
+TImproveWidgets CreateImprovePage();
 TSettingsWidgets CreateSettingsPage();
 TAboutPage CreateAboutPage();
 // An empty page for a later set of controls.
