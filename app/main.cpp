@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
   int exitCode = 0;
   {
     lumox::TFormMain formMain;
+    formMain.StartUp(QCoreApplication::applicationDirPath());
     formMain.show();
     exitCode = application.exec();
   }

@@ -29,7 +29,17 @@ class TFormMain final : public QMainWindow {
  public:
   explicit TFormMain(std::unique_ptr<IOpenDialog> openDialog = std::make_unique<TOpenDialog>());
 
+  // Stores the settings only when start-up got that far.
+  ~TFormMain() override;
+
   TFrontEndState& State() { return FState; }
+
+  // Brings the program up over the installation and the database beside `appDir` (the
+  // program's folder): settings, the simulator, the database version, the car and track
+  // lists and the option pages. An error is reported and ends start-up; the window is left
+  // uninitialised and stores nothing. Where start-up gives up (no simulator, update refused)
+  // a close request is posted.
+  void StartUp(const QString& appDir);
 
   // A valid simulator executable picked by the user starting in `initialDir`, or the empty
   // text when they give up.
@@ -63,6 +73,22 @@ class TFormMain final : public QMainWindow {
  private:
   // The creation handler: runs once the widgets exist; start-up goes on from here.
   void FormCreate();
+  // Start-up's steps after the window is set up.
+  void OpenDatabase(const QString& appDir);
+  void ReadSettings();
+  // False when no simulator was found and the user gave up looking.
+  bool LocateZindo();
+  // False when the user refused the update.
+  bool UpdateDatabase();
+  void ReadLaunchOptions();
+  void LoadCarsAndTracks(TFormWait& wait);
+  void PostCloseRequest();
+  // Shut-down: the close stores the settings and rewrites the car and track cache; the
+  // destruction stores the launch options.
+  void closeEvent(QCloseEvent* event) override;
+  void FormClose();
+  bool MayStore() const;
+  void FormDestroy();
   void ConnectHandlers();
   // The group "Manual lap time import" goes below the lap-time options.
   void PlaceManualImportGroup();
@@ -103,6 +129,8 @@ class TFormMain final : public QMainWindow {
   TManualImportGroup ManualImport;
   TLauncher FLauncher;
   QWidget* FPageShown;  // the page the page handlers last saw
+  // The user refused to update the database: its cache tables may be missing or old.
+  bool FDatabaseOutdated = false;
 };
 
 }  // namespace lumox
