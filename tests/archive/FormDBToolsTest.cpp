@@ -1,6 +1,7 @@
 #include "archive/FormDBTools.h"
 #include "archive/LapTimePool.h"
 #include "tests/archive/TestDatabase.h"
+#include "tests/support/FindWidget.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
 
@@ -56,7 +57,7 @@ class FormDBTools : public ::testing::Test {
   }
   template <class W = QComboBox>
   W* Find(const char* name) {
-    return Dialog->findChild<W*>(name);
+    return test::Find<W>(*Dialog, name);
   }
   void Click(const char* button) { Find<QPushButton>(button)->click(); }
 

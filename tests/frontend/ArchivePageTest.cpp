@@ -20,6 +20,7 @@
 #include "tests/frontend/ScriptedOpenDialog.h"
 #include "tests/frontend/SmallArchive.h"
 #include "tests/frontend/SmallInstallation.h"
+#include "tests/support/FindWidget.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
 
@@ -57,9 +58,7 @@ class TArchiveWindow {
 
   template <class W = QWidget>
   W* Widget(const char* name) {
-    W* widget = Form.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
+    return test::Find<W>(Form, name);
   }
   QComboBox* Cars() { return Widget<QComboBox>("comboLTCars"); }
   QComboBox* Tracks() { return Widget<QComboBox>("comboLTTracks"); }

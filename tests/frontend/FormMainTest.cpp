@@ -12,7 +12,7 @@
 #include "frontend/QLogViewer.h"
 #include "tests/support/TempFolder.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
-#include "tests/frontend/FindWidget.h"
+#include "tests/support/FindWidget.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
 

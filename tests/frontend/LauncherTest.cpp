@@ -19,6 +19,7 @@
 #include "tests/archive/TestDatabase.h"
 #include "tests/frontend/FormStartUp.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
+#include "tests/support/FindWidget.h"
 #include "tests/support/ScriptedMessages.h"
 
 namespace lumox {
@@ -61,9 +62,7 @@ class Launch : public ::testing::Test {
 
   template <class W>
   W* Widget(const char* name) {
-    W* widget = Form.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
+    return test::Find<W>(Form, name);
   }
   QAction* StartAction() { return Widget<QAction>("ActStartZindo"); }
   QString BestLaps(const QString& track) const {

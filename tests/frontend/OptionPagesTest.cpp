@@ -19,7 +19,7 @@
 #include "installation/IniTree.h"
 #include "platform/Exception.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
-#include "tests/frontend/FindWidget.h"
+#include "tests/support/FindWidget.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/frontend/FormStartUp.h"
 #include "tests/support/ScriptedMessages.h"

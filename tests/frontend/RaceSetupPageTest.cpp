@@ -17,6 +17,7 @@
 #include "tests/frontend/FormStartUp.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
 #include "tests/frontend/SmallInstallation.h"
+#include "tests/support/FindWidget.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
 
@@ -24,13 +25,6 @@ namespace lumox {
 namespace {
 
 using namespace std::chrono_literals;
-
-template <class W = QWidget>
-W* Find(const QWidget& window, const char* name) {
-  W* widget = window.findChild<W*>(QString::fromLatin1(name));
-  EXPECT_NE(widget, nullptr) << name;
-  return widget;
-}
 
 QStringList ItemTexts(const QComboBox* combo) {
   QStringList texts;
@@ -69,7 +63,7 @@ class RaceSetupPage : public ::testing::Test {
 
   template <class W = QWidget>
   W* Widget(const char* name) {
-    return Find<W>(Form, name);
+    return test::Find<W>(Form, name);
   }
   QComboBox* Combo(const char* name) { return Widget<QComboBox>(name); }
   QListWidget* List(const char* name) { return Widget<QListWidget>(name); }

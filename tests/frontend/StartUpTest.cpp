@@ -14,7 +14,7 @@
 #include "frontend/FormMain.h"
 #include "installation/Scans.h"
 #include "tests/archive/TestDatabase.h"
-#include "tests/frontend/FindWidget.h"
+#include "tests/support/FindWidget.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
