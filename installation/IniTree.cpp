@@ -252,22 +252,27 @@ void TIniNode::WriteTo(std::string& out, int indent) const {
   if (block) line({"}"});
 }
 
-TZindoIni::TZindoIni(const QString& fileName)
-    : FileName(fileName), Store(std::make_unique<TIniStore>()), Root(Store->NewNode(nullptr, {}, {}, 0)) {
+TZindoIni::TZindoIni(const QString& fileName) : FileName(fileName) {
+  Load([&] {
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly)) throw EInOutError(file.errorString());
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) throw EInOutError(file.errorString());
+    return bytes;
+  });
+}
+
+TZindoIni::TZindoIni(const QString& fileName, QByteArray bytes) : FileName(fileName) {
+  Load([&] { return std::move(bytes); });
+}
+
+void TZindoIni::Load(const std::function<QByteArray()>& read) {
   try {
-    Load();
+    TIniParser(Store->Keep(read()), *Root, *Store).Run();
   } catch (const ELumox& e) {
     LoadError = MessageOf(e);
     ShowError(QStringLiteral("Error opening \"%1\":\r\n%2").arg(FileName, LoadError));
   }
-}
-
-void TZindoIni::Load() {
-  QFile file(FileName);
-  if (!file.open(QIODevice::ReadOnly)) throw EInOutError(file.errorString());
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) throw EInOutError(file.errorString());
-  TIniParser(Store->Keep(std::move(bytes)), *Root, *Store).Run();
 }
 
 TIniNode* TZindoIni::Find(const QString& path) const { return Root->FindByPath(Latin1Bytes(path)); }

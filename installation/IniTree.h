@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -106,6 +107,8 @@ class TIniNode {
 class TZindoIni {
  public:
   explicit TZindoIni(const QString& fileName);
+  // Loads `bytes` as if they had been read from `fileName`, which only names them in messages.
+  TZindoIni(const QString& fileName, QByteArray bytes);
 
   // Trimmed value at `path`, or `defaultValue` unchanged when there is no such node.
   QString ReadString(const QString& path, const QString& defaultValue) const;
@@ -127,11 +130,12 @@ class TZindoIni {
 
  private:
   TIniNode* Find(const QString& path) const;
-  void Load();
+  // Parses what `read` returns; a failure is recorded and shown, never thrown.
+  void Load(const std::function<QByteArray()>& read);
 
   QString FileName;
-  std::unique_ptr<TIniStore> Store;
-  TIniNode* Root;
+  std::unique_ptr<TIniStore> Store = std::make_unique<TIniStore>();
+  TIniNode* Root = Store->NewNode(nullptr, {}, {}, 0);
   QString LoadError;
 };
 
