@@ -1,12 +1,11 @@
 // Adds laps to a database without end, printing each lap's number once AddLapTime has
 // returned; the crash test kills it at a random moment.
 // Usage: lumox_lap_writer DATABASE FIRST_NUMBER
-#include "archive/LapTimePool.h"
-
 #include <QCoreApplication>
-
 #include <cstdio>
 #include <cstdlib>
+
+#include "archive/LapTimePool.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);

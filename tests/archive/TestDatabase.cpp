@@ -1,11 +1,12 @@
 #include "tests/archive/TestDatabase.h"
 
-#include "archive/SQLQuery.h"
-#include "archive/Schema.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
+
+#include "archive/SQLQuery.h"
+#include "archive/Schema.h"
 
 // The embedded engine's threads can still be ending when the leak checker stops the process's
 // threads at exit, and the checker then crashes on their half-torn-down thread data. Programs
@@ -37,6 +38,14 @@ void TTestDatabase::Reconnect() {
 }
 
 void TTestDatabase::Execute(const QString& sql) { TSQLQuery(*Conn, sql).Exec(); }
+
+QStringList TTestDatabase::Rows(const QString& sql) {
+  TSQLQuery query(*Conn, sql);
+  query.Exec();
+  QStringList rows;
+  while (query.Next()) rows << query.String(QStringLiteral("R"));
+  return rows;
+}
 
 void TTestDatabase::CreateCacheTables() { RunSchemaStatements(*Conn, CarsAndTracksTables); }
 
