@@ -1,7 +1,7 @@
 // The archive grid on the generated archive: for each selection, the time from the selection
-// change to the filled model shown in a table view with its columns fitted, next to the time of the selection's
-// query alone. The car and track are those of a generated lap; one more track holds 40,000
-// laps of that car, for the largest grids a user could make.
+// change to the filled model shown in a table view with its columns fitted, next to the time
+// of the selection's query alone. The car and track are those of a generated lap; one more
+// track holds 40,000 laps of that car, for the largest grids a user could make.
 #include "bench/GeneratedArchive.h"
 #include "frontend/ArchivePage.h"
 #include "frontend/FrontEndState.h"

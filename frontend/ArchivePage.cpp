@@ -42,8 +42,10 @@ void FitGridColumns(QTableView* view, const std::vector<TGridColumn>& columns) {
   const std::vector<int> rows = MeasuredRows(model->rowCount());
   const int gridLine = view->showGrid() ? 1 : 0;
   for (int column = 0; column < static_cast<int>(columns.size()); ++column) {
-    int width = std::max(columns[static_cast<size_t>(column)].Width, view->horizontalHeader()->sectionSizeHint(column));
-    for (int row : rows) width = std::max(width, view->sizeHintForIndex(model->index(row, column)).width() + gridLine);
+    int width = std::max(columns[static_cast<size_t>(column)].Width,
+                         view->horizontalHeader()->sectionSizeHint(column));
+    for (int row : rows)
+      width = std::max(width, view->sizeHintForIndex(model->index(row, column)).width() + gridLine);
     view->setColumnWidth(column, width);
   }
 }

@@ -102,7 +102,8 @@ void TBestLapsExchange::RetrieveTrack(const QString& folder, const TCarAutoMerge
       if (!Pool.LapTimeArchived(rules, trackName, trackPath, car, carID, date, lapTime))
         Pool.AddLapTime(trackName, trackPath, car, carID, date, lapTime);
     } catch (const EDatabaseError& e) {
-      refused.Laps << QStringLiteral("%1, %2: %3").arg(file, CarNameAndID(car, carID), FormatLapTime(lapTime));
+      refused.Laps
+          << QStringLiteral("%1, %2: %3").arg(file, CarNameAndID(car, carID), FormatLapTime(lapTime));
       refused.Reason = MessageOf(e);
     }
   }

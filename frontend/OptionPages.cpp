@@ -361,14 +361,15 @@ void FillLumoxOptions(QWidget* page) {
   retrieval->addWidget(Flag("cbBackupBestlaps", "Retrieve new lap times after Zindo is finished"));
   retrieval->addWidget(Caption("and store them in the Lumox database"));
   auto* note = new QVBoxLayout;
-  note->addWidget(Caption("To make the best use of Lumox's lap time\n"
-                          "archive, check the 'Retrieve lap times ...'\n"
-                          "checkbox and select the 'empty' or 'empty\n"
-                          "and fill ...' option below it to make room\n"
-                          "for new lap times.\n\n"
-                          "Keep the number of filled lap times well\n"
-                          "below 10 (recommended: 5) to reserve\n"
-                          "some room for lap times with slower cars."));
+  note->addWidget(
+      Caption("To make the best use of Lumox's lap time\n"
+              "archive, check the 'Retrieve lap times ...'\n"
+              "checkbox and select the 'empty' or 'empty\n"
+              "and fill ...' option below it to make room\n"
+              "for new lap times.\n\n"
+              "Keep the number of filled lap times well\n"
+              "below 10 (recommended: 5) to reserve\n"
+              "some room for lap times with slower cars."));
   // The retrieval comes first: the note refers to the fill options "below it".
   FillPage(page, Column({Item(Group("Lap time retrieval (bestlaps.ini)", retrieval)), Item(fill)}),
            Column({Item(Group("Note", note))}));

@@ -137,8 +137,9 @@ const char* const kWidthEdit = "medWidth";
 const char* const kHeightEdit = "medHeight";
 
 void LoadResolution(const TOptionRow& row, const TZindoIni& ini, TOptionTargets& t) {
-  const TResolution loaded{IntegerOr(Read(row, ini, "640"), kDefaultResolution.Width),
-                           IntegerOr(ini.ReadString(KeyOf(kHeightKey), QStringLiteral("480")), kDefaultResolution.Height)};
+  const TResolution loaded{
+      IntegerOr(Read(row, ini, "640"), kDefaultResolution.Width),
+      IntegerOr(ini.ReadString(KeyOf(kHeightKey), QStringLiteral("480")), kDefaultResolution.Height)};
   t.Controls.SetText(kWidthEdit, QString::number(loaded.Width));
   t.Controls.SetText(kHeightEdit, QString::number(loaded.Height));
   const auto found = std::find_if(kResolutions.begin(), kResolutions.end(), [&](const TResolution& r) {

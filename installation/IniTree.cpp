@@ -272,7 +272,8 @@ void TZindoIni::Load(TOpenBlockAtEnd openBlock) {
   TIniParser parser(Store->Keep(std::move(bytes)), *Root, *Store);
   parser.Run();
   if (openBlock == TOpenBlockAtEnd::Damaged && parser.BlockOpen())
-    throw EInOutError(QStringLiteral("The file ends inside a block: it was cut off while it was being written."));
+    throw EInOutError(
+        QStringLiteral("The file ends inside a block: it was cut off while it was being written."));
 }
 
 TIniNode* TZindoIni::Find(const QString& path) const { return Root->FindByPath(Latin1Bytes(path)); }
