@@ -33,7 +33,7 @@ QStringList UpdateLog(const QString& from, const QStringList& steps, qsizetype e
   for (const QString& step : steps)
     log << "Performing update to " + step + ":" << actions.at(step) << "  Done.\r\n";
   log << "Update complete. Writing new version number ..."
-      << "Klick \"Done\" to exit.";
+      << "Click \"Done\" to exit.";
   return log.mid(0, entries);
 }
 

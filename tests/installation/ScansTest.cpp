@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <QFile>
 
 #include "installation/FileSystem.h"
@@ -51,6 +54,14 @@ TEST_F(Scans, ListsAreVisibleFoldersAndFilesByNameIgnoringCaseThenBytewise) {
             QStringList({Zindo.File("data/ctrlsets/pad.ini"), Zindo.File("data/ctrlsets/Wheel.INI")}));
   EXPECT_EQ(ListFiles(Track("oval/AI"), {}, THidden::Include),
             QStringList({".old.ini", "f1.ini", "Mini.INI", "readme.txt"}));
+
+  // A folder whose name is no UTF-8 cannot be opened: it is reported once and left out.
+  const std::filesystem::path bad = QFile::encodeName(Track("")).toStdString() + "R\xe9gion";
+  std::filesystem::create_directory(bad);
+  std::ofstream(bad / "track.ini").put('\n');
+  EXPECT_EQ(TrackFoldersMD5(Zindo.Path()), "c6cd87b77cadbd56a08fe846a9507b18");
+  EXPECT_EQ(Messages.Texts().size(), 1);
+  EXPECT_TRUE(Messages.Texts()[0].startsWith("The folder \"" + Track("R\u00e9gion") + "\" is left out"));
 
   test::TTempFolder empty;
   EXPECT_EQ(ListCarFolders(empty.Path()) + ListTrackFolders(empty.Path()) + ListControllerFiles(empty.Path()),
