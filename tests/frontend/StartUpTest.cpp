@@ -16,8 +16,8 @@
 #include "frontend/FormMain.h"
 #include "installation/Scans.h"
 #include "tests/archive/TestDatabase.h"
-#include "tests/support/FindWidget.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
+#include "tests/support/FindWidget.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
 
@@ -54,9 +54,9 @@ class StartUp : public ::testing::Test {
   QString DatabaseFile() const { return AppDir() + "/" + DatabaseFileName; }
 
   // A main window started over the copy; `update` answers the database update question.
-  std::unique_ptr<TFormMain> Start(const QString& appDir, bool update = false,
-                                   std::unique_ptr<test::TScriptedOpenDialog> picker =
-                                       std::make_unique<test::TScriptedOpenDialog>()) {
+  std::unique_ptr<TFormMain> Start(
+      const QString& appDir, bool update = false,
+      std::unique_ptr<test::TScriptedOpenDialog> picker = std::make_unique<test::TScriptedOpenDialog>()) {
     auto form = std::make_unique<TFormMain>(std::move(picker));
     if (!update) {
       form->StartUp(appDir);
@@ -78,19 +78,18 @@ class StartUp : public ::testing::Test {
     form.reset();
   }
 
-  // Every stored setting as "SECTION/NAME=CONTENT".
-  QStringList StoredSettings() const {
-    TSQLConnection connection(DatabaseFile());
-    TSQLQuery query(connection, "select SECTION, NAME, CONTENT from SETTINGS order by SECTION, NAME");
+  // Column R of the rows `sql` selects from the database beside the program in `appDir`.
+  QStringList Stored(const QString& sql, const QString& appDir = {}) const {
+    TSQLConnection connection((appDir.isEmpty() ? AppDir() : appDir) + "/" + DatabaseFileName);
+    TSQLQuery query(connection, sql);
     query.Exec();
     QStringList rows;
-    while (query.Next())
-      rows << query.String("SECTION") + "/" + query.String("NAME") + "=" + query.String("CONTENT");
+    while (query.Next()) rows << query.String("R");
     return rows;
   }
   QString Setting(const QString& section, const QString& key) const {
-    TSQLConnection connection(DatabaseFile());
-    return TIniTable(connection, QStringLiteral("SETTINGS")).ReadString(section, key, QStringLiteral("<none>"));
+    return Stored("select coalesce(max(CONTENT), '<none>') as R from SETTINGS where SECTION = '" + section +
+                  "' and NAME = '" + key + "'")[0];
   }
   void Rename(const QString& iniFile, const QByteArray& from, const QByteArray& to) const {
     QFile file(ZindoDir() + "/" + iniFile);
@@ -108,37 +107,56 @@ class StartUp : public ::testing::Test {
   test::TTempFolder Temp;
 };
 
-TEST_F(StartUp, FirstStartMakesTheDatabaseUpdatesItFindsTheSimulatorAndStoresAtShutDown) {
+// A new user's first run: the program makes its database, updates it, finds the simulator one
+// folder up, imports the sample's laps on request, shows every page (leaving screenshots, each
+// with its whole texts, in a real window system) and stores its settings when it closes.
+TEST_F(StartUp, TheRealWindowOfAFirstStartShowsEveryPageAndStoresItsSettingsAtShutDown) {
   auto form = Start(true);
-  EXPECT_EQ(Messages.Texts(), QStringList{UpdateQuestion});
   ASSERT_EQ(Messages.Shown().size(), 1u);
-  EXPECT_EQ(Messages.Shown()[0].Kind, TMsgKind::Warning);
+  EXPECT_EQ(Messages.Shown()[0].Text, UpdateQuestion);
   EXPECT_EQ(Messages.Shown()[0].Buttons, TMsgButtons::OkCancel);
-  EXPECT_TRUE(QFile::exists(DatabaseFile()));
-  EXPECT_TRUE(form->State().FInitialized);
   EXPECT_EQ(form->State().FZindoDir, ZindoDir());
-  EXPECT_TRUE(Lists(*form, "comboDefaultCar", "Pico Hatch R"));
-  EXPECT_TRUE(Lists(*form, "comboDefaultTrack", "Kestrel Ring"));
+  EXPECT_TRUE(Lists(*form, "comboDefaultCar", "Pico Hatch R") &&
+              Lists(*form, "comboDefaultTrack", "Kestrel Ring"));
   EXPECT_GT(Find<QComboBox>(*form, "comboController")->count(), 0);
-  EXPECT_EQ(Find<QLineEdit>(*form, "medImpPercent")->text(), "150");
   EXPECT_TRUE(StaysOpen(*form));
-
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  auto* pages = Find<QTabWidget>(*form, "PageControl1");
+  auto* pcRace = Find<QTabWidget>(*form, "pcRace");
+  const auto screenshot = [&](const QString& name) {
+    QTest::qWait(50);
+    if (test::HasRealWindows()) test::SaveScreenshot(form.get(), "main-window-" + name);
+  };
+  pages->setCurrentWidget(Find(*form, "TabImprove"));
+  screenshot("no-laps-yet");
+  pages->setCurrentIndex(0);
+  Messages.Answer(TMsgAnswer::Yes);
+  Find<QPushButton>(*form, "BtnOneTimeImport")->click();
+  form->RaceSetup().SelectByFolder(Find<QComboBox>(*form, "comboDefaultTrack"), "kestrel_ring");
+  for (int page = 0; page < pages->count(); ++page) {
+    pages->setCurrentIndex(page);
+    for (int inner = 0; inner < (page == 0 ? pcRace->count() : 1); ++inner) {
+      pcRace->setCurrentIndex(inner);
+      screenshot((page == 0 ? pcRace->currentWidget() : pages->currentWidget())->objectName());
+    }
+  }
+  if (test::HasRealWindows()) {
+    const QRect available = form->screen()->availableGeometry();
+    EXPECT_LE(qAbs(form->frameGeometry().center().x() - available.center().x()), 20);
+  }
   Find<QCheckBox>(*form, "chkPrvPreferLoading")->setChecked(true);
   Find<QCheckBox>(*form, "cbBackupBestlaps")->setChecked(true);
-  Find<QCheckBox>(*form, "cbImpIgnore")->setChecked(true);
   Find<QLineEdit>(*form, "medImpPercent")->setText(QStringLiteral("12x"));
   Find<QComboBox>(*form, "comboFillLapNo")->setCurrentIndex(2);
   Close(form);
-
-  const QStringList stored = StoredSettings();
+  const QStringList stored = Stored("select SECTION || '/' || NAME || '=' || CONTENT as R from SETTINGS");
   for (const QString& row : QStringList{
            "AI/SHOW_ONLY_AVAILABLE=N", "DATABASE/VERSION=1.3.1.0", "PROGRAM/PREVIEW_PREFER_LOADING=Y",
-        "PROGRAM/ZINDO_EXE=" + ZindoDir() + "/zindo.exe", "SPEEDUP/CARS_MD5=" + CarFoldersMD5(ZindoDir()),
-        "SPEEDUP/TRACKS_MD5=" + TrackFoldersMD5(ZindoDir()), QString("ZINDOSTART/BACKUP_BESTLAPS=Y"),
-        QString("ZINDOSTART/FILL_BESTLAPS_LAPNO=2"), QString("ZINDOSTART/IMP_IGNORE=Y"),
-        QString("ZINDOSTART/IMP_IGNORE_PERCENT=150")})
+           "PROGRAM/ZINDO_EXE=" + ZindoDir() + "/zindo.exe", "SPEEDUP/CARS_MD5=" + CarFoldersMD5(ZindoDir()),
+           "SPEEDUP/TRACKS_MD5=" + TrackFoldersMD5(ZindoDir()), "ZINDOSTART/BACKUP_BESTLAPS=Y",
+           "ZINDOSTART/FILL_BESTLAPS_LAPNO=2", "ZINDOSTART/IMP_IGNORE_PERCENT=150"})
     EXPECT_TRUE(stored.contains(row)) << row.toStdString() << "\n" << stored.join("\n").toStdString();
-  EXPECT_EQ(Messages.Texts(), QStringList{UpdateQuestion});
+  EXPECT_EQ(Messages.Shown().size(), 2u);  // the update and the import question
 }
 
 TEST_F(StartUp, ReadsTheListsFromTheCacheUntilTheirFoldersChange) {
@@ -157,12 +175,22 @@ TEST_F(StartUp, ReadsTheListsFromTheCacheUntilTheirFoldersChange) {
 
   // A new car folder: the cars are scanned, the tracks still come from the cache.
   std::filesystem::copy((ZindoDir() + "/data/cars/default").toStdString(),
-                        (ZindoDir() + "/data/cars/zz_new").toStdString(), std::filesystem::copy_options::recursive);
+                        (ZindoDir() + "/data/cars/zz_new").toStdString(),
+                        std::filesystem::copy_options::recursive);
   form = Start();
   EXPECT_TRUE(Lists(*form, "comboDefaultCar", "Pico Hatch Sport"));
   EXPECT_TRUE(Lists(*form, "comboDefaultTrack", "Kestrel Ring"));
   Close(form);
   EXPECT_EQ(Setting("SPEEDUP", "CARS_MD5"), CarFoldersMD5(ZindoDir()));
+  EXPECT_EQ(Messages.Texts(), QStringList{UpdateQuestion});
+
+  // A stored simulator path that is gone is replaced silently.
+  {
+    TSQLConnection connection(DatabaseFile());
+    TIniTable(connection, "SETTINGS").WriteString("PROGRAM", "ZINDO_EXE", "/nowhere/zindo.exe");
+  }
+  Start().reset();
+  EXPECT_EQ(Setting("PROGRAM", "ZINDO_EXE"), ZindoDir() + "/zindo.exe");
   EXPECT_EQ(Messages.Texts(), QStringList{UpdateQuestion});
 }
 
@@ -174,32 +202,13 @@ TEST_F(StartUp, WithoutSimulatorAndPickerCancelledClosesAndStoresNothing) {
   auto picker = std::make_unique<test::TScriptedOpenDialog>();
   picker->Pick(QString());
   auto form = Start(appDir, false, std::move(picker));
-  EXPECT_EQ(Messages.Texts(), QStringList{QStringLiteral(
-                                  "Lumox could not autodetect the location of your Zindo executable.\r\n"
-                                  "Please use the following dialog to select it manually.")});
+  EXPECT_EQ(Messages.Texts(),
+            QStringList{QStringLiteral("Lumox could not autodetect the location of your Zindo executable.\r\n"
+                                       "Please use the following dialog to select it manually.")});
   EXPECT_FALSE(form->State().FInitialized);
   EXPECT_FALSE(StaysOpen(*form));
   form.reset();
-  TSQLConnection connection(appDir + "/" + DatabaseFileName);
-  TSQLQuery query(connection, "select count(*) as N from SETTINGS");
-  query.Exec();
-  ASSERT_TRUE(query.Next());
-  EXPECT_EQ(query.Integer("N"), 0);
-}
-
-TEST_F(StartUp, AStoredSimulatorPathThatIsGoneIsReplacedSilently) {
-  auto form = Start(true);
-  Close(form);
-  {
-    TSQLConnection connection(DatabaseFile());
-    TIniTable(connection, QStringLiteral("SETTINGS"))
-        .WriteString(QStringLiteral("PROGRAM"), QStringLiteral("ZINDO_EXE"), QStringLiteral("/nowhere/zindo.exe"));
-  }
-  form = Start();
-  EXPECT_EQ(form->State().FZindoExe, ZindoDir() + "/zindo.exe");
-  EXPECT_EQ(Messages.Texts(), QStringList{UpdateQuestion});
-  form.reset();
-  EXPECT_EQ(Setting("PROGRAM", "ZINDO_EXE"), ZindoDir() + "/zindo.exe");
+  EXPECT_EQ(Stored("select count(*) as R from SETTINGS", appDir), QStringList("0"));
 }
 
 TEST_F(StartUp, RefusedUpdateClosesAfterStartUpAndIsOfferedAgain) {
@@ -228,44 +237,7 @@ TEST_F(StartUp, AnUnreadableDatabaseIsReportedAndNothingIsStored) {
   EXPECT_TRUE(StaysOpen(*form));
   Close(form);
   EXPECT_EQ(Messages.Shown().size(), 1u);
-  QFile file(DatabaseFile());
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), garbage);
-}
-
-class RealWindow : public StartUp {};
-
-// A new user's first run: the program starts, imports the sample's laps and shows every page,
-// each with its whole texts, the laps of the default car in bold.
-TEST_F(RealWindow, TheProgramStartsOnTheSampleInstallationAndShowsEveryPage) {
-  if (!test::HasRealWindows()) GTEST_SKIP() << "runs under xvfb";
-  auto form = Start(true);
-  form->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-  EXPECT_TRUE(form->State().FInitialized);
-  auto* pages = Find<QTabWidget>(*form, "PageControl1");
-  pages->setCurrentWidget(Find(*form, "TabImprove"));
-  QTest::qWait(50);
-  test::SaveScreenshot(form.get(), "main-window-no-laps-yet");
-  pages->setCurrentIndex(0);
-  Messages.Answer(TMsgAnswer::Yes);
-  Find<QPushButton>(*form, "BtnOneTimeImport")->click();
-  form->RaceSetup().SelectByFolder(Find<QComboBox>(*form, "comboDefaultTrack"), "kestrel_ring");
-  auto* pcRace = Find<QTabWidget>(*form, "pcRace");
-  for (int page = 0; page < pages->count(); ++page) {
-    pages->setCurrentIndex(page);
-    for (int inner = 0; inner < (page == 0 ? pcRace->count() : 1); ++inner) {
-      pcRace->setCurrentIndex(inner);
-      QTest::qWait(50);
-      const QWidget* shown = page == 0 ? pcRace->currentWidget() : pages->currentWidget();
-      test::SaveScreenshot(form.get(), "main-window-" + shown->objectName());
-    }
-  }
-  const QRect available = form->screen()->availableGeometry();
-  EXPECT_LE(qAbs(form->frameGeometry().center().x() - available.center().x()), 20);
-  EXPECT_EQ(Messages.Shown().size(), 2u);  // the update and the import question
-  Close(form);
-  EXPECT_EQ(Setting("SPEEDUP", "TRACKS_MD5"), TrackFoldersMD5(ZindoDir()));
+  EXPECT_EQ(test::ReadBytes(DatabaseFile()), garbage);
 }
 
 }  // namespace
