@@ -136,7 +136,8 @@ TEST(MessageBoxes, EachKindHasItsIconTitleAndButtonsAndReturnsThePressedButton) 
   for (const auto& [kind, buttons, press, title, icon] :
        {std::tuple{TMsgKind::Error, TMsgButtons::Ok, QMessageBox::Ok, "Error", QMessageBox::Critical},
         {TMsgKind::Confirmation, TMsgButtons::YesNo, QMessageBox::No, "Confirm", QMessageBox::Question},
-        {TMsgKind::Warning, TMsgButtons::OkCancel, QMessageBox::Cancel, "Warning", QMessageBox::Warning}}) {
+        {TMsgKind::Warning, TMsgButtons::OkCancel, QMessageBox::Cancel, "Warning", QMessageBox::Warning},
+        {TMsgKind::Information, TMsgButtons::Ok, QMessageBox::Ok, "Information", QMessageBox::Information}}) {
     QString shown;
     TMsgAnswer answer{};
     test::WithNextModal(

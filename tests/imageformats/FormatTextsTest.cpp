@@ -1,9 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "imageformats/FormatTexts.h"
 
 namespace lumox {
 namespace {
+
+TEST(FormatTexts, EveryIdentifierHasATextOfItsOwn) {
+  std::set<std::string_view> texts;
+  int identifiers = 0;
+#define LUMOX_COLLECT_TEXT(name, number, text) \
+  texts.insert(LoadFormatText(TFormatText::name)); \
+  ++identifiers;
+  LUMOX_FORMAT_TEXTS(LUMOX_COLLECT_TEXT)
+#undef LUMOX_COLLECT_TEXT
+  EXPECT_EQ(int(texts.size()), identifiers);
+  EXPECT_FALSE(texts.contains(""));
+}
 
 TEST(FormatTexts, FormattingReplacesEachPlaceholderInOrderAndNothingElse) {
   EXPECT_EQ(LoadFormatText(TFormatText::STransferring), "Transfering...");
