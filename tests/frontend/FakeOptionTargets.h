@@ -23,7 +23,8 @@ struct TFakeControl {
 class TFakeOptionTargets : public IOptionControls, public IRaceSelections {
  public:
   // The folders (and control-set files) the race selectors offer.
-  QStringList Offered{"veltra_gt4", "pico_hatch", "harbour_loop", "kestrel_ring", "keyboard.ini"};
+  QStringList Offered{"veltra_gt4",   "pico_hatch",   "askari_f3",   "morrow_saloon",
+                      "harbour_loop", "kestrel_ring", "keyboard.ini"};
   // Selectors whose change handler ran, in order, by component name.
   QStringList ChangeHandlersRun;
 
