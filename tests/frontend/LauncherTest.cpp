@@ -100,26 +100,18 @@ TEST_F(Launch, TheRecordedLapIsArchivedOnceAndTheNextLaunchDoesNotAddItAgain) {
   EXPECT_TRUE(Messages.Shown().empty());
 }
 
-TEST_F(Launch, TheBestLapsAreEmptiedOrFilledFromTheArchiveBeforeTheRace) {
+TEST_F(Launch, TheChosenBestLapsModeIsAppliedBeforeTheRaceAndTheOneTimeImportAsksFirst) {
   Options = {1, 0, false};
   Start();
   EXPECT_TRUE(FileLaps(BestLaps("kestrel_ring")).isEmpty());
   EXPECT_EQ(FileLaps(BestLaps("harbour_loop")).size(), 1);
   EXPECT_EQ(ArchivedCount(), 0) << "without the retrieval option nothing is archived";
-
-  Messages.Answer(TMsgAnswer::No);
-  test::Find<QPushButton>(Form, "BtnOneTimeImport")->click();
-  EXPECT_EQ(ArchivedCount(), 0);
-  Zindo.Write("data/tracks/kestrel_ring/bestlaps.ini",
-              test::ReadBytes(LUMOX_EXAMPLE_INSTALLATION "/data/tracks/kestrel_ring/bestlaps.ini"));
-  Messages.Answer(TMsgAnswer::Yes);
-  test::Find<QPushButton>(Form, "BtnOneTimeImport")->click();
-  EXPECT_EQ(ArchivedCount(), 6);
-  Options = {2, 1, false};
-  Start();
-  EXPECT_EQ(FileLaps(BestLaps("kestrel_ring")), QStringList({"Askari F3 Junior/ASK-F3J 126512 1792318745",
-                                                             "Veltra GT4/VLT-GT4 133870 1793104212"}));
+  for (const TMsgAnswer answer : {TMsgAnswer::No, TMsgAnswer::Yes}) {
+    Messages.Answer(answer);
+    test::Find<QPushButton>(Form, "BtnOneTimeImport")->click();
+  }
   EXPECT_EQ(Messages.Texts(), QStringList(2, "Do you really want to import all lap times?"));
+  EXPECT_EQ(ArchivedCount(), 1);
 }
 
 TEST_F(Launch, AFailedVariantOrOptionsThatWereNotSavedStopTheLaunch) {
