@@ -3,9 +3,11 @@
 #include "archive/Database.h"
 #include "frontend/FormMain.h"
 #include "frontend/MessageBoxes.h"
+#include "visualstyles/ThemeNexus.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  const lumox::TThemeNexus themeNexus;
   lumox::TMessageBoxes messageBoxes;
   const lumox::TUserMessagesScope messages(messageBoxes);
   int exitCode = 0;
