@@ -1,5 +1,6 @@
 #include "imageformats/ColorManager.h"
 
+#include <algorithm>
 #include <bit>
 #include <cfenv>
 #include <cmath>
@@ -111,7 +112,8 @@ void TColorManager::SetGamma(float mainGamma, float displayGamma) {
   Display = std::isfinite(displayGamma) && displayGamma > 0 ? displayGamma : 2.2f;
   const float exponent = float(1.0L / ((long double)Main * Display));
   const int targetMax = TargetBits >= 8 ? 255 : (1 << TargetBits) - 1;
-  const int sourceMax = SourceBits >= 8 ? 255 : (1 << TargetBits) - 1;
+  // A narrow source takes the target width's range, but never more entries than the table has.
+  const int sourceMax = SourceBits >= 8 ? 255 : std::min(255, (1 << TargetBits) - 1);
   for (int i = 0; i <= sourceMax; ++i) {
     const long double x = (long double)i / sourceMax;
     const long double power = exponent == 0 ? 1.0L : x == 0 ? 0.0L : std::pow(x, (long double)exponent);
@@ -242,13 +244,11 @@ TColorManager::TRowShape TColorManager::RowShape() const {
 
 TColorManager::TRow TColorManager::CheckedRow(std::span<const TConstBytes> source, TBytes target, std::size_t count,
                                               std::uint8_t mask) const {
-  TRow row{.Target = target.data(), .Count = count, .Mask = mask};
+  TRow row{.Target = target.data(), .Count = 0, .Mask = mask};
   const TRowShape shape = RowShape();
-  if (!shape.Writes || count == 0 || SelectedPixels(count, mask) == 0) {
-    row.Count = shape.Writes ? count : 0;
-    return row;
-  }
   const std::size_t produced = SelectedPixels(count, mask);
+  if (!shape.Writes || produced == 0) return row;  // nothing would be touched
+  row.Count = count;
   bool fits = !source.empty() && target.size() >= BytesFor(count, shape.TargetSamples * TargetBits);
   row.Planar = (shape.Planes == TPlaneRule::SeveralBuffers && source.size() > 1) ||
                (shape.Planes == TPlaneRule::FourBuffers && source.size() == 4);

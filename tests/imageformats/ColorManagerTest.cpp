@@ -49,6 +49,14 @@ TEST(ColorManager, DefaultsDescribeRGBToBGRWithTheDefaultGammaTable) {
   EXPECT_EQ(manager.GetPixelFormat(1), TPixelFormat::pf24bit);
   const std::pair<int, int> gamma[] = {{0, 0}, {1, 21}, {2, 28}, {64, 136}, {128, 186}, {192, 224}, {254, 255}, {255, 255}};
   for (const auto& [index, value] : gamma) EXPECT_EQ(manager.GammaTable()[std::size_t(index)], value) << index;
+  manager.SetTargetBitsPerSample(4);
+  manager.SetGamma(1, 1);
+  EXPECT_EQ(manager.GammaTable()[255], 15);
+  EXPECT_EQ(manager.GammaTable()[128], 8);
+  manager.SetSourceBitsPerSample(4);
+  manager.SetTargetBitsPerSample(16);  // a narrow source never fills more than the table's 256 entries
+  manager.SetGamma(0, -1);
+  EXPECT_EQ(manager.GammaTable()[64], 136);
 }
 
 TEST(ColorManager, ChromaTablesOfBothLumaChromaSchemes) {
