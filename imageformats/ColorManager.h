@@ -112,9 +112,9 @@ class TColorManager {
   // span's first pixel and covers the bytes that may be written. `count` is the number of
   // target pixels; `mask` picks the pixels produced in every group of eight (bit 7 the first,
   // 0xFF all), and the source holds samples for the produced pixels only. Pixels not produced
-  // keep their bytes. Prepares first when the description changed; raises
-  // EColorConversionError when no converter fits, or when a buffer is too small for what the
-  // conversion would touch (then nothing is written).
+  // keep their bytes. Source and target must not overlap. Prepares first when the description
+  // changed; raises EColorConversionError when no converter fits, or when a buffer is too small
+  // for what the conversion would touch (then nothing is written).
   void ConvertRow(std::span<const TConstBytes> source, TBytes target, std::size_t count, std::uint8_t mask);
   void ConvertRow(TConstBytes source, TBytes target, std::size_t count, std::uint8_t mask);
 

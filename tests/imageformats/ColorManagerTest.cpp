@@ -228,9 +228,22 @@ struct TConversion {
   TBytes Before, After;
 };
 
+// `pixels` pixels of `step` counting bytes, and the same with the first and third byte of each
+// pixel exchanged.
+std::pair<TBytes, TBytes> CountingPixels(std::size_t pixels, std::size_t step) {
+  TBytes bytes(pixels * step), swapped(pixels * step);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = std::uint8_t(i);
+  for (std::size_t i = 0; i < bytes.size(); ++i) swapped[i] = bytes[i % step == 0 ? i + 2 : i % step == 2 ? i - 2 : i];
+  return {bytes, swapped};
+}
+
 const std::vector<TConversion>& Conversions() {
+  static const auto [rgb, bgr] = CountingPixels(17, 3);
+  static const auto [rgba, bgra] = CountingPixels(9, 4);
   static const std::vector<TConversion> cases = {
       {"rgb-bgr", schRGB, schBGR, 8, 8, {}, {}, 0xFF, 2, {{10, 20, 30, 1, 2, 3}}, TBytes(6), {30, 20, 10, 3, 2, 1}},
+      {"rgb-bgr-long", schRGB, schBGR, 8, 8, {}, {}, 0xFF, 17, {rgb}, TBytes(rgb.size()), bgr},
+      {"bgra-rgba-long", schBGRAlpha, schRGBAlpha, 8, 8, {}, {}, 0xFF, 9, {bgra}, TBytes(bgra.size()), rgba},
       {"rgb-bgr-gamma", schRGB, schBGR, 8, 8, {}, {optApplyGamma}, 0xFF, 1, {{1, 2, 128}}, TBytes(3), {186, 28, 21}},
       {"rgba-bgr", schRGBAlpha, schBGR, 8, 8, {}, {}, 0xFF, 2, {{1, 2, 3, 4, 5, 6, 7, 8}}, TBytes(6), {3, 2, 1, 7, 6, 5}},
       {"rgb-bgra", schRGB, schBGRAlpha, 8, 8, {}, {}, 0xFF, 2, {{1, 2, 3, 4, 5, 6}}, TBytes(8, 9), {3, 2, 1, 9, 6, 5, 4, 9}},
