@@ -2,13 +2,13 @@
 // in the cache, converted into every row of a 2048 × 2048 bitmap. The reference in the same
 // run copies the same number of bitmap bytes from a row of that size with memcpy; bytes per
 // second count the bitmap bytes written in both.
-#include "imageformats/ColorManager.h"
-
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <random>
 #include <vector>
+
+#include "imageformats/ColorManager.h"
 
 namespace {
 
@@ -72,7 +72,8 @@ void CopyRows(benchmark::State& state) {
   const TBytes source = NoisyRow(rowBytes);
   TBytes bitmap(rowBytes * Height);
   for (auto _ : state) {
-    for (std::size_t y = 0; y < Height; ++y) std::memcpy(bitmap.data() + y * rowBytes, source.data(), rowBytes);
+    for (std::size_t y = 0; y < Height; ++y)
+      std::memcpy(bitmap.data() + y * rowBytes, source.data(), rowBytes);
     benchmark::ClobberMemory();
   }
   ReportBytes(state, rowBytes, c);
