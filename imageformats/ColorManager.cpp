@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "imageformats/FormatTexts.h"
 
@@ -15,6 +16,18 @@ using enum TConversionOption;
 
 [[noreturn]] void RaiseConversionError(TFormatText text) {
   throw EColorConversionError(std::string(LoadFormatText(text)));
+}
+
+// A width or sample count of 1..maximum; raises `error` for any other value.
+int Checked(int value, int maximum, TFormatText error) {
+  if (value < 1 || value > maximum) RaiseConversionError(error);
+  return value;
+}
+
+// Stores `value`; true when that changed the field.
+template <class T>
+bool Store(T& field, T value) {
+  return std::exchange(field, value) != value;
 }
 
 // Rounds to the nearest integer, halves to even (the default rounding mode), within ±limit.
@@ -115,38 +128,23 @@ std::size_t FitToTargetWidth(std::array<TPaletteEntry, 256>& entries, int source
 
 TColorManager::TColorManager() { SetGamma(1.0f, 2.2f); }
 
-void TColorManager::SetSourceColorScheme(TColorScheme scheme) {
-  if (scheme != SourceScheme) MarkChanged();
-  SourceScheme = scheme;
-}
-
-void TColorManager::SetTargetColorScheme(TColorScheme scheme) {
-  if (scheme != TargetScheme) MarkChanged();
-  TargetScheme = scheme;
-}
+void TColorManager::SetSourceColorScheme(TColorScheme scheme) { IsChanged |= Store(SourceScheme, scheme); }
+void TColorManager::SetTargetColorScheme(TColorScheme scheme) { IsChanged |= Store(TargetScheme, scheme); }
 
 void TColorManager::SetSourceBitsPerSample(int bits) {
-  if (bits < 1 || bits > 16) RaiseConversionError(TFormatText::SInvalidColorDepth);
-  if (bits != SourceBits) MarkChanged();
-  SourceBits = bits;
+  IsChanged |= Store(SourceBits, Checked(bits, 16, TFormatText::SInvalidColorDepth));
 }
 
 void TColorManager::SetTargetBitsPerSample(int bits) {
-  if (bits < 1 || bits > 16) RaiseConversionError(TFormatText::SInvalidColorDepth);
-  if (bits != TargetBits) MarkChanged();
-  TargetBits = bits;
+  IsChanged |= Store(TargetBits, Checked(bits, 16, TFormatText::SInvalidColorDepth));
 }
 
 void TColorManager::SetSourceSamplesPerPixel(int samples) {
-  if (samples < 1 || samples > 4) RaiseConversionError(TFormatText::SInvalidSampleCount);
-  if (samples != SourceSamples) MarkChanged();
-  SourceSamples = samples;
+  IsChanged |= Store(SourceSamples, Checked(samples, 4, TFormatText::SInvalidSampleCount));
 }
 
 void TColorManager::SetTargetSamplesPerPixel(int samples) {
-  if (samples < 1 || samples > 4) RaiseConversionError(TFormatText::SInvalidSampleCount);
-  if (samples != TargetSamples) MarkChanged();
-  TargetSamples = samples;
+  IsChanged |= Store(TargetSamples, Checked(samples, 4, TFormatText::SInvalidSampleCount));
 }
 
 TPixelFormat TColorManager::GetPixelFormat(int index) const {

@@ -174,7 +174,6 @@ class TColorManager {
     int TargetSamples = 0;  // target samples per pixel
   };
 
-  void MarkChanged() { IsChanged = true; }
   void InitializeYCbCr();
   TRowShape RowShape() const;
   TRow CheckedRow(std::span<const TConstBytes> source, TBytes target, std::size_t count,
