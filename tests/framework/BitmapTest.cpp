@@ -73,8 +73,8 @@ TEST(Bitmap, PixelsReadAsColoursInEveryFormat) {
   EXPECT_EQ(Row(Make(pf1bit, 3, 1, palette, {0b0100'0000})), (TColours{0xFF0A141E, 0xFFC86432, 0xFF0A141E}));
   // Index 7 lies past the palette: black.
   EXPECT_EQ(Row(Make(pf4bit, 3, 1, palette, {0x21, 0x70})), (TColours{0xFF010203, 0xFFC86432, 0xFF000000}));
-  EXPECT_EQ(Row(Make(pf15bit, 2, 1, {}, {0xFF, 0x7F, 0x1F, 0x00})), (TColours{0xFFF8F8F8, 0xFF0000F8}));
-  EXPECT_EQ(Row(Make(pf16bit, 2, 1, {}, {0xFF, 0xFF, 0xE0, 0x07})), (TColours{0xFFF8FCF8, 0xFF00FC00}));
+  EXPECT_EQ(Row(Make(pf15bit, 2, 1, {}, {0xFF, 0x7F, 0x1F, 0x00})), (TColours{0xFFFFFFFF, 0xFF0000FF}));
+  EXPECT_EQ(Row(Make(pf16bit, 2, 1, {}, {0xFF, 0xFF, 0xE0, 0x07})), (TColours{0xFFFFFFFF, 0xFF00FF00}));
   EXPECT_EQ(Row(Make(pf24bit, 1, 1, {}, {1, 2, 3})), TColours{0xFF030201});
   EXPECT_EQ(Row(Make(pf32bit, 1, 1, {}, {1, 2, 3, 4})), TColours{0x04030201});
 }
@@ -95,7 +95,7 @@ TEST(Bitmap, ChangingTheFormatConvertsEveryPixel) {
   direct.SetPixelFormat(pf24bit);
   EXPECT_EQ(Row(direct), (TColours{0xFFFFFFFF, 0xFFFF0000, 0xFF0000FA, 0xFF000000}));
   direct.SetPixelFormat(pf15bit);
-  EXPECT_EQ(Row(direct), (TColours{0xFFF8F8F8, 0xFFF80000, 0xFF0000F8, 0xFF000000}));
+  EXPECT_EQ(Row(direct), (TColours{0xFFFFFFFF, 0xFFFF0000, 0xFF0000FF, 0xFF000000}));
 
   TBitmap rgb = Make(pf24bit, 2, 1, {}, {240, 10, 10, 10, 10, 130});
   rgb.SetPalette(Palette);

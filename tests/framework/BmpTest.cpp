@@ -86,13 +86,18 @@ TEST(BmpReader, BitFieldsKeepNativeLayoutsAndExpandOthers) {
   const TBitmap native = Load(test::BmpFile({.Width = 1, .Height = 1, .Bits = 16, .Compression = 3,
                                              .Masks = {0xF800, 0x7E0, 0x1F, 0}, .Pixels = {0xE0, 0x07, 0, 0}}));
   EXPECT_EQ(native.PixelFormat(), pf16bit);
-  EXPECT_EQ(Colours(native), (TBytes{0, 0xFC, 0}));
+  EXPECT_EQ(Colours(native), (TBytes{0, 0xFF, 0}));
 
   const TBitmap expanded = Load(test::BmpFile({.HeaderSize = 56, .Width = 2, .Height = 1, .Bits = 16, .Compression = 3,
                                                .Masks = {0x0F00, 0x00F0, 0x000F, 0xF000},
                                                .Pixels = {0x5F, 0x8F, 0x00, 0x00}}));
   EXPECT_EQ(expanded.PixelFormat(), pf32bit);
   EXPECT_EQ(Bytes(expanded, 0, 8), (TBytes{0xFF, 0x55, 0xFF, 0x88, 0, 0, 0, 0}));
+
+  // Narrow channels repeat their high bits: five-bit red 3 is 24 (not 25), green 31 is 255.
+  const TBitmap rgba5551 = Load(test::BmpFile({.HeaderSize = 56, .Width = 1, .Height = 1, .Bits = 16, .Compression = 3,
+                                               .Masks = {0xF800, 0x07C0, 0x003E, 0x0001}, .Pixels = {0xC1, 0x1F, 0, 0}}));
+  EXPECT_EQ(Bytes(rgba5551, 0, 4), (TBytes{0, 0xFF, 24, 0xFF}));
 
   const TBitmap v5 = Load(test::BmpFile({.HeaderSize = 124, .Width = 1, .Height = 1, .Bits = 32, .Compression = 3,
                                          .Masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, .Pixels = {1, 2, 3, 4}}));
