@@ -98,6 +98,11 @@ void Call(jpeg_decompress_struct& info, TJpegStep step, TContext* context = null
 
 TTIFFJPEGDecoder::TTIFFJPEGDecoder(const TImageProperties& properties) : Properties(properties) {}
 
+bool TTIFFJPEGDecoder::DeliversBGR(const TImageProperties& properties) {
+  return properties.Compression == TCompressionType::ctJPEG && properties.SamplesPerPixel == 3 &&
+         (properties.ColorScheme == TColorScheme::schRGB || properties.ColorScheme == TColorScheme::schYCbCr);
+}
+
 TTIFFJPEGDecoder::~TTIFFJPEGDecoder() { DecodeEnd(); }
 
 void TTIFFJPEGDecoder::DecodeInit() {
@@ -134,8 +139,7 @@ void TTIFFJPEGDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output,
 
   const std::size_t bytesPerLine = Properties.BytesPerLine;
   if (outputSize % std::int64_t(bytesPerLine) != 0) RaiseJpegError(TFormatText::SJPEGFractionalScanline);
-  const bool colour = Properties.SamplesPerPixel == 3 && (Properties.ColorScheme == TColorScheme::schRGB ||
-                                                          Properties.ColorScheme == TColorScheme::schYCbCr);
+  const bool colour = DeliversBGR(Properties);
   info.jpeg_color_space = !colour ? JCS_UNKNOWN
                           : Properties.ColorScheme == TColorScheme::schYCbCr ? JCS_YCbCr
                                                                              : JCS_RGB;

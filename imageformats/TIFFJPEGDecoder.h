@@ -16,6 +16,9 @@ class TTIFFJPEGDecoder : public TDecoder {
   explicit TTIFFJPEGDecoder(const TImageProperties& properties);
   ~TTIFFJPEGDecoder() override;
 
+  // Whether rows come as blue, green, red: for RGB and YCbCr pictures of three samples.
+  static bool DeliversBGR(const TImageProperties& properties);
+
   // Starts the library and reads the tables; "Bogus JPEG tables field." when they are not
   // tables only.
   void DecodeInit() override;
