@@ -1,7 +1,7 @@
 #pragma once
 // TIFF files for the tests and benchmarks: written by the reference library with its own
 // encoders, or put together tag by tag for what it would not write; and the reference
-// library's decoding of a file as the pixels to compare with.
+// library's reading of a file, as the pixels to compare with.
 #include <cstdint>
 #include <vector>
 
@@ -17,27 +17,24 @@ struct TTiffSpec {
   std::uint16_t SamplesPerPixel = 3;
   std::uint16_t Compression = 1;
   std::uint16_t Predictor = 1;
-  std::uint32_t RowsPerStrip = 0;  // 0: the whole picture in one strip
+  std::uint32_t RowsPerStrip = 0;  // 0: one strip
   bool BigEndian = false;
   std::uint16_t FillOrder = 1;
   std::uint32_t Group3Options = 0;
-  std::uint16_t ExtraSamples = 0;  // 1: the last sample is associated alpha
-  std::uint32_t TileSide = 0;      // 0: strips
+  std::uint16_t ExtraSamples = 0;  // 1: the last sample is alpha
   int JpegQuality = 90;
-  std::uint16_t Subsampling = 2;  // YCbCr pictures, both directions
+  std::uint16_t Subsampling = 2;  // of JPEG YCbCr pictures
   std::vector<std::uint16_t> ColorMap{};
 };
 
-// Deterministic samples for `spec`, rows top first, packed as the file stores them: gradients
-// and noise, and for 1-bit pictures runs of many lengths.
+// Deterministic samples for `spec`, rows top first, packed as the file stores them (RGB for
+// JPEG YCbCr pictures): gradients with noise, and for 1-bit pictures runs of many lengths.
 TBytes SampleRows(const TTiffSpec& spec);
-
-// The file the reference library writes for `spec` with `samples` (as SampleRows makes them).
-// JPEG YCbCr pictures are converted from RGB samples by the library.
+// The file the reference library writes for `spec` and `samples`.
 TBytes LibraryTiff(const TTiffSpec& spec, const TBytes& samples);
 
-// The reference library's reading of `file`: width × height pixels, rows top first, each
-// 0xAABBGGRR; empty when it cannot read the file.
+// The reference library's reading of a file: rows top first, each pixel 0xAABBGGRR; empty
+// when it cannot read the file.
 struct TReferencePixels {
   std::uint32_t Width = 0;
   std::uint32_t Height = 0;
@@ -45,13 +42,13 @@ struct TReferencePixels {
 };
 TReferencePixels LibraryPixels(const TBytes& file);
 
-// A little-endian file of one directory: the header, `data` at offset 8, then the directory
-// with `tags` in the given order (sorted or not), values of more than four bytes behind it.
+// A little-endian file: the header, `data` at offset 8, then one directory with `tags` in the
+// order given, values of more than four bytes behind it.
 struct TTag {
   std::uint16_t Tag;
-  std::uint16_t Type;  // 1 byte, 3 short, 4 long, 5 rational, others as given
+  std::uint16_t Type;  // 1 byte, 3 short, 5 rational (two values each); any other: 4 bytes a value
   std::vector<std::uint32_t> Values;
-  std::uint32_t Count = 0;  // 0: the number of values
+  std::uint32_t Count = 0;  // 0: as many as Values holds
 };
 TBytes HandMadeTiff(const std::vector<TTag>& tags, const TBytes& data);
 
