@@ -7,6 +7,7 @@
 #include <random>
 
 #include "framework/Exceptions.h"
+#include "tests/framework/PictureFiles.h"
 #include "tests/imageformats/TIFFFiles.h"
 
 namespace lumox {
@@ -233,6 +234,29 @@ TEST(TIFFGraphic, ColorMapAndResolution) {
   }
   EXPECT_NEAR(graphic.ImageProperties.XResolution, 299.72, 0.01);
   EXPECT_NEAR(graphic.ImageProperties.YResolution, 149.86, 0.01);
+}
+
+TEST(TIFFGraphic, AJpegStripCutShortWarnsOnceAndBogusTablesAreRefused) {
+  const TBytes jpeg = test::QuadrantJpeg(16, 8);
+  const auto file = [&](std::size_t length, std::vector<std::uint32_t> tables) {
+    return test::HandMadeTiff({{256, 3, {16}}, {257, 3, {8}}, {258, 3, {8, 8, 8}}, {259, 3, {7}}, {262, 3, {6}},
+                               {273, 4, {8}}, {277, 3, {3}}, {279, 4, {std::uint32_t(length)}}, {347, 1, tables},
+                               {530, 3, {1, 1}}},
+                              jpeg);
+  };
+  std::vector<std::string> warnings;
+  const TDecoderWarningHandler previous = SetDecoderWarningHandler(
+      [&](const std::string& title, const std::string& text) { warnings.push_back(title + ": " + text); });
+  TTIFFGraphic graphic;
+  Load(graphic, file(jpeg.size() - 10, {}));
+  EXPECT_EQ(warnings, std::vector<std::string>{"Warning: JPEG decompression error. Unexpected end of input."});
+  try {
+    Load(graphic, file(jpeg.size(), {jpeg.begin(), jpeg.end()}));
+    ADD_FAILURE();
+  } catch (const EGraphicCompression& e) {
+    EXPECT_STREQ(e.what(), "Bogus JPEG tables field.");
+  }
+  SetDecoderWarningHandler(previous);
 }
 
 TEST(TIFFGraphic, CanLoadAnswersForTheBytesAtThePositionAndPutsItBack) {
