@@ -5,7 +5,6 @@
 #include <utility>
 
 namespace lumox {
-
 namespace {
 
 TDecoderWarningHandler& WarningHandler() {

@@ -80,7 +80,8 @@ bool IsIntegerType(std::uint16_t type) {
 
 std::uint32_t FileNumber(const std::uint8_t* bytes, unsigned width, bool bigEndian) {
   std::uint32_t value = 0;
-  for (unsigned i = 0; i < width; ++i) value |= std::uint32_t(bytes[i]) << 8 * (bigEndian ? width - 1 - i : i);
+  for (unsigned i = 0; i < width; ++i)
+    value |= std::uint32_t(bytes[i]) << 8 * (bigEndian ? width - 1 - i : i);
   return value;
 }
 
@@ -95,33 +96,54 @@ std::uint32_t FileNumber(const std::uint8_t* bytes, unsigned width, bool bigEndi
 
 TCompressionType CompressionOf(std::uint32_t value) {
   switch (value) {
-    case 1: return ctNone;
-    case 2: return ctFaxRLE;
-    case 3: return ctFaxCCITT3;
-    case 4: return ctFaxCCITT4;
-    case 5: return ctLZW;
-    case 6: return ctOJPEG;
-    case 7: return ctJPEG;
+    case 1:
+      return ctNone;
+    case 2:
+      return ctFaxRLE;
+    case 3:
+      return ctFaxCCITT3;
+    case 4:
+      return ctFaxCCITT4;
+    case 5:
+      return ctLZW;
+    case 6:
+      return ctOJPEG;
+    case 7:
+      return ctJPEG;
     case 8:
-    case 32946: return ctLZ77;
-    case 32766: return ctNext;
-    case 32771: return ctFaxRLEW;
-    case 32773: return ctPackedBits;
-    case 32809: return ctThunderscan;
-    case 32895: return ctIT8CTPAD;
-    case 32896: return ctIT8LW;
-    case 32897: return ctIT8MP;
-    case 32898: return ctIT8BL;
-    case 32908: return ctPixarFilm;
-    case 32909: return ctPixarLog;
-    case 32947: return ctDCS;
-    case 34661: return ctJBIG;
-    default: return ctUnknown;
+    case 32946:
+      return ctLZ77;
+    case 32766:
+      return ctNext;
+    case 32771:
+      return ctFaxRLEW;
+    case 32773:
+      return ctPackedBits;
+    case 32809:
+      return ctThunderscan;
+    case 32895:
+      return ctIT8CTPAD;
+    case 32896:
+      return ctIT8LW;
+    case 32897:
+      return ctIT8MP;
+    case 32898:
+      return ctIT8BL;
+    case 32908:
+      return ctPixarFilm;
+    case 32909:
+      return ctPixarLog;
+    case 32947:
+      return ctDCS;
+    case 34661:
+      return ctJBIG;
+    default:
+      return ctUnknown;
   }
 }
 
 TColorScheme SchemeOf(std::uint32_t photometric, std::uint32_t samples) {
-  constexpr std::array<TColorScheme, 9> schemes{schGray,    schGray,  schRGBAlpha, schIndexed, schUnknown,
+  constexpr std::array<TColorScheme, 9> schemes{schGray, schGray,  schRGBAlpha, schIndexed, schUnknown,
                                                 schCMYK, schYCbCr, schUnknown,  schCIELab};
   if (photometric >= schemes.size()) return schUnknown;
   return photometric == 2 && samples < 4 ? schRGB : schemes[photometric];
@@ -216,7 +238,8 @@ bool TTIFFGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex
   const std::uint32_t photometric = GetValue(tagPhotometric, 0);
   TCardinalArray extraSamples;
   GetValueList(tagExtraSamples, extraSamples);
-  p.HasAlpha = !extraSamples.empty() && std::ranges::all_of(extraSamples, [](std::uint32_t v) { return v <= 2; });
+  p.HasAlpha =
+      !extraSamples.empty() && std::ranges::all_of(extraSamples, [](std::uint32_t v) { return v <= 2; });
   // A file without the tag is not compressed.
   p.Compression = CompressionOf(GetValue(tagCompression, 1));
   p.ColorScheme = SchemeOf(photometric, samples);
@@ -252,8 +275,10 @@ void TTIFFGraphic::ReadDirectory(std::int64_t offset) {
   std::vector<std::uint8_t> entries(std::size_t{Number(countBytes, 2)} * 12);
   Stream->ReadBuffer(entries.data(), std::int64_t(entries.size()));
   for (std::size_t at = 0; at < entries.size(); at += 12) {
-    TIFDEntry entry{std::uint16_t(Number(&entries[at], 2)), std::uint16_t(Number(&entries[at + 2], 2)),
-                    Number(&entries[at + 4], 4), {}};
+    TIFDEntry entry{std::uint16_t(Number(&entries[at], 2)),
+                    std::uint16_t(Number(&entries[at + 2], 2)),
+                    Number(&entries[at + 4], 4),
+                    {}};
     std::copy_n(&entries[at + 8], 4, entry.Field.begin());
     if (TypeSize(entry.DataType) > 0) IFD.push_back(entry);
   }
@@ -270,12 +295,16 @@ std::uint32_t TTIFFGraphic::GetValue(std::uint16_t tag, std::uint32_t defaultVal
   if (entry == nullptr) return defaultValue;
   if (entry->DataLength != 1) return Number(entry->Field.data(), 4);
   switch (entry->DataType) {
-    case dtByte: return entry->Field[0];
+    case dtByte:
+      return entry->Field[0];
     case dtShort:
-    case dtSShort: return Number(entry->Field.data(), 2);
+    case dtSShort:
+      return Number(entry->Field.data(), 2);
     case dtLong:
-    case dtSLong: return Number(entry->Field.data(), 4);
-    default: return defaultValue;
+    case dtSLong:
+      return Number(entry->Field.data(), 4);
+    default:
+      return defaultValue;
   }
 }
 
@@ -287,21 +316,24 @@ float TTIFFGraphic::GetFloatValue(std::uint16_t tag, float defaultValue) const {
     case dtShort:
     case dtSShort:
     case dtLong:
-    case dtSLong: return float(GetValue(tag, 0));
+    case dtSLong:
+      return float(GetValue(tag, 0));
     case dtRational:
     case dtSRational:
     case dtFloat: {
       const float value = float(ValueAt(*entry, RawValues(*entry, 1).data()));
       return std::isfinite(value) ? value : defaultValue;
     }
-    default: return defaultValue;
+    default:
+      return defaultValue;
   }
 }
 
 std::vector<std::uint8_t> TTIFFGraphic::RawValues(const TIFDEntry& entry, std::uint32_t maxCount) const {
   const unsigned size = TypeSize(entry.DataType);
   const std::int64_t count = std::min(entry.DataLength, maxCount);
-  if (std::int64_t{entry.DataLength} * size <= 4) return {entry.Field.begin(), entry.Field.begin() + count * size};
+  if (std::int64_t{entry.DataLength} * size <= 4)
+    return {entry.Field.begin(), entry.Field.begin() + count * size};
   Stream->SetPosition(BasePosition + Number(entry.Field.data(), 4));
   if (count * size > Stream->BytesLeft()) RaiseInvalidFormat();
   std::vector<std::uint8_t> bytes(std::size_t(count * size));
@@ -314,12 +346,17 @@ double TTIFFGraphic::ValueAt(const TIFDEntry& entry, const std::uint8_t* bytes) 
   const unsigned size = TypeSize(entry.DataType);
   const std::uint32_t raw = Number(bytes, std::min(size, 4u));
   switch (entry.DataType) {
-    case dtSByte: return std::int8_t(raw);
-    case dtSShort: return std::int16_t(raw);
-    case dtSLong: return std::int32_t(raw);
-    case dtFloat: return std::bit_cast<float>(raw);
+    case dtSByte:
+      return std::int8_t(raw);
+    case dtSShort:
+      return std::int16_t(raw);
+    case dtSLong:
+      return std::int32_t(raw);
+    case dtFloat:
+      return std::bit_cast<float>(raw);
     case dtDouble: {
-      const std::uint64_t high = Number(bytes + (BigEndian() ? 0 : 4), 4), low = Number(bytes + (BigEndian() ? 4 : 0), 4);
+      const std::uint64_t high = Number(bytes + (BigEndian() ? 0 : 4), 4),
+                          low = Number(bytes + (BigEndian() ? 4 : 0), 4);
       return std::bit_cast<double>(high << 32 | low);
     }
     case dtRational:
@@ -329,7 +366,8 @@ double TTIFFGraphic::ValueAt(const TIFDEntry& entry, const std::uint8_t* bytes) 
       return entry.DataType == dtRational ? double(raw) / denominator
                                           : double(std::int32_t(raw)) / std::int32_t(denominator);
     }
-    default: return raw;
+    default:
+      return raw;
   }
 }
 
@@ -372,7 +410,8 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
   try {
     if (!ImageProperties.Options.Contains(TImageOption::ioTiled)) {
       ProgressRect = {0, 0, 0, 1};
-      Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(TFormatText::SPreparing)));
+      Progress(TProgressStage::Starting, 0, false, ProgressRect,
+               std::string(LoadFormatText(TFormatText::SPreparing)));
       CheckLayout();
       SetUpColorManager();
       LoadStrips(stream);
@@ -398,12 +437,19 @@ void TTIFFGraphic::CheckLayout() const {
       fits = (samples == 1 && (bits == 1 || bits == 2 || bits == 4 || bytesOrWords)) ||
              (HasAlphaSample(p) && bytesOrWords);
       break;
-    case schRGB: fits = samples == 3 && bytesOrWords; break;
+    case schRGB:
+      fits = samples == 3 && bytesOrWords;
+      break;
     case schYCbCr:
-    case schCIELab: fits = samples == 3 && bits == 8; break;
+    case schCIELab:
+      fits = samples == 3 && bits == 8;
+      break;
     case schRGBAlpha:
-    case schCMYK: fits = samples == 4 && bytesOrWords; break;
-    default: break;
+    case schCMYK:
+      fits = samples == 4 && bytesOrWords;
+      break;
+    default:
+      break;
   }
   if (IsFax(p.Compression)) fits = fits && bits == 1 && samples == 1;
   if (p.Compression == ctThunderscan) fits = fits && bits == 4 && samples == 1;
@@ -437,8 +483,12 @@ void TTIFFGraphic::SetUpColorManager() {
   TColorScheme target = source;
   int targetSamples = p.SamplesPerPixel;
   switch (source) {
-    case schRGB: target = schBGR; break;
-    case schRGBAlpha: target = schBGRAlpha; break;
+    case schRGB:
+      target = schBGR;
+      break;
+    case schRGBAlpha:
+      target = schBGRAlpha;
+      break;
     case schCMYK:
       target = schBGR;
       targetSamples = 3;
@@ -451,7 +501,8 @@ void TTIFFGraphic::SetUpColorManager() {
       target = schBGR;
       colors.SetYCbCrParameters(YCbCrCoefficients, p.YCbCrSubsampling[0], p.YCbCrSubsampling[1]);
       break;
-    default: break;
+    default:
+      break;
   }
   if (HasAlphaSample(p)) {
     source = schGrayAlpha;
@@ -480,7 +531,8 @@ void TTIFFGraphic::LoadPalette() {
   const std::uint32_t colors = std::min<std::uint32_t>(entry->DataLength, 768) / 3;
   const std::vector<std::uint8_t> map = RawValues(*entry, 3 * colors);
   const std::size_t plane = 2 * std::size_t{colors};
-  const std::array<TConstBytes, 3> planes{TConstBytes(map.data(), plane), TConstBytes(map.data() + plane, plane),
+  const std::array<TConstBytes, 3> planes{TConstBytes(map.data(), plane),
+                                          TConstBytes(map.data() + plane, plane),
                                           TConstBytes(map.data() + 2 * plane, plane)};
   SetPalette(ColorManager.CreateColorPalette(planes, TPaletteLayout::plPlanes16, colors, false));
 }
@@ -489,8 +541,10 @@ std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
   TImageProperties& p = ImageProperties;
   const bool reversed = p.Options.Contains(TImageOption::ioReversed);
   switch (p.Compression) {
-    case ctNone: return nullptr;
-    case ctPackedBits: return std::make_unique<TPackbitsRLEDecoder>();
+    case ctNone:
+      return nullptr;
+    case ctPackedBits:
+      return std::make_unique<TPackbitsRLEDecoder>();
     case ctFaxCCITT3: {
       const std::uint32_t options = GetValue(tagT4Options, 0);
       // Two-dimensional rows are not decoded.
@@ -499,14 +553,17 @@ std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
     }
     case ctFaxRLE:
     case ctFaxRLEW:
-      return std::make_unique<TCCITTMHDecoder>(GetValue(tagT4Options, 0), reversed, p.Compression == ctFaxRLEW,
-                                               p.Width);
-    case ctLZ77: return std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, true);
+      return std::make_unique<TCCITTMHDecoder>(GetValue(tagT4Options, 0), reversed,
+                                               p.Compression == ctFaxRLEW, p.Width);
+    case ctLZ77:
+      return std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, true);
     case ctJPEG:
       GetValueList(tagJPEGTables, p.JPEGTables);
       return std::make_unique<TTIFFJPEGDecoder>(p);
-    case ctThunderscan: return std::make_unique<TThunderDecoder>(p.Width);
-    default: RaiseUnsupportedCompression();
+    case ctThunderscan:
+      return std::make_unique<TThunderDecoder>(p.Width);
+    default:
+      RaiseUnsupportedCompression();
   }
 }
 
@@ -519,8 +576,8 @@ std::vector<TTIFFGraphic::TStrip> TTIFFGraphic::PlanStrips(bool compressed) cons
   std::vector<TStrip> strips;
   std::uint32_t row = 0;
   for (std::uint32_t i = 0; i < offsets.size() && row < p.Height; ++i) {
-    const std::uint32_t rows = std::min(p.RowsPerStrip[std::min<std::size_t>(i, p.RowsPerStrip.size() - 1)],
-                                        p.Height - row);
+    const std::uint32_t rows =
+        std::min(p.RowsPerStrip[std::min<std::size_t>(i, p.RowsPerStrip.size() - 1)], p.Height - row);
     if (rows == 0) continue;
     std::int64_t length = std::int64_t{rows} * p.BytesPerLine;
     if (compressed) {
@@ -541,7 +598,8 @@ void TTIFFGraphic::LoadStrips(TStream& stream) {
   const std::vector<TStrip> strips = PlanStrips(decoder != nullptr);
   if (decoder) decoder->DecodeInit();
   Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(TFormatText::STransferring)));
+  Progress(TProgressStage::Starting, 0, false, ProgressRect,
+           std::string(LoadFormatText(TFormatText::STransferring)));
 
   // All strips are read in one piece, each byte once however the strips overlap; what lies
   // beyond the end of the stream is missing (zero).
@@ -598,7 +656,8 @@ void TTIFFGraphic::TransferRows(std::uint8_t* rows, std::uint32_t count, bool pr
       }
     }
     ColorManager.ConvertRow(TConstBytes(rows, p.BytesPerLine),
-                            TColorManager::TBytes(ScanLine(int(p.CurrentRow)), BytesPerScanLine()), p.Width, 0xFF);
+                            TColorManager::TBytes(ScanLine(int(p.CurrentRow)), BytesPerScanLine()), p.Width,
+                            0xFF);
     ++p.CurrentRow;
     const auto percent = std::uint8_t((std::uint64_t{p.CurrentRow} * 100 + p.Height / 2) / p.Height);
     Progress(TProgressStage::Running, percent, true, ProgressRect, {});

@@ -1,11 +1,11 @@
 #include "imageformats/TIFFJPEGDecoder.h"
 
+#include <algorithm>
+
 #include "framework/Exceptions.h"
 #include "imageformats/FormatGraphic.h"
 #include "imageformats/FormatTexts.h"
 #include "imageformats/JpegLibrary.h"
-
-#include <algorithm>
 
 namespace lumox {
 
@@ -114,7 +114,8 @@ void TTIFFJPEGDecoder::DecodeInit() {
   info.client_data = &Library->EndedEarly;
   Call(info, Create);
   Library->Created = true;
-  Library->Source = {nullptr, 0, InitSource, FillInputBuffer, SkipInputData, jpeg_resync_to_restart, TermSource};
+  Library->Source = {nullptr,   0, InitSource, FillInputBuffer, SkipInputData, jpeg_resync_to_restart,
+                     TermSource};
   info.src = &Library->Source;
 
   const TByteArray& subsampling = Properties.YCbCrSubsampling;
@@ -140,7 +141,7 @@ void TTIFFJPEGDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output,
   const std::size_t bytesPerLine = Properties.BytesPerLine;
   if (outputSize % std::int64_t(bytesPerLine) != 0) RaiseJpegError(TFormatText::SJPEGFractionalScanline);
   const bool colour = DeliversBGR(Properties);
-  info.jpeg_color_space = !colour ? JCS_UNKNOWN
+  info.jpeg_color_space = !colour                                            ? JCS_UNKNOWN
                           : Properties.ColorScheme == TColorScheme::schYCbCr ? JCS_YCbCr
                                                                              : JCS_RGB;
   info.out_color_space = colour ? JCS_EXT_BGR : JCS_UNKNOWN;
@@ -162,7 +163,8 @@ void TTIFFJPEGDecoder::CheckStrip() const {
       rowsPerStrip.empty()
           ? Properties.Height
           : rowsPerStrip[std::min<std::size_t>(Properties.CurrentStrip, rowsPerStrip.size() - 1)];
-  const std::uint32_t height = std::min(Properties.Height - std::min(Properties.CurrentRow, Properties.Height), stripRows);
+  const std::uint32_t height =
+      std::min(Properties.Height - std::min(Properties.CurrentRow, Properties.Height), stripRows);
   if (Properties.BytesPerLine == 0 || info.image_width != Properties.Width || info.image_height != height)
     RaiseJpegError(TFormatText::SJPEGStripSize);
   if (info.num_components != Properties.SamplesPerPixel) RaiseJpegError(TFormatText::SJPEGComponentCount);

@@ -1,9 +1,9 @@
 #pragma once
 // JPEG-compressed TIFF strips through the JPEG library: each strip is one JPEG stream, possibly
 // abbreviated, with its tables in the file's JPEG-tables field.
-#include "imageformats/Decoder.h"
-
 #include <memory>
+
+#include "imageformats/Decoder.h"
 
 namespace lumox {
 

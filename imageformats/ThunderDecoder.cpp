@@ -1,9 +1,9 @@
 #include "imageformats/ThunderDecoder.h"
 
-#include "imageformats/DecoderBuffers.h"
-
 #include <algorithm>
 #include <array>
+
+#include "imageformats/DecoderBuffers.h"
 
 namespace lumox {
 namespace {
