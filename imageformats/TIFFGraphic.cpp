@@ -601,42 +601,29 @@ void TTIFFGraphic::LoadStrips(TStream& stream) {
   Progress(TProgressStage::Starting, 0, false, ProgressRect,
            std::string(LoadFormatText(TFormatText::STransferring)));
 
-  // All strips are read in one piece, each byte once however the strips overlap; what lies
-  // beyond the end of the stream is missing (zero).
-  const std::int64_t available = std::max<std::int64_t>(stream.Size() - BasePosition, 0);
-  std::int64_t first = available, end = 0;
-  for (const TStrip& strip : strips) {
-    first = std::min(first, strip.Offset);
-    end = std::max(end, std::min(strip.Offset + strip.Length, available));
-  }
-  std::vector<std::uint8_t> data(std::size_t(std::max<std::int64_t>(end - first, 0)));
-  if (!data.empty()) {
-    stream.SetPosition(BasePosition + first);
-    stream.ReadBuffer(data.data(), std::int64_t(data.size()));
-  }
-
+  // Strips may overlap; all of them together may read at most twice the stream (and a little
+  // more), so that a few bytes cannot make the reader go over them again and again.
+  std::int64_t budget = 2 * std::max<std::int64_t>(stream.Size() - BasePosition, 0) + (1 << 20);
   p.StripCount = std::uint32_t(strips.empty() ? 0 : strips.back().Index + 1);
-  std::vector<std::uint8_t> stripBuffer;
+  std::vector<std::uint8_t> packed, rows;
   for (const TStrip& strip : strips) {
     p.CurrentStrip = strip.Index;
-    const std::int64_t stripSize = std::int64_t{strip.Rows} * p.BytesPerLine;
-    const std::int64_t from = std::min<std::int64_t>(strip.Offset - first, std::int64_t(data.size()));
-    const std::int64_t length = std::clamp<std::int64_t>(std::int64_t(data.size()) - from, 0, strip.Length);
-    std::uint8_t* rows = data.data() + from;
-    // Whole uncompressed strips are converted where they lie; the others are made up as they
-    // decode or as far as they go, zero behind.
-    if (decoder || length < stripSize) {
-      stripBuffer.assign(std::size_t(stripSize), 0);
-      if (decoder) {
-        const std::uint8_t* packed = rows;
-        std::uint8_t* out = stripBuffer.data();
-        decoder->Decode(packed, out, length, stripSize);
-      } else {
-        std::copy_n(rows, length, stripBuffer.data());
-      }
-      rows = stripBuffer.data();
+    stream.SetPosition(BasePosition + strip.Offset);
+    const std::int64_t length = std::min(stream.BytesLeft(), strip.Length);
+    budget -= length;
+    if (budget < 0) RaiseInvalidFormat();
+    // What a strip cut short or a decoder leaves out stays zero.
+    rows.assign(std::size_t(std::int64_t{strip.Rows} * p.BytesPerLine), 0);
+    if (decoder) {
+      packed.resize(std::size_t(length));
+      stream.ReadBuffer(packed.data(), length);
+      const std::uint8_t* input = packed.data();
+      std::uint8_t* output = rows.data();
+      decoder->Decode(input, output, length, std::int64_t(rows.size()));
+    } else {
+      stream.ReadBuffer(rows.data(), length);
     }
-    TransferRows(rows, strip.Rows, decoder != nullptr);
+    TransferRows(rows.data(), strip.Rows, decoder != nullptr);
   }
 }
 
