@@ -12,41 +12,16 @@ namespace lumox {
 struct TTIFFJPEGDecoder::TLibrary {
   jpeg_decompress_struct Info{};
   jpeg_error_mgr Errors{};
-  jpeg_source_mgr Source{};
+  LumoxJpegSource Source{};
   bool Created = false;
-  // Set by the source when the data ran out and it supplied an end-of-image marker instead.
-  bool EndedEarly = false;
 };
 
 namespace {
 
-const JOCTET EndOfImage[2] = {0xFF, JPEG_EOI};
-
-void InitSource(j_decompress_ptr) {}
-
-void TermSource(j_decompress_ptr) {}
-
-// The whole strip is in the buffer from the start: being asked for more means it ended early.
-boolean FillInputBuffer(j_decompress_ptr info) {
-  *static_cast<bool*>(info->client_data) = true;
-  info->src->next_input_byte = EndOfImage;
-  info->src->bytes_in_buffer = sizeof EndOfImage;
-  return TRUE;
-}
-
-void SkipInputData(j_decompress_ptr info, long count) {
-  if (count <= 0) return;
-  if (static_cast<std::size_t>(count) > info->src->bytes_in_buffer) {
-    FillInputBuffer(info);
-    return;
-  }
-  info->src->next_input_byte += count;
-  info->src->bytes_in_buffer -= static_cast<std::size_t>(count);
-}
-
-void SetSource(jpeg_decompress_struct& info, const std::uint8_t* data, std::int64_t size) {
-  info.src->next_input_byte = data;
-  info.src->bytes_in_buffer = static_cast<std::size_t>(std::max<std::int64_t>(size, 0));
+// The strip or tables as the library's source.
+void SetSource(jpeg_decompress_struct& info, LumoxJpegSource& source, const std::uint8_t* data,
+               std::int64_t size) {
+  lumox_jpeg_memory_source(&info, &source, data, std::size_t(std::max<std::int64_t>(size, 0)));
 }
 
 j_decompress_ptr Decompressor(j_common_ptr common) { return reinterpret_cast<j_decompress_ptr>(common); }
@@ -111,19 +86,15 @@ void TTIFFJPEGDecoder::DecodeInit() {
   jpeg_decompress_struct& info = Library->Info;
   Library->Errors = DefaultJpegErrorManager();
   info.err = &Library->Errors;
-  info.client_data = &Library->EndedEarly;
   Call(info, Create);
   Library->Created = true;
-  Library->Source = {nullptr,   0, InitSource, FillInputBuffer, SkipInputData, jpeg_resync_to_restart,
-                     TermSource};
-  info.src = &Library->Source;
 
   const TByteArray& subsampling = Properties.YCbCrSubsampling;
   HSubsampling = subsampling.size() >= 2 ? subsampling[0] : 1;
   VSubsampling = subsampling.size() >= 2 ? subsampling[1] : 1;
 
   if (Properties.JPEGTables.empty()) return;
-  SetSource(info, Properties.JPEGTables.data(), std::int64_t(Properties.JPEGTables.size()));
+  SetSource(info, Library->Source, Properties.JPEGTables.data(), std::int64_t(Properties.JPEGTables.size()));
   int answer = 0;
   Call(info, ReadTables, &answer);
   if (answer != JPEG_HEADER_TABLES_ONLY) RaiseJpegError(TFormatText::SJPEGBogusTables);
@@ -133,8 +104,7 @@ void TTIFFJPEGDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output,
                               std::int64_t outputSize) {
   if (!Library) DecodeInit();
   jpeg_decompress_struct& info = Library->Info;
-  Library->EndedEarly = false;
-  SetSource(info, input, inputSize);
+  SetSource(info, Library->Source, input, inputSize);
   Call(info, ReadStripHeader);
   CheckStrip();
 
@@ -152,7 +122,8 @@ void TTIFFJPEGDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output,
   const auto lines = std::min<std::int64_t>(outputSize / std::int64_t(bytesPerLine), info.output_height);
   TScanlines scan{output, static_cast<JDIMENSION>(lines), bytesPerLine};
   Call(info, ReadScanlines, &scan);
-  if (Library->EndedEarly) ShowDecoderWarning(std::string(LoadFormatText(TFormatText::SJPEGUnexpectedEnd)));
+  if (Library->Source.EndedEarly)
+    ShowDecoderWarning(std::string(LoadFormatText(TFormatText::SJPEGUnexpectedEnd)));
 }
 
 // The strip's picture must be what the file's tags describe.
