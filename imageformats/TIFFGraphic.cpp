@@ -149,6 +149,12 @@ TColorScheme SchemeOf(std::uint32_t photometric, std::uint32_t samples) {
   return photometric == 2 && samples < 4 ? schRGB : schemes[photometric];
 }
 
+// A value beyond the range of float becomes NaN, which every user treats as absent.
+float ToFloat(double value) {
+  return std::abs(value) <= std::numeric_limits<float>::max() ? float(value)
+                                                              : std::numeric_limits<float>::quiet_NaN();
+}
+
 bool IsFax(TCompressionType compression) {
   return compression == ctFaxCCITT3 || compression == ctFaxRLE || compression == ctFaxRLEW;
 }
@@ -321,7 +327,7 @@ float TTIFFGraphic::GetFloatValue(std::uint16_t tag, float defaultValue) const {
     case dtRational:
     case dtSRational:
     case dtFloat: {
-      const float value = float(ValueAt(*entry, RawValues(*entry, 1).data()));
+      const float value = ToFloat(ValueAt(*entry, RawValues(*entry, 1).data()));
       return std::isfinite(value) ? value : defaultValue;
     }
     default:
@@ -400,7 +406,8 @@ void TTIFFGraphic::GetValueList(std::uint16_t tag, TFloatArray& list) const {
   if (entry == nullptr) return;
   const unsigned size = TypeSize(entry->DataType);
   const std::vector<std::uint8_t> bytes = RawValues(*entry, entry->DataLength);
-  for (std::size_t at = 0; at < bytes.size(); at += size) list.push_back(float(ValueAt(*entry, &bytes[at])));
+  for (std::size_t at = 0; at < bytes.size(); at += size)
+    list.push_back(ToFloat(ValueAt(*entry, &bytes[at])));
 }
 
 void TTIFFGraphic::LoadFromStream(TStream& stream) {
