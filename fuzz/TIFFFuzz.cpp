@@ -1,5 +1,4 @@
-// Reads arbitrary bytes as a TIFF file and as an EPS file; asking whether either can read them
-// leaves the stream where it was.
+// Reads arbitrary bytes as a TIFF and as an EPS file; asking whether either can, moves nothing.
 #include <cstdlib>
 
 #include "fuzz/PictureFuzz.h"

@@ -575,11 +575,12 @@ std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
 }
 
 // The strips that hold the image's rows, in order, each with the rows it gives.
-std::vector<TTIFFGraphic::TStrip> TTIFFGraphic::PlanStrips(bool compressed) const {
-  const TImageProperties& p = ImageProperties;
+std::vector<TTIFFGraphic::TStrip> TTIFFGraphic::PlanStrips(bool compressed) {
+  TImageProperties& p = ImageProperties;
   TCardinalArray offsets, counts;
   GetValueList(tagStripOffsets, offsets);
   GetValueList(tagStripByteCounts, counts);
+  p.StripCount = std::uint32_t(offsets.size());
   std::vector<TStrip> strips;
   std::uint32_t row = 0;
   for (std::uint32_t i = 0; i < offsets.size() && row < p.Height; ++i) {
@@ -611,7 +612,6 @@ void TTIFFGraphic::LoadStrips(TStream& stream) {
   // Strips may overlap; all of them together may read at most twice the stream (and a little
   // more), so that a few bytes cannot make the reader go over them again and again.
   std::int64_t budget = 2 * std::max<std::int64_t>(stream.Size() - BasePosition, 0) + (1 << 20);
-  p.StripCount = std::uint32_t(strips.empty() ? 0 : strips.back().Index + 1);
   std::vector<std::uint8_t> packed, rows;
   for (const TStrip& strip : strips) {
     p.CurrentStrip = strip.Index;

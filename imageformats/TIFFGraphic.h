@@ -68,7 +68,7 @@ class TTIFFGraphic : public TFormatGraphic {
   void SetUpColorManager();
   void LoadPalette();
   std::unique_ptr<TDecoder> CreateDecoder();
-  std::vector<TStrip> PlanStrips(bool compressed) const;
+  std::vector<TStrip> PlanStrips(bool compressed);
   void LoadStrips(TStream& stream);
   // Undoes the predictor where there is one and converts `count` rows into the bitmap.
   void TransferRows(std::uint8_t* rows, std::uint32_t count, bool predicted);

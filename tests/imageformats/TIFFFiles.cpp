@@ -35,18 +35,15 @@ bool ConvertedByTheLibrary(const TTiffSpec& spec) {
 }
 
 // One row as the library takes it: samples packed from the most significant bit, 16-bit ones
-// in the machine's order.
+// in the machine's order (little-endian).
 TBytes SampleRow(const TTiffSpec& spec, std::uint32_t y) {
-  const std::uint32_t samples = ConvertedByTheLibrary(spec) ? 3 : spec.SamplesPerPixel;
-  TBytes row((spec.Width * samples * spec.BitsPerSample + 7) / 8, 0);
+  const std::uint32_t samples = ConvertedByTheLibrary(spec) ? 3 : spec.SamplesPerPixel,
+                      bits = spec.BitsPerSample;
+  TBytes row((spec.Width * samples * bits + 7) / 8, 0);
   for (std::uint32_t i = 0; i < spec.Width * samples; ++i) {
-    const std::uint32_t value = SampleValue(spec, i / samples, y, i % samples), bit = i * spec.BitsPerSample;
-    if (spec.BitsPerSample == 16) {
-      const auto word = std::uint16_t(value);
-      std::copy_n(reinterpret_cast<const std::uint8_t*>(&word), 2, &row[2 * i]);
-    } else {
-      row[bit / 8] |= std::uint8_t(value << (8 - spec.BitsPerSample - bit % 8));
-    }
+    const std::uint32_t value = SampleValue(spec, i / samples, y, i % samples), bit = i * bits;
+    row[bit / 8] |= std::uint8_t(bits == 16 ? value : value << (8 - bits - bit % 8));
+    if (bits == 16) row[bit / 8 + 1] = std::uint8_t(value >> 8);
   }
   return row;
 }

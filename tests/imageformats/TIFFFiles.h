@@ -32,8 +32,7 @@ TTiffSpec FaxSpec(std::uint16_t compression, std::uint32_t width, std::uint32_t 
 // The file the reference library writes for `spec`, of samples with gradients and noise (for
 // 1-bit pictures runs of many lengths); YCbCr pictures in JPEG strips it converts from RGB.
 TBytes LibraryTiff(const TTiffSpec& spec);
-// The reference library's reading of a file: rows top first, each pixel 0xAABBGGRR; empty when
-// it cannot read the file.
+// The reference library's reading of a file: rows top first, pixels 0xAABBGGRR; none on failure.
 std::vector<std::uint32_t> LibraryPixels(const TBytes& file);
 
 // A little-endian file: the header, `data` at offset 8, then one directory with `tags` in the
