@@ -74,10 +74,6 @@ unsigned TypeSize(std::uint16_t type) {
   return type < sizes.size() ? sizes[type] : 0;
 }
 
-bool IsIntegerType(std::uint16_t type) {
-  return type != dtRational && type != dtSRational && type != dtFloat && type != dtDouble;
-}
-
 std::uint32_t FileNumber(const std::uint8_t* bytes, unsigned width, bool bigEndian) {
   std::uint32_t value = 0;
   for (unsigned i = 0; i < width; ++i)
@@ -347,7 +343,6 @@ std::vector<std::uint8_t> TTIFFGraphic::RawValues(const TIFDEntry& entry, std::u
   return bytes;
 }
 
-// One value as a number: integers as they are, fractions divided (a zero denominator gives NaN).
 double TTIFFGraphic::ValueAt(const TIFDEntry& entry, const std::uint8_t* bytes) const {
   const unsigned size = TypeSize(entry.DataType);
   const std::uint32_t raw = Number(bytes, std::min(size, 4u));
@@ -377,21 +372,21 @@ double TTIFFGraphic::ValueAt(const TIFDEntry& entry, const std::uint8_t* bytes) 
   }
 }
 
-void TTIFFGraphic::GetValueList(std::uint16_t tag, TCardinalArray& list) const {
-  list.clear();
+std::vector<double> TTIFFGraphic::Values(std::uint16_t tag) const {
   const TIFDEntry* entry = FindTag(tag);
-  if (entry == nullptr) return;
+  if (entry == nullptr) return {};
   const unsigned size = TypeSize(entry->DataType);
   const std::vector<std::uint8_t> bytes = RawValues(*entry, entry->DataLength);
-  list.reserve(bytes.size() / size);
-  for (std::size_t at = 0; at < bytes.size(); at += size) {
-    if (IsIntegerType(entry->DataType)) {
-      list.push_back(Number(&bytes[at], size));
-    } else {
-      const double value = ValueAt(*entry, &bytes[at]);
-      list.push_back(value >= 0 && value <= 0xFFFFFFFF ? std::uint32_t(value) : 0);
-    }
-  }
+  std::vector<double> values;
+  values.reserve(bytes.size() / size);
+  for (std::size_t at = 0; at < bytes.size(); at += size) values.push_back(ValueAt(*entry, &bytes[at]));
+  return values;
+}
+
+void TTIFFGraphic::GetValueList(std::uint16_t tag, TCardinalArray& list) const {
+  list.clear();
+  for (const double value : Values(tag))
+    list.push_back(value >= 0 && value <= 0xFFFFFFFF ? std::uint32_t(value) : 0);
 }
 
 void TTIFFGraphic::GetValueList(std::uint16_t tag, TByteArray& list) const {
@@ -402,12 +397,7 @@ void TTIFFGraphic::GetValueList(std::uint16_t tag, TByteArray& list) const {
 
 void TTIFFGraphic::GetValueList(std::uint16_t tag, TFloatArray& list) const {
   list.clear();
-  const TIFDEntry* entry = FindTag(tag);
-  if (entry == nullptr) return;
-  const unsigned size = TypeSize(entry->DataType);
-  const std::vector<std::uint8_t> bytes = RawValues(*entry, entry->DataLength);
-  for (std::size_t at = 0; at < bytes.size(); at += size)
-    list.push_back(ToFloat(ValueAt(*entry, &bytes[at])));
+  for (const double value : Values(tag)) list.push_back(ToFloat(value));
 }
 
 void TTIFFGraphic::LoadFromStream(TStream& stream) {

@@ -53,7 +53,10 @@ class TTIFFGraphic : public TFormatGraphic {
   void GetValueList(std::uint16_t tag, TFloatArray& list) const;
   // The bytes of at most `maxCount` of the entry's values, in file order.
   std::vector<std::uint8_t> RawValues(const TIFDEntry& entry, std::uint32_t maxCount) const;
+  // One value as a number; a fraction with a zero denominator is NaN.
   double ValueAt(const TIFDEntry& entry, const std::uint8_t* bytes) const;
+  // Every value of the tag as a number; none when it is absent.
+  std::vector<double> Values(std::uint16_t tag) const;
 
   // A strip that holds rows of the image: where it lies relative to BasePosition, how many
   // bytes it has there and how many rows it gives.
