@@ -34,8 +34,7 @@ bool ConvertedByTheLibrary(const TTiffSpec& spec) {
   return spec.Photometric == YCbCr && spec.Compression == Jpeg;
 }
 
-// One row as the library takes it: samples packed from the most significant bit, 16-bit ones
-// in the machine's order (little-endian).
+// One row as the library takes it: packed from the top bit, 16-bit samples little-endian.
 TBytes SampleRow(const TTiffSpec& spec, std::uint32_t y) {
   const std::uint32_t samples = ConvertedByTheLibrary(spec) ? 3 : spec.SamplesPerPixel,
                       bits = spec.BitsPerSample;
@@ -149,8 +148,7 @@ TBytes HandMadeTiff(const std::vector<TTag>& tags, const TBytes& data) {
 
 // clang-format off
 TBytes ThunderTiff() {
-  // Each row of 13 pixels starts from 0: 2-bit deltas 0, 0, -1 (to 15), raw 5, 2-bit deltas 0, +1, +1, a run
-  // of 2 from an odd pixel, 2-bit deltas, and 3-bit deltas of which the second falls beyond the row.
+  // Rows from 0: deltas to 15, raw 5, deltas, a run from an odd pixel, deltas, one delta beyond the row.
   TBytes codes;
   for (int row = 0; row < 6; ++row) codes.insert(codes.end(), {0x43, 0xC5, 0x45, 0x02, 0x45, 0x89});
   return HandMadeTiff({{256, 3, {13}}, {257, 3, {6}}, {258, 3, {4}}, {259, 3, {32809}}, {262, 3, {1}}, {273, 4, {8}},

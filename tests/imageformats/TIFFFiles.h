@@ -29,8 +29,7 @@ TTiffSpec GreySpec(std::uint16_t bits, std::uint16_t compression = Raw, std::uin
 TTiffSpec PaletteSpec(std::uint16_t bits, std::uint16_t compression = Raw);
 TTiffSpec FaxSpec(std::uint16_t compression, std::uint32_t width, std::uint32_t rowsPerStrip = 0);
 
-// The file the reference library writes for `spec`, of samples with gradients and noise (for
-// 1-bit pictures runs of many lengths); YCbCr pictures in JPEG strips it converts from RGB.
+// The reference library's file of gradients with noise (1 bit: runs of all lengths) for `spec`.
 TBytes LibraryTiff(const TTiffSpec& spec);
 // The reference library's reading of a file: rows top first, pixels 0xAABBGGRR; none on failure.
 std::vector<std::uint32_t> LibraryPixels(const TBytes& file);

@@ -76,8 +76,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, LibraryFiles, testing::Values(
 
 TEST(LibraryFiles, ThunderScanLoadsAsTheReferenceReadsIt) { ExpectAsTheReferenceReads(ThunderTiff()); }
 
-// The reference library cannot read its own word-aligned rows back: the same picture in
-// byte-aligned rows is the reference.
+// The reference library cannot read its own word-aligned rows: byte-aligned ones are the reference.
 TEST(LibraryFiles, WordAlignedFaxRowsLoadAsByteAlignedOnes) {
   EXPECT_EQ(Load(LibraryTiff(FaxSpec(MHWords, 33, 4))), Load(LibraryTiff(FaxSpec(MH, 33, 4))));
 }
@@ -180,8 +179,7 @@ TEST(EPSGraphic, ShowsItsTIFFPreview) {
   EXPECT_THROW(Load(EpsFile(tiff, 11, 100, 0xC4), TEPSGraphic()), EInvalidGraphic);
 }
 
-// Every prefix and many random corruptions of small files of each decoder load or fail with
-// the project's own errors, never anything else, under the sanitizers too.
+// Every prefix and many corruptions of each seed file load or fail with the project's own errors.
 TEST(TIFFGraphic, TruncatedAndCorruptFilesFailCleanly) {
   std::mt19937 random(11);
   for (const auto& [name, file] : SeedFiles()) {
