@@ -5,9 +5,11 @@
 #include "frontend/MessageBoxes.h"
 #include "imageformats/Decoder.h"
 #include "imageformats/FileFormatList.h"
+#include "visualstyles/ThemeNexus.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  const lumox::TThemeNexus themeNexus;
   lumox::TMessageBoxes messageBoxes;
   const lumox::TUserMessagesScope messages(messageBoxes);
   lumox::StartUpImageFormats();
