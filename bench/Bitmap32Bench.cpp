@@ -66,7 +66,8 @@ void PixmanLanczos3(benchmark::State& state) {
   source.Assign(&Picture(int(state.range(0))));
   preview.SetSize(PreviewWidth, PreviewHeight);
   TPixmanImage src(source), dst(preview);
-  const double scaleX = double(source.Width()) / PreviewWidth, scaleY = double(source.Height()) / PreviewHeight;
+  const double scaleX = double(source.Width()) / PreviewWidth,
+               scaleY = double(source.Height()) / PreviewHeight;
   pixman_transform_t transform;
   pixman_transform_init_scale(&transform, pixman_double_to_fixed(scaleX), pixman_double_to_fixed(scaleY));
   pixman_image_set_transform(src.Image.get(), &transform);
@@ -96,7 +97,8 @@ void BlendRow(benchmark::State& state) {
   TBitmap32 src, dst;
   BlendPictures(src, dst);
   for (auto _ : state) {
-    for (int y = 0; y < BlendHeight; ++y) lumox::BlendRoutines.BlendRow(src.ScanLine(y), dst.ScanLine(y), BlendWidth);
+    for (int y = 0; y < BlendHeight; ++y)
+      lumox::BlendRoutines.BlendRow(src.ScanLine(y), dst.ScanLine(y), BlendWidth);
     benchmark::DoNotOptimize(dst.Bits()[0]);
   }
   state.SetItemsProcessed(state.iterations() * BlendWidth * BlendHeight);
@@ -107,8 +109,8 @@ void PixmanOver(benchmark::State& state) {
   BlendPictures(src, dst);
   TPixmanImage s(src), d(dst);
   for (auto _ : state) {
-    pixman_image_composite32(PIXMAN_OP_OVER, s.Image.get(), nullptr, d.Image.get(), 0, 0, 0, 0, 0, 0, BlendWidth,
-                             BlendHeight);
+    pixman_image_composite32(PIXMAN_OP_OVER, s.Image.get(), nullptr, d.Image.get(), 0, 0, 0, 0, 0, 0,
+                             BlendWidth, BlendHeight);
     benchmark::DoNotOptimize(dst.Bits()[0]);
   }
   state.SetItemsProcessed(state.iterations() * BlendWidth * BlendHeight);

@@ -207,7 +207,8 @@ void TBitmap32::ReadData(TStream& Stream) {
 void TBitmap32::WriteData(TStream& Stream) const {
   WriteInt32(Stream, MapWidth);
   WriteInt32(Stream, MapHeight);
-  if (!Empty()) Stream.WriteBuffer(Bits(), std::int64_t(MapWidth) * MapHeight * std::int64_t(sizeof(TColor32)));
+  if (!Empty())
+    Stream.WriteBuffer(Bits(), std::int64_t(MapWidth) * MapHeight * std::int64_t(sizeof(TColor32)));
 }
 
 }  // namespace lumox

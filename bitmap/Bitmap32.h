@@ -18,7 +18,15 @@
 namespace lumox {
 
 enum class TDrawMode : std::uint8_t { dmOpaque, dmBlend, dmCustom };
-enum class TStretchFilter : std::uint8_t { sfNearest, sfDraft, sfLinear, sfCosine, sfSpline, sfLanczos, sfMitchell };
+enum class TStretchFilter : std::uint8_t {
+  sfNearest,
+  sfDraft,
+  sfLinear,
+  sfCosine,
+  sfSpline,
+  sfLanczos,
+  sfMitchell
+};
 
 // Combines source pixel F into destination pixel B; M is the source's MasterAlpha.
 using TPixelCombineEvent = std::function<void(TColor32 F, TColor32& B, TColor32 M)>;

@@ -91,10 +91,10 @@ bool ChoosePacked() {
 
 }  // namespace
 
-constinit const TBlendSet PlainBlendSet{MixColors,      MixColorInto,      BlendColors,    BlendColorInto,
-                              BlendColorsScaled, BlendColorIntoScaled, BlendRow,   BlendRowScaled,
-                              AddColors,      SubtractColors,    ModulateColors, MaxColors,
-                              MinColors,      DifferenceColors,  ExcludeColors};
+constinit const TBlendSet PlainBlendSet{
+    MixColors, MixColorInto,     BlendColors,  BlendColorInto, BlendColorsScaled, BlendColorIntoScaled,
+    BlendRow,  BlendRowScaled,   AddColors,    SubtractColors, ModulateColors,    MaxColors,
+    MinColors, DifferenceColors, ExcludeColors};
 
 const bool PackedBlendActive = ChoosePacked();
 

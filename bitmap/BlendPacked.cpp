@@ -121,10 +121,10 @@ TColor32 ExcludeColors(TColor32 C1, TColor32 C2) {
 
 }  // namespace
 
-constinit const TBlendSet PackedBlendSet{MixColors,      MixColorInto,      BlendColors,    BlendColorInto,
-                                         BlendColorsScaled, BlendColorIntoScaled, BlendRow,   BlendRowScaled,
-                                         AddColors,      SubtractColors,    ModulateColors, MaxColors,
-                                         MinColors,      DifferenceColors,  ExcludeColors};
+constinit const TBlendSet PackedBlendSet{
+    MixColors, MixColorInto,     BlendColors,  BlendColorInto, BlendColorsScaled, BlendColorIntoScaled,
+    BlendRow,  BlendRowScaled,   AddColors,    SubtractColors, ModulateColors,    MaxColors,
+    MinColors, DifferenceColors, ExcludeColors};
 
 }  // namespace lumox
 

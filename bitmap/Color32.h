@@ -13,7 +13,8 @@ using TArrayOfColor32 = std::vector<TColor32>;
 
 constexpr TColor32 AlphaMask32 = 0xFF000000u;
 
-constexpr TColor32 Color32(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha = 255) {
+constexpr TColor32 Color32(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                           std::uint8_t alpha = 255) {
   return TColor32(alpha) << 24 | TColor32(red) << 16 | TColor32(green) << 8 | blue;
 }
 

@@ -13,7 +13,8 @@ namespace lumox {
 
 namespace {
 
-constexpr std::array<std::uint32_t, 5> FeatureMasks{0x00800000, 0x02000000, 0x04000000, 0x0F000000, 0x00F00000};
+constexpr std::array<std::uint32_t, 5> FeatureMasks{0x00800000, 0x02000000, 0x04000000, 0x0F000000,
+                                                    0x00F00000};
 
 std::uint32_t EdxOf(unsigned leaf, unsigned* eax = nullptr) {
   unsigned a = 0, b = 0, c = 0, d = 0;

@@ -25,7 +25,8 @@ float Sinc(float u) { return u == 0.0f ? 1.0f : std::sin(Pi * u) / (Pi * u); }
 std::int64_t WidthOf(std::int64_t lo, std::int64_t hi) { return hi - lo; }
 
 // floor(c) .. ceil(c + reach) with every non-zero weight, positions clamped into the span.
-TContributorList Contributors(float c, float reach, float scale, int srcLo, int srcHi, TStretchFilter filter) {
+TContributorList Contributors(float c, float reach, float scale, int srcLo, int srcHi,
+                              TStretchFilter filter) {
   TContributorList list;
   const auto first = std::int64_t(std::floor(c - reach)), last = std::int64_t(std::ceil(c + reach));
   for (std::int64_t j = first; j <= last; ++j) {
@@ -34,7 +35,8 @@ TContributorList Contributors(float c, float reach, float scale, int srcLo, int 
                                  : std::lrint(FilterKernel(filter, x * scale) * 256.0f * scale);
     if (w != 0) list.push_back({int(std::clamp<std::int64_t>(j, srcLo, srcHi - 1)), int(w)});
   }
-  if (list.empty()) list.push_back({int(std::clamp<std::int64_t>(std::int64_t(std::floor(c)), srcLo, srcHi - 1)), 256});
+  if (list.empty())
+    list.push_back({int(std::clamp<std::int64_t>(std::int64_t(std::floor(c)), srcLo, srcHi - 1)), 256});
   int sum = 0;
   for (const TContributor& p : list) sum += p.Weight;
   list[(list.size() - 1) / 2].Weight -= sum - 256;
@@ -48,8 +50,8 @@ struct TTaps {
 };
 
 TTaps Dense(const TContributorList& list) {
-  const auto [low, high] =
-      std::minmax_element(list.begin(), list.end(), [](const auto& a, const auto& b) { return a.Pos < b.Pos; });
+  const auto [low, high] = std::minmax_element(list.begin(), list.end(),
+                                               [](const auto& a, const auto& b) { return a.Pos < b.Pos; });
   TTaps taps{low->Pos, std::vector<std::int32_t>(std::size_t(high->Pos - low->Pos) + 1)};
   for (const TContributor& p : list) taps.Weights[std::size_t(p.Pos - taps.First)] += p.Weight;
   return taps;
@@ -84,7 +86,8 @@ void VerticalPlain(const std::vector<TRowTap>& taps, int from, int count, std::i
 bool FitsInt16(const std::vector<TTaps>& table) {
   for (const TTaps& taps : table) {
     for (std::int32_t w : taps.Weights) {
-      if (w < std::numeric_limits<std::int16_t>::min() || w > std::numeric_limits<std::int16_t>::max()) return false;
+      if (w < std::numeric_limits<std::int16_t>::min() || w > std::numeric_limits<std::int16_t>::max())
+        return false;
     }
   }
   return true;
@@ -101,7 +104,8 @@ int VerticalPacked(const std::vector<TRowTap>& taps, int count, std::int32_t* ac
     for (std::size_t k = 0; k < pairs; ++k) {
       const TRowTap& a = taps[2 * k];
       const TRowTap& b = 2 * k + 1 < taps.size() ? taps[2 * k + 1] : TRowTap{a.Row, 0};
-      const __m128i weights = _mm_set1_epi32(int(std::uint32_t(std::uint16_t(a.Weight)) | std::uint32_t(b.Weight) << 16));
+      const __m128i weights =
+          _mm_set1_epi32(int(std::uint32_t(std::uint16_t(a.Weight)) | std::uint32_t(b.Weight) << 16));
       const __m128i upper = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.Row + x));
       const __m128i lower = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.Row + x));
       const __m128i low = _mm_unpacklo_epi8(upper, lower), high = _mm_unpackhi_epi8(upper, lower);
@@ -174,8 +178,8 @@ TMappingTable BuildMappingTable(int DstLo, int DstHi, int ClipLo, int ClipHi, in
   const auto clipWidth = std::size_t(std::max<std::int64_t>(WidthOf(ClipLo, ClipHi), 0));
   if (srcWidth < 1 || dstWidth < 1) return {};
   if (srcWidth == 1) return TMappingTable(clipWidth, {{SrcLo, 256}});
-  const float scale = EdgeAlignedSampling ? float(dstWidth) / float(srcWidth)
-                                          : float(dstWidth - 1) / float(srcWidth - 1);
+  const float scale =
+      EdgeAlignedSampling ? float(dstWidth) / float(srcWidth) : float(dstWidth - 1) / float(srcWidth - 1);
   if (scale == 0.0f) return TMappingTable(clipWidth, {{int((std::int64_t(SrcLo) + SrcHi) / 2), 256}});
   const float reach = scale >= 1.0f ? FilterWidth(Filter) : FilterWidth(Filter) / scale;
   TMappingTable table(clipWidth);
@@ -188,10 +192,10 @@ TMappingTable BuildMappingTable(int DstLo, int DstHi, int ClipLo, int ClipHi, in
 }
 
 void ResampleTransfer(const TTransfer& t, TStretchFilter Filter) {
-  const std::vector<TTaps> columns = DenseTable(BuildMappingTable(t.DstRect.Left, t.DstRect.Right, t.Clip.Left,
-                                                                  t.Clip.Right, t.SrcRect.Left, t.SrcRect.Right, Filter));
-  const std::vector<TTaps> rows = DenseTable(BuildMappingTable(t.DstRect.Top, t.DstRect.Bottom, t.Clip.Top,
-                                                               t.Clip.Bottom, t.SrcRect.Top, t.SrcRect.Bottom, Filter));
+  const std::vector<TTaps> columns = DenseTable(BuildMappingTable(
+      t.DstRect.Left, t.DstRect.Right, t.Clip.Left, t.Clip.Right, t.SrcRect.Left, t.SrcRect.Right, Filter));
+  const std::vector<TTaps> rows = DenseTable(BuildMappingTable(
+      t.DstRect.Top, t.DstRect.Bottom, t.Clip.Top, t.Clip.Bottom, t.SrcRect.Top, t.SrcRect.Bottom, Filter));
   int firstColumn = std::numeric_limits<int>::max(), endColumn = 0;
   for (const TTaps& taps : columns) {
     firstColumn = std::min(firstColumn, taps.First);

@@ -21,7 +21,8 @@ std::int64_t WidthOf(const TRect& r) { return std::int64_t(r.Right) - r.Left; }
 std::int64_t HeightOf(const TRect& r) { return std::int64_t(r.Bottom) - r.Top; }
 
 int ToInt(std::int64_t value) {
-  return int(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+  return int(
+      std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // Checks the arguments and works out the clip; nothing when there is nothing to draw.
@@ -36,7 +37,8 @@ std::optional<TTransfer> PrepareTransfer(TBitmap32* Dst, TRect DstRect, TRect Ds
     throw ETransformError("Source rectangle is invalid");
   }
   TRect clip;
-  if (!IntersectRect(clip, DstClip, Dst->BoundsRect()) || !IntersectRect(clip, clip, DstRect)) return std::nullopt;
+  if (!IntersectRect(clip, DstClip, Dst->BoundsRect()) || !IntersectRect(clip, clip, DstRect))
+    return std::nullopt;
   if (CombineOp == TDrawMode::dmCustom && !CombineCallBack) CombineOp = TDrawMode::dmOpaque;
   if (CombineOp == TDrawMode::dmBlend && Src->MasterAlpha() == 0) return std::nullopt;
   return TTransfer{*Dst, *Src, DstRect, SrcRect, clip, CombineOp, Src->MasterAlpha(), CombineCallBack};
@@ -79,10 +81,10 @@ std::vector<int> NearestMap(int dstLo, std::int64_t dstSize, int clipLo, int cli
 
 void Nearest(const TTransfer& t) {
   if (SameSize(t)) return Block(t);
-  const std::vector<int> columns =
-      NearestMap(t.DstRect.Left, WidthOf(t.DstRect), t.Clip.Left, t.Clip.Right, t.SrcRect.Left, t.SrcRect.Right);
-  const std::vector<int> rows =
-      NearestMap(t.DstRect.Top, HeightOf(t.DstRect), t.Clip.Top, t.Clip.Bottom, t.SrcRect.Top, t.SrcRect.Bottom);
+  const std::vector<int> columns = NearestMap(t.DstRect.Left, WidthOf(t.DstRect), t.Clip.Left, t.Clip.Right,
+                                              t.SrcRect.Left, t.SrcRect.Right);
+  const std::vector<int> rows = NearestMap(t.DstRect.Top, HeightOf(t.DstRect), t.Clip.Top, t.Clip.Bottom,
+                                           t.SrcRect.Top, t.SrcRect.Bottom);
   const auto width = std::size_t(t.ClipWidth());
   std::vector<TColor32> buffer(width);
   for (std::size_t y = 0; y < rows.size(); ++y) {
@@ -125,16 +127,17 @@ void Linear(const TTransfer& t);
 
 void Draft(const TTransfer& t) {
   if (WidthOf(t.SrcRect) < WidthOf(t.DstRect) || HeightOf(t.SrcRect) < HeightOf(t.DstRect)) return Linear(t);
-  const TDraftBlocks columns =
-      DraftBlocks(t.DstRect.Left, WidthOf(t.DstRect), t.Clip.Left, t.Clip.Right, t.SrcRect.Left, t.SrcRect.Right);
-  const TDraftBlocks rows =
-      DraftBlocks(t.DstRect.Top, HeightOf(t.DstRect), t.Clip.Top, t.Clip.Bottom, t.SrcRect.Top, t.SrcRect.Bottom);
+  const TDraftBlocks columns = DraftBlocks(t.DstRect.Left, WidthOf(t.DstRect), t.Clip.Left, t.Clip.Right,
+                                           t.SrcRect.Left, t.SrcRect.Right);
+  const TDraftBlocks rows = DraftBlocks(t.DstRect.Top, HeightOf(t.DstRect), t.Clip.Top, t.Clip.Bottom,
+                                        t.SrcRect.Top, t.SrcRect.Bottom);
   std::vector<TColor32> buffer(std::size_t(t.ClipWidth()));
   const auto pitch = std::size_t(t.Src.Width());
   for (int y = 0; y < t.ClipHeight(); ++y) {
     const auto row = std::size_t(y);
     for (std::size_t x = 0; x < buffer.size(); ++x) {
-      buffer[x] = BlockAverage(columns.Size(x), rows.Size(row), t.Src.PixelPtr(columns.Start(x), rows.Start(row)), pitch);
+      buffer[x] = BlockAverage(columns.Size(x), rows.Size(row),
+                               t.Src.PixelPtr(columns.Start(x), rows.Start(row)), pitch);
     }
     CombineRow(t, buffer.data(), t.DstRow(y), t.ClipWidth(), false);
   }
@@ -173,17 +176,20 @@ std::vector<TLinearEntry> LinearMap(int dstLo, std::int64_t dstSize, int clipLo,
 }
 
 void Linear(const TTransfer& t) {
-  const std::vector<TLinearEntry> columns = LinearMap(t.DstRect.Left, WidthOf(t.DstRect), t.Clip.Left, t.Clip.Right,
-                                                      t.SrcRect.Left, WidthOf(t.SrcRect), t.Src.Width());
-  const std::vector<TLinearEntry> rows = LinearMap(t.DstRect.Top, HeightOf(t.DstRect), t.Clip.Top, t.Clip.Bottom,
-                                                   t.SrcRect.Top, HeightOf(t.SrcRect), t.Src.Height());
+  const std::vector<TLinearEntry> columns =
+      LinearMap(t.DstRect.Left, WidthOf(t.DstRect), t.Clip.Left, t.Clip.Right, t.SrcRect.Left,
+                WidthOf(t.SrcRect), t.Src.Width());
+  const std::vector<TLinearEntry> rows =
+      LinearMap(t.DstRect.Top, HeightOf(t.DstRect), t.Clip.Top, t.Clip.Bottom, t.SrcRect.Top,
+                HeightOf(t.SrcRect), t.Src.Height());
   std::vector<TColor32> buffer(columns.size());
   for (std::size_t y = 0; y < rows.size(); ++y) {
     const TColor32* upper = t.Src.ScanLine(rows[y].Pos);
     const TColor32* lower = t.Src.ScanLine(rows[y].Next);
     for (std::size_t x = 0; x < columns.size(); ++x) {
       const TLinearEntry& c = columns[x];
-      buffer[x] = Interpolate(c.Weight, rows[y].Weight, upper[c.Pos], upper[c.Next], lower[c.Pos], lower[c.Next]);
+      buffer[x] =
+          Interpolate(c.Weight, rows[y].Weight, upper[c.Pos], upper[c.Next], lower[c.Pos], lower[c.Next]);
     }
     CombineRow(t, buffer.data(), t.DstRow(int(y)), int(columns.size()), false);
   }
@@ -316,7 +322,8 @@ void StretchTransfer(TBitmap32* Dst, TRect DstRect, TRect DstClip, const TBitmap
           case TStretchFilter::sfDraft:
             return Draft(t);
           case TStretchFilter::sfLinear:
-            if (WidthOf(t.DstRect) > WidthOf(t.SrcRect) && HeightOf(t.DstRect) > HeightOf(t.SrcRect)) return Linear(t);
+            if (WidthOf(t.DstRect) > WidthOf(t.SrcRect) && HeightOf(t.DstRect) > HeightOf(t.SrcRect))
+              return Linear(t);
             return ResampleTransfer(t, Filter);
           default:
             return ResampleTransfer(t, Filter);
@@ -325,15 +332,16 @@ void StretchTransfer(TBitmap32* Dst, TRect DstRect, TRect DstClip, const TBitmap
       Dst, DstRect, DstClip, Src, SrcRect, CombineOp, CombineCallBack);
 }
 
-void BlockTransfer(TBitmap32* Dst, int DstX, int DstY, TRect DstClip, const TBitmap32* Src, int SrcX, int SrcY,
-                   TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack) {
+void BlockTransfer(TBitmap32* Dst, int DstX, int DstY, TRect DstClip, const TBitmap32* Src, int SrcX,
+                   int SrcY, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack) {
   // The whole source, placed so that (SrcX, SrcY) lands on (DstX, DstY).
   TRect placed{};
   if (Src != nullptr) {
     const std::int64_t left = std::int64_t(DstX) - SrcX, top = std::int64_t(DstY) - SrcY;
     placed = {ToInt(left), ToInt(top), ToInt(left + Src->Width()), ToInt(top + Src->Height())};
   }
-  Run(Block, Dst, placed, DstClip, Src, Src != nullptr ? Src->BoundsRect() : TRect{}, CombineOp, CombineCallBack);
+  Run(Block, Dst, placed, DstClip, Src, Src != nullptr ? Src->BoundsRect() : TRect{}, CombineOp,
+      CombineCallBack);
 }
 
 void StretchNearest(TBitmap32* Dst, TRect DstRect, TRect DstClip, const TBitmap32* Src, TRect SrcRect,
@@ -353,8 +361,8 @@ void StretchLinear(TBitmap32* Dst, TRect DstRect, TRect DstClip, const TBitmap32
 
 void Resample(TBitmap32* Dst, TRect DstRect, TRect DstClip, const TBitmap32* Src, TRect SrcRect,
               TStretchFilter Filter, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack) {
-  Run([Filter](const TTransfer& t) { ResampleTransfer(t, Filter); }, Dst, DstRect, DstClip, Src, SrcRect, CombineOp,
-      CombineCallBack);
+  Run([Filter](const TTransfer& t) { ResampleTransfer(t, Filter); }, Dst, DstRect, DstClip, Src, SrcRect,
+      CombineOp, CombineCallBack);
 }
 
 }  // namespace lumox

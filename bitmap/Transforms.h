@@ -45,8 +45,8 @@ void StretchTransfer(TBitmap32* Dst, TRect DstRect, TRect DstClip, const TBitmap
 
 // Unscaled: pixel (x, y) of the clip takes source pixel (SrcX + x - DstX, SrcY + y - DstY);
 // the clip is narrowed to where that pixel exists.
-void BlockTransfer(TBitmap32* Dst, int DstX, int DstY, TRect DstClip, const TBitmap32* Src, int SrcX, int SrcY,
-                   TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
+void BlockTransfer(TBitmap32* Dst, int DstX, int DstY, TRect DstClip, const TBitmap32* Src, int SrcX,
+                   int SrcY, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
 
 // The scaled paths, with the checks of StretchTransfer.
 void StretchNearest(TBitmap32* Dst, TRect DstRect, TRect DstClip, const TBitmap32* Src, TRect SrcRect,
@@ -68,8 +68,8 @@ TColor32 BlockAverage(int Width, int Height, const TColor32* TopLeft, std::size_
 // The bilinear helper: each pair is mixed with weight WX (0..256) on its left pixel, then the
 // two results with WY on the upper one. The plain variant mixes with the plain MixColors
 // (weights capped at 255); the packed one computes floor((f w + b (256 - w)) / 256).
-using TInterpolator = TColor32 (*)(std::uint32_t WX, std::uint32_t WY, TColor32 UpperLeft, TColor32 UpperRight,
-                                   TColor32 LowerLeft, TColor32 LowerRight);
+using TInterpolator = TColor32 (*)(std::uint32_t WX, std::uint32_t WY, TColor32 UpperLeft,
+                                   TColor32 UpperRight, TColor32 LowerLeft, TColor32 LowerRight);
 extern const TInterpolator PlainInterpolate;
 #ifdef __SSE2__
 extern const TInterpolator PackedInterpolate;

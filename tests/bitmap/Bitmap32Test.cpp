@@ -22,35 +22,20 @@ struct TWatched : TBitmap32 {
   }
 };
 
-TBitmap Framework24(int width, int height) {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(TPixelFormat::pf24bit);
-  bitmap.SetSize(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int i = 0; i < 3 * width; ++i) bitmap.ScanLine(y)[i] = std::uint8_t(10 * y + i);
-  }
-  return bitmap;
-}
-
 TEST(Bitmap32, SizeChangesReplaceTheZeroedBlockAndNotifyInOrder) {
   TWatched b;
   b.SetSize(-5, 10);
-  EXPECT_TRUE(b.Empty());
-  EXPECT_EQ(b.Width(), 0);
-  EXPECT_EQ(b.Bits(), nullptr);
+  EXPECT_TRUE(b.Empty() && b.Width() == 0 && b.Bits() == nullptr);
   b.Events.clear();
   b.SetSize(3, 2);
   EXPECT_EQ(b.Events, "handle change resize ");
   EXPECT_EQ(reinterpret_cast<std::uintptr_t>(b.Bits()) % 64, 0u);
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(b.Bits()[i], 0u);
+  EXPECT_EQ(std::vector<TColor32>(b.Bits(), b.Bits() + 6), std::vector<TColor32>(6, 0));
   b.Events.clear();
   b.SetSize(3, 2);
   b.SetDrawMode(TDrawMode::dmOpaque);
-  b.SetStretchFilter(TStretchFilter::sfNearest);
+  b.SetMasterAlpha(300);  // clamped to 255, so unchanged
   EXPECT_EQ(b.Events, "") << "equal values announce nothing";
-  b.SetMasterAlpha(300);
-  EXPECT_EQ(b.MasterAlpha(), 255u) << "clamped, and so unchanged";
-  EXPECT_EQ(b.Events, "");
   EXPECT_THROW(b.SetSize(40000, 1), EInvalidGraphic);
   EXPECT_TRUE(b.Empty());
 }
@@ -62,11 +47,9 @@ TEST(Bitmap32, FillsClearsAndResetsAlpha) {
   b.FillRectClipped(-2, 1, 2, 9, 0x80FF0000);
   EXPECT_EQ(*b.PixelPtr(1, 2), 0x80FF0000u);
   EXPECT_EQ(*b.PixelPtr(2, 2), 0x11223344u);
-  EXPECT_EQ(*b.PixelPtr(0, 0), 0x11223344u);
   b.Events.clear();
-  for (const TRect& outside : {TRect{4, 0, 9, 3}, TRect{0, -3, 4, 0}, TRect{2, 1, 2, 3}}) {
-    b.FillRectClipped(outside.Left, outside.Top, outside.Right, outside.Bottom, 0);
-  }
+  for (const TRect& r : {TRect{4, 0, 9, 3}, TRect{0, -3, 4, 0}, TRect{2, 1, 2, 3}})
+    b.FillRectClipped(r.Left, r.Top, r.Right, r.Bottom, 0);
   EXPECT_EQ(b.Events, "");
   b.ResetAlpha();
   EXPECT_EQ(*b.PixelPtr(1, 2), 0xFFFF0000u);
@@ -75,7 +58,10 @@ TEST(Bitmap32, FillsClearsAndResetsAlpha) {
 
 TEST(Bitmap32, AssignTakesFrameworkPicturesWithOneNotification) {
   TWatched b;
-  TBitmap source = Framework24(3, 2);
+  TBitmap source;
+  source.SetPixelFormat(TPixelFormat::pf24bit);
+  source.SetSize(3, 2);
+  for (int i = 0; i < 18; ++i) source.ScanLine(i / 9)[i % 9] = std::uint8_t(i % 9 + i / 9 * 10);
   b.Assign(source);
   EXPECT_EQ(b.Events, "handle resize change ");
   EXPECT_EQ(*b.PixelPtr(1, 1), Color32(15, 14, 13));
@@ -90,16 +76,14 @@ TEST(Bitmap32, AssignTakesFrameworkPicturesWithOneNotification) {
   TMemoryStream file(test::QuadrantJpeg(8, 6));
   jpeg.LoadFromStream(file);
   b.Assign(jpeg);
-  EXPECT_EQ(b.Width(), 8);
-  EXPECT_EQ(AlphaComponent(*b.PixelPtr(7, 5)), 255u);
+  EXPECT_TRUE(b.Width() == 8 && AlphaComponent(*b.PixelPtr(7, 5)) == 255);
 
   b.SetDrawMode(TDrawMode::dmBlend);
   b.SetMasterAlpha(77);
   TBitmap32 copy;
   copy.Assign(&b);
   EXPECT_EQ(std::memcmp(copy.Bits(), b.Bits(), 8 * 6 * 4), 0);
-  EXPECT_EQ(copy.DrawMode(), TDrawMode::dmBlend);
-  EXPECT_EQ(copy.MasterAlpha(), 77u);
+  EXPECT_TRUE(copy.DrawMode() == TDrawMode::dmBlend && copy.MasterAlpha() == 77);
 
   b.Events.clear();
   b.Assign(TIcon());
@@ -109,9 +93,10 @@ TEST(Bitmap32, AssignTakesFrameworkPicturesWithOneNotification) {
 
 TEST(Bitmap32, LoadsFilesThroughThePictureRegistryAndAssignsBack) {
   test::TTempFolder folder;
-  const test::TBytes file = test::BmpFile({.Width = 2, .Height = -1, .Bits = 32, .Pixels = {1, 2, 3, 4, 5, 6, 7, 8}});
-  const std::string bmp =
-      folder.Write("p.bmp", QByteArray(reinterpret_cast<const char*>(file.data()), qsizetype(file.size()))).toStdString();
+  const std::string bmp = folder.File("p.bmp").toStdString();
+  const test::TBytes file =
+      test::BmpFile({.Width = 2, .Height = -1, .Bits = 32, .Pixels = {1, 2, 3, 4, 5, 6, 7, 8}});
+  TFileStream(bmp, TFileMode::Create).WriteBuffer(file.data(), std::int64_t(file.size()));
   TBitmap32 b;
   b.LoadFromFile(bmp);
   ASSERT_EQ(b.Width(), 2);
@@ -125,23 +110,18 @@ TEST(Bitmap32, LoadsFilesThroughThePictureRegistryAndAssignsBack) {
 }
 
 TEST(Bitmap32, DataFormRoundTripsAndRefusesHostileForms) {
-  TBitmap32 b;
-  b.SetSize(3, 2);
-  for (int i = 0; i < 6; ++i) b.Bits()[i] = 0x01020304u * TColor32(i + 1);
-  TMemoryStream data;
-  b.WriteData(data);
-  EXPECT_EQ(data.Size(), 8 + 24);
-  data.SetPosition(0);
+  const std::int32_t form[] = {2, 1, 0x11223344, -1};
+  TMemoryStream data(form, sizeof form);
   TBitmap32 read;
   read.ReadData(data);
-  ASSERT_EQ(read.Height(), 2);
-  EXPECT_EQ(std::memcmp(read.Bits(), b.Bits(), 24), 0);
-
+  TMemoryStream written;
+  read.WriteData(written);
+  EXPECT_EQ(written.Bytes(), data.Bytes());
   TMemoryStream empty;
   TBitmap32().WriteData(empty);
   EXPECT_EQ(empty.Bytes(), std::vector<std::uint8_t>(8, 0));
-
-  const std::vector<std::int32_t> hostile[] = {{-1, 2}, {2, -1}, {40000, 1}, {2, 2, 1, 2, 3}, {16384, 16385}, {7}};
+  const std::vector<std::int32_t> hostile[] = {{-1, 2},         {2, -1},        {40000, 1},
+                                               {2, 2, 1, 2, 3}, {16384, 16385}, {7}};
   for (const auto& words : hostile) {
     TMemoryStream stream(words.data(), words.size() * 4);
     EXPECT_THROW(read.ReadData(stream), ELumox) << words[0];
