@@ -24,7 +24,7 @@ float Sinc(float u) { return u == 0.0f ? 1.0f : std::sin(Pi * u) / (Pi * u); }
 
 std::int64_t WidthOf(std::int64_t lo, std::int64_t hi) { return hi - lo; }
 
-// floor(c) .. ceil(c + reach) with every non-zero weight, positions clamped into the span.
+// floor(c - reach) .. ceil(c + reach) with every non-zero weight, positions clamped into the span.
 TContributorList Contributors(float c, float reach, float scale, int srcLo, int srcHi,
                               TStretchFilter filter) {
   TContributorList list;
