@@ -22,10 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!src.Empty()) std::abort();
     return 0;
   }
-  // What was read writes back as the bytes it came from.
+  // Pixels read write back as the bytes they came from (a 5 x 0 form reads as empty).
   lumox::TMemoryStream written;
   src.WriteData(written);
-  if (std::memcmp(written.Bytes().data(), data + Header, written.Bytes().size()) != 0) std::abort();
+  if (!src.Empty() && std::memcmp(written.Bytes().data(), data + Header, written.Bytes().size()) != 0)
+    std::abort();
   dst.SetSize(p[0] % 64 + 1, p[1] % 64 + 1);
   src.SetMasterAlpha(p[4]);
   try {

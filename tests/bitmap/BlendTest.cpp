@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "bitmap/Blend.h"
@@ -69,11 +70,7 @@ TColor32 Expected(const TWeighted& r, bool packed, TColor32 F, TColor32 B, unsig
                     [&](unsigned f, unsigned b) { return packed ? PackedMix(f, b, w) : PlainMix(f, b, w); });
 }
 
-struct TSetCase {
-  const TBlendSet* Set;
-  bool Packed;
-  const TWeighted* Routine;
-};
+using TSetCase = std::tuple<const TBlendSet*, bool, const TWeighted*>;
 
 class WeightedBlend : public testing::TestWithParam<TSetCase> {};
 
@@ -121,7 +118,7 @@ std::vector<TSetCase> AllWeighted() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, WeightedBlend, testing::ValuesIn(AllWeighted()), [](const auto& info) {
-  return std::string(info.param.Packed ? "Packed" : "Plain") + info.param.Routine->Name;
+  return std::string(std::get<1>(info.param) ? "Packed" : "Plain") + std::get<2>(info.param)->Name;
 });
 
 TEST(Blend, ChannelOperationsMatchTheirDefinitionsInBothSets) {

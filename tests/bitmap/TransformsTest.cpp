@@ -181,7 +181,7 @@ TEST(StretchTransfer, RefusesBadArgumentsAndSurvivesHostileRectangles) {
   for (TStretchFilter filter : AllFilters) {
     for (int lo : edges) {
       for (int hi : edges) {
-        const TRect r{lo, lo / 2, hi, hi - 1};
+        const TRect r{lo, lo / 2, hi, hi / 2 + 1};
         StretchTransfer(&dst, r, r, &src, src.BoundsRect(), TDrawMode(hi & 1), filter, nullptr);
         StretchTransfer(&dst, r, dst.BoundsRect(), &src, {4, 3, 5, 4}, TDrawMode(lo & 1), filter, nullptr);
       }
