@@ -8,6 +8,7 @@
 #include "framework/JpegImage.h"
 #include "framework/Picture.h"
 #include "imageformats/FormatTexts.h"
+#include "imageformats/TIFFGraphic.h"
 
 namespace lumox {
 namespace {
@@ -39,6 +40,7 @@ struct TRegistration {
 constexpr TFormatText NoText{};
 constexpr TFileTypes Raster{TFileType::ftRaster};
 constexpr TFileTypes Vector{TFileType::ftVector};
+constexpr TFileTypes RasterPages{TFileType::ftMultiImage, TFileType::ftRaster};
 
 using enum TFormatText;
 
@@ -59,12 +61,16 @@ const TRegistration Registrations[] = {
     {"jpeg", NoText, SJPEGImages, Raster, &TJPEGImage::Class},
     {"rle", SWindowsBitmaps, SRLEWindowsBitmaps, Raster, &TBitmap::Class},
     {"dib", NoText, SDIBWindowsBitmaps, Raster, &TBitmap::Class},
+    {"tiff", STIFFImages, SMacTIFFImages, RasterPages, &TTIFFGraphic::Class},
+    {"tif", NoText, SPCTIFImages, RasterPages, &TTIFFGraphic::Class},
+    {"fax", NoText, SGFIFaxImages, RasterPages, &TTIFFGraphic::Class},
+    {"eps", SEPSImages, NoText, Raster, &TEPSGraphic::Class},
 };
 
 // The reader classes unregistered one by one at shut-down, before the bitmap's extra
 // extensions, in this order: Paint Shop Pro, Photoshop, Targa, TIFF, SGI, PCX, Autodesk,
 // Photo-CD, portable maps, CUT, RLA. The list's Clear takes the rest (EPS among them).
-const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {};
+const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {&TTIFFGraphic::Class};
 // Unregistered after the bitmap's extra extensions: PNG.
 const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {};
 
