@@ -3,6 +3,7 @@
 #include "archive/Database.h"
 #include "frontend/FormMain.h"
 #include "frontend/MessageBoxes.h"
+#include "imageformats/FileFormatList.h"
 #include "visualstyles/ThemeNexus.h"
 
 int main(int argc, char** argv) {
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
   const lumox::TThemeNexus themeNexus;
   lumox::TMessageBoxes messageBoxes;
   const lumox::TUserMessagesScope messages(messageBoxes);
+  lumox::StartUpImageFormats();
   int exitCode = 0;
   {
     lumox::TFormMain formMain;
@@ -17,6 +19,7 @@ int main(int argc, char** argv) {
     formMain.show();
     exitCode = application.exec();
   }
+  lumox::ShutDownImageFormats();
   lumox::ShutDownDatabaseEngine();
   return exitCode;
 }
