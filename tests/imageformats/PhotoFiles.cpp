@@ -197,31 +197,19 @@ TBytes PcdHuffmanStream(const std::vector<std::vector<TPcdCode>>& tables, const 
 
 std::vector<std::pair<std::string, TBytes>> PhotoSeeds() {
   const auto picture = Picture(TPictureKind::Colour, true, 5, 3);
-  const auto psd = [&](const std::string& options) {
-    TBytes file{0};
-    Append(file, MagickPsd(picture, 5, 3, true, options));
-    return file;
-  };
-  const auto psp = [](const TPspSpec& spec) {
-    TBytes file{1};
-    Append(file, PspFile(spec));
-    return file;
-  };
-  TBytes pcd{2};
+  const auto psd = [&](const std::string& options) { return MagickPsd(picture, 5, 3, true, options); };
   const TBytes pack = PcdFile(TBytes(768 * 512, 128), 156, 137, 1);
-  pcd.insert(pcd.end(), pack.begin(), pack.begin() + 6144);
-  TBytes huffman{3};
-  Append(huffman, PcdHuffmanStream({{{1, 0, 5}, {2, 0x8000, -3}}}, {{1, 0, {0, 1, 0}}, {2, 2, {1}}}, 3));
-  return {{"psd-rgba-rle", psd("-compress RLE")},
-          {"psd-grey16", psd("-colorspace gray -depth 16 -compress none")},
-          {"psd-indexed", psd("-colors 8 -type Palette")},
-          {"psd-cmyk", psd("-colorspace CMYK")},
-          {"psp-rgb-rle", psp({.Compression = 1})},
-          {"psp-alpha-lz77", psp({.Compression = 2, .ChannelTypes = {1, 2, 3, 0}})},
-          {"psp-v3-indexed", psp({.Version = 3, .Depth = 4, .LayerTypes = {2, 0}, .ChannelTypes = {0},
-                                  .Palette = {0xFF0000, 0x00FF00}})},
-          {"pcd-header", pcd},
-          {"pcd-huffman", huffman}};
+  return {{"rgba-rle.psd", psd("-compress RLE")},
+          {"grey16.psd", psd("-colorspace gray -depth 16 -compress none")},
+          {"indexed.psd", psd("-colors 8 -type Palette")},
+          {"cmyk.psd", psd("-colorspace CMYK")},
+          {"rgb-rle.psp", PspFile({.Compression = 1})},
+          {"alpha-lz77.psp", PspFile({.Compression = 2, .ChannelTypes = {1, 2, 3, 0}})},
+          {"v3-indexed4.psp",
+           PspFile({.Version = 3, .Depth = 4, .LayerTypes = {1, 0}, .ChannelTypes = {0}, .Palette = {0xFF0000}})},
+          {"turned-head.pcd", TBytes(pack.begin(), pack.begin() + 6144)},
+          {"corrections.huffman",
+           PcdHuffmanStream({{{1, 0, 5}, {2, 0x8000, -3}}}, {{1, 0, {0, 1, 0}}, {2, 2, {1}}}, 3)}};
 }
 
 }  // namespace lumox::test

@@ -49,7 +49,7 @@ struct TPcdRow {
 TBytes PcdHuffmanStream(const std::vector<std::vector<TPcdCode>>& tables, const std::vector<TPcdRow>& rows,
                         std::uint32_t stopRow);
 
-// Named files, each behind the byte by which the fuzz target picks its reader.
+// Small files of each reader's paths, named: the fuzzing seeds.
 std::vector<std::pair<std::string, TBytes>> PhotoSeeds();
 
 }  // namespace lumox::test
