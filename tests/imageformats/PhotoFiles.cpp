@@ -12,7 +12,10 @@ namespace lumox::test {
 namespace {
 
 void Put(TBytes& b, std::uint64_t value, int bytes, bool bigEndian) {
-  for (int i = 0; i < bytes; ++i) b.push_back(std::uint8_t(value >> 8 * (bigEndian ? bytes - 1 - i : i)));
+  for (int i = 0; i < bytes; ++i) {
+    const int shift = 8 * (bigEndian ? bytes - 1 - i : i);
+    b.push_back(shift < 64 ? std::uint8_t(value >> shift) : 0);
+  }
 }
 void Append(TBytes& b, const TBytes& more) { b.insert(b.end(), more.begin(), more.end()); }
 

@@ -41,10 +41,10 @@ TColours Colours(const TBitmap& bitmap, std::uint32_t kept) {
 
 // Every cut and many corruptions of a file load or raise the project's errors, nothing else.
 template <class TReader>
-void ExpectCleanFailures(const TBytes& file, std::size_t cutStep) {
+void ExpectCleanFailures(const TBytes& file, std::size_t cutStep, std::uint32_t corruptions = 300) {
   for (std::size_t size = 0; size < file.size(); size += cutStep)
     LoadError<TReader>(TBytes(file.begin(), file.begin() + std::ptrdiff_t(size)));
-  for (std::uint32_t seed = 1; seed < 300; ++seed) {
+  for (std::uint32_t seed = 1; seed <= corruptions; ++seed) {
     TBytes damaged = file;
     for (std::uint32_t k = 0; k < 4; ++k) damaged[(seed * 7919u + k * 104729u) % std::min<std::size_t>(file.size(), 4096)] ^= std::uint8_t(seed * 37 + k);
     LoadError<TReader>(damaged);
@@ -215,7 +215,7 @@ TEST(PcdFile, PropertiesAndRefusals) {
   const std::string invalid = "Cannot load image. Invalid or unexpected PCD image format.";
   EXPECT_EQ(LoadError<TPCDGraphic>(PcdFile(TBytes(768 * 512), 0, 0, 0, true)), invalid);
   EXPECT_EQ(LoadError<TPCDGraphic>(TBytes(8000)), invalid);
-  ExpectCleanFailures<TPCDGraphic>(PcdFile(TBytes(768 * 512), 0, 0, 0), 20011);
+  ExpectCleanFailures<TPCDGraphic>(PcdFile(TBytes(768 * 512), 0, 0, 0), 20011, 20);
 }
 
 TEST(PcdDecoder, AddsTheCorrectionsOfEachRowUpToTheStopRow) {
@@ -236,7 +236,7 @@ TEST(PcdDecoder, AddsTheCorrectionsOfEachRowUpToTheStopRow) {
   EXPECT_EQ(luma, (TBytes{250, 250, 250, 250, 255, 255, 247, 255, 0, 250, 250, 250, 250, 250, 250, 250}));
   EXPECT_EQ(chroma1, TBytes(16));
   // A code longer than 16 bits ends decoding; so does the stream's end.
-  TMemoryStream badTable(PcdHuffmanStream({{{17, 0, 1}}}, {{0, 0, {0}}}, 5));
+  TMemoryStream badTable(PcdHuffmanStream({{{17, 0, 1}}}, {}, 5));
   EXPECT_NO_THROW(TPCDDecoder(badTable).Decode(in, out, 4, 3));
   TMemoryStream cut(TBytes(stream.begin(), stream.begin() + 24));
   EXPECT_THROW(TPCDDecoder(cut).Decode(in, out, 4, 3), EReadError);
