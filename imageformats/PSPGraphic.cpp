@@ -138,9 +138,10 @@ TCompressionType CompressionOf(std::uint16_t code) {
   }
 }
 
-// The channels of one layer by type, each Height rows of the row length. A channel the layer
-// does not have reads as black, except the composite of a layer with transparency, which
-// holds its alpha and reads as opaque.
+// The channels of one layer by type, in rows of the row length. A channel holds the rows its
+// data can fill; rows it does not hold, and channels the layer does not have, read as black,
+// except in the composite of a layer with transparency, which holds its alpha: there they are
+// opaque.
 class TLayerChannels {
  public:
   TLayerChannels(std::int64_t rowBytes, std::int64_t height, bool alpha)
@@ -149,13 +150,15 @@ class TLayerChannels {
     for (std::size_t k = 0; k < 4; ++k) Missing[k].assign(RowBytes, Fill[k]);
   }
 
-  std::vector<std::uint8_t>& Channel(std::uint16_t type) {
-    if (Buffers[type].empty()) Buffers[type].assign(RowBytes * Height, Fill[type]);
+  // A new buffer of channel `type` for at most `maxBytes` of data, in whole rows.
+  std::vector<std::uint8_t>& Channel(std::uint16_t type, std::int64_t maxBytes) {
+    const std::size_t rows = RowBytes == 0 ? 0 : (std::size_t(maxBytes) + RowBytes - 1) / RowBytes;
+    Buffers[type].assign(std::min(rows, Height) * RowBytes, Fill[type]);
     return Buffers[type];
   }
 
   TColorManager::TConstBytes Row(std::uint16_t type, std::size_t y) const {
-    if (Buffers[type].empty()) return Missing[type];
+    if ((y + 1) * RowBytes > Buffers[type].size()) return Missing[type];
     return {Buffers[type].data() + y * RowBytes, RowBytes};
   }
 
@@ -167,10 +170,19 @@ class TLayerChannels {
   std::array<std::vector<std::uint8_t>, 4> Buffers;
 };
 
-// The data of one channel, `packedSize` bytes at the stream's position, into its buffer.
-// Data of another compression (JPEG) are not decoded.
+// The most bytes one packed byte gives: run-length pairs give up to 127 bytes, deflate 1032.
+constexpr std::int64_t RunLengthRatio = 64;
+constexpr std::int64_t DeflateRatio = 1032;
+
+// The data of one channel, `packedSize` bytes at the stream's position, into its buffer, which
+// is made no larger than the data can fill. Data of another compression (JPEG) are not decoded.
 void ReadChannelData(TStream& stream, std::int64_t packedSize, TCompressionType compression,
-                     std::vector<std::uint8_t>& channel) {
+                     TLayerChannels& channels, std::uint16_t type) {
+  const std::int64_t ratio = compression == TCompressionType::ctNone    ? 1
+                             : compression == TCompressionType::ctRLE   ? RunLengthRatio
+                             : compression == TCompressionType::ctLZ77 ? DeflateRatio
+                                                                        : 0;
+  std::vector<std::uint8_t>& channel = channels.Channel(type, packedSize * ratio);
   const std::int64_t size = std::int64_t(channel.size());
   if (compression == TCompressionType::ctNone) {
     stream.ReadBuffer(channel.data(), std::min(packedSize, size));
@@ -315,7 +327,7 @@ bool TPSPGraphic::ReadLayer(TStream& stream, std::int64_t end, std::int64_t rowB
     stream.Seek(6, TSeekOrigin::Current);  // unpacked size and bitmap kind
     const std::uint16_t type = ReadWord(stream);
     if (type <= BlueChannel)
-      ReadChannelData(stream, packedSize, ImageProperties.Compression, channels.Channel(type));
+      ReadChannelData(stream, packedSize, ImageProperties.Compression, channels, type);
     stream.SetPosition(block.End);
   }
   EndStage();
