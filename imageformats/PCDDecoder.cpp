@@ -100,7 +100,9 @@ void TPCDDecoder::Decode(const std::uint8_t*& input, std::uint8_t*&, std::int64_
     const std::uint32_t plane = Window() >> 30;
     Skip(16);
     if (plane == ReservedPlane) return;
-    const std::span<std::uint8_t> target = plane == 0 ? planes.Luma : plane == 2 ? planes.Chroma1 : planes.Chroma2;
+    const std::span<std::uint8_t> target = plane == 0   ? planes.Luma
+                                           : plane == 2 ? planes.Chroma1
+                                                        : planes.Chroma2;
     const std::size_t planeRow = plane == 0 ? row : row / 2;
     if (rowLength == 0 || planeRow >= target.size() / rowLength) continue;
     const std::size_t start = planeRow * rowLength;

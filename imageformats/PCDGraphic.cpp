@@ -107,7 +107,8 @@ void TPCDGraphic::LoadFromStream(TStream& stream) {
 }
 
 // A quarter turn (rotation 1 or 3) goes through a row buffer; a half turn (2) is shown as stored.
-void TPCDGraphic::TransferRows(const std::vector<std::uint8_t>& luma, const std::vector<std::uint8_t>& chroma1,
+void TPCDGraphic::TransferRows(const std::vector<std::uint8_t>& luma,
+                               const std::vector<std::uint8_t>& chroma1,
                                const std::vector<std::uint8_t>& chroma2) {
   const std::uint8_t rotation = ImageProperties.Rotation;
   const bool quarterTurn = rotation % 2 == 1;
@@ -115,11 +116,12 @@ void TPCDGraphic::TransferRows(const std::vector<std::uint8_t>& luma, const std:
   std::vector<std::uint8_t> turned(quarterTurn ? 3 * BaseWidth : 0);
   for (std::size_t y = 0; y < BaseHeight; ++y) {
     const std::size_t at = y * BaseWidth;
-    const std::array<TColorManager::TConstBytes, 3> sources{TColorManager::TConstBytes(&luma[at], BaseWidth),
-                                                            TColorManager::TConstBytes(&chroma1[at], BaseWidth),
-                                                            TColorManager::TConstBytes(&chroma2[at], BaseWidth)};
-    const TColorManager::TBytes target =
-        quarterTurn ? TColorManager::TBytes(turned) : TColorManager::TBytes(ScanLine(int(y)), BytesPerScanLine());
+    const std::array<TColorManager::TConstBytes, 3> sources{
+        TColorManager::TConstBytes(&luma[at], BaseWidth), TColorManager::TConstBytes(&chroma1[at], BaseWidth),
+        TColorManager::TConstBytes(&chroma2[at], BaseWidth)};
+    const TColorManager::TBytes target = quarterTurn
+                                             ? TColorManager::TBytes(turned)
+                                             : TColorManager::TBytes(ScanLine(int(y)), BytesPerScanLine());
     ColorManager.ConvertRow(sources, target, BaseWidth, 0xFF);
     // Rotation 1 turns the picture anticlockwise, rotation 3 clockwise.
     for (std::size_t x = 0; quarterTurn && x < BaseWidth; ++x) {

@@ -235,7 +235,8 @@ bool TPSDGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
   for (int section = 0; section < 3; ++section) SkipSection(stream);
   std::array<std::uint8_t, 2> compression;
   stream.ReadBuffer(compression.data(), 2);
-  p.Compression = BigWord(compression.data()) == 1 ? TCompressionType::ctPackedBits : TCompressionType::ctNone;
+  p.Compression =
+      BigWord(compression.data()) == 1 ? TCompressionType::ctPackedBits : TCompressionType::ctNone;
   return true;
 }
 
@@ -268,7 +269,8 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
   std::array<TColorManager::TConstBytes, 4> sources;
   for (std::size_t k = 0; k < std::size_t(planes); ++k) sources[k] = {rows.data() + k * rowBytes, rowBytes};
   for (int y = 0; y < height; ++y) {
-    for (int k = 0; k < planes; ++k) channels.Read(k, std::uint32_t(y), rows.data() + std::size_t(k) * rowBytes);
+    for (int k = 0; k < planes; ++k)
+      channels.Read(k, std::uint32_t(y), rows.data() + std::size_t(k) * rowBytes);
     // CMYK files store ink as 255 minus its amount.
     if (scheme == schCMYK) std::ranges::for_each(rows, [](std::uint8_t& b) { b = std::uint8_t(255 - b); });
     ColorManager.ConvertRow(std::span(sources.data(), std::size_t(planes)), {ScanLine(y), BytesPerScanLine()},

@@ -178,10 +178,10 @@ constexpr std::int64_t DeflateRatio = 1032;
 // is made no larger than the data can fill. Data of another compression (JPEG) are not decoded.
 void ReadChannelData(TStream& stream, std::int64_t packedSize, TCompressionType compression,
                      TLayerChannels& channels, std::uint16_t type) {
-  const std::int64_t ratio = compression == TCompressionType::ctNone    ? 1
-                             : compression == TCompressionType::ctRLE   ? RunLengthRatio
+  const std::int64_t ratio = compression == TCompressionType::ctNone   ? 1
+                             : compression == TCompressionType::ctRLE  ? RunLengthRatio
                              : compression == TCompressionType::ctLZ77 ? DeflateRatio
-                                                                        : 0;
+                                                                       : 0;
   std::vector<std::uint8_t>& channel = channels.Channel(type, packedSize * ratio);
   const std::int64_t size = std::int64_t(channel.size());
   if (compression == TCompressionType::ctNone) {
@@ -189,7 +189,8 @@ void ReadChannelData(TStream& stream, std::int64_t packedSize, TCompressionType 
     return;
   }
   if (compression != TCompressionType::ctRLE && compression != TCompressionType::ctLZ77) return;
-  if (packedSize > stream.BytesLeft()) throw EReadError(FormatText(TFormatText::SStreamReadError, {ShortName}));
+  if (packedSize > stream.BytesLeft())
+    throw EReadError(FormatText(TFormatText::SStreamReadError, {ShortName}));
   std::vector<std::uint8_t> packed(static_cast<std::size_t>(packedSize));
   stream.ReadBuffer(packed.data(), packedSize);
   const std::uint8_t* input = packed.data();
@@ -213,7 +214,8 @@ const TGraphicClass& TPSPGraphic::Class() {
 
 bool TPSPGraphic::CanLoad(TStream& stream) {
   std::array<std::uint8_t, FileHeaderSize> header;
-  if (stream.BytesLeft() <= FileHeaderSize || !PeekBuffer(stream, header.data(), FileHeaderSize)) return false;
+  if (stream.BytesLeft() <= FileHeaderSize || !PeekBuffer(stream, header.data(), FileHeaderSize))
+    return false;
   return std::string_view(reinterpret_cast<const char*>(header.data()), Signature.size()) == Signature &&
          Word(&header[32]) >= 3;
 }
@@ -326,20 +328,22 @@ bool TPSPGraphic::ReadLayer(TStream& stream, std::int64_t end, std::int64_t rowB
     const std::uint32_t packedSize = ReadLong(stream);
     stream.Seek(6, TSeekOrigin::Current);  // unpacked size and bitmap kind
     const std::uint16_t type = ReadWord(stream);
-    if (type <= BlueChannel)
-      ReadChannelData(stream, packedSize, ImageProperties.Compression, channels, type);
+    if (type <= BlueChannel) ReadChannelData(stream, packedSize, ImageProperties.Compression, channels, type);
     stream.SetPosition(block.End);
   }
   EndStage();
 
   StartStage(TFormatText::STransferring);
-  const bool indexed = ColorManager.SourceColorScheme() == schIndexed || ColorManager.SourceColorScheme() == schGray;
+  const bool indexed =
+      ColorManager.SourceColorScheme() == schIndexed || ColorManager.SourceColorScheme() == schGray;
   for (int y = 0; y < Height(); ++y) {
     const std::size_t row = std::size_t(y);
     const std::array<TColorManager::TConstBytes, 4> sources{
         channels.Row(indexed ? CompositeChannel : RedChannel, row), channels.Row(GreenChannel, row),
         channels.Row(BlueChannel, row), channels.Row(CompositeChannel, row)};
-    ColorManager.ConvertRow(std::span(sources.data(), indexed ? 1 : alpha ? 4 : 3),
+    ColorManager.ConvertRow(std::span(sources.data(), indexed ? 1
+                                                      : alpha ? 4
+                                                              : 3),
                             {ScanLine(y), BytesPerScanLine()}, std::size_t(Width()), 0xFF);
     ReportRow(RowPercent(y, Height()));
   }
