@@ -11,6 +11,7 @@
 #include "imageformats/PCDGraphic.h"
 #include "imageformats/PSDGraphic.h"
 #include "imageformats/PSPGraphic.h"
+#include "imageformats/TIFFGraphic.h"
 
 namespace lumox {
 namespace {
@@ -42,6 +43,7 @@ struct TRegistration {
 constexpr TFormatText NoText{};
 constexpr TFileTypes Raster{TFileType::ftRaster};
 constexpr TFileTypes Vector{TFileType::ftVector};
+constexpr TFileTypes RasterPages{TFileType::ftMultiImage, TFileType::ftRaster};
 constexpr TFileTypes LayeredRaster{TFileType::ftLayered, TFileType::ftRaster};
 constexpr TFileTypes RasterVector{TFileType::ftRaster, TFileType::ftVector};
 
@@ -64,6 +66,10 @@ const TRegistration Registrations[] = {
     {"jpeg", NoText, SJPEGImages, Raster, &TJPEGImage::Class},
     {"rle", SWindowsBitmaps, SRLEWindowsBitmaps, Raster, &TBitmap::Class},
     {"dib", NoText, SDIBWindowsBitmaps, Raster, &TBitmap::Class},
+    {"tiff", STIFFImages, SMacTIFFImages, RasterPages, &TTIFFGraphic::Class},
+    {"tif", NoText, SPCTIFImages, RasterPages, &TTIFFGraphic::Class},
+    {"fax", NoText, SGFIFaxImages, RasterPages, &TTIFFGraphic::Class},
+    {"eps", SEPSImages, NoText, Raster, &TEPSGraphic::Class},
     {"psd", SPhotoshopImages, NoText, LayeredRaster, &TPSDGraphic::Class},
     {"pdd", NoText, NoText, LayeredRaster, &TPSDGraphic::Class},
     {"pcd", SKodakPhotoCDImages, NoText, Raster, &TPCDGraphic::Class},
@@ -76,6 +82,7 @@ const TRegistration Registrations[] = {
 const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {
     &TPSPGraphic::Class,
     &TPSDGraphic::Class,
+    &TTIFFGraphic::Class,
     &TPCDGraphic::Class,
 };
 // Unregistered after the bitmap's extra extensions: PNG.

@@ -1,10 +1,11 @@
-// Writes small BMP and JPEG files covering the readers' paths as fuzzing seeds:
-//   make_picture_seeds <folder>   makes <folder>/bmp and <folder>/jpeg
+// Writes small BMP, JPEG and TIFF files covering the readers' paths as fuzzing seeds:
+//   make_picture_seeds <folder>   makes <folder>/bmp, <folder>/jpeg and <folder>/tiff
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 
 #include "tests/framework/PictureFiles.h"
+#include "tests/imageformats/TIFFFiles.h"
 
 namespace {
 
@@ -95,7 +96,9 @@ int main(int argc, char** argv) {
   const std::filesystem::path corpus = argv[1];
   std::filesystem::create_directories(corpus / "bmp");
   std::filesystem::create_directories(corpus / "jpeg");
+  std::filesystem::create_directories(corpus / "tiff");
   MakeBmpSeeds(corpus / "bmp");
   MakeJpegSeeds(corpus / "jpeg");
+  for (const auto& [name, bytes] : lumox::test::SeedFiles()) Save(corpus / "tiff" / name, bytes);
   return 0;
 }
