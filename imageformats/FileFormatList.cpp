@@ -8,6 +8,9 @@
 #include "framework/JpegImage.h"
 #include "framework/Picture.h"
 #include "imageformats/FormatTexts.h"
+#include "imageformats/PCDGraphic.h"
+#include "imageformats/PSDGraphic.h"
+#include "imageformats/PSPGraphic.h"
 #include "imageformats/TIFFGraphic.h"
 
 namespace lumox {
@@ -41,6 +44,8 @@ constexpr TFormatText NoText{};
 constexpr TFileTypes Raster{TFileType::ftRaster};
 constexpr TFileTypes Vector{TFileType::ftVector};
 constexpr TFileTypes RasterPages{TFileType::ftMultiImage, TFileType::ftRaster};
+constexpr TFileTypes LayeredRaster{TFileType::ftLayered, TFileType::ftRaster};
+constexpr TFileTypes RasterVector{TFileType::ftRaster, TFileType::ftVector};
 
 using enum TFormatText;
 
@@ -65,12 +70,21 @@ const TRegistration Registrations[] = {
     {"tif", NoText, SPCTIFImages, RasterPages, &TTIFFGraphic::Class},
     {"fax", NoText, SGFIFaxImages, RasterPages, &TTIFFGraphic::Class},
     {"eps", SEPSImages, NoText, Raster, &TEPSGraphic::Class},
+    {"psd", SPhotoshopImages, NoText, LayeredRaster, &TPSDGraphic::Class},
+    {"pdd", NoText, NoText, LayeredRaster, &TPSDGraphic::Class},
+    {"pcd", SKodakPhotoCDImages, NoText, Raster, &TPCDGraphic::Class},
+    {"psp", SPaintshopProImages, NoText, RasterVector, &TPSPGraphic::Class},
 };
 
 // The reader classes unregistered one by one at shut-down, before the bitmap's extra
 // extensions, in this order: Paint Shop Pro, Photoshop, Targa, TIFF, SGI, PCX, Autodesk,
 // Photo-CD, portable maps, CUT, RLA. The list's Clear takes the rest (EPS among them).
-const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {&TTIFFGraphic::Class};
+const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {
+    &TPSPGraphic::Class,
+    &TPSDGraphic::Class,
+    &TTIFFGraphic::Class,
+    &TPCDGraphic::Class,
+};
 // Unregistered after the bitmap's extra extensions: PNG.
 const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {};
 
