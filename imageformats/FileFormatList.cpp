@@ -8,6 +8,8 @@
 #include "framework/JpegImage.h"
 #include "framework/Picture.h"
 #include "imageformats/FormatTexts.h"
+#include "imageformats/PNGGraphic.h"
+#include "imageformats/TargaGraphic.h"
 
 namespace lumox {
 namespace {
@@ -58,14 +60,20 @@ const TRegistration Registrations[] = {
     {"jpeg", NoText, SJPEGImages, Raster, &TJPEGImage::Class},
     {"rle", SWindowsBitmaps, SRLEWindowsBitmaps, Raster, &TBitmap::Class},
     {"dib", NoText, SDIBWindowsBitmaps, Raster, &TBitmap::Class},
+    {"win", STruevisionImages, NoText, Raster, &TTargaGraphic::Class},
+    {"vst", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"vda", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"tga", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"icb", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"png", SPortableNetworkGraphicImages, NoText, Raster, &TPNGGraphic::Class},
 };
 
 // The reader classes unregistered one by one at shut-down, before the bitmap's extra
 // extensions, in this order: Paint Shop Pro, Photoshop, Targa, TIFF, SGI, PCX, Autodesk,
 // Photo-CD, portable maps, CUT, RLA. The list's Clear takes the rest (EPS among them).
-const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {};
+const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {&TTargaGraphic::Class};
 // Unregistered after the bitmap's extra extensions: PNG.
-const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {};
+const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {&TPNGGraphic::Class};
 
 void RegisterAll(TFileFormatList& list) {
   for (const TRegistration& r : Registrations) {

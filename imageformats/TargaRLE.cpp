@@ -60,11 +60,17 @@ unsigned TTargaRLEDecoder::BytesPerPixel() const {
 
 void TTargaRLEDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output, std::int64_t inputSize,
                               std::int64_t outputSize) {
+  DecodePixels(input, inputSize, output, outputSize, outputSize);
+}
+
+std::int64_t TTargaRLEDecoder::DecodePixels(const std::uint8_t*& input, std::int64_t inputSize,
+                                            std::uint8_t* output, std::int64_t pixels, std::int64_t room) {
   const unsigned bytesPerPixel = BytesPerPixel();
-  if (bytesPerPixel == 0 || outputSize < 1) return;
+  if (bytesPerPixel == 0 || pixels < 1) return 0;
   TPackedReader in(input, inputSize);
-  TUnpackedWriter out(output, decoding::UnitsToBytes(outputSize, bytesPerPixel));
-  for (std::int64_t remaining = outputSize; remaining > 0 && !in.Empty();) {
+  const std::int64_t roomBytes = decoding::UnitsToBytes(room, bytesPerPixel);
+  TUnpackedWriter out(output, roomBytes);
+  for (std::int64_t remaining = pixels; remaining > 0 && !in.Empty();) {
     const std::uint8_t header = in.Byte();
     const std::int64_t count = (header & 0x7F) + 1;
     if (header & 0x80) {
@@ -77,6 +83,7 @@ void TTargaRLEDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output,
     remaining -= count;
   }
   input = in.Position();
+  return (roomBytes - out.Left()) / bytesPerPixel;
 }
 
 void TTargaRLEDecoder::Encode(const std::uint8_t* input, std::uint8_t* output, std::uint64_t pixelCount,

@@ -15,6 +15,10 @@ class TTargaRLEDecoder : public TDecoder {
   // On return `input` stands behind the last packet consumed; `output` is left unchanged.
   void Decode(const std::uint8_t*& input, std::uint8_t*& output, std::int64_t inputSize,
               std::int64_t outputSize) override;
+  // As Decode, but a packet that runs past `pixels` is written on as far as `room` pixels
+  // reach, so a reader can carry the surplus into the next row. Returns the whole pixels written.
+  std::int64_t DecodePixels(const std::uint8_t*& input, std::int64_t inputSize, std::uint8_t* output,
+                            std::int64_t pixels, std::int64_t room);
   // `output` must hold pixelCount x (bytes per pixel + 1) bytes, the worst case.
   void Encode(const std::uint8_t* input, std::uint8_t* output, std::uint64_t pixelCount,
               std::uint64_t& bytesWritten) override;

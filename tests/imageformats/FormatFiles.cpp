@@ -28,7 +28,7 @@ std::uint32_t BE32(const std::uint8_t* p) { return std::uint32_t(p[0]) << 24 | p
 
 TBytes TargaFile(const TTargaSpec& spec) {
   TBytes file{0, std::uint8_t(spec.ColorMap.empty() ? 0 : 1), spec.ImageType};
-  const unsigned entryBytes = spec.MapEntrySize / 8;
+  const unsigned entryBytes = (spec.MapEntrySize + 1) / 8;
   PutLE16(file, 0);
   PutLE16(file, unsigned(spec.ColorMap.size() / entryBytes));
   file.insert(file.end(), {spec.MapEntrySize, 0, 0, 0, 0});

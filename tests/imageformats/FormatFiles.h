@@ -20,8 +20,8 @@ struct TTargaSpec {
   int Width = 0;
   int Height = 0;
   std::uint8_t MapEntrySize = 24;
-  TBytes ColorMap;  // entries as stored; a map is declared when there are any
-  TBytes Pixels;    // rows in stored order
+  TBytes ColorMap{};  // entries as stored; a map is declared when there are any
+  TBytes Pixels{};  // rows in stored order
 };
 
 // The run-length types pack all pixels as one sequence, so packets run across row ends.
@@ -34,8 +34,8 @@ struct TPngSpec {
   int ColorType = 2;
   bool Interlaced = false;
   int Filters = 0xF8;  // the encoder's filter choice: 0x08 none, 0x10 sub, 0x20 up, 0x40 average, 0x80 Paeth
-  TBytes Samples;      // rows as stored (packed below 8 bits, 16-bit samples big-endian), top first
-  TBytes Palette;      // red, green, blue triples
+  TBytes Samples{};    // rows as stored (packed below 8 bits, 16-bit samples big-endian), top first
+  TBytes Palette{};    // red, green, blue triples
 };
 
 TBytes PngFile(const TPngSpec& spec);
