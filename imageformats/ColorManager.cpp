@@ -136,6 +136,7 @@ void TColorManager::InitializeYCbCr() {
   const float f2 = float(kr * f1 / kg);
   const float f3 = float(2 - 2 * kb);
   const float f4 = float(kb * f3 / kg);
+  ChromaFactors = {f1, f2, f3, f4};
   const bool photo = SourceScheme == schPhotoYCC;
   const int redCentre = photo ? 137 : 128, blueCentre = photo ? 156 : 128;
   // Within this bound the converters' sums of a sample and two table values cannot overflow.

@@ -178,6 +178,15 @@ class TColorManager {
   TRowShape RowShape() const;
   TRow CheckedRow(std::span<const TConstBytes> source, TBytes target, std::size_t count, std::uint8_t mask) const;
 
+  // The converter families; the named converters differ only in these flags.
+  void ConvertColourRow(const TRow& row, bool swapRedBlue) const;
+  void ConvertCMYKRow(const TRow& row, bool toBGR) const;
+  void ConvertLabRow(const TRow& row, bool toBGR) const;
+  void ConvertLumaChromaRow(const TRow& row, bool toBGR) const;
+  // Red, green and blue of 16-bit luma and chroma samples.
+  static std::array<std::uint32_t, 3> PhotoYCCToRGB16(std::uint32_t y, std::uint32_t c1, std::uint32_t c2);
+  std::array<std::uint32_t, 3> YCbCrToRGB16(std::uint32_t y, std::uint32_t cb, std::uint32_t cr) const;
+
   void RowFromRGBToRGB(const TRow& row) const;
   void RowFromRGBToBGR(const TRow& row) const;
   void RowFromBGRToRGB(const TRow& row) const;
@@ -208,6 +217,8 @@ class TColorManager {
   int HorizontalSubsampling = 1;
   int VerticalSubsampling = 1;
   std::vector<std::int32_t> CrToRed, CbToBlue, CrToGreen, CbToGreen;
+  // Red from Cr, green from Cr, blue from Cb, green from Cb, as the chroma tables were built.
+  std::array<float, 4> ChromaFactors{};
   TColorScheme SourceScheme = TColorScheme::schRGB;
   TColorScheme TargetScheme = TColorScheme::schBGR;
   TRowConverter RowConverter = nullptr;
