@@ -52,7 +52,14 @@ std::uint16_t Word(const std::uint8_t* p) {
 
 }  // namespace
 
-TColorManager::TColorManager() { SetGamma(1.0f, 2.2f); }
+// Every manager starts with the same table, so it is computed once.
+TColorManager::TColorManager() {
+  static const std::array<std::uint8_t, 256> defaultTable = [this] {
+    SetGamma(1.0f, 2.2f);
+    return Gamma;
+  }();
+  Gamma = defaultTable;
+}
 
 void TColorManager::SetSourceColorScheme(TColorScheme scheme) {
   if (scheme != SourceScheme) MarkChanged();

@@ -152,6 +152,8 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
   }
   Decoder = std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, false);
   Decoder->DecodeInit();
+  // The CRC of every chunk already guards the compressed bytes.
+  Decoder->SkipChecksum();
   IDATSize = CurrentSource = 0;
   for (;;) {
     ReadChunkHeader();
@@ -313,22 +315,25 @@ void TPNGGraphic::DecodeImageData() {
   Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(TFormatText::STransferring)));
   if (!DepthSetUp) SetUpColorDepth();
   if (!ImagePalette.empty()) SetPalette(ImagePalette);
-  TBitmap::CheckSize(ImageProperties.Width, ImageProperties.Height);
-  SetSize(int(ImageProperties.Width), int(ImageProperties.Height));
+  const std::int64_t width = ImageProperties.Width, height = ImageProperties.Height;
+  TBitmap::CheckSize(width, height);
+  const std::size_t rowBytes = std::size_t((width * ImageProperties.BitsPerSample + 7) / 8 *
+                                           (ImageProperties.BitsPerSample == 16 ? SourceBPP / 2 : SourceBPP)) + 1;
+  std::vector<std::uint8_t> rows[2] = {std::vector<std::uint8_t>(rowBytes + PNGFilterSlack),
+                                       std::vector<std::uint8_t>(rowBytes + PNGFilterSlack)};
+  const TBitmap background = BackgroundRow(int(width));
+  // Every row gets its decoded pixels or the background, so none needs clearing first; all
+  // that can fail before the rows are done has been made above.
+  SetSizeForOverwrite(int(width), int(height));
   if (ChunkTransparentColor != NoTransparentColor) {
     SetTransparentColor(ChunkTransparentColor);
     SetTransparent(true);
   }
-  const std::size_t rowBytes =
-      std::size_t((std::int64_t(Width()) * ImageProperties.BitsPerSample + 7) / 8 *
-                  (ImageProperties.BitsPerSample == 16 ? SourceBPP / 2 : SourceBPP)) + 1;
-  std::vector<std::uint8_t> rows[2] = {std::vector<std::uint8_t>(rowBytes + PNGFilterSlack),
-                                       std::vector<std::uint8_t>(rowBytes + PNGFilterSlack)};
   // Pixels the image data do not reach show the background: the rows below the last one
   // decoded, or, interlaced, whatever no pass has reached yet.
   RowsDone = 0;
   if (ImageProperties.Interlaced) {
-    FillBackground(0);
+    FillBackground(background, 0);
     RowsDone = Height();
   }
   try {
@@ -338,10 +343,10 @@ void TPNGGraphic::DecodeImageData() {
       DecodePass(WholeImage, rows[0].data(), rows[1].data(), true);
     }
   } catch (...) {
-    FillBackground(RowsDone);
+    FillBackground(background, RowsDone);
     throw;
   }
-  FillBackground(RowsDone);
+  FillBackground(background, RowsDone);
   while (IsChunk("IDAT")) {
     LoadChunkData();
     ReadChunkHeader();
@@ -364,20 +369,24 @@ void TPNGGraphic::DecodePass(const TPNGPass& pass, std::uint8_t* current, std::u
     std::swap(current, previous);
     if (!reportProgress) continue;
     RowsDone = std::max(RowsDone, y + 1);
-    Progress(TProgressStage::Running, RowPercent(y, Height()), true, ProgressRect, {});
+    if (OnProgress) Progress(TProgressStage::Running, RowPercent(y, Height()), true, ProgressRect, {});
     ++ProgressRect.Top;
     ++ProgressRect.Bottom;
   }
 }
 
-void TPNGGraphic::FillBackground(int fromRow) {
-  if (fromRow >= Height()) return;
+// One row of the background colour in the bitmap's format.
+TBitmap TPNGGraphic::BackgroundRow(int width) const {
   TBitmap row;
   row.SetPixelFormat(PixelFormat());
   row.SetPalette(Palette());
-  row.SetSize(Width(), 1);
+  row.SetSize(width, 1);
   row.FillColor(BackgroundColor);
-  for (int y = fromRow; y < Height(); ++y) std::memcpy(ScanLine(y), row.ScanLine(0), BytesPerScanLine());
+  return row;
+}
+
+void TPNGGraphic::FillBackground(const TBitmap& background, int fromRow) {
+  for (int y = fromRow; y < Height(); ++y) std::memcpy(ScanLine(y), background.ScanLine(0), BytesPerScanLine());
 }
 
 // Inflates up to `count` bytes, taking IDAT chunks as the decoder needs them; fewer arrive only

@@ -59,7 +59,8 @@ class TPNGGraphic : public TFormatGraphic {
 
   void DecodeImageData();
   void DecodePass(const TPNGPass& pass, std::uint8_t* current, std::uint8_t* previous, bool reportProgress);
-  void FillBackground(int fromRow);
+  TBitmap BackgroundRow(int width) const;
+  void FillBackground(const TBitmap& background, int fromRow);
   std::int64_t ReadInflated(std::uint8_t* buffer, std::int64_t count);
   bool TakeImageData();
 

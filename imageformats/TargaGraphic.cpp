@@ -190,26 +190,40 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
   ColorManager.SetTargetBitsPerSample(p.BitsPerSample);
   SetPixelFormat(ColorManager.GetPixelFormat(1));
   if (auto palette = ReadPalette(stream, h, ColorManager)) SetPalette(std::move(*palette));
-  SetSize(h.Width, h.Height);
+  const bool raw = h.ImageType >= 1 && h.ImageType <= 3;
+  const std::int64_t rowBytes = std::int64_t(h.Width) * BytesPerPixel(h.PixelSize);
+  // Raw rows that are all there overwrite every pixel, so the new pixels need not be cleared.
+  if (raw && stream.BytesLeft() >= rowBytes * h.Height) {
+    SetSizeForOverwrite(h.Width, h.Height);
+  } else {
+    SetSize(h.Width, h.Height);
+  }
   Progress(TProgressStage::Ending, 0, false, ProgressRect, {});
   Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(TFormatText::STransferring)));
   const bool topDown = (h.ImageDescriptor & TopDownBit) != 0;
-  if (h.ImageType >= 1 && h.ImageType <= 3) ReadRawRows(stream, h.PixelSize, topDown);
+  if (raw) ReadRawRows(stream, rowBytes, topDown);
   if (IsRunLength(h.ImageType)) ReadPackedRows(stream, h.PixelSize, topDown);
   Progress(TProgressStage::Ending, 0, false, ProgressRect, {});
 }
 
 void TTargaGraphic::RowDone(int index) {
-  Progress(TProgressStage::Running, RowPercent(index, Height()), true, ProgressRect, {});
+  if (OnProgress) Progress(TProgressStage::Running, RowPercent(index, Height()), true, ProgressRect, {});
   ++ProgressRect.Top;
   ++ProgressRect.Bottom;
 }
 
-void TTargaGraphic::ReadRawRows(TStream& stream, unsigned pixelSize, bool topDown) {
-  const std::int64_t rowBytes = std::int64_t(Width()) * BytesPerPixel(pixelSize);
-  for (int i = 0; i < Height(); ++i) {
-    stream.ReadBuffer(ScanLine(topDown ? i : Height() - 1 - i), rowBytes);
-    RowDone(i);
+void TTargaGraphic::ReadRawRows(TStream& stream, std::int64_t rowBytes, bool topDown) {
+  int i = 0;
+  const auto row = [&] { return ScanLine(topDown ? i : Height() - 1 - i); };
+  try {
+    for (; i < Height(); ++i) {
+      stream.ReadBuffer(row(), rowBytes);
+      RowDone(i);
+    }
+  } catch (...) {
+    // Rows not read show black, never what their memory held before.
+    for (; i < Height(); ++i) std::memset(row(), 0, std::size_t(rowBytes));
+    throw;
   }
 }
 

@@ -162,9 +162,10 @@ TColours ReferencePngColours(const TBytes& file) {
   std::vector<png_bytep> rows;
   for (png_uint_32 y = 0; y < height; ++y) rows.push_back(&samples[y * rowBytes]);
   png_read_image(png, rows.data());
-  png_colorp palette = nullptr;
+  png_colorp entries = nullptr;
   int paletteSize = 0;
-  png_get_PLTE(png, info, &palette, &paletteSize);
+  png_get_PLTE(png, info, &entries, &paletteSize);
+  const std::vector<png_color> palette(entries, entries + paletteSize);
   png_destroy_read_struct(&png, &info, nullptr);
 
   const int channels = type == 0 || type == 3 ? 1 : type == 4 ? 2 : type == 2 ? 3 : 4;
