@@ -193,7 +193,8 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
   const bool raw = h.ImageType >= 1 && h.ImageType <= 3;
   const std::int64_t rowBytes = std::int64_t(h.Width) * BytesPerPixel(h.PixelSize);
   // Raw rows that are all there overwrite every pixel, so the new pixels need not be cleared.
-  if (raw && stream.BytesLeft() >= rowBytes * h.Height) {
+  const bool overwrite = raw && stream.BytesLeft() >= rowBytes * h.Height;
+  if (overwrite) {
     SetSizeForOverwrite(h.Width, h.Height);
   } else {
     SetSize(h.Width, h.Height);
@@ -201,7 +202,7 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
   Progress(TProgressStage::Ending, 0, false, ProgressRect, {});
   Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(TFormatText::STransferring)));
   const bool topDown = (h.ImageDescriptor & TopDownBit) != 0;
-  if (raw) ReadRawRows(stream, rowBytes, topDown);
+  if (raw) ReadRawRows(stream, rowBytes, topDown, overwrite);
   if (IsRunLength(h.ImageType)) ReadPackedRows(stream, h.PixelSize, topDown);
   Progress(TProgressStage::Ending, 0, false, ProgressRect, {});
 }
@@ -212,7 +213,7 @@ void TTargaGraphic::RowDone(int index) {
   ++ProgressRect.Bottom;
 }
 
-void TTargaGraphic::ReadRawRows(TStream& stream, std::int64_t rowBytes, bool topDown) {
+void TTargaGraphic::ReadRawRows(TStream& stream, std::int64_t rowBytes, bool topDown, bool overwrite) {
   int i = 0;
   const auto row = [&] { return ScanLine(topDown ? i : Height() - 1 - i); };
   try {
@@ -222,7 +223,7 @@ void TTargaGraphic::ReadRawRows(TStream& stream, std::int64_t rowBytes, bool top
     }
   } catch (...) {
     // Rows not read show black, never what their memory held before.
-    for (; i < Height(); ++i) std::memset(row(), 0, std::size_t(rowBytes));
+    for (; overwrite && i < Height(); ++i) std::memset(row(), 0, std::size_t(rowBytes));
     throw;
   }
 }

@@ -23,7 +23,7 @@ class TTargaGraphic : public TFormatGraphic {
   void SaveToStream(TStream& stream, bool compressed) const;
 
  private:
-  void ReadRawRows(TStream& stream, std::int64_t rowBytes, bool topDown);
+  void ReadRawRows(TStream& stream, std::int64_t rowBytes, bool topDown, bool overwrite);
   void ReadPackedRows(TStream& stream, unsigned pixelSize, bool topDown);
   void RowDone(int index);
 };

@@ -1,10 +1,11 @@
-// Writes small BMP and JPEG files covering the readers' paths as fuzzing seeds:
-//   make_picture_seeds <folder>   makes <folder>/bmp and <folder>/jpeg
+// Writes small BMP, JPEG, Targa and PNG files covering the readers' paths as fuzzing seeds:
+//   make_picture_seeds <folder>   makes <folder>/bmp, jpeg, targa and png
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 
 #include "tests/framework/PictureFiles.h"
+#include "tests/imageformats/FormatFiles.h"
 
 namespace {
 
@@ -85,6 +86,28 @@ void MakeJpegSeeds(const std::filesystem::path& folder) {
   Save(folder / "cmyk.jpg", lumox::test::QuadrantJpeg(8, 8, TJpegKind::Cmyk));
 }
 
+void MakeTargaSeeds(const std::filesystem::path& folder) {
+  for (const std::uint8_t type : {1, 2, 3, 9, 10, 11}) {
+    for (const std::uint8_t depth :
+         type % 8 == 2 ? std::vector<std::uint8_t>{16, 24, 32} : std::vector<std::uint8_t>{8}) {
+      const TBytes map = type % 8 == 1 ? lumox::test::PictureBytes(4, 3, 1) : TBytes();
+      Save(folder / ("type" + std::to_string(type) + "_" + std::to_string(depth) + ".tga"),
+           lumox::test::TargaFile(
+               {type, depth, depth > 16, 5, 3, 24, map, lumox::test::PictureBytes(15, depth / 8u, 2)}));
+    }
+  }
+}
+
+// Each starts with the byte that tells the fuzz target to leave the CRCs as they are.
+void MakePngSeeds(const std::filesystem::path& folder) {
+  for (const auto& [colorType, depth] :
+       {std::pair{0, 1}, {0, 2}, {0, 16}, {2, 8}, {2, 16}, {3, 4}, {4, 8}, {6, 16}}) {
+    TBytes file = lumox::test::NoisePng(colorType, depth, 7, 3, colorType == 2);
+    file.insert(file.begin(), 0);
+    Save(folder / ("type" + std::to_string(colorType) + "_" + std::to_string(depth) + ".png"), file);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,7 +118,11 @@ int main(int argc, char** argv) {
   const std::filesystem::path corpus = argv[1];
   std::filesystem::create_directories(corpus / "bmp");
   std::filesystem::create_directories(corpus / "jpeg");
+  std::filesystem::create_directories(corpus / "targa");
+  std::filesystem::create_directories(corpus / "png");
   MakeBmpSeeds(corpus / "bmp");
   MakeJpegSeeds(corpus / "jpeg");
+  MakeTargaSeeds(corpus / "targa");
+  MakePngSeeds(corpus / "png");
   return 0;
 }

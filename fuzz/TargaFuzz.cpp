@@ -1,0 +1,27 @@
+// Reads arbitrary bytes as a Targa file; a picture that loads must save and load back showing
+// the same colours.
+#include <cstdlib>
+
+#include "fuzz/PictureFuzz.h"
+#include "imageformats/TargaGraphic.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  lumox::TMemoryStream file(data, size);
+  lumox::TTargaGraphic first;
+  try {
+    first.LoadFromStream(file);
+  } catch (const lumox::ELumox&) {
+    return 0;
+  }
+  // Larger pictures are not saved, to keep every run short.
+  if (first.Empty() || std::int64_t(first.Width()) * first.Height() > 1 << 16) return 0;
+  lumox::TMemoryStream saved;
+  first.SaveToStream(saved);
+  lumox::TBitmap second;
+  const auto& bytes = saved.Bytes();
+  if (!lumox::fuzz::LoadPicture<lumox::TTargaGraphic>(bytes.data(), bytes.size(), second) ||
+      lumox::fuzz::AllColours(first) != lumox::fuzz::AllColours(second)) {
+    std::abort();
+  }
+  return 0;
+}
