@@ -1,9 +1,10 @@
 #include "imageformats/ColorManager.h"
 
+#include <algorithm>
 #include <bit>
-#include <cfenv>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "imageformats/FormatTexts.h"
 
@@ -13,7 +14,21 @@ namespace {
 using enum TColorScheme;
 using enum TConversionOption;
 
-[[noreturn]] void RaiseConversionError(TFormatText text) { throw EColorConversionError(std::string(LoadFormatText(text))); }
+[[noreturn]] void RaiseConversionError(TFormatText text) {
+  throw EColorConversionError(std::string(LoadFormatText(text)));
+}
+
+// A width or sample count of 1..maximum; raises `error` for any other value.
+int Checked(int value, int maximum, TFormatText error) {
+  if (value < 1 || value > maximum) RaiseConversionError(error);
+  return value;
+}
+
+// Stores `value`; true when that changed the field.
+template <class T>
+bool Store(T& field, T value) {
+  return std::exchange(field, value) != value;
+}
 
 // Rounds to the nearest integer, halves to even (the default rounding mode), within ±limit.
 std::int32_t RoundHalfEven(long double value, std::int32_t limit) {
@@ -28,7 +43,9 @@ bool IsPaletteGroup(TColorScheme scheme, bool source) {
 
 bool IsRGBPair(TColorScheme scheme) { return scheme == schRGB || scheme == schRGBAlpha; }
 bool IsBGRPair(TColorScheme scheme) { return scheme == schBGR || scheme == schBGRAlpha; }
-bool HasAlpha(TColorScheme scheme) { return scheme == schGrayAlpha || scheme == schRGBAlpha || scheme == schBGRAlpha; }
+bool HasAlpha(TColorScheme scheme) {
+  return scheme == schGrayAlpha || scheme == schRGBAlpha || scheme == schBGRAlpha;
+}
 bool IsPackedWidth(int bits) { return bits == 1 || bits == 2 || bits == 4 || bits == 8; }
 bool IsByteOrWord(int bits) { return bits == 8 || bits == 16; }
 
@@ -40,7 +57,9 @@ std::size_t SelectedPixels(std::size_t count, std::uint8_t mask) {
   return count / 8 * std::size_t(std::popcount(mask)) + std::size_t(std::popcount(partial));
 }
 
-std::size_t BytesFor(std::size_t items, int bitsPerItem) { return (items * std::size_t(bitsPerItem) + 7) / 8; }
+std::size_t BytesFor(std::size_t items, int bitsPerItem) {
+  return (items * std::size_t(bitsPerItem) + 7) / 8;
+}
 
 std::uint16_t SwapBytes(std::uint16_t w) { return std::uint16_t(w << 8 | w >> 8); }
 
@@ -48,6 +67,61 @@ std::uint16_t Word(const std::uint8_t* p) {
   std::uint16_t w;
   std::memcpy(&w, p, 2);
   return w;
+}
+
+// Where the red, green and blue samples of each entry lie in raw palette data.
+struct TPaletteData {
+  TPaletteData(std::span<const TColorManager::TConstBytes> buffers, TPaletteLayout layout, bool bgrOrder)
+      : Buffers(buffers) {
+    using enum TPaletteLayout;
+    SampleBytes = layout >= plTriple16 ? 2 : 1;
+    if (layout == plPlanes8 || layout == plPlanes8Quad || layout == plPlanes16 || layout == plPlanes16Quad) {
+      Stride = SampleBytes;
+      Buffer = {0, 1, 2};
+    } else if (layout <= plPlanes16Quad) {
+      Stride = (layout == plQuad8 || layout == plQuad16 ? 4 : 3) * SampleBytes;
+      Offset = {0, SampleBytes, 2 * SampleBytes};
+      if (bgrOrder) std::swap(Offset[0], Offset[2]);
+    } else {
+      Buffer.fill(SIZE_MAX);  // an unknown layout holds no entries
+    }
+  }
+
+  // Whether every sample of entry `i` lies within its buffer.
+  bool Holds(std::size_t i) const {
+    for (std::size_t c = 0; c < 3; ++c) {
+      if (Buffer[c] >= Buffers.size() || Buffers[Buffer[c]].size() < i * Stride + Offset[c] + SampleBytes) {
+        return false;
+      }
+    }
+    return true;
+  }
+  const std::uint8_t* Sample(std::size_t i, std::size_t c) const {
+    return Buffers[Buffer[c]].data() + i * Stride + Offset[c];
+  }
+
+  std::span<const TColorManager::TConstBytes> Buffers;
+  std::size_t SampleBytes = 1;
+  std::size_t Stride = 0;
+  std::array<std::size_t, 3> Buffer{}, Offset{};  // of red, green and blue
+};
+
+// Rearranges a palette for indices of sourceBits so that index v·(2^target−1) div (2^source−1),
+// which the row converters make of index v, finds v's colour; entries mapped from beyond the
+// palette are black. Returns the new entry count.
+std::size_t FitToTargetWidth(std::array<TPaletteEntry, 256>& entries, int sourceBits, int targetBits) {
+  const std::size_t sourceMax = (std::size_t(1) << sourceBits) - 1,
+                    targetMax = (std::size_t(1) << targetBits) - 1;
+  const auto mapped = [&](std::size_t i) {
+    const std::size_t from = i * sourceMax / targetMax;
+    return from < entries.size() ? entries[from] : TPaletteEntry{};
+  };
+  if (sourceMax < targetMax) {  // from the top, so every entry is read before it is overwritten
+    for (std::size_t i = targetMax + 1; i-- > 0;) entries[i] = mapped(i);
+  } else {
+    for (std::size_t i = 0; i <= targetMax; ++i) entries[i] = mapped(i);
+  }
+  return targetMax + 1;
 }
 
 }  // namespace
@@ -61,38 +135,23 @@ TColorManager::TColorManager() {
   Gamma = defaultTable;
 }
 
-void TColorManager::SetSourceColorScheme(TColorScheme scheme) {
-  if (scheme != SourceScheme) MarkChanged();
-  SourceScheme = scheme;
-}
-
-void TColorManager::SetTargetColorScheme(TColorScheme scheme) {
-  if (scheme != TargetScheme) MarkChanged();
-  TargetScheme = scheme;
-}
+void TColorManager::SetSourceColorScheme(TColorScheme scheme) { IsChanged |= Store(SourceScheme, scheme); }
+void TColorManager::SetTargetColorScheme(TColorScheme scheme) { IsChanged |= Store(TargetScheme, scheme); }
 
 void TColorManager::SetSourceBitsPerSample(int bits) {
-  if (bits < 1 || bits > 16) RaiseConversionError(TFormatText::SInvalidColorDepth);
-  if (bits != SourceBits) MarkChanged();
-  SourceBits = bits;
+  IsChanged |= Store(SourceBits, Checked(bits, 16, TFormatText::SInvalidColorDepth));
 }
 
 void TColorManager::SetTargetBitsPerSample(int bits) {
-  if (bits < 1 || bits > 16) RaiseConversionError(TFormatText::SInvalidColorDepth);
-  if (bits != TargetBits) MarkChanged();
-  TargetBits = bits;
+  IsChanged |= Store(TargetBits, Checked(bits, 16, TFormatText::SInvalidColorDepth));
 }
 
 void TColorManager::SetSourceSamplesPerPixel(int samples) {
-  if (samples < 1 || samples > 4) RaiseConversionError(TFormatText::SInvalidSampleCount);
-  if (samples != SourceSamples) MarkChanged();
-  SourceSamples = samples;
+  IsChanged |= Store(SourceSamples, Checked(samples, 4, TFormatText::SInvalidSampleCount));
 }
 
 void TColorManager::SetTargetSamplesPerPixel(int samples) {
-  if (samples < 1 || samples > 4) RaiseConversionError(TFormatText::SInvalidSampleCount);
-  if (samples != TargetSamples) MarkChanged();
-  TargetSamples = samples;
+  IsChanged |= Store(TargetSamples, Checked(samples, 4, TFormatText::SInvalidSampleCount));
 }
 
 TPixelFormat TColorManager::GetPixelFormat(int index) const {
@@ -118,7 +177,8 @@ void TColorManager::SetGamma(float mainGamma, float displayGamma) {
   Display = std::isfinite(displayGamma) && displayGamma > 0 ? displayGamma : 2.2f;
   const float exponent = float(1.0L / ((long double)Main * Display));
   const int targetMax = TargetBits >= 8 ? 255 : (1 << TargetBits) - 1;
-  const int sourceMax = SourceBits >= 8 ? 255 : (1 << TargetBits) - 1;
+  // A narrow source takes the target width's range, but never more entries than the table has.
+  const int sourceMax = SourceBits >= 8 ? 255 : std::min(255, (1 << TargetBits) - 1);
   for (int i = 0; i <= sourceMax; ++i) {
     const long double x = (long double)i / sourceMax;
     const long double power = exponent == 0 ? 1.0L : x == 0 ? 0.0L : std::pow(x, (long double)exponent);
@@ -239,23 +299,27 @@ TColorManager::TRowShape TColorManager::RowShape() const {
               .PlanesRead = sourceAlpha && targetAlpha ? 4 : 3,
               .TargetSamples = colourTarget};
     case schCMYK:
-      return {.Writes = colourWidths, .Planes = TPlaneRule::FourBuffers, .SourceSamples = 4, .PlanesRead = 4,
+      return {.Writes = colourWidths,
+              .Planes = TPlaneRule::FourBuffers,
+              .SourceSamples = 4,
+              .PlanesRead = 4,
               .TargetSamples = colourTarget};
     default:  // Lab, YCbCr, Photo-CD
-      return {.Writes = colourWidths, .Planes = TPlaneRule::SeveralBuffers, .SourceSamples = 3, .PlanesRead = 3,
+      return {.Writes = colourWidths,
+              .Planes = TPlaneRule::SeveralBuffers,
+              .SourceSamples = 3,
+              .PlanesRead = 3,
               .TargetSamples = colourTarget};
   }
 }
 
-TColorManager::TRow TColorManager::CheckedRow(std::span<const TConstBytes> source, TBytes target, std::size_t count,
-                                              std::uint8_t mask) const {
-  TRow row{.Target = target.data(), .Count = count, .Mask = mask};
+TColorManager::TRow TColorManager::CheckedRow(std::span<const TConstBytes> source, TBytes target,
+                                              std::size_t count, std::uint8_t mask) const {
+  TRow row{.Target = target.data(), .Count = 0, .Mask = mask};
   const TRowShape shape = RowShape();
-  if (!shape.Writes || count == 0 || SelectedPixels(count, mask) == 0) {
-    row.Count = shape.Writes ? count : 0;
-    return row;
-  }
   const std::size_t produced = SelectedPixels(count, mask);
+  if (!shape.Writes || produced == 0) return row;  // nothing would be touched
+  row.Count = count;
   bool fits = !source.empty() && target.size() >= BytesFor(count, shape.TargetSamples * TargetBits);
   row.Planar = (shape.Planes == TPlaneRule::SeveralBuffers && source.size() > 1) ||
                (shape.Planes == TPlaneRule::FourBuffers && source.size() == 4);
@@ -287,55 +351,19 @@ void TColorManager::ConvertRow(TConstBytes source, TBytes target, std::size_t co
 
 TPalette TColorManager::CreateColorPalette(std::span<const TConstBytes> data, TPaletteLayout layout,
                                            std::size_t colorCount, bool bgrOrder) const {
-  using enum TPaletteLayout;
-  std::array<TPaletteEntry, 256> entries{};
-  std::size_t count = std::min<std::size_t>(colorCount, 256);
-  const bool wide = layout >= plTriple16;
-  const bool planes = layout == plPlanes8 || layout == plPlanes8Quad || layout == plPlanes16 || layout == plPlanes16Quad;
-  const std::size_t sampleBytes = wide ? 2 : 1;
-  const std::size_t stride = planes ? sampleBytes : (layout == plQuad8 || layout == plQuad16 ? 4 : 3) * sampleBytes;
+  const TPaletteData palette(data, layout, bgrOrder);
   const bool gamma = TargetOptions.Contains(optApplyGamma), swap = SourceOptions.Contains(optByteSwap);
-  const auto component = [&](const std::uint8_t* p) {
-    unsigned value = p[0];
-    if (wide) {
-      const std::uint16_t w = Word(p);
-      value = (swap ? SwapBytes(w) : w) / 257u;
-    }
+  const auto component = [&](std::size_t entry, std::size_t c) {
+    const std::uint8_t* p = palette.Sample(entry, c);
+    const unsigned value = palette.SampleBytes == 1 ? *p : (swap ? SwapBytes(Word(p)) : Word(p)) / 257u;
     return gamma ? Gamma[value] : std::uint8_t(value);
   };
-  // Which buffer and offset each of red, green and blue comes from.
-  std::array<std::size_t, 3> buffer{0, 0, 0}, offset{0, sampleBytes, 2 * sampleBytes};
-  if (planes) buffer = {0, 1, 2}, offset = {0, 0, 0};
-  if (!planes && bgrOrder) std::swap(offset[0], offset[2]);
-  const auto held = [&](std::size_t i) {
-    for (std::size_t c = 0; c < 3; ++c) {
-      if (buffer[c] >= data.size() || data[buffer[c]].size() < i * stride + offset[c] + sampleBytes) return false;
-    }
-    return true;
-  };
-  std::size_t filled = 0;
-  if (layout <= plPlanes16Quad) {
-    while (filled < count && held(filled)) ++filled;
+  std::array<TPaletteEntry, 256> entries{};
+  std::size_t count = std::min<std::size_t>(colorCount, entries.size());
+  for (std::size_t i = 0; i < count && palette.Holds(i); ++i) {
+    entries[i] = {component(i, 0), component(i, 1), component(i, 2), 0};
   }
-  for (std::size_t i = 0; i < filled; ++i) {
-    TPaletteEntry& e = entries[i];
-    e.Red = component(data[buffer[0]].data() + i * stride + offset[0]);
-    e.Green = component(data[buffer[1]].data() + i * stride + offset[1]);
-    e.Blue = component(data[buffer[2]].data() + i * stride + offset[2]);
-  }
-  const std::size_t sourceMax = (std::size_t(1) << SourceBits) - 1, targetMax = (std::size_t(1) << TargetBits) - 1;
-  if (TargetBits <= 8 && sourceMax != targetMax) {
-    const auto mapped = [&](std::size_t i) {
-      const std::size_t from = i * sourceMax / targetMax;
-      return from < entries.size() ? entries[from] : TPaletteEntry{};
-    };
-    if (sourceMax < targetMax) {
-      for (std::size_t i = targetMax + 1; i-- > 0;) entries[i] = mapped(i);
-    } else {
-      for (std::size_t i = 0; i <= targetMax; ++i) entries[i] = mapped(i);
-    }
-    count = targetMax + 1;
-  }
+  if (TargetBits <= 8 && SourceBits != TargetBits) count = FitToTargetWidth(entries, SourceBits, TargetBits);
   return TPalette(entries.begin(), entries.begin() + std::ptrdiff_t(count));
 }
 
@@ -350,7 +378,8 @@ TPalette TColorManager::CreateGrayscalePalette(bool minimumIsWhite) const {
   const int step = 255 / upper;
   TPalette palette(std::size_t(upper) + 1);
   for (int i = 0; i <= upper; ++i) {
-    const std::uint8_t grey = TargetOptions.Contains(optApplyGamma) ? Gamma[std::size_t(i * step)] : std::uint8_t(i * step);
+    const std::uint8_t grey =
+        TargetOptions.Contains(optApplyGamma) ? Gamma[std::size_t(i * step)] : std::uint8_t(i * step);
     palette[std::size_t(minimumIsWhite ? upper - i : i)] = {grey, grey, grey, 0};
   }
   return palette;

@@ -112,18 +112,19 @@ class TColorManager {
   // span's first pixel and covers the bytes that may be written. `count` is the number of
   // target pixels; `mask` picks the pixels produced in every group of eight (bit 7 the first,
   // 0xFF all), and the source holds samples for the produced pixels only. Pixels not produced
-  // keep their bytes. Prepares first when the description changed; raises
-  // EColorConversionError when no converter fits, or when a buffer is too small for what the
-  // conversion would touch (then nothing is written).
+  // keep their bytes. Source and target must not overlap. Prepares first when the description
+  // changed; raises EColorConversionError when no converter fits, or when a buffer is too small
+  // for what the conversion would touch (then nothing is written).
   void ConvertRow(std::span<const TConstBytes> source, TBytes target, std::size_t count, std::uint8_t mask);
   void ConvertRow(TConstBytes source, TBytes target, std::size_t count, std::uint8_t mask);
 
   // A palette of min(colorCount, 256) entries from raw palette data, fitted to the target
   // index width (an index of the source width v becomes v·(2^target−1) div (2^source−1), as
   // the row converters make it). Entries the data does not hold are black.
-  TPalette CreateColorPalette(std::span<const TConstBytes> data, TPaletteLayout layout, std::size_t colorCount,
+  TPalette CreateColorPalette(std::span<const TConstBytes> data, TPaletteLayout layout,
+                              std::size_t colorCount, bool bgrOrder) const;
+  TPalette CreateColorPalette(TConstBytes data, TPaletteLayout layout, std::size_t colorCount,
                               bool bgrOrder) const;
-  TPalette CreateColorPalette(TConstBytes data, TPaletteLayout layout, std::size_t colorCount, bool bgrOrder) const;
   // Grey entries for the target width, dark to light (light to dark when minimumIsWhite).
   TPalette CreateGrayscalePalette(bool minimumIsWhite) const;
 
@@ -166,17 +167,17 @@ class TColorManager {
   // What a converter touches, for the size checks.
   enum class TPlaneRule : std::uint8_t { Never, SeveralBuffers, FourBuffers };
   struct TRowShape {
-    bool Writes = false;         // false: the widths are not handled and nothing is touched
+    bool Writes = false;  // false: the widths are not handled and nothing is touched
     TPlaneRule Planes = TPlaneRule::Never;
-    int SourceSamples = 0;       // interleaved samples per produced pixel
-    int PlanesRead = 0;          // planes read from planar sources
-    int TargetSamples = 0;       // target samples per pixel
+    int SourceSamples = 0;  // interleaved samples per produced pixel
+    int PlanesRead = 0;     // planes read from planar sources
+    int TargetSamples = 0;  // target samples per pixel
   };
 
-  void MarkChanged() { IsChanged = true; }
   void InitializeYCbCr();
   TRowShape RowShape() const;
-  TRow CheckedRow(std::span<const TConstBytes> source, TBytes target, std::size_t count, std::uint8_t mask) const;
+  TRow CheckedRow(std::span<const TConstBytes> source, TBytes target, std::size_t count,
+                  std::uint8_t mask) const;
 
   // The converter families; the named converters differ only in these flags.
   void ConvertColourRow(const TRow& row, bool swapRedBlue) const;

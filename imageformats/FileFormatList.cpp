@@ -22,7 +22,8 @@ bool SameAscii(std::string_view a, std::string_view b) {
 
 template <class TEntry, class TPredicate>
 int IndexOf(const std::vector<std::unique_ptr<TEntry>>& list, TPredicate predicate) {
-  const auto found = std::find_if(list.begin(), list.end(), [&](const auto& entry) { return predicate(*entry); });
+  const auto found =
+      std::find_if(list.begin(), list.end(), [&](const auto& entry) { return predicate(*entry); });
   return found == list.end() ? -1 : int(found - list.begin());
 }
 
@@ -77,16 +78,18 @@ const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {&TPNGGraphi
 
 void RegisterAll(TFileFormatList& list) {
   for (const TRegistration& r : Registrations) {
-    list.RegisterFileFormat(r.Extension, LoadFormatText(r.Common), LoadFormatText(r.Individual), r.FileTypes, false,
-                            r.GraphicClass());
+    list.RegisterFileFormat(r.Extension, LoadFormatText(r.Common), LoadFormatText(r.Individual), r.FileTypes,
+                            false, r.GraphicClass());
   }
 }
 
 void UnregisterAll(TFileFormatList& list) {
-  for (const TClassGetter graphicClass : ReadersUnregisteredFirst) list.UnregisterFileFormat({}, graphicClass());
+  for (const TClassGetter graphicClass : ReadersUnregisteredFirst)
+    list.UnregisterFileFormat({}, graphicClass());
   list.UnregisterFileFormat("rle", TBitmap::Class());
   list.UnregisterFileFormat("dib", TBitmap::Class());
-  for (const TClassGetter graphicClass : ReadersUnregisteredLast) list.UnregisterFileFormat({}, graphicClass());
+  for (const TClassGetter graphicClass : ReadersUnregisteredLast)
+    list.UnregisterFileFormat({}, graphicClass());
 }
 
 int StartCount = 0;
@@ -113,8 +116,9 @@ int TFileFormatList::FindGraphicClass(const TGraphicClass& graphicClass) const {
 
 TClassEntry& TFileFormatList::ClassEntryFor(const TGraphicClass& graphicClass, std::string_view common) {
   const int index = FindGraphicClass(graphicClass);
-  TClassEntry& entry = index >= 0 ? *Classes[std::size_t(index)]
-                                  : *Classes.emplace_back(std::make_unique<TClassEntry>(TClassEntry{&graphicClass, {}, 0}));
+  TClassEntry& entry =
+      index >= 0 ? *Classes[std::size_t(index)]
+                 : *Classes.emplace_back(std::make_unique<TClassEntry>(TClassEntry{&graphicClass, {}, 0}));
   if (!common.empty()) entry.Description = common;
   ++entry.Count;
   return entry;
@@ -146,8 +150,8 @@ void TFileFormatList::RegisterFileFormat(std::string_view extension, std::string
       if (--old->Count == 0) RemoveClassEntry(*old);
     }
   }
-  const std::string& description = entry->Description.empty() ? entry->ClassReference->Description
-                                                              : entry->Description;
+  const std::string& description =
+      entry->Description.empty() ? entry->ClassReference->Description : entry->Description;
   TPicture::RegisterFileFormat(extension, description, graphicClass);
 }
 

@@ -12,13 +12,15 @@ bool TFormatGraphic::ReadImageProperties(TStream&, std::uint32_t) {
 }
 
 void TFormatGraphic::Assign(const TGraphic& source) {
-  if (const auto* reader = dynamic_cast<const TFormatGraphic*>(&source)) ImageProperties = reader->ImageProperties;
+  if (const auto* reader = dynamic_cast<const TFormatGraphic*>(&source))
+    ImageProperties = reader->ImageProperties;
   TBitmap::Assign(source);
 }
 
 void TFormatGraphic::RaiseGraphicError(const std::string& message) { throw EInvalidGraphic(message); }
 
-void TFormatGraphic::RaiseGraphicError(TFormatText format, std::initializer_list<std::string_view> arguments) {
+void TFormatGraphic::RaiseGraphicError(TFormatText format,
+                                       std::initializer_list<std::string_view> arguments) {
   throw EInvalidGraphic(FormatText(format, arguments));
 }
 

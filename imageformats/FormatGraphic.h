@@ -27,29 +27,29 @@ using TImageOptions = TFlagSet<TImageOption>;
 
 // Compression of the pixel data.
 enum class TCompressionType : std::uint8_t {
-  ctUnknown,        // unknown or unsupported
+  ctUnknown,  // unknown or unsupported
   ctNone,
-  ctRLE,            // run-length (Targa and similar)
+  ctRLE,  // run-length (Targa and similar)
   ctPackedBits,
   ctLZW,
-  ctFaxCCITT3,      // CCITT group 3 fax
-  ctFaxRLE,         // CCITT modified Huffman
-  ctFaxCCITT4,      // CCITT group 4 fax
-  ctFaxRLEW,        // CCITT modified Huffman, word aligned
-  ctLZ77,           // deflate
+  ctFaxCCITT3,  // CCITT group 3 fax
+  ctFaxRLE,     // CCITT modified Huffman
+  ctFaxCCITT4,  // CCITT group 4 fax
+  ctFaxRLEW,    // CCITT modified Huffman, word aligned
+  ctLZ77,       // deflate
   ctJPEG,
-  ctOJPEG,          // old-style JPEG
+  ctOJPEG,  // old-style JPEG
   ctThunderscan,
-  ctNext,           // NeXT 2-bit run-length
-  ctIT8CTPAD,       // IT8 CT with padding
-  ctIT8LW,          // IT8 line work
-  ctIT8MP,          // IT8 monochrome picture
-  ctIT8BL,          // IT8 binary line art
+  ctNext,      // NeXT 2-bit run-length
+  ctIT8CTPAD,  // IT8 CT with padding
+  ctIT8LW,     // IT8 line work
+  ctIT8MP,     // IT8 monochrome picture
+  ctIT8BL,     // IT8 binary line art
   ctPixarFilm,
   ctPixarLog,
-  ctDCS,            // Kodak DCS
+  ctDCS,  // Kodak DCS
   ctJBIG,
-  ctPCDHuffmann,    // Photo-CD Huffman
+  ctPCDHuffmann,  // Photo-CD Huffman
 };
 
 using TCardinalArray = std::vector<std::uint32_t>;
@@ -119,7 +119,8 @@ class TFormatGraphic : public TBitmap {
   // An EInvalidGraphic with `message`, or with a format text filled with `arguments`
   // (usually the format's short name).
   [[noreturn]] static void RaiseGraphicError(const std::string& message);
-  [[noreturn]] static void RaiseGraphicError(TFormatText format, std::initializer_list<std::string_view> arguments);
+  [[noreturn]] static void RaiseGraphicError(TFormatText format,
+                                             std::initializer_list<std::string_view> arguments);
 
   // Readers fill both; callers may read them after a load.
   TColorManager ColorManager;

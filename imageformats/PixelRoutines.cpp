@@ -10,7 +10,8 @@ namespace {
 
 // Adds to every byte from `distance` on the byte `distance` before it.
 void UndoPredictor(std::uint8_t* row, std::size_t count, std::size_t distance) {
-  for (std::size_t i = 0; i < distance * count; ++i) row[i + distance] = std::uint8_t(row[i + distance] + row[i]);
+  for (std::size_t i = 0; i < distance * count; ++i)
+    row[i + distance] = std::uint8_t(row[i + distance] + row[i]);
 }
 
 }  // namespace
@@ -29,7 +30,8 @@ void UndoPredictor1(std::uint8_t* row, std::size_t count) { UndoPredictor(row, c
 void UndoPredictor3(std::uint8_t* row, std::size_t count) { UndoPredictor(row, count, 3); }
 void UndoPredictor4(std::uint8_t* row, std::size_t count) { UndoPredictor(row, count, 4); }
 
-void UpsamplePlane(std::size_t width, std::size_t height, std::size_t scanLength, std::span<std::uint8_t> pixels) {
+void UpsamplePlane(std::size_t width, std::size_t height, std::size_t scanLength,
+                   std::span<std::uint8_t> pixels) {
   if (width < 2 || height < 2 || scanLength < 2 * width || pixels.size() / scanLength < 2 * height) {
     throw EInvalidGraphic("Cannot double a plane that does not fit its buffer.");
   }

@@ -27,6 +27,7 @@ void UndoPredictor4(std::uint8_t* row, std::size_t count);
 // with the same row distance. New samples are the rounded means of their neighbours. Raises
 // EInvalidGraphic unless width and height are at least 2, scanLength at least 2·width and
 // `pixels` holds 2·height rows.
-void UpsamplePlane(std::size_t width, std::size_t height, std::size_t scanLength, std::span<std::uint8_t> pixels);
+void UpsamplePlane(std::size_t width, std::size_t height, std::size_t scanLength,
+                   std::span<std::uint8_t> pixels);
 
 }  // namespace lumox

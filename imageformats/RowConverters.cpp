@@ -77,10 +77,63 @@ void SetPackedSample(std::uint8_t* row, std::size_t index, int bits, unsigned va
   row[bit / 8] = std::uint8_t((row[bit / 8] & ~field) | (value << shift & field));
 }
 
+// Sixteen bytes as one value, so that the compiler uses vector registers on any processor.
+using TByteVector [[gnu::vector_size(16)]] = std::uint8_t;
+using TWordVector [[gnu::vector_size(16)]] = std::uint32_t;
+
+template <class TVector>
+TVector LoadVector(const std::uint8_t* p) {
+  TVector v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+template <class TVector>
+void StoreVector(std::uint8_t* p, TVector v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+// Red and blue change places in the five 3-byte pixels of a 16-byte chunk: each byte takes the
+// one two places after it (first of a pixel), two before it (last) or its own (middle). The
+// sixteenth byte comes out wrong; the caller overwrites it with the next chunk.
+TByteVector SwapRedBlue3(TByteVector v) {
+  constexpr TByteVector zero{};
+  constexpr TByteVector first{0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
+  constexpr TByteVector middle{0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0};
+  constexpr TByteVector last{0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0};
+  const TByteVector later =
+      __builtin_shufflevector(v, zero, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 16);
+  const TByteVector earlier =
+      __builtin_shufflevector(zero, v, 0, 0, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29);
+  return (later & first) | (v & middle) | (earlier & last);
+}
+
+// Red and blue change places in four 4-byte pixels.
+TWordVector SwapRedBlue4(TWordVector v) {
+  return (v & 0xFF00FF00u) | (v >> 16 & 0xFFu) | (v << 16 & 0xFF0000u);
+}
+
 // Interleaved 8-bit colour rows with every pixel selected and no gamma: only bytes move.
 template <int SourceStep, int TargetStep, bool SwapRedBlue>
 void MoveColourBytes(const std::uint8_t* source, std::uint8_t* target, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
+  std::size_t i = 0;
+  if constexpr (SourceStep == TargetStep && !SwapRedBlue) {
+    std::memcpy(target, source, count * SourceStep);
+    return;
+  } else if constexpr (SourceStep == 3 && TargetStep == 3) {
+    for (; i + 11 <= count; i += 10) {
+      const TByteVector low = LoadVector<TByteVector>(source + 3 * i),
+                        high = LoadVector<TByteVector>(source + 3 * i + 15);
+      StoreVector(target + 3 * i, SwapRedBlue3(low));
+      StoreVector(target + 3 * i + 15, SwapRedBlue3(high));
+    }
+    for (; i + 6 <= count; i += 5)
+      StoreVector(target + 3 * i, SwapRedBlue3(LoadVector<TByteVector>(source + 3 * i)));
+  } else if constexpr (SourceStep == 4 && TargetStep == 4) {
+    for (; i + 4 <= count; i += 4)
+      StoreVector(target + 4 * i, SwapRedBlue4(LoadVector<TWordVector>(source + 4 * i)));
+  }
+  for (; i < count; ++i) {
     const std::uint8_t* s = source + i * SourceStep;
     std::uint8_t* t = target + i * TargetStep;
     t[0] = s[SwapRedBlue ? 2 : 0];
@@ -142,8 +195,8 @@ void ForWidths(int sourceBits, int targetBits, TConvert convert) {
 }
 
 // CIE L*a*b* to red, green and blue bytes, in extended precision.
-std::array<std::uint8_t, 3> LabToRGB(std::uint8_t lByte, std::uint8_t aByte, std::uint8_t bByte, bool byteRange,
-                                     bool chromaOffset) {
+std::array<std::uint8_t, 3> LabToRGB(std::uint8_t lByte, std::uint8_t aByte, std::uint8_t bByte,
+                                     bool byteRange, bool chromaOffset) {
   const long double l = byteRange ? lByte / 2.55L : lByte;
   const long double a = chromaOffset ? aByte - 128 : std::int8_t(aByte);
   const long double b = chromaOffset ? bByte - 128 : std::int8_t(bByte);
@@ -159,7 +212,9 @@ std::array<std::uint8_t, 3> LabToRGB(std::uint8_t lByte, std::uint8_t aByte, std
     y = fy * fy * fy;
     z = fz * fz * fz;
   }
-  const auto channel = [](long double value) { return ClampByte(std::int32_t(std::nearbyintl(value * 255))); };
+  const auto channel = [](long double value) {
+    return ClampByte(std::int32_t(std::nearbyintl(value * 255)));
+  };
   return {channel((2.998L * x - 1.458L * y) - 0.541L * z), channel((-0.952L * x + 1.893L * y) + 0.059L * z),
           channel((0.099L * x - 0.198L * y) + 1.099L * z)};
 }
@@ -187,8 +242,10 @@ void TColorManager::ConvertColourRow(const TRow& row, bool swapRedBlue) const {
     ForEachProduced(row.Count, row.Mask, [&](std::size_t n, std::size_t i) {
       std::uint8_t* t = row.Target + i * pixelBytes;
       StoreColour<T>(t, swapRedBlue, ColourSample<S, T>(samples.At(n, 0), lut, swap),
-                     ColourSample<S, T>(samples.At(n, 1), lut, swap), ColourSample<S, T>(samples.At(n, 2), lut, swap));
-      if (copyAlpha) StoreSample<T>(t + 3 * T / 8, ColourSample<S, T>(samples.At(n, 3), Identity.data(), swap));
+                     ColourSample<S, T>(samples.At(n, 1), lut, swap),
+                     ColourSample<S, T>(samples.At(n, 2), lut, swap));
+      if (copyAlpha)
+        StoreSample<T>(t + 3 * T / 8, ColourSample<S, T>(samples.At(n, 3), Identity.data(), swap));
     });
   });
 }
@@ -231,7 +288,8 @@ void TColorManager::RowFromCMYKToBGR(const TRow& row) const { ConvertCMYKRow(row
 void TColorManager::ConvertLabRow(const TRow& row, bool toBGR) const {
   const int targetStep = TargetOptions.Contains(optAlpha) ? 4 : 3;
   const bool byteRange = SourceOptions.Contains(optLabByteRange);
-  const bool chromaOffset = SourceOptions.Contains(optLabChromaOffset), swap = SourceOptions.Contains(optByteSwap);
+  const bool chromaOffset = SourceOptions.Contains(optLabChromaOffset),
+             swap = SourceOptions.Contains(optByteSwap);
   ForWidths(SourceBits, TargetBits, [&]<int S, int T>() {
     const TSamples samples = SamplesOf(row.Source, row.Planar, 3, 3, S / 8);
     const std::size_t pixelBytes = std::size_t(targetStep * T / 8);
@@ -264,25 +322,31 @@ void TColorManager::ConvertLumaChromaRow(const TRow& row, bool toBGR) const {
         const auto rgb = photo ? PhotoYCCToRGB16(y, cb, cr) : YCbCrToRGB16(y, cb, cr);
         StoreColour<16>(t, toBGR, rgb[0], rgb[1], rgb[2]);
       } else {
-        const auto sample = [&](int k) { return S == 8 ? *samples.At(n, k) : Reduce(ReadWord(samples.At(n, k), false)); };
+        const auto sample = [&](int k) {
+          return S == 8 ? *samples.At(n, k) : Reduce(ReadWord(samples.At(n, k), false));
+        };
         const std::int32_t y = sample(0);
         const std::size_t cb = sample(1), cr = sample(2);
         const std::uint32_t scale = T == 8 ? 1 : 257;
         StoreColour<T>(t, toBGR, ClampByte(y + CrToRed[cr]) * scale,
-                       ClampByte(y + CbToGreen[cb] + CrToGreen[cr]) * scale, ClampByte(y + CbToBlue[cb]) * scale);
+                       ClampByte(y + CbToGreen[cb] + CrToGreen[cr]) * scale,
+                       ClampByte(y + CbToBlue[cb]) * scale);
       }
     });
   });
 }
 
-std::array<std::uint32_t, 3> TColorManager::PhotoYCCToRGB16(std::uint32_t y, std::uint32_t c1, std::uint32_t c2) {
+std::array<std::uint32_t, 3> TColorManager::PhotoYCCToRGB16(std::uint32_t y, std::uint32_t c1,
+                                                            std::uint32_t c2) {
   const float luma = float(y * 1.3584L), chroma1 = float(std::int32_t(c1) - 40092),
               chroma2 = float(std::int32_t(c2) - 35209);
-  return {RoundToWord(1.8215L * chroma2 + luma), RoundToWord((luma - 0.9271435L * chroma2) - 0.4302726L * chroma1),
+  return {RoundToWord(1.8215L * chroma2 + luma),
+          RoundToWord((luma - 0.9271435L * chroma2) - 0.4302726L * chroma1),
           RoundToWord(2.2179L * chroma1 + luma)};
 }
 
-std::array<std::uint32_t, 3> TColorManager::YCbCrToRGB16(std::uint32_t y, std::uint32_t cb, std::uint32_t cr) const {
+std::array<std::uint32_t, 3> TColorManager::YCbCrToRGB16(std::uint32_t y, std::uint32_t cb,
+                                                         std::uint32_t cr) const {
   const long double blue = std::int32_t(cb) - 32768, red = std::int32_t(cr) - 32768;
   return {RoundToWord(y + red * ChromaFactors[0]),
           RoundToWord(y - red * ChromaFactors[1] - blue * ChromaFactors[3]),
@@ -317,7 +381,8 @@ void TColorManager::RowFromPacked(const TRow& row) const {
   }
   const unsigned sourceMax = (1u << SourceBits) - 1, targetMax = (1u << TargetBits) - 1;
   ForEachProduced(row.Count, row.Mask, [&](std::size_t n, std::size_t i) {
-    SetPackedSample(row.Target, i, TargetBits, PackedSample(row.Source[0], n, SourceBits) * targetMax / sourceMax);
+    SetPackedSample(row.Target, i, TargetBits,
+                    PackedSample(row.Source[0], n, SourceBits) * targetMax / sourceMax);
   });
 }
 

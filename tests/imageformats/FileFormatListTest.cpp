@@ -16,17 +16,25 @@ const TGraphicClass OtherClass{"TOtherGraphic", &CreateGraphic<TBitmap>};
 class FileFormatList : public ::testing::Test {
  protected:
   ~FileFormatList() override {
+    List.Clear();
     for (const TFileFormat& f : TPicture::FileFormats()) TPicture::UnregisterGraphicClass(*f.GraphicClass);
-    for (const TFileFormat& f : Saved) TPicture::RegisterFileFormat(f.Extension, f.Description, *f.GraphicClass);
+    for (const TFileFormat& f : Saved)
+      TPicture::RegisterFileFormat(f.Extension, f.Description, *f.GraphicClass);
+  }
+
+  void Register(std::initializer_list<const char*> extensions, const TGraphicClass& graphicClass,
+                bool replace = false) {
+    for (const char* extension : extensions)
+      List.RegisterFileFormat(extension, "C", "", {}, replace, graphicClass);
+  }
+  int CountOf(const TGraphicClass& graphicClass) const {
+    const int index = List.FindGraphicClass(graphicClass);
+    return index < 0 ? 0 : List.ClassList()[std::size_t(index)]->Count;
   }
 
   std::vector<TFileFormat> Saved = TPicture::FileFormats();
+  TFileFormatList List;
 };
-
-int CountOf(const TFileFormatList& list, const TGraphicClass& graphicClass) {
-  const int index = list.FindGraphicClass(graphicClass);
-  return index < 0 ? 0 : list.ClassList()[std::size_t(index)]->Count;
-}
 
 TEST_F(FileFormatList, StartUpRegistersEveryFormatOnceHoweverOftenItIsStarted) {
   StartUpImageFormats();
@@ -42,10 +50,8 @@ TEST_F(FileFormatList, StartUpRegistersEveryFormatOnceHoweverOftenItIsStarted) {
   EXPECT_EQ(list.FindExtension(""), -1);
   for (const auto& e : list.ExtensionList()) {
     EXPECT_EQ(TPicture::GraphicClassOf(e->Extension), e->ClassReference->GraphicClass) << e->Extension;
+    EXPECT_TRUE(e->Extension != "emf" || e->Description == "Windows enhanced meta files");
   }
-  const auto formats = TPicture::FileFormats();
-  const auto emf = std::find_if(formats.begin(), formats.end(), [](const TFileFormat& f) { return f.Extension == "emf"; });
-  EXPECT_EQ(emf->Description, "Windows enhanced meta files");
   ShutDownImageFormats();
   EXPECT_NE(lumox::FileFormatList(), nullptr);
   ShutDownImageFormats();
@@ -54,53 +60,37 @@ TEST_F(FileFormatList, StartUpRegistersEveryFormatOnceHoweverOftenItIsStarted) {
   ShutDownImageFormats();  // one too many does nothing
 }
 
-TEST_F(FileFormatList, RegisteringTwiceWithoutReplaceIsRefused) {
-  TFileFormatList list;
-  list.RegisterFileFormat("tga", "Truevision images", "", {TFileType::ftRaster}, false, OtherClass);
-  list.RegisterFileFormat("", "ignored", "", {}, false, OtherClass);
+TEST_F(FileFormatList, RegisteringAgainIsRefusedUnlessItReplacesTheClass) {
+  Register({"jfif", "jpg", "jpe", "jpeg", ""}, TJPEGImage::Class());
   try {
-    list.RegisterFileFormat("TGA", "", "", {}, false, TBitmap::Class());
-    FAIL();
+    Register({"JPG"}, OtherClass);
+    ADD_FAILURE();
   } catch (const EInvalidGraphic& e) {
-    EXPECT_STREQ(e.what(), "Attempt to register TGA twice.");
+    EXPECT_STREQ(e.what(), "Attempt to register JPG twice.");
   }
-  ASSERT_EQ(list.ExtensionList().size(), 1u);
-  EXPECT_EQ(list.ClassList().size(), 1u);
-  EXPECT_EQ(TPicture::GraphicClassOf("tga"), &OtherClass);
-}
-
-TEST_F(FileFormatList, ReplacingMovesAnExtensionToTheNewClass) {
-  TFileFormatList list;
-  for (const char* extension : {"jfif", "jpg", "jpe", "jpeg"}) {
-    list.RegisterFileFormat(extension, "JPG images", "", {}, false, TJPEGImage::Class());
-  }
-  list.RegisterFileFormat("jpg", "Other", "", {}, true, OtherClass);
-  EXPECT_EQ(CountOf(list, TJPEGImage::Class()), 3);
-  EXPECT_EQ(CountOf(list, OtherClass), 1);
+  EXPECT_EQ(List.ExtensionList().size(), 4u);
+  EXPECT_EQ(List.ClassList().size(), 1u);
+  Register({"jpg"}, OtherClass, true);
+  EXPECT_EQ(CountOf(TJPEGImage::Class()), 3);
+  EXPECT_EQ(CountOf(OtherClass), 1);
   EXPECT_EQ(TPicture::GraphicClassOf("jpg"), &OtherClass);
-  list.RegisterFileFormat("ico", "", "", {}, false, TIcon::Class());
-  list.RegisterFileFormat("ico", "", "", {}, true, OtherClass);
-  EXPECT_EQ(list.FindGraphicClass(TIcon::Class()), -1);  // emptied class entries go
-  EXPECT_EQ(CountOf(list, OtherClass), 2);
+  Register({"jpe", "jpeg", "jfif"}, OtherClass, true);
+  EXPECT_EQ(List.FindGraphicClass(TJPEGImage::Class()), -1);  // emptied class entries go
+  EXPECT_EQ(CountOf(OtherClass), 4);
 }
 
 TEST_F(FileFormatList, UnregisteringAnExtensionOrAWholeClass) {
-  TFileFormatList list;
-  for (const char* extension : {"bmp", "rle", "dib"}) list.RegisterFileFormat(extension, "B", "", {}, false, TBitmap::Class());
-  list.RegisterFileFormat("x", "X", "", {}, false, OtherClass);
-  list.UnregisterFileFormat("rle", TBitmap::Class());
-  EXPECT_EQ(CountOf(list, TBitmap::Class()), 2);
+  Register({"bmp", "rle", "dib"}, TBitmap::Class());
+  Register({"x"}, OtherClass);
+  List.UnregisterFileFormat("rle", TBitmap::Class());
+  EXPECT_EQ(CountOf(TBitmap::Class()), 2);
   EXPECT_EQ(TPicture::GraphicClassOf("rle"), &TBitmap::Class());
-  list.UnregisterFileFormat("nothing", TBitmap::Class());
-  list.UnregisterFileFormat("", TIcon::Class());
-  EXPECT_EQ(list.ExtensionList().size(), 3u);
-  list.UnregisterFileFormat("", TBitmap::Class());
-  ASSERT_EQ(list.ExtensionList().size(), 1u);
-  EXPECT_EQ(list.ExtensionList()[0]->Extension, "x");
+  List.UnregisterFileFormat("nothing", TBitmap::Class());
+  List.UnregisterFileFormat("", TIcon::Class());
+  EXPECT_EQ(List.ExtensionList().size(), 3u);
+  List.UnregisterFileFormat("", TBitmap::Class());
+  ASSERT_EQ(List.ExtensionList().size(), 1u);
   EXPECT_EQ(TPicture::GraphicClassOf("bmp"), nullptr);
-  list.Clear();
-  EXPECT_EQ(TPicture::GraphicClassOf("x"), nullptr);
-  EXPECT_TRUE(list.ClassList().empty());
 }
 
 }  // namespace
