@@ -4,6 +4,7 @@
 #include <stb/stb_image.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -15,52 +16,50 @@
 namespace lumox::test {
 namespace {
 
-void Put(TBytes& out, std::uint32_t v, int bytes, bool bigEndian) {
-  for (int i = 0; i < bytes; ++i) out.push_back(std::uint8_t(v >> 8 * (bigEndian ? bytes - 1 - i : i)));
+void PutBigEndian(TBytes& out, std::uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(std::uint8_t(v >> shift));
 }
 
 [[noreturn]] void PngFailed(png_structp, png_const_charp message) { throw std::runtime_error(message); }
 
 }  // namespace
 
-TBytes TargaFile(const TTargaSpec& spec) {
-  const unsigned entryBytes = (spec.MapEntrySize + 1u) / 8, pixelBytes = (spec.PixelSize + 1u) / 8;
-  TBytes file{0, std::uint8_t(spec.ColorMap.empty() ? 0 : 1), spec.ImageType, 0, 0};
-  Put(file, std::uint32_t(spec.ColorMap.empty() ? 0 : spec.ColorMap.size() / entryBytes), 2, false);
-  file.insert(file.end(), {spec.MapEntrySize, 0, 0, 0, 0});
-  Put(file, std::uint32_t(spec.Width), 2, false);
-  Put(file, std::uint32_t(spec.Height), 2, false);
-  file.insert(file.end(), {spec.PixelSize, std::uint8_t(spec.TopDown ? 0x20 : 0)});
-  file.insert(file.end(), spec.ColorMap.begin(), spec.ColorMap.end());
-  if (spec.ImageType < 9) {
-    file.insert(file.end(), spec.Pixels.begin(), spec.Pixels.end());
-    return file;
-  }
-  TBytes packed(spec.Pixels.size() / pixelBytes * (pixelBytes + 1));
+TBytes TargaFile(std::uint8_t type, std::uint8_t pixelSize, bool topDown, int width, int height,
+                 std::uint8_t mapEntrySize, const TBytes& map, const TBytes& pixels) {
+  const std::size_t entries = map.size() / std::max(1, (mapEntrySize + 1) / 8);
+  const auto lo = [](std::size_t v) { return std::uint8_t(v); };
+  const auto hi = [](std::size_t v) { return std::uint8_t(v >> 8); };
+  TBytes file{0, std::uint8_t(entries > 0), type, 0, 0, lo(entries), hi(entries), mapEntrySize};
+  file.insert(file.end(), {0, 0, 0, 0, lo(width), hi(width), lo(height), hi(height)});
+  file.insert(file.end(), {pixelSize, std::uint8_t(topDown ? 0x20 : 0)});
+  file.insert(file.end(), map.begin(), map.end());
+  const unsigned pixelBytes = (pixelSize + 1u) / 8;
+  TBytes packed(pixels.size() / pixelBytes * (pixelBytes + 1));
   std::uint64_t size = 0;
-  TTargaRLEDecoder(spec.PixelSize)
-      .Encode(spec.Pixels.data(), packed.data(), spec.Pixels.size() / pixelBytes, size);
-  file.insert(file.end(), packed.begin(), packed.begin() + std::ptrdiff_t(size));
+  TTargaRLEDecoder(pixelSize).Encode(pixels.data(), packed.data(), pixels.size() / pixelBytes, size);
+  const TBytes& rows = type < 9 ? pixels : TBytes(packed.begin(), packed.begin() + long(size));
+  file.insert(file.end(), rows.begin(), rows.end());
   return file;
 }
 
-TBytes PngFile(const TPngSpec& spec) {
+TBytes PngFile(int width, int height, int depth, int colorType, bool interlaced, int filters,
+               const TBytes& samples, const TBytes& palette) {
   char* bytes = nullptr;
   std::size_t size = 0;
   FILE* file = open_memstream(&bytes, &size);
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFailed, nullptr);
   png_infop info = png_create_info_struct(png);
   png_init_io(png, file);
-  png_set_IHDR(png, info, png_uint_32(spec.Width), png_uint_32(spec.Height), spec.BitDepth, spec.ColorType,
-               spec.Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, 0, 0);
-  const auto* palette = reinterpret_cast<png_const_colorp>(spec.Palette.data());
-  if (!spec.Palette.empty()) png_set_PLTE(png, info, palette, int(spec.Palette.size() / 3));
-  png_set_filter(png, 0, spec.Filters);
+  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), depth, colorType,
+               interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, 0, 0);
+  const auto* entries = reinterpret_cast<png_const_colorp>(palette.data());
+  if (!palette.empty()) png_set_PLTE(png, info, entries, int(palette.size() / 3));
+  png_set_filter(png, 0, filters);
   png_write_info(png, info);
   std::vector<png_bytep> rows;
-  for (std::size_t at = 0; at < spec.Samples.size(); at += spec.Samples.size() / std::size_t(spec.Height))
-    rows.push_back(const_cast<png_bytep>(&spec.Samples[at]));
-  if (spec.Interlaced) png_set_interlace_handling(png);
+  for (std::size_t at = 0; at < samples.size(); at += samples.size() / std::size_t(height))
+    rows.push_back(const_cast<png_bytep>(&samples[at]));
+  if (interlaced) png_set_interlace_handling(png);
   png_write_image(png, rows.data());
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
@@ -74,8 +73,8 @@ TBytes NoisePng(int colorType, int depth, int width, int height, bool interlaced
   const int channels = colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
   const std::size_t rowBytes = std::size_t(width * channels * depth + 7) / 8;
   const TBytes palette = colorType == 3 ? PictureBytes(std::size_t(1) << depth, 3, 1) : TBytes();
-  return PngFile({width, height, depth, colorType, interlaced, filters,
-                  PictureBytes(rowBytes * std::size_t(height), 1, 9), palette});
+  return PngFile(width, height, depth, colorType, interlaced, filters,
+                 PictureBytes(rowBytes * std::size_t(height), 1, 9), palette);
 }
 
 std::vector<TChunk> PngChunks(const TBytes& file) {
@@ -92,16 +91,16 @@ std::vector<TChunk> PngChunks(const TBytes& file) {
 TBytes PngFromChunks(const std::vector<TChunk>& chunks) {
   TBytes file{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   for (const TChunk& chunk : chunks) {
-    Put(file, std::uint32_t(chunk.Data.size()), 4, true);
+    PutBigEndian(file, std::uint32_t(chunk.Data.size()));
     const std::size_t typeAt = file.size();
     file.insert(file.end(), chunk.Type.begin(), chunk.Type.end());
     file.insert(file.end(), chunk.Data.begin(), chunk.Data.end());
-    Put(file, std::uint32_t(crc32(0, &file[typeAt], uInt(file.size() - typeAt))), 4, true);
+    PutBigEndian(file, std::uint32_t(crc32(0, &file[typeAt], uInt(file.size() - typeAt))));
   }
   return file;
 }
 
-TColours ReferenceColours(const TBytes& file) {
+TColours ReferenceColours(const TBytes& file, std::uint32_t kept) {
   int width = 0, height = 0, channels = 0;
   const bool wide = stbi_is_16_bit_from_memory(file.data(), int(file.size()));
   const std::unique_ptr<void, void (*)(void*)> rgba(
@@ -114,15 +113,16 @@ TColours ReferenceColours(const TBytes& file) {
   for (std::size_t i = 0; i < 4 * colours.size(); ++i) {
     const unsigned v = wide ? static_cast<std::uint16_t*>(rgba.get())[i] * 255u / 65535u
                             : static_cast<stbi_uc*>(rgba.get())[i];
-    colours[i / 4] |= v << (i % 4 == 3 ? 24 : 16 - 8 * (i % 4));  // red, green, blue, alpha
+    colours[i / 4] |= v << (i % 4 == 3 ? 24 : 16 - 8 * (i % 4)) & kept;  // red, green, blue, alpha
   }
   return colours;
 }
 
-TColours Colours(const TBitmap& bitmap) {
+TColours Colours(const TBitmap& bitmap, std::uint32_t kept) {
   TColours colours(std::size_t(bitmap.Width()) * std::size_t(bitmap.Height()));
   for (int y = 0; y < bitmap.Height(); ++y)
     bitmap.ScanLineToBGRA(y, std::span(colours).subspan(std::size_t(y) * std::size_t(bitmap.Width())));
+  for (auto& colour : colours) colour &= kept;
   return colours;
 }
 
