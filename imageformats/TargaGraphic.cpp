@@ -40,17 +40,6 @@ THeader ReadHeader(TStream& stream) {
   return ParseHeader(bytes.data());
 }
 
-unsigned BytesPerPixel(unsigned pixelSize) {
-  switch (pixelSize) {
-    case 8: return 1;
-    case 15:
-    case 16: return 2;
-    case 24: return 3;
-    case 32: return 4;
-    default: return 0;
-  }
-}
-
 bool IsRunLength(std::uint8_t imageType) { return imageType >= 9 && imageType <= 11; }
 bool IsGrey(std::uint8_t imageType) { return imageType == 3 || imageType == 11; }
 
@@ -65,7 +54,8 @@ TPalette WordPalette(const std::vector<std::uint8_t>& map) {
   TPalette palette(std::min<std::size_t>(map.size() / 2, 256));
   for (std::size_t i = 0; i < palette.size(); ++i) {
     const unsigned w = map[2 * i] | map[2 * i + 1] << 8;
-    palette[i] = {std::uint8_t((w & 0x7C00) >> 7), std::uint8_t((w & 0x3E0) >> 2), std::uint8_t((w & 0x1F) * 8), 0};
+    palette[i] = {std::uint8_t((w & 0x7C00) >> 7), std::uint8_t((w & 0x3E0) >> 2),
+                  std::uint8_t((w & 0x1F) * 8), 0};
   }
   return palette;
 }
@@ -90,7 +80,9 @@ class TReadAhead {
  public:
   // `minimum`: the bytes one row can take at most.
   TReadAhead(TStream& stream, std::int64_t minimum)
-      : Stream(stream), Start(stream.Position()), Minimum(minimum),
+      : Stream(stream),
+        Start(stream.Position()),
+        Minimum(minimum),
         Buffer(std::size_t(std::max<std::int64_t>(2 * minimum, 1 << 18))) {}
 
   // Makes `Minimum` bytes available, or all that are left in the stream.
@@ -132,9 +124,9 @@ bool TTargaGraphic::CanLoad(TStream& stream) {
   if (stream.BytesLeft() <= HeaderSize || !PeekBuffer(stream, bytes.data(), HeaderSize)) return false;
   const THeader h = ParseHeader(bytes.data());
   const bool knownType = h.ImageType <= 3 || IsRunLength(h.ImageType);
-  const bool knownEntry = h.ColorMapEntrySize == 15 || h.ColorMapEntrySize == 16 || h.ColorMapEntrySize == 24 ||
-                          h.ColorMapEntrySize == 32;
-  return knownType && h.ColorMapType <= 1 && knownEntry && BytesPerPixel(h.PixelSize) != 0;
+  const bool knownEntry = h.ColorMapEntrySize == 15 || h.ColorMapEntrySize == 16 ||
+                          h.ColorMapEntrySize == 24 || h.ColorMapEntrySize == 32;
+  return knownType && h.ColorMapType <= 1 && knownEntry && TTargaRLEDecoder::BytesPerPixel(h.PixelSize) != 0;
 }
 
 bool TTargaGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex) {
@@ -176,7 +168,8 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
   stream.SetPosition(BasePosition);
   const TImageProperties& p = ImageProperties;
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(TFormatText::SPreparing)));
+  Progress(TProgressStage::Starting, 0, false, ProgressRect,
+           std::string(LoadFormatText(TFormatText::SPreparing)));
   const THeader h = ReadHeader(stream);
   stream.Seek(h.IDLength, TSeekOrigin::Current);
 
@@ -191,7 +184,7 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
   SetPixelFormat(ColorManager.GetPixelFormat(1));
   if (auto palette = ReadPalette(stream, h, ColorManager)) SetPalette(std::move(*palette));
   const bool raw = h.ImageType >= 1 && h.ImageType <= 3;
-  const std::int64_t rowBytes = std::int64_t(h.Width) * BytesPerPixel(h.PixelSize);
+  const std::int64_t rowBytes = std::int64_t(h.Width) * TTargaRLEDecoder::BytesPerPixel(h.PixelSize);
   // Raw rows that are all there overwrite every pixel, so the new pixels need not be cleared.
   const bool overwrite = raw && stream.BytesLeft() >= rowBytes * h.Height;
   if (overwrite) {
@@ -200,7 +193,8 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
     SetSize(h.Width, h.Height);
   }
   Progress(TProgressStage::Ending, 0, false, ProgressRect, {});
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(TFormatText::STransferring)));
+  Progress(TProgressStage::Starting, 0, false, ProgressRect,
+           std::string(LoadFormatText(TFormatText::STransferring)));
   const bool topDown = (h.ImageDescriptor & TopDownBit) != 0;
   if (raw) ReadRawRows(stream, rowBytes, topDown, overwrite);
   if (IsRunLength(h.ImageType)) ReadPackedRows(stream, h.PixelSize, topDown);
@@ -231,7 +225,7 @@ void TTargaGraphic::ReadRawRows(TStream& stream, std::int64_t rowBytes, bool top
 // Packets may run across row ends: the pixels a packet has beyond a row start the next one.
 void TTargaGraphic::ReadPackedRows(TStream& stream, unsigned pixelSize, bool topDown) {
   TTargaRLEDecoder decoder(pixelSize);
-  const std::int64_t pixelBytes = BytesPerPixel(pixelSize);
+  const std::int64_t pixelBytes = TTargaRLEDecoder::BytesPerPixel(pixelSize);
   const std::int64_t width = Width();
   const std::int64_t rowBytes = width * pixelBytes;
   std::vector<std::uint8_t> row(std::size_t((width + MaxPacketPixels) * pixelBytes));
@@ -242,14 +236,16 @@ void TTargaGraphic::ReadPackedRows(TStream& stream, unsigned pixelSize, bool top
     if (carried < width) {
       input.Fill();
       const std::uint8_t* next = input.Data();
-      have += decoder.DecodePixels(next, input.Available(), row.data() + carried * pixelBytes, width - carried,
-                                   width + MaxPacketPixels - 1 - carried);
+      have += decoder.DecodePixels(next, input.Available(), row.data() + carried * pixelBytes,
+                                   width - carried, width + MaxPacketPixels - 1 - carried);
       input.Consume(next);
     }
-    if (have < width) std::memset(row.data() + have * pixelBytes, 0, std::size_t(rowBytes - have * pixelBytes));
+    // Where the data end, the rest of the row and the rows below stay black.
+    const bool ended = have < width;
+    if (ended) std::fill(row.begin() + have * pixelBytes, row.begin() + rowBytes, std::uint8_t(0));
     std::memcpy(ScanLine(topDown ? i : Height() - 1 - i), row.data(), std::size_t(rowBytes));
     RowDone(i);
-    if (have < width) break;  // the data ended; the rows left stay black
+    if (ended) break;
     carried = have - width;
     std::memmove(row.data(), row.data() + rowBytes, std::size_t(carried * pixelBytes));
   }
@@ -273,9 +269,10 @@ void TTargaGraphic::SaveToStream(TStream& stream, bool compressed) const {
   const auto lo = [](int v) { return std::uint8_t(v); };
   const auto hi = [](int v) { return std::uint8_t(v >> 8); };
   // The map length and entry size are written also when no map follows.
-  const std::array<std::uint8_t, HeaderSize> header{0, std::uint8_t(mapped), imageType, 0, 0, 0, 1, 24, 0, 0, 0, 0,
-                                                    lo(Width()), hi(Width()), lo(Height()), hi(Height()),
-                                                    std::uint8_t(8 * pixelBytes), TopDownBit};
+  std::vector<std::uint8_t> header{0, std::uint8_t(mapped), imageType, 0, 0, 0, 1, 24, 0, 0, 0, 0};
+  header.insert(header.end(),
+                {lo(Width()), hi(Width()), lo(Height()), hi(Height()), std::uint8_t(8 * pixelBytes)});
+  header.push_back(TopDownBit);
   stream.WriteBuffer(header.data(), HeaderSize);
   if (mapped) {
     std::array<std::uint8_t, 768> map{};

@@ -1,9 +1,9 @@
 #include "imageformats/TargaRLE.h"
 
-#include "imageformats/DecoderBuffers.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "imageformats/DecoderBuffers.h"
 
 namespace lumox {
 namespace {
@@ -47,14 +47,19 @@ std::uint64_t EqualRunLength(const std::uint8_t* pixels, unsigned bytesPerPixel,
 
 }  // namespace
 
-unsigned TTargaRLEDecoder::BytesPerPixel() const {
-  switch (DepthBits) {
-    case 8: return 1;
+unsigned TTargaRLEDecoder::BytesPerPixel(std::uint32_t depthBits) {
+  switch (depthBits) {
+    case 8:
+      return 1;
     case 15:
-    case 16: return 2;
-    case 24: return 3;
-    case 32: return 4;
-    default: return 0;
+    case 16:
+      return 2;
+    case 24:
+      return 3;
+    case 32:
+      return 4;
+    default:
+      return 0;
   }
 }
 
@@ -65,7 +70,7 @@ void TTargaRLEDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output,
 
 std::int64_t TTargaRLEDecoder::DecodePixels(const std::uint8_t*& input, std::int64_t inputSize,
                                             std::uint8_t* output, std::int64_t pixels, std::int64_t room) {
-  const unsigned bytesPerPixel = BytesPerPixel();
+  const unsigned bytesPerPixel = BytesPerPixel(DepthBits);
   if (bytesPerPixel == 0 || pixels < 1) return 0;
   TPackedReader in(input, inputSize);
   const std::int64_t roomBytes = decoding::UnitsToBytes(room, bytesPerPixel);
@@ -89,7 +94,7 @@ std::int64_t TTargaRLEDecoder::DecodePixels(const std::uint8_t*& input, std::int
 void TTargaRLEDecoder::Encode(const std::uint8_t* input, std::uint8_t* output, std::uint64_t pixelCount,
                               std::uint64_t& bytesWritten) {
   bytesWritten = 0;
-  const unsigned bytesPerPixel = BytesPerPixel();
+  const unsigned bytesPerPixel = BytesPerPixel(DepthBits);
   if (bytesPerPixel == 0) return;
   for (std::uint64_t remaining = pixelCount; remaining > 0;) {
     const std::uint64_t diffCount = DistinctRunLength(input, bytesPerPixel, remaining);

@@ -10,6 +10,9 @@ class TTargaRLEDecoder : public TDecoder {
   // `depthBits`: 8, 15, 16, 24 or 32; any other depth decodes and encodes nothing.
   explicit TTargaRLEDecoder(std::uint32_t depthBits) : DepthBits(depthBits) {}
 
+  // 1, 2, 3 or 4 for the depths above, 0 for any other.
+  static unsigned BytesPerPixel(std::uint32_t depthBits);
+
   // `outputSize` counts pixels. Decoding stops after `outputSize` pixels or at the end of the
   // input; a packet that runs past the requested end is consumed whole and its surplus dropped.
   // On return `input` stands behind the last packet consumed; `output` is left unchanged.
@@ -24,8 +27,6 @@ class TTargaRLEDecoder : public TDecoder {
               std::uint64_t& bytesWritten) override;
 
  private:
-  unsigned BytesPerPixel() const;
-
   std::uint32_t DepthBits;
 };
 
