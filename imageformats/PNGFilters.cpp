@@ -34,8 +34,9 @@ void UndoUp(std::uint8_t* row, const std::uint8_t* previous, std::size_t length)
 }
 
 // Byte by byte, for any distance; inlined where the distance is a constant.
-[[gnu::always_inline]] inline void UndoScalar(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* previous,
-                                              std::size_t length, std::size_t distance) {
+[[gnu::always_inline]] inline void UndoScalar(std::uint8_t filter, std::uint8_t* row,
+                                              const std::uint8_t* previous, std::size_t length,
+                                              std::size_t distance) {
   const std::size_t first = length < distance ? length : distance;
   switch (filter) {
     case Sub:
@@ -43,12 +44,14 @@ void UndoUp(std::uint8_t* row, const std::uint8_t* previous, std::size_t length)
       break;
     case Average:
       for (std::size_t i = 0; i < first; ++i) row[i] = std::uint8_t(row[i] + (previous[i] >> 1));
-      for (std::size_t i = distance; i < length; ++i) row[i] = std::uint8_t(row[i] + ((row[i - distance] + previous[i]) >> 1));
+      for (std::size_t i = distance; i < length; ++i)
+        row[i] = std::uint8_t(row[i] + ((row[i - distance] + previous[i]) >> 1));
       break;
     case Paeth:
       for (std::size_t i = 0; i < first; ++i) row[i] = std::uint8_t(row[i] + previous[i]);
       for (std::size_t i = distance; i < length; ++i)
-        row[i] = std::uint8_t(row[i] + PaethPredictor(row[i - distance], previous[i], previous[i - distance]));
+        row[i] =
+            std::uint8_t(row[i] + PaethPredictor(row[i - distance], previous[i], previous[i - distance]));
       break;
   }
 }
@@ -96,7 +99,8 @@ void UndoVector(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prev
       for (std::size_t i = 0; i < length; i += D) {
         const __m128i above = LoadPixel<D>(previous + i);
         // The rounded-up mean minus the bit it rounded up by.
-        const __m128i mean = _mm_sub_epi8(_mm_avg_epu8(left, above), _mm_and_si128(_mm_xor_si128(left, above), one));
+        const __m128i mean =
+            _mm_sub_epi8(_mm_avg_epu8(left, above), _mm_and_si128(_mm_xor_si128(left, above), one));
         left = _mm_add_epi8(LoadPixel<D>(row + i), mean);
         StorePixel<D>(row + i, left);
       }
@@ -107,8 +111,8 @@ void UndoVector(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prev
       __m128i upperLeft = zero;
       for (std::size_t i = 0; i < length; i += D) {
         const __m128i above = _mm_unpacklo_epi8(LoadPixel<D>(previous + i), zero);
-        const __m128i threshold =
-            _mm_sub_epi16(_mm_sub_epi16(_mm_add_epi16(upperLeft, _mm_add_epi16(upperLeft, upperLeft)), above), left);
+        const __m128i threshold = _mm_sub_epi16(
+            _mm_sub_epi16(_mm_add_epi16(upperLeft, _mm_add_epi16(upperLeft, upperLeft)), above), left);
         const __m128i low = _mm_min_epi16(left, above);
         const __m128i high = _mm_max_epi16(left, above);
         const __m128i nearer = Select(_mm_cmpgt_epi16(high, threshold), upperLeft, low);
@@ -142,13 +146,20 @@ void UndoPNGFilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* p
   if (filter == None || filter > Paeth) return;
   if (filter == Up) return UndoUp(row, previous, length);
   switch (distance) {
-    case 1: return Undo<1>(filter, row, previous, length);
-    case 2: return Undo<2>(filter, row, previous, length);
-    case 3: return Undo<3>(filter, row, previous, length);
-    case 4: return Undo<4>(filter, row, previous, length);
-    case 6: return Undo<6>(filter, row, previous, length);
-    case 8: return Undo<8>(filter, row, previous, length);
-    default: return UndoScalar(filter, row, previous, length, distance);
+    case 1:
+      return Undo<1>(filter, row, previous, length);
+    case 2:
+      return Undo<2>(filter, row, previous, length);
+    case 3:
+      return Undo<3>(filter, row, previous, length);
+    case 4:
+      return Undo<4>(filter, row, previous, length);
+    case 6:
+      return Undo<6>(filter, row, previous, length);
+    case 8:
+      return Undo<8>(filter, row, previous, length);
+    default:
+      return UndoScalar(filter, row, previous, length, distance);
   }
 }
 

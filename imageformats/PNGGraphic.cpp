@@ -29,7 +29,9 @@ constexpr std::array<TPNGPass, 7> Adam7{{
 }};
 constexpr TPNGPass WholeImage{0, 0, 1, 1, 0xFF};
 
-std::uint32_t BigEndian32(const std::uint8_t* p) { return std::uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+std::uint32_t BigEndian32(const std::uint8_t* p) {
+  return std::uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
 unsigned BigEndian16(const std::uint8_t* p) { return unsigned(p[0]) << 8 | p[1]; }
 
 [[noreturn]] void RaisePNGError(TFormatText text) { TFormatGraphic::RaiseGraphicError(text, {PNGName}); }
@@ -97,18 +99,25 @@ bool TPNGGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
   p.BitsPerSample = d[8];
   p.SamplesPerPixel = 1;
   switch (d[9]) {
-    case 0: p.ColorScheme = TColorScheme::schGray; break;
+    case 0:
+      p.ColorScheme = TColorScheme::schGray;
+      break;
     case 2:
       p.ColorScheme = TColorScheme::schRGB;
       p.SamplesPerPixel = 3;
       break;
-    case 3: p.ColorScheme = TColorScheme::schIndexed; break;
-    case 4: p.ColorScheme = TColorScheme::schGrayAlpha; break;
+    case 3:
+      p.ColorScheme = TColorScheme::schIndexed;
+      break;
+    case 4:
+      p.ColorScheme = TColorScheme::schGrayAlpha;
+      break;
     case 6:
       p.ColorScheme = TColorScheme::schRGBAlpha;
       p.SamplesPerPixel = 4;
       break;
-    default: p.ColorScheme = TColorScheme::schUnknown;
+    default:
+      p.ColorScheme = TColorScheme::schUnknown;
   }
   p.BitsPerPixel = std::uint8_t(p.SamplesPerPixel * p.BitsPerSample);
   p.FilterMethod = d[11];
@@ -136,7 +145,8 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
   if (!ReadImageProperties(stream, 0)) RaisePNGError(TFormatText::SInvalidImageFormat);
   stream.SetPosition(BasePosition + 8);
   ProgressRect = {0, 0, std::int32_t(ImageProperties.Width), 1};
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(TFormatText::SPreparing)));
+  Progress(TProgressStage::Starting, 0, false, ProgressRect,
+           std::string(LoadFormatText(TFormatText::SPreparing)));
   ImagePalette.clear();
   PaletteData.clear();
   Transparency.clear();
@@ -145,7 +155,9 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
   DepthSetUp = ImageDecoded = false;
   ReadChunkHeader();
   LoadChunkData();
+  // 16-bit samples are big-endian; gamma applies only when this file has a gAMA chunk.
   ColorManager.SourceOptions = {TConversionOption::optByteSwap};
+  ColorManager.TargetOptions = {};
   if (ImageProperties.Compression != TCompressionType::ctLZ77) {
     RaiseGraphicError(TFormatText::SUnsupportedFeature,
                       {LoadFormatText(TFormatText::SCompressionScheme), PNGName});
@@ -220,7 +232,8 @@ void TPNGGraphic::SetUpColorDepth() {
       samples = 4;
       SourceBPP = depth * 4 / 8;
       break;
-    default: allowed = false;
+    default:
+      allowed = false;
   }
   if (!allowed) RaisePNGError(TFormatText::SInvalidColorFormat);
   ColorManager.SetSourceColorScheme(ImageProperties.ColorScheme);
@@ -239,7 +252,8 @@ void TPNGGraphic::ReadPaletteChunk() {
   LoadChunkData();
   if (ImageProperties.ColorScheme != TColorScheme::schIndexed) return;
   SetUpColorDepth();
-  ImagePalette = ColorManager.CreateColorPalette(RawBuffer, TPaletteLayout::plTriple8, RawBuffer.size() / 3, false);
+  ImagePalette =
+      ColorManager.CreateColorPalette(RawBuffer, TPaletteLayout::plTriple8, RawBuffer.size() / 3, false);
   PaletteData = RawBuffer;
 }
 
@@ -252,11 +266,12 @@ void TPNGGraphic::ReadGammaChunk() {
 }
 
 // A grey level as the bitmap shows it: widened to 8 bits, or reduced from 16.
-TColor TPNGGraphic::GreyColor(std::size_t at) const {
+TColor TPNGGraphic::GreyColor() const {
   const int depth = ImageProperties.BitsPerSample;
-  const unsigned sample = BigEndian16(&RawBuffer[at]);
+  const unsigned sample = BigEndian16(RawBuffer.data());
   const unsigned maximum = depth >= 1 && depth < 8 ? (1u << depth) - 1 : 255;
-  const std::uint8_t level = depth == 16 ? Reduce16(sample) : std::uint8_t(std::min(sample, maximum) * 255 / maximum);
+  const std::uint8_t level =
+      depth == 16 ? Reduce16(sample) : std::uint8_t(std::min(sample, maximum) * 255 / maximum);
   return RGB(level, level, level);
 }
 
@@ -277,7 +292,7 @@ void TPNGGraphic::ReadBackgroundChunk() {
   switch (ImageProperties.ColorScheme) {
     case TColorScheme::schGray:
     case TColorScheme::schGrayAlpha:
-      if (size >= 2) BackgroundColor = GreyColor(0);
+      if (size >= 2) BackgroundColor = GreyColor();
       break;
     case TColorScheme::schRGB:
     case TColorScheme::schRGBAlpha:
@@ -289,7 +304,8 @@ void TPNGGraphic::ReadBackgroundChunk() {
         BackgroundColor = RGB(entry[0], entry[1], entry[2]);
       }
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -298,13 +314,14 @@ void TPNGGraphic::ReadTransparencyChunk() {
   const std::size_t size = RawBuffer.size();
   switch (ImageProperties.ColorScheme) {
     case TColorScheme::schGray:
-      if (size >= 2) ChunkTransparentColor = GreyColor(0);
+      if (size >= 2) ChunkTransparentColor = GreyColor();
       break;
     case TColorScheme::schRGB:
       if (size >= 6) ChunkTransparentColor = SampleColor();
       break;
     case TColorScheme::schGrayAlpha:
-    case TColorScheme::schRGBAlpha: break;
+    case TColorScheme::schRGBAlpha:
+      break;
     default:
       Transparency.assign(256, 0xFF);
       std::copy_n(RawBuffer.begin(), std::min<std::size_t>(size, 256), Transparency.begin());
@@ -312,15 +329,15 @@ void TPNGGraphic::ReadTransparencyChunk() {
 }
 
 void TPNGGraphic::DecodeImageData() {
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(TFormatText::STransferring)));
+  Progress(TProgressStage::Starting, 0, false, ProgressRect,
+           std::string(LoadFormatText(TFormatText::STransferring)));
   if (!DepthSetUp) SetUpColorDepth();
   if (!ImagePalette.empty()) SetPalette(ImagePalette);
   const std::int64_t width = ImageProperties.Width, height = ImageProperties.Height;
   TBitmap::CheckSize(width, height);
-  const std::size_t rowBytes = std::size_t((width * ImageProperties.BitsPerSample + 7) / 8 *
-                                           (ImageProperties.BitsPerSample == 16 ? SourceBPP / 2 : SourceBPP)) + 1;
-  std::vector<std::uint8_t> rows[2] = {std::vector<std::uint8_t>(rowBytes + PNGFilterSlack),
-                                       std::vector<std::uint8_t>(rowBytes + PNGFilterSlack)};
+  const std::size_t rowBytes = std::size_t(PassRowBytes(WholeImage)) + PNGFilterSlack;
+  std::vector<std::uint8_t> rows[2] = {std::vector<std::uint8_t>(rowBytes),
+                                       std::vector<std::uint8_t>(rowBytes)};
   const TBitmap background = BackgroundRow(int(width));
   // Every row gets its decoded pixels or the background, so none needs clearing first; all
   // that can fail before the rows are done has been made above.
@@ -338,7 +355,8 @@ void TPNGGraphic::DecodeImageData() {
   }
   try {
     if (ImageProperties.Interlaced) {
-      for (const TPNGPass& pass : Adam7) DecodePass(pass, rows[0].data(), rows[1].data(), &pass == &Adam7.back());
+      for (const TPNGPass& pass : Adam7)
+        DecodePass(pass, rows[0].data(), rows[1].data(), &pass == &Adam7.back());
     } else {
       DecodePass(WholeImage, rows[0].data(), rows[1].data(), true);
     }
@@ -353,19 +371,26 @@ void TPNGGraphic::DecodeImageData() {
   }
 }
 
+// The filter type byte and the samples of one row of the pass.
+std::int64_t TPNGGraphic::PassRowBytes(const TPNGPass& pass) const {
+  const std::int64_t pixels =
+      (std::int64_t(ImageProperties.Width) + pass.ColumnStep - 1 - pass.StartColumn) / pass.ColumnStep;
+  const int samples = ImageProperties.BitsPerSample == 16 ? SourceBPP / 2 : SourceBPP;
+  return (pixels * ImageProperties.BitsPerSample + 7) / 8 * samples + 1;
+}
+
 // `current` and `previous` hold a whole row of the image each.
 void TPNGGraphic::DecodePass(const TPNGPass& pass, std::uint8_t* current, std::uint8_t* previous,
                              bool reportProgress) {
   if (Width() <= pass.StartColumn) return;
-  const std::int64_t pixels = (Width() + pass.ColumnStep - 1 - pass.StartColumn) / pass.ColumnStep;
-  const int samples = ImageProperties.BitsPerSample == 16 ? SourceBPP / 2 : SourceBPP;
-  const std::int64_t rowBytes = (pixels * ImageProperties.BitsPerSample + 7) / 8 * samples + 1;
+  const std::int64_t rowBytes = PassRowBytes(pass);
   std::memset(previous, 0, std::size_t(rowBytes));
   for (int y = pass.StartRow; y < Height(); y += pass.RowStep) {
     if (ReadInflated(current, rowBytes) < rowBytes) return;  // the image data ended early
     UndoPNGFilter(current[0], current + 1, previous + 1, std::size_t(rowBytes - 1), unsigned(SourceBPP));
     ColorManager.ConvertRow(TColorManager::TConstBytes(current + 1, std::size_t(rowBytes - 1)),
-                            TColorManager::TBytes(ScanLine(y), BytesPerScanLine()), std::size_t(Width()), pass.Mask);
+                            TColorManager::TBytes(ScanLine(y), BytesPerScanLine()), std::size_t(Width()),
+                            pass.Mask);
     std::swap(current, previous);
     if (!reportProgress) continue;
     RowsDone = std::max(RowsDone, y + 1);
@@ -386,7 +411,8 @@ TBitmap TPNGGraphic::BackgroundRow(int width) const {
 }
 
 void TPNGGraphic::FillBackground(const TBitmap& background, int fromRow) {
-  for (int y = fromRow; y < Height(); ++y) std::memcpy(ScanLine(y), background.ScanLine(0), BytesPerScanLine());
+  for (int y = fromRow; y < Height(); ++y)
+    std::memcpy(ScanLine(y), background.ScanLine(0), BytesPerScanLine());
 }
 
 // Inflates up to `count` bytes, taking IDAT chunks as the decoder needs them; fewer arrive only

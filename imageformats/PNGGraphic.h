@@ -54,10 +54,11 @@ class TPNGGraphic : public TFormatGraphic {
   void ReadBackgroundChunk();
   void ReadTransparencyChunk();
   // A grey sample, or three RGB samples, of the chunk data as a colour.
-  TColor GreyColor(std::size_t at) const;
+  TColor GreyColor() const;
   TColor SampleColor() const;
 
   void DecodeImageData();
+  std::int64_t PassRowBytes(const TPNGPass& pass) const;
   void DecodePass(const TPNGPass& pass, std::uint8_t* current, std::uint8_t* previous, bool reportProgress);
   TBitmap BackgroundRow(int width) const;
   void FillBackground(const TBitmap& background, int fromRow);
