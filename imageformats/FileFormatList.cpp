@@ -9,9 +9,11 @@
 #include "framework/Picture.h"
 #include "imageformats/FormatTexts.h"
 #include "imageformats/PCDGraphic.h"
+#include "imageformats/PNGGraphic.h"
 #include "imageformats/PSDGraphic.h"
 #include "imageformats/PSPGraphic.h"
 #include "imageformats/TIFFGraphic.h"
+#include "imageformats/TargaGraphic.h"
 
 namespace lumox {
 namespace {
@@ -66,6 +68,11 @@ const TRegistration Registrations[] = {
     {"jpeg", NoText, SJPEGImages, Raster, &TJPEGImage::Class},
     {"rle", SWindowsBitmaps, SRLEWindowsBitmaps, Raster, &TBitmap::Class},
     {"dib", NoText, SDIBWindowsBitmaps, Raster, &TBitmap::Class},
+    {"win", STruevisionImages, NoText, Raster, &TTargaGraphic::Class},
+    {"vst", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"vda", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"tga", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"icb", NoText, NoText, Raster, &TTargaGraphic::Class},
     {"tiff", STIFFImages, SMacTIFFImages, RasterPages, &TTIFFGraphic::Class},
     {"tif", NoText, SPCTIFImages, RasterPages, &TTIFFGraphic::Class},
     {"fax", NoText, SGFIFaxImages, RasterPages, &TTIFFGraphic::Class},
@@ -74,6 +81,7 @@ const TRegistration Registrations[] = {
     {"pdd", NoText, NoText, LayeredRaster, &TPSDGraphic::Class},
     {"pcd", SKodakPhotoCDImages, NoText, Raster, &TPCDGraphic::Class},
     {"psp", SPaintshopProImages, NoText, RasterVector, &TPSPGraphic::Class},
+    {"png", SPortableNetworkGraphicImages, NoText, Raster, &TPNGGraphic::Class},
 };
 
 // The reader classes unregistered one by one at shut-down, before the bitmap's extra
@@ -82,11 +90,12 @@ const TRegistration Registrations[] = {
 const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {
     &TPSPGraphic::Class,
     &TPSDGraphic::Class,
+    &TTargaGraphic::Class,
     &TTIFFGraphic::Class,
     &TPCDGraphic::Class,
 };
 // Unregistered after the bitmap's extra extensions: PNG.
-const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {};
+const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {&TPNGGraphic::Class};
 
 void RegisterAll(TFileFormatList& list) {
   for (const TRegistration& r : Registrations) {
