@@ -7,7 +7,13 @@
 #include "framework/Exceptions.h"
 #include "framework/JpegImage.h"
 #include "framework/Picture.h"
+#include "imageformats/AutodeskGraphic.h"
+#include "imageformats/CUTGraphic.h"
 #include "imageformats/FormatTexts.h"
+#include "imageformats/PCXGraphic.h"
+#include "imageformats/PPMGraphic.h"
+#include "imageformats/RLAGraphic.h"
+#include "imageformats/SGIGraphic.h"
 
 namespace lumox {
 namespace {
@@ -59,12 +65,30 @@ const TRegistration Registrations[] = {
     {"jpeg", NoText, SJPEGImages, Raster, &TJPEGImage::Class},
     {"rle", SWindowsBitmaps, SRLEWindowsBitmaps, Raster, &TBitmap::Class},
     {"dib", NoText, SDIBWindowsBitmaps, Raster, &TBitmap::Class},
+    {"pcx", SZSoftImages, NoText, Raster, &TPCXGraphic::Class},
+    {"pcc", NoText, NoText, Raster, &TPCXGraphic::Class},
+    {"scr", NoText, SWordScreenCaptureImages, Raster, &TPCXGraphic::Class},
+    {"rpf", SAliasWavefrontImages, NoText, Raster, &TRLAGraphic::Class},
+    {"rla", NoText, NoText, Raster, &TRLAGraphic::Class},
+    {"sgi", SSGIImages, SSGITrueColorImages, Raster, &TSGIGraphic::Class},
+    {"rgba", NoText, SSGITrueColorAlphaImages, Raster, &TSGIGraphic::Class},
+    {"rgb", NoText, SSGITrueColorImages, Raster, &TSGIGraphic::Class},
+    {"bw", NoText, SSGIBlackWhiteImages, Raster, &TSGIGraphic::Class},
+    {"ppm", SPortableMapImages, SPortablePixelMapImages, Raster, &TPPMGraphic::Class},
+    {"pgm", NoText, SPortableGrayMapImages, Raster, &TPPMGraphic::Class},
+    {"pbm", NoText, SPortableBitmapImages, Raster, &TPPMGraphic::Class},
+    {"cel", SAutodeskImages, NoText, Raster, &TAutodeskGraphic::Class},
+    {"pic", SAutodeskImages, NoText, Raster, &TAutodeskGraphic::Class},
+    {"cut", SDrHaloImages, NoText, Raster, &TCUTGraphic::Class},
 };
 
 // The reader classes unregistered one by one at shut-down, before the bitmap's extra
 // extensions, in this order: Paint Shop Pro, Photoshop, Targa, TIFF, SGI, PCX, Autodesk,
 // Photo-CD, portable maps, CUT, RLA. The list's Clear takes the rest (EPS among them).
-const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {};
+const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {
+    &TSGIGraphic::Class, &TPCXGraphic::Class, &TAutodeskGraphic::Class,
+    &TPPMGraphic::Class, &TCUTGraphic::Class, &TRLAGraphic::Class,
+};
 // Unregistered after the bitmap's extra extensions: PNG.
 const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {};
 

@@ -24,6 +24,12 @@ void TFormatGraphic::RaiseGraphicError(TFormatText format,
   throw EInvalidGraphic(FormatText(format, arguments));
 }
 
+void TFormatGraphic::RowDone(std::int64_t row) {
+  if (OnProgress) Progress(TProgressStage::Running, std::uint8_t(row * 100 / Height()), true, ProgressRect, {});
+  ++ProgressRect.Top;
+  ++ProgressRect.Bottom;
+}
+
 bool PeekBuffer(TStream& stream, void* buffer, std::int64_t count) {
   const TStreamPositionGuard keep(stream);
   return stream.Read(buffer, count) == count;

@@ -133,6 +133,10 @@ class TFormatGraphic : public TBitmap {
   TStream* Stream = nullptr;
   // The rows the current progress report speaks of.
   TRect ProgressRect;
+
+  // After image row `row` of Height() has been delivered: the progress report of a running
+  // stage (row × 100 div height), then ProgressRect moves down one row.
+  void RowDone(std::int64_t row);
 };
 
 // Class-level CanLoad for a file: opens it read-only and asks Format::CanLoad of the stream.

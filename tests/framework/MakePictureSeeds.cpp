@@ -1,10 +1,11 @@
-// Writes small BMP and JPEG files covering the readers' paths as fuzzing seeds:
-//   make_picture_seeds <folder>   makes <folder>/bmp and <folder>/jpeg
+// Writes small picture files covering the readers' paths as fuzzing seeds:
+//   make_picture_seeds <folder>   makes <folder>/bmp, <folder>/jpeg and <folder>/simple_readers
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 
 #include "tests/framework/PictureFiles.h"
+#include "tests/imageformats/SimpleFormatFiles.h"
 
 namespace {
 
@@ -97,5 +98,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(corpus / "jpeg");
   MakeBmpSeeds(corpus / "bmp");
   MakeJpegSeeds(corpus / "jpeg");
+  std::filesystem::create_directories(corpus / "simple_readers");
+  for (const auto& file : lumox::test::ReaderFiles(9, 5)) Save(corpus / "simple_readers" / file.Name, file.File);
   return 0;
 }

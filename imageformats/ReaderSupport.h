@@ -1,0 +1,38 @@
+#pragma once
+// Small pieces the readers of the simpler formats share: header numbers in either byte order,
+// the size check made before any buffer, stage captions and bounded reads.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/Stream.h"
+#include "imageformats/FormatTexts.h"
+
+namespace lumox {
+
+// The unsigned number of `width` bytes (at most 4) at `bytes`.
+constexpr std::uint32_t LittleEndian(const std::uint8_t* bytes, unsigned width) {
+  std::uint32_t value = 0;
+  for (unsigned i = width; i-- > 0;) value = value << 8 | bytes[i];
+  return value;
+}
+
+constexpr std::uint32_t BigEndian(const std::uint8_t* bytes, unsigned width) {
+  std::uint32_t value = 0;
+  for (unsigned i = 0; i < width; ++i) value = value << 8 | bytes[i];
+  return value;
+}
+
+// Raises the invalid-format error naming `format` unless both sides are at least 1, then
+// EInvalidGraphic when the bitmap would exceed the size cap.
+void CheckImageSize(std::int64_t width, std::int64_t height, std::string_view format);
+
+// A progress stage caption.
+inline std::string Caption(TFormatText id) { return std::string(LoadFormatText(id)); }
+
+// Up to `count` bytes from the stream's position, fewer where the stream ends first; never
+// more than the stream holds, so a size taken from a file cannot make the buffer huge.
+std::vector<std::uint8_t> ReadAvailable(TStream& stream, std::int64_t count);
+
+}  // namespace lumox
