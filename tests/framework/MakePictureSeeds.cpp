@@ -99,6 +99,6 @@ int main(int argc, char** argv) {
   MakeBmpSeeds(corpus / "bmp");
   MakeJpegSeeds(corpus / "jpeg");
   std::filesystem::create_directories(corpus / "simple_readers");
-  for (const auto& file : lumox::test::ReaderFiles(9, 5)) Save(corpus / "simple_readers" / file.Name, file.File);
+  for (const auto& [name, f] : lumox::test::ReaderFiles(9, 5)) Save(corpus / "simple_readers" / name, f.File);
   return 0;
 }
