@@ -37,7 +37,9 @@ inline void SetIndexAt(std::uint8_t* row, std::int64_t x, int bits, unsigned ind
 // becomes 255 (0x1F of 5 bits becomes 0xFF, not 0xF8).
 constexpr std::uint32_t Widen(std::uint32_t value, int bits) {
   std::uint32_t result = 0;
-  for (int shift = 8 - bits; shift > -bits; shift -= bits) result |= shift >= 0 ? value << shift : value >> -shift;
+  for (int shift = 8 - bits; shift > -bits; shift -= bits) {
+    result |= shift >= 0 ? value << shift : value >> -shift;
+  }
   return result;
 }
 

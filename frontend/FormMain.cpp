@@ -22,6 +22,7 @@
 #include "frontend/WhileWaiting.h"
 #include "platform/EventGuard.h"
 #include "platform/UserMessages.h"
+#include "visualstyles/ThemeManager.h"
 
 namespace lumox {
 namespace {
@@ -76,6 +77,9 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
     SaveOptions();
     return true;
   };
+  auto* themeManager = new TThemeManager(this);
+  themeManager->setObjectName(QStringLiteral("ThemeManager1"));
+  themeManager->Loaded();
   RunGuarded([this] { FormCreate(); });
 }
 

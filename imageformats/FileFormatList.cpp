@@ -14,6 +14,7 @@
 #include "imageformats/PPMGraphic.h"
 #include "imageformats/RLAGraphic.h"
 #include "imageformats/SGIGraphic.h"
+#include "imageformats/TIFFGraphic.h"
 
 namespace lumox {
 namespace {
@@ -45,6 +46,7 @@ struct TRegistration {
 constexpr TFormatText NoText{};
 constexpr TFileTypes Raster{TFileType::ftRaster};
 constexpr TFileTypes Vector{TFileType::ftVector};
+constexpr TFileTypes RasterPages{TFileType::ftMultiImage, TFileType::ftRaster};
 
 using enum TFormatText;
 
@@ -65,6 +67,10 @@ const TRegistration Registrations[] = {
     {"jpeg", NoText, SJPEGImages, Raster, &TJPEGImage::Class},
     {"rle", SWindowsBitmaps, SRLEWindowsBitmaps, Raster, &TBitmap::Class},
     {"dib", NoText, SDIBWindowsBitmaps, Raster, &TBitmap::Class},
+    {"tiff", STIFFImages, SMacTIFFImages, RasterPages, &TTIFFGraphic::Class},
+    {"tif", NoText, SPCTIFImages, RasterPages, &TTIFFGraphic::Class},
+    {"fax", NoText, SGFIFaxImages, RasterPages, &TTIFFGraphic::Class},
+    {"eps", SEPSImages, NoText, Raster, &TEPSGraphic::Class},
     {"pcx", SZSoftImages, NoText, Raster, &TPCXGraphic::Class},
     {"pcc", NoText, NoText, Raster, &TPCXGraphic::Class},
     {"scr", NoText, SWordScreenCaptureImages, Raster, &TPCXGraphic::Class},
@@ -86,8 +92,8 @@ const TRegistration Registrations[] = {
 // extensions, in this order: Paint Shop Pro, Photoshop, Targa, TIFF, SGI, PCX, Autodesk,
 // Photo-CD, portable maps, CUT, RLA. The list's Clear takes the rest (EPS among them).
 const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {
-    &TSGIGraphic::Class, &TPCXGraphic::Class, &TAutodeskGraphic::Class,
-    &TPPMGraphic::Class, &TCUTGraphic::Class, &TRLAGraphic::Class,
+    &TTIFFGraphic::Class, &TSGIGraphic::Class, &TPCXGraphic::Class, &TAutodeskGraphic::Class,
+    &TPPMGraphic::Class,  &TCUTGraphic::Class, &TRLAGraphic::Class,
 };
 // Unregistered after the bitmap's extra extensions: PNG.
 const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {};

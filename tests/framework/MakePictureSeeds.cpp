@@ -1,11 +1,12 @@
 // Writes small picture files covering the readers' paths as fuzzing seeds:
-//   make_picture_seeds <folder>   makes <folder>/bmp, <folder>/jpeg and <folder>/simple_readers
+//   make_picture_seeds <folder>   makes <folder>/<target> for bmp, jpeg, tiff and simple_readers
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 
 #include "tests/framework/PictureFiles.h"
 #include "tests/imageformats/SimpleFormatFiles.h"
+#include "tests/imageformats/TIFFFiles.h"
 
 namespace {
 
@@ -96,8 +97,10 @@ int main(int argc, char** argv) {
   const std::filesystem::path corpus = argv[1];
   std::filesystem::create_directories(corpus / "bmp");
   std::filesystem::create_directories(corpus / "jpeg");
+  std::filesystem::create_directories(corpus / "tiff");
   MakeBmpSeeds(corpus / "bmp");
   MakeJpegSeeds(corpus / "jpeg");
+  for (const auto& [name, bytes] : lumox::test::SeedFiles()) Save(corpus / "tiff" / name, bytes);
   std::filesystem::create_directories(corpus / "simple_readers");
   for (const auto& [name, f] : lumox::test::ReaderFiles(9, 5)) Save(corpus / "simple_readers" / name, f.File);
   return 0;

@@ -60,8 +60,9 @@ TEST(ColorManager, GammaTables) {
 TEST(ColorManager, ChromaTablesOfBothLumaChromaSchemes) {
   // clang-format off
   const std::tuple<TColorScheme, std::size_t, std::array<int, 4>> cases[] = {
-      {schYCbCr, 0, {-179, -227, 91, 44}}, {schYCbCr, 128, {0, 0, 0, 0}}, {schYCbCr, 255, {178, 225, -91, -44}},
-      {schPhotoYCC, 0, {-192, -276, 98, 54}}, {schPhotoYCC, 255, {165, 175, -84, -34}}};
+      {schYCbCr, 0, {-179, -227, 91, 44}}, {schYCbCr, 128, {0, 0, 0, 0}},
+      {schYCbCr, 255, {178, 225, -91, -44}}, {schPhotoYCC, 0, {-192, -276, 98, 54}},
+      {schPhotoYCC, 255, {165, 175, -84, -34}}};
   // clang-format on
   for (const auto& [scheme, i, crRedCbBlueCrGreenCbGreen] : cases) {
     TColorManager manager = Manager(scheme, schBGR, 8, 8);

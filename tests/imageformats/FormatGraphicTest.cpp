@@ -56,13 +56,12 @@ TEST(FormatGraphic, CanLoadAnswersForTheBytesAtThePositionAndKeepsIt) {
   EXPECT_THROW(CanLoadFile<TProbeGraphic>("/nonexistent/picture.probe"), EFOpenError);
 }
 
-TEST(PixelRoutines, ByteOrderAndPredictors) {
+TEST(PixelRoutines, ByteOrderAndPredictorsThatAddThePreviousPixelUpToTheirCount) {
   TBytes words{1, 2, 3, 4, 5, 6, 7, 8};
   ReverseWordBytes(words.data(), 3);
   ReverseLongBytes(words.data(), 1);
   EXPECT_EQ(words, (TBytes{3, 4, 1, 2, 6, 5, 7, 8}));
   EXPECT_EQ(ReverseLong(0x11223344u), 0x44332211u);
-  // Predictors add the previous pixel, up to their count.
   const std::tuple<void (*)(std::uint8_t*, std::size_t), std::size_t, TBytes, TBytes> cases[] = {
       {UndoPredictor3, 2, {10, 20, 30, 1, 1, 1, 2, 2, 2, 9}, {10, 20, 30, 11, 21, 31, 13, 23, 33, 9}},
       {UndoPredictor1, 3, {250, 10, 1, 1, 5}, {250, 4, 5, 6, 5}},
