@@ -7,17 +7,9 @@
 namespace lumox {
 namespace {
 
-constexpr std::int64_t HeaderSize = 32;
+constexpr std::size_t HeaderSize = 32;
 constexpr std::uint32_t Magic = 0x9119;
 constexpr std::size_t PaletteSize = 768;
-
-using THeader = std::array<std::uint8_t, HeaderSize>;
-
-THeader ReadHeader(TStream& stream) {
-  THeader header;
-  stream.ReadBuffer(header.data(), HeaderSize);
-  return header;
-}
 
 }  // namespace
 
@@ -27,14 +19,13 @@ const TGraphicClass& TAutodeskGraphic::Class() {
 }
 
 bool TAutodeskGraphic::CanLoad(TStream& stream) {
-  THeader b;
-  if (stream.BytesLeft() <= HeaderSize || !PeekBuffer(stream, b.data(), HeaderSize)) return false;
-  return LittleEndian(&b[0], 2) == Magic && b[10] == 8 && b[11] == 0;
+  const auto b = PeekHeader<HeaderSize>(stream);
+  return b && LittleEndian(b->data(), 2) == Magic && (*b)[10] == 8 && (*b)[11] == 0;
 }
 
 bool TAutodeskGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex) {
   TFormatGraphic::ReadImageProperties(stream, imageIndex);
-  const THeader b = ReadHeader(stream);
+  const auto b = ReadHeader<HeaderSize>(stream);
   if (LittleEndian(&b[0], 2) != Magic) return false;
   TImageProperties& p = ImageProperties;
   p.ColorScheme = TColorScheme::schIndexed;

@@ -61,8 +61,7 @@ void TCUTGraphic::LoadFromFile(const std::string& path) {
 
 bool TCUTGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex) {
   TFormatGraphic::ReadImageProperties(stream, imageIndex);
-  std::array<std::uint8_t, 4> size;
-  stream.ReadBuffer(size.data(), std::int64_t(size.size()));
+  const auto size = ReadHeader<4>(stream);
   TImageProperties& p = ImageProperties;
   p.Width = LittleEndian(&size[0], 2);
   p.Height = LittleEndian(&size[2], 2);

@@ -15,7 +15,7 @@ namespace {
 using enum TColorScheme;
 using TConstBytes = TColorManager::TConstBytes;
 
-constexpr std::int64_t HeaderSize = 128;
+constexpr std::size_t HeaderSize = 128;
 // The optional 256-colour palette at the end of the file: the marker 12, then 256 triples.
 constexpr std::int64_t PaletteBlockSize = 769;
 constexpr std::uint8_t PaletteMarker = 12;
@@ -50,12 +50,6 @@ THeader ParseHeader(const std::uint8_t* b) {
   h.BytesPerLine = word(66);
   h.PaletteType = word(68);
   return h;
-}
-
-THeader ReadHeader(TStream& stream) {
-  std::array<std::uint8_t, HeaderSize> bytes;
-  stream.ReadBuffer(bytes.data(), HeaderSize);
-  return ParseHeader(bytes.data());
 }
 
 // How a row's planes become pixels.
@@ -136,15 +130,16 @@ const TGraphicClass& TPCXGraphic::Class() {
 }
 
 bool TPCXGraphic::CanLoad(TStream& stream) {
-  std::array<std::uint8_t, HeaderSize> b;
-  if (stream.BytesLeft() <= HeaderSize || !PeekBuffer(stream, b.data(), HeaderSize)) return false;
-  const bool knownVersion = b[1] == 0 || b[1] == 2 || b[1] == 3 || b[1] == 5;
-  return (b[0] == 10 || b[0] == 12) && knownVersion && b[2] <= 1;
+  const auto b = PeekHeader<HeaderSize>(stream);
+  if (!b) return false;
+  const THeader h = ParseHeader(b->data());
+  const bool knownVersion = h.Version == 0 || h.Version == 2 || h.Version == 3 || h.Version == 5;
+  return (h.Manufacturer == 10 || h.Manufacturer == 12) && knownVersion && h.Encoding <= 1;
 }
 
 bool TPCXGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex) {
   TFormatGraphic::ReadImageProperties(stream, imageIndex);
-  const THeader h = ReadHeader(stream);
+  const THeader h = ParseHeader(ReadHeader<HeaderSize>(stream).data());
   if (h.Manufacturer != 10 && h.Manufacturer != 205) return false;
   TImageProperties& p = ImageProperties;
   p.Width = std::uint32_t(std::max<std::int64_t>(h.Width, 0));
@@ -167,7 +162,7 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
   const TImageProperties& p = ImageProperties;
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
   Progress(TProgressStage::Starting, 0, false, ProgressRect, Caption(TFormatText::SPreparing));
-  const THeader h = ReadHeader(stream);
+  const THeader h = ParseHeader(ReadHeader<HeaderSize>(stream).data());
   const TLayout layout = LayoutOf(h);
   CheckImageSize(p.Width, p.Height, PCXName);
   if (std::int64_t(h.BytesPerLine) * 8 < std::int64_t(p.Width) * h.BitsPerSample)

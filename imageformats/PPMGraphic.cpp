@@ -30,9 +30,8 @@ const TGraphicClass& TPPMGraphic::Class() {
 }
 
 bool TPPMGraphic::CanLoad(TStream& stream) {
-  std::array<std::uint8_t, 10> b;
-  if (stream.BytesLeft() < 11 || !PeekBuffer(stream, b.data(), std::int64_t(b.size()))) return false;
-  return b[0] == 'P' && b[1] >= '1' && b[1] <= '6';
+  const auto b = PeekHeader<10>(stream);
+  return b && (*b)[0] == 'P' && (*b)[1] >= '1' && (*b)[1] <= '6';
 }
 
 bool TPPMGraphic::Refill() {

@@ -15,17 +15,11 @@ namespace {
 using enum TColorScheme;
 using TConstBytes = TColorManager::TConstBytes;
 
-constexpr std::int64_t HeaderSize = 740;
+constexpr std::size_t HeaderSize = 740;
 constexpr std::uint32_t Revision = 0xFFFE;
 constexpr std::string_view RLAName = "RLA";
 
 using THeader = std::array<std::uint8_t, HeaderSize>;
-
-THeader ReadHeader(TStream& stream) {
-  THeader header;
-  stream.ReadBuffer(header.data(), HeaderSize);
-  return header;
-}
 
 std::int32_t SignedWord(const THeader& b, std::size_t at) { return std::int16_t(BigEndian(&b[at], 2)); }
 
@@ -61,15 +55,14 @@ const TGraphicClass& TRLAGraphic::Class() {
 }
 
 bool TRLAGraphic::CanLoad(TStream& stream) {
-  THeader b;
-  if (stream.BytesLeft() <= HeaderSize || !PeekBuffer(stream, b.data(), HeaderSize)) return false;
-  const std::string type = ChannelType(b);
-  return BigEndian(&b[26], 2) == Revision && (type == "rgb" || type == "xyz");
+  const auto b = PeekHeader<HeaderSize>(stream);
+  return b && BigEndian(b->data() + 26, 2) == Revision &&
+         (ChannelType(*b) == "rgb" || ChannelType(*b) == "xyz");
 }
 
 bool TRLAGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex) {
   TFormatGraphic::ReadImageProperties(stream, imageIndex);
-  const THeader b = ReadHeader(stream);
+  const THeader b = ReadHeader<HeaderSize>(stream);
   TImageProperties& p = ImageProperties;
   p.Options = {TImageOption::ioBigEndian};
   const bool matte = SignedWord(b, 22) > 0;

@@ -1,13 +1,15 @@
 #pragma once
 // Small pieces the readers of the simpler formats share: header numbers in either byte order,
 // the size check made before any buffer, stage captions and bounded reads.
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "framework/Stream.h"
-#include "imageformats/FormatTexts.h"
+#include "imageformats/FormatGraphic.h"
 
 namespace lumox {
 
@@ -22,6 +24,24 @@ constexpr std::uint32_t BigEndian(const std::uint8_t* bytes, unsigned width) {
   std::uint32_t value = 0;
   for (unsigned i = 0; i < width; ++i) value = value << 8 | bytes[i];
   return value;
+}
+
+// The `Size` bytes at the stream's position; EReadError when fewer are left.
+template <std::size_t Size>
+std::array<std::uint8_t, Size> ReadHeader(TStream& stream) {
+  std::array<std::uint8_t, Size> bytes;
+  stream.ReadBuffer(bytes.data(), Size);
+  return bytes;
+}
+
+// For the class-level tests: the `Size` bytes at the stream's position when more than that are
+// left, read without moving it; else nothing.
+template <std::size_t Size>
+std::optional<std::array<std::uint8_t, Size>> PeekHeader(TStream& stream) {
+  std::array<std::uint8_t, Size> bytes;
+  if (stream.BytesLeft() <= std::int64_t(Size) || !PeekBuffer(stream, bytes.data(), Size))
+    return std::nullopt;
+  return bytes;
 }
 
 // Raises the invalid-format error naming `format` unless both sides are at least 1, then

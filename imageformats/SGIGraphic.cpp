@@ -10,17 +10,9 @@ namespace {
 using enum TColorScheme;
 using TConstBytes = TColorManager::TConstBytes;
 
-constexpr std::int64_t HeaderSize = 512;
+constexpr std::size_t HeaderSize = 512;
 constexpr std::uint32_t Magic = 474;
 constexpr std::string_view SGIName = "sgi, bw or rgb(a)";
-
-using THeader = std::array<std::uint8_t, HeaderSize>;
-
-THeader ReadHeader(TStream& stream) {
-  THeader header;
-  stream.ReadBuffer(header.data(), HeaderSize);
-  return header;
-}
 
 // `count` big-endian 32-bit values; those the stream does not hold are 0.
 TCardinalArray ReadTable(TStream& stream, std::size_t count) {
@@ -38,15 +30,16 @@ const TGraphicClass& TSGIGraphic::Class() {
 }
 
 bool TSGIGraphic::CanLoad(TStream& stream) {
-  THeader b;
-  if (stream.BytesLeft() <= HeaderSize || !PeekBuffer(stream, b.data(), HeaderSize)) return false;
-  const std::uint32_t dimension = BigEndian(&b[4], 2);
-  return BigEndian(&b[0], 2) == Magic && (b[3] == 1 || b[3] == 2) && dimension >= 1 && dimension <= 3;
+  const auto b = PeekHeader<HeaderSize>(stream);
+  if (!b) return false;
+  const std::uint32_t sampleBytes = (*b)[3], dimension = BigEndian(b->data() + 4, 2);
+  return BigEndian(b->data(), 2) == Magic && (sampleBytes == 1 || sampleBytes == 2) && dimension >= 1 &&
+         dimension <= 3;
 }
 
 bool TSGIGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex) {
   TFormatGraphic::ReadImageProperties(stream, imageIndex);
-  const THeader b = ReadHeader(stream);
+  const auto b = ReadHeader<HeaderSize>(stream);
   if (BigEndian(&b[0], 2) != Magic) return false;
   TImageProperties& p = ImageProperties;
   p.Options = {TImageOption::ioBigEndian};
@@ -69,7 +62,7 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
   Progress(TProgressStage::Starting, 0, false, ProgressRect, Caption(TFormatText::SPreparing));
   stream.SetPosition(BasePosition);
-  const THeader header = ReadHeader(stream);
+  const auto header = ReadHeader<HeaderSize>(stream);
   const unsigned sampleBytes = header[3];
   if (sampleBytes < 1 || sampleBytes > 2 || p.SamplesPerPixel < 1 || p.SamplesPerPixel > 4)
     RaiseGraphicError(TFormatText::SInvalidImageFormat, {SGIName});
@@ -129,7 +122,7 @@ void TSGIGraphic::ReadAndDecode(const std::array<std::span<std::uint8_t>, 4>& pl
     std::fill(plane.begin(), plane.end(), 0);
     const std::size_t i = c * p.Height + row;
     if (!Decoder) {
-      Stream->SetPosition(BasePosition + HeaderSize + std::int64_t(i * plane.size()));
+      Stream->SetPosition(BasePosition + std::int64_t(HeaderSize + i * plane.size()));
       Stream->Read(plane.data(), std::int64_t(plane.size()));
       continue;
     }

@@ -73,16 +73,15 @@ struct TChange {
   bool Empty = false;
 };
 
-std::string Invalid(const std::string& format) {
-  return "Cannot load image. Invalid or unexpected " + format + " image format.";
-}
-
 TEST_F(SimpleReaders, RefuseHeadersTheirArithmeticCannotHoldAndSurviveEveryCut) {
-  const std::string sgi = Invalid("sgi, bw or rgb(a)"), ppm = Invalid("PBM, PGM or PPM"), zero("\0\0", 2);
+  const auto invalid = [](std::string f) {
+    return "Cannot load image. Invalid or unexpected " + f + " image format.";
+  };
+  const std::string sgi = invalid("sgi, bw or rgb(a)"), ppm = invalid("PBM, PGM or PPM"), zero("\0\0", 2);
   const TChange changes[] = {
       {"planes.pcx", 0, "\x0c", "", true},                // claimed by CanLoad, but not read
-      {"planes.pcx", 4, "\x09", Invalid("PCX")},          // the window ends before it starts
-      {"planes.pcx", 66, "\x01" + zero, Invalid("PCX")},  // lines too short for the width
+      {"planes.pcx", 4, "\x09", invalid("PCX")},          // the window ends before it starts
+      {"planes.pcx", 66, "\x01" + zero, invalid("PCX")},  // lines too short for the width
       {"planes.pcx", 3, "\x04", "Invalid color format in PCX file."},
       {"rle.sgi", 3, "\x03", sgi},
       {"rle.sgi", 10, zero, sgi},
@@ -91,11 +90,11 @@ TEST_F(SimpleReaders, RefuseHeadersTheirArithmeticCannotHoldAndSurviveEveryCut) 
       {"binary.ppm", 3, "99999999999", ppm},
       {"binary.ppm", 1, "7", "", true},
       {"binary.ppm", 8, "", "Stream read error in PPM file."},  // cut after its header
-      {"indices.pic", 2, zero, Invalid("Autodesk")},
-      {"grey.cut", 2, zero, Invalid("CUT")},
-      {"top.rla", 659, "\x10", Invalid("RLA")},
-      {"top.rla", 21, "\x02", Invalid("RLA")},
-      {"top.rla", 10, "\xff\xff", Invalid("RLA")},
+      {"indices.pic", 2, zero, invalid("Autodesk")},
+      {"grey.cut", 2, zero, invalid("CUT")},
+      {"top.rla", 659, "\x10", invalid("RLA")},
+      {"top.rla", 21, "\x02", invalid("RLA")},
+      {"top.rla", 10, "\xff\xff", invalid("RLA")},
       {"top.rla", 580, "XyZ", "", true},
       {"top.rla", 580, "RGB"},
       {"top.rla", 580, "rgx", "Color conversion failed. Could not find a proper method."},
@@ -114,14 +113,13 @@ TEST_F(SimpleReaders, RefuseHeadersTheirArithmeticCannotHoldAndSurviveEveryCut) 
     }
   }
   // Cuts keep the header's sizes, so what loads is small.
-  for (const auto& [name, f] : files) {
+  for (const auto& [name, f] : files)
     for (std::size_t n = 0; n < f.File.size(); ++n) {
       try {
         Pixels(*Load(name, TBytes(f.File.begin(), f.File.begin() + std::ptrdiff_t(n))));
       } catch (const ELumox&) {
       }
     }
-  }
 }
 
 TEST_F(SimpleReaders, PalettesAndGamma) {
