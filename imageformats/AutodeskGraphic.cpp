@@ -3,6 +3,7 @@
 #include <array>
 
 #include "imageformats/ReaderSupport.h"
+#include "imageformats/RowProgress.h"
 
 namespace lumox {
 namespace {
@@ -45,7 +46,7 @@ void TAutodeskGraphic::LoadFromStream(TStream& stream) {
   const TImageProperties& p = ImageProperties;
   CheckImageSize(p.Width, p.Height, "Autodesk");
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, Caption(TFormatText::STransferring));
+  StartStage(TFormatText::STransferring);
   // The header was read; the palette follows. Its values run from 0 to 63.
   std::array<std::uint8_t, PaletteSize> colours{};
   stream.Read(colours.data(), PaletteSize);
@@ -59,9 +60,9 @@ void TAutodeskGraphic::LoadFromStream(TStream& stream) {
   SetSize(int(p.Width), int(p.Height));
   for (int y = 0; y < Height(); ++y) {
     stream.Read(ScanLine(y), p.Width);
-    RowDone(y);
+    ReportRow(RowPercent(y, Height()));
   }
-  Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
+  EndStage();
 }
 
 }  // namespace lumox

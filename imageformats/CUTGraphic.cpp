@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imageformats/ReaderSupport.h"
+#include "imageformats/RowProgress.h"
 #include "imageformats/SimpleRLE.h"
 
 namespace lumox {
@@ -81,7 +82,7 @@ void TCUTGraphic::LoadFromStream(TStream& stream) {
   CheckImageSize(p.Width, p.Height, "CUT");
   stream.SetPosition(BasePosition + HeaderSize);
   ProgressRect = {0, 0, std::int32_t(p.Width), 0};
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, Caption(TFormatText::STransferring));
+  StartStage(TFormatText::STransferring);
   SetPixelFormat(TPixelFormat::pf8bit);
   SetSize(int(p.Width), int(p.Height));
   SetPalette(LoadPalette());
@@ -93,9 +94,9 @@ void TCUTGraphic::LoadFromStream(TStream& stream) {
     std::uint8_t* output = ScanLine(y);
     // Each call moves `input` behind its line.
     decoder.Decode(input, output, lines.data() + lines.size() - input, p.Width);
-    RowDone(y);
+    ReportRow(RowPercent(y, Height()));
   }
-  Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
+  EndStage();
 }
 
 TPalette TCUTGraphic::LoadPalette() const {

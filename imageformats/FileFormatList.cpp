@@ -10,11 +10,16 @@
 #include "imageformats/AutodeskGraphic.h"
 #include "imageformats/CUTGraphic.h"
 #include "imageformats/FormatTexts.h"
+#include "imageformats/PCDGraphic.h"
 #include "imageformats/PCXGraphic.h"
+#include "imageformats/PNGGraphic.h"
 #include "imageformats/PPMGraphic.h"
+#include "imageformats/PSDGraphic.h"
+#include "imageformats/PSPGraphic.h"
 #include "imageformats/RLAGraphic.h"
 #include "imageformats/SGIGraphic.h"
 #include "imageformats/TIFFGraphic.h"
+#include "imageformats/TargaGraphic.h"
 
 namespace lumox {
 namespace {
@@ -47,6 +52,8 @@ constexpr TFormatText NoText{};
 constexpr TFileTypes Raster{TFileType::ftRaster};
 constexpr TFileTypes Vector{TFileType::ftVector};
 constexpr TFileTypes RasterPages{TFileType::ftMultiImage, TFileType::ftRaster};
+constexpr TFileTypes LayeredRaster{TFileType::ftLayered, TFileType::ftRaster};
+constexpr TFileTypes RasterVector{TFileType::ftRaster, TFileType::ftVector};
 
 using enum TFormatText;
 
@@ -67,6 +74,11 @@ const TRegistration Registrations[] = {
     {"jpeg", NoText, SJPEGImages, Raster, &TJPEGImage::Class},
     {"rle", SWindowsBitmaps, SRLEWindowsBitmaps, Raster, &TBitmap::Class},
     {"dib", NoText, SDIBWindowsBitmaps, Raster, &TBitmap::Class},
+    {"win", STruevisionImages, NoText, Raster, &TTargaGraphic::Class},
+    {"vst", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"vda", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"tga", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"icb", NoText, NoText, Raster, &TTargaGraphic::Class},
     {"tiff", STIFFImages, SMacTIFFImages, RasterPages, &TTIFFGraphic::Class},
     {"tif", NoText, SPCTIFImages, RasterPages, &TTIFFGraphic::Class},
     {"fax", NoText, SGFIFaxImages, RasterPages, &TTIFFGraphic::Class},
@@ -80,23 +92,37 @@ const TRegistration Registrations[] = {
     {"rgba", NoText, SSGITrueColorAlphaImages, Raster, &TSGIGraphic::Class},
     {"rgb", NoText, SSGITrueColorImages, Raster, &TSGIGraphic::Class},
     {"bw", NoText, SSGIBlackWhiteImages, Raster, &TSGIGraphic::Class},
+    {"psd", SPhotoshopImages, NoText, LayeredRaster, &TPSDGraphic::Class},
+    {"pdd", NoText, NoText, LayeredRaster, &TPSDGraphic::Class},
     {"ppm", SPortableMapImages, SPortablePixelMapImages, Raster, &TPPMGraphic::Class},
     {"pgm", NoText, SPortableGrayMapImages, Raster, &TPPMGraphic::Class},
     {"pbm", NoText, SPortableBitmapImages, Raster, &TPPMGraphic::Class},
     {"cel", SAutodeskImages, NoText, Raster, &TAutodeskGraphic::Class},
     {"pic", SAutodeskImages, NoText, Raster, &TAutodeskGraphic::Class},
+    {"pcd", SKodakPhotoCDImages, NoText, Raster, &TPCDGraphic::Class},
     {"cut", SDrHaloImages, NoText, Raster, &TCUTGraphic::Class},
+    {"psp", SPaintshopProImages, NoText, RasterVector, &TPSPGraphic::Class},
+    {"png", SPortableNetworkGraphicImages, NoText, Raster, &TPNGGraphic::Class},
 };
 
 // The reader classes unregistered one by one at shut-down, before the bitmap's extra
 // extensions, in this order: Paint Shop Pro, Photoshop, Targa, TIFF, SGI, PCX, Autodesk,
 // Photo-CD, portable maps, CUT, RLA. The list's Clear takes the rest (EPS among them).
 const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {
-    &TTIFFGraphic::Class, &TSGIGraphic::Class, &TPCXGraphic::Class, &TAutodeskGraphic::Class,
-    &TPPMGraphic::Class,  &TCUTGraphic::Class, &TRLAGraphic::Class,
+    &TPSPGraphic::Class,
+    &TPSDGraphic::Class,
+    &TTargaGraphic::Class,
+    &TTIFFGraphic::Class,
+    &TSGIGraphic::Class,
+    &TPCXGraphic::Class,
+    &TAutodeskGraphic::Class,
+    &TPCDGraphic::Class,
+    &TPPMGraphic::Class,
+    &TCUTGraphic::Class,
+    &TRLAGraphic::Class,
 };
 // Unregistered after the bitmap's extra extensions: PNG.
-const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {};
+const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {&TPNGGraphic::Class};
 
 void RegisterAll(TFileFormatList& list) {
   for (const TRegistration& r : Registrations) {

@@ -24,8 +24,14 @@ void TFormatGraphic::RaiseGraphicError(TFormatText format,
   throw EInvalidGraphic(FormatText(format, arguments));
 }
 
-void TFormatGraphic::RowDone(std::int64_t row) {
-  if (OnProgress) Progress(TProgressStage::Running, std::uint8_t(row * 100 / Height()), true, ProgressRect, {});
+void TFormatGraphic::StartStage(TFormatText caption) {
+  Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(caption)));
+}
+
+void TFormatGraphic::EndStage() { Progress(TProgressStage::Ending, 0, false, ProgressRect, {}); }
+
+void TFormatGraphic::ReportRow(std::uint8_t percent) {
+  Progress(TProgressStage::Running, percent, true, ProgressRect, {});
   ++ProgressRect.Top;
   ++ProgressRect.Bottom;
 }

@@ -134,9 +134,11 @@ class TFormatGraphic : public TBitmap {
   // The rows the current progress report speaks of.
   TRect ProgressRect;
 
-  // After image row `row` of Height() has been delivered: the progress report of a running
-  // stage (row × 100 div height), then ProgressRect moves down one row.
-  void RowDone(std::int64_t row);
+  // Progress reports: a stage with its caption begins, the current stage ends, and a row is
+  // done at `percent` (ProgressRect then moves down one row).
+  void StartStage(TFormatText caption);
+  void EndStage();
+  void ReportRow(std::uint8_t percent);
 };
 
 // Class-level CanLoad for a file: opens it read-only and asks Format::CanLoad of the stream.

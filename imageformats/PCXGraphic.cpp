@@ -7,6 +7,7 @@
 
 #include "framework/PixelAccess.h"
 #include "imageformats/ReaderSupport.h"
+#include "imageformats/RowProgress.h"
 #include "imageformats/SimpleRLE.h"
 
 namespace lumox {
@@ -161,7 +162,7 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
   stream.SetPosition(BasePosition);
   const TImageProperties& p = ImageProperties;
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, Caption(TFormatText::SPreparing));
+  StartStage(TFormatText::SPreparing);
   const THeader h = ParseHeader(ReadHeader<HeaderSize>(stream).data());
   const TLayout layout = LayoutOf(h);
   CheckImageSize(p.Width, p.Height, PCXName);
@@ -189,8 +190,8 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
 
   const std::int64_t bytesPerLine = h.BytesPerLine, rowSize = h.Planes * bytesPerLine;
   const std::vector<std::uint8_t> rows = ReadRows(stream, h.Encoding == 1, dataSize, rowSize, p.Height);
-  Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, Caption(TFormatText::STransferring));
+  EndStage();
+  StartStage(TFormatText::STransferring);
   const std::size_t width = p.Width;
   for (std::int64_t y = 0; y < std::int64_t(rows.size()) / rowSize; ++y) {
     const std::uint8_t* r = rows.data() + y * rowSize;
@@ -205,9 +206,9 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     } else {
       ColorManager.ConvertRow(TConstBytes(r, std::size_t(rowSize)), target, width, 0xFF);
     }
-    RowDone(y);
+    ReportRow(RowPercent(y, Height()));
   }
-  Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
+  EndStage();
 }
 
 }  // namespace lumox

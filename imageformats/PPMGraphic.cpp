@@ -6,6 +6,7 @@
 #include "framework/Exceptions.h"
 #include "framework/PixelAccess.h"
 #include "imageformats/ReaderSupport.h"
+#include "imageformats/RowProgress.h"
 
 namespace lumox {
 namespace {
@@ -149,7 +150,7 @@ void TPPMGraphic::LoadFromStream(TStream& stream) {
   if (!ReadImageProperties(stream, 0)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {PPMNames});
   const TImageProperties& p = ImageProperties;
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, Caption(TFormatText::STransferring));
+  StartStage(TFormatText::STransferring);
   if (Type >= 1 && Type <= 6) {
     CheckImageSize(p.Width, p.Height, PPMNames);
     const bool colour = p.ColorScheme == schRGB;
@@ -167,10 +168,10 @@ void TPPMGraphic::LoadFromStream(TStream& stream) {
     Row.resize(colour ? 3 * std::size_t(p.Width) : 0);
     for (int y = 0; y < Height(); ++y) {
       ReadRow(ScanLine(y));
-      RowDone(y);
+      ReportRow(RowPercent(y, Height()));
     }
   }
-  Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
+  EndStage();
 }
 
 void TPPMGraphic::ReadRow(std::uint8_t* target) {

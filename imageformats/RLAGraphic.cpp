@@ -7,6 +7,7 @@
 #include <string>
 
 #include "imageformats/ReaderSupport.h"
+#include "imageformats/RowProgress.h"
 #include "imageformats/SimpleRLE.h"
 
 namespace lumox {
@@ -93,7 +94,7 @@ void TRLAGraphic::LoadFromStream(TStream& stream) {
     RaiseGraphicError(TFormatText::SInvalidImageFormat, {RLAName});
   CheckImageSize(p.Width, p.Height, RLAName);
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, Caption(TFormatText::STransferring));
+  StartStage(TFormatText::STransferring);
 
   ColorManager.SourceOptions = {};
   ColorManager.TargetOptions = {};
@@ -123,9 +124,9 @@ void TRLAGraphic::LoadFromStream(TStream& stream) {
     const int row = int(p.BottomUp ? p.Height - 1 - y : y);
     ColorManager.ConvertRow(std::span(planes.data(), std::size_t(channels)),
                             {ScanLine(row), BytesPerScanLine()}, p.Width, 0xFF);
-    RowDone(y);
+    ReportRow(RowPercent(y, Height()));
   }
-  Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
+  EndStage();
 }
 
 void TRLAGraphic::ReadChannel(TStream& stream, std::span<std::uint8_t> plane) {

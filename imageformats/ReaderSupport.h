@@ -1,6 +1,6 @@
 #pragma once
 // Small pieces the readers of the simpler formats share: header numbers in either byte order,
-// the size check made before any buffer, stage captions and bounded reads.
+// the size check made before any buffer and bounded reads.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -47,9 +47,6 @@ std::optional<std::array<std::uint8_t, Size>> PeekHeader(TStream& stream) {
 // Raises the invalid-format error naming `format` unless both sides are at least 1, then
 // EInvalidGraphic when the bitmap would exceed the size cap.
 void CheckImageSize(std::int64_t width, std::int64_t height, std::string_view format);
-
-// A progress stage caption.
-inline std::string Caption(TFormatText id) { return std::string(LoadFormatText(id)); }
 
 // Up to `count` bytes from the stream's position, fewer where the stream ends first; never
 // more than the stream holds, so a size taken from a file cannot make the buffer huge.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "imageformats/ReaderSupport.h"
+#include "imageformats/RowProgress.h"
 
 namespace lumox {
 namespace {
@@ -60,7 +61,7 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
   if (!ReadImageProperties(stream, 0)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {SGIName});
   const TImageProperties& p = ImageProperties;
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, Caption(TFormatText::SPreparing));
+  StartStage(TFormatText::SPreparing);
   stream.SetPosition(BasePosition);
   const auto header = ReadHeader<HeaderSize>(stream);
   const unsigned sampleBytes = header[3];
@@ -92,8 +93,8 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
   SetPixelFormat(ColorManager.GetPixelFormat(1));
   SetSize(int(p.Width), int(p.Height));
   if (grey) SetPalette(ColorManager.CreateGrayscalePalette(false));
-  Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
-  Progress(TProgressStage::Starting, 0, false, ProgressRect, Caption(TFormatText::STransferring));
+  EndStage();
+  StartStage(TFormatText::STransferring);
 
   const std::size_t planeBytes = std::size_t(p.Width) * sampleBytes;
   std::vector<std::uint8_t> buffer(planeBytes * std::size_t(channels));
@@ -107,10 +108,10 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
     ReadAndDecode(planes, y);
     const TColorManager::TBytes target(ScanLine(int(p.Height - 1 - y)), BytesPerScanLine());
     ColorManager.ConvertRow(std::span(sources.data(), std::size_t(channels)), target, p.Width, 0xFF);
-    RowDone(y);
+    ReportRow(RowPercent(y, Height()));
   }
   Decoder.reset();
-  Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
+  EndStage();
 }
 
 void TSGIGraphic::ReadAndDecode(const std::array<std::span<std::uint8_t>, 4>& planes, std::uint32_t row) {

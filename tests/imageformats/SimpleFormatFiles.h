@@ -16,8 +16,7 @@ struct TRaster {
   TBytes Samples, Palette;
 };
 
-// Gradients and noise; with `colours` above 0 that many colours (grey levels from black to white
-// for one channel), as indices into a palette when `indexed`.
+// Gradients and noise, or `colours` colours (grey levels for one channel), indexed if `indexed`.
 TRaster TestRaster(int width, int height, int channels, int colours = 0, bool indexed = false);
 // A portable arbitrary map (P7), which the tools read as any portable map.
 TBytes PortableMap(const TRaster& raster);
