@@ -22,7 +22,7 @@ void Try(const std::uint8_t* data, std::size_t size) {
     if (graphic.ReadImageProperties(stream, 0) && std::int64_t(p.Width) * p.Height > LoadedPixels) return;
     stream.SetPosition(0);
     graphic.LoadFromStream(stream);
-    lumox::fuzz::ReadAllColours(graphic);
+    lumox::fuzz::AllColours(graphic);
   } catch (const lumox::ELumox&) {
   }
 }
