@@ -1,19 +1,35 @@
 #include <QApplication>
+#include <QDir>
 
 #include "archive/Database.h"
 #include "frontend/FormMain.h"
 #include "frontend/MessageBoxes.h"
+#include "platform/TerminationSignals.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   lumox::TMessageBoxes messageBoxes;
   const lumox::TUserMessagesScope messages(messageBoxes);
+  const QString appDir = QCoreApplication::applicationDirPath();
+  lumox::UseLockFolderBeside(QDir(appDir).absoluteFilePath(lumox::DatabaseFileName));
   int exitCode = 0;
   {
     lumox::TFormMain formMain;
-    formMain.StartUp(QCoreApplication::applicationDirPath());
-    formMain.show();
-    exitCode = application.exec();
+    // Ctrl+C and kill close the window as the user does. During start-up they end its dialogs
+    // and waits, and the window closes once start-up is done. Installed before the database
+    // engine loads, which then passes the signals on.
+    const lumox::TTerminationSignals terminationSignals([&formMain] {
+      if (formMain.isVisible()) formMain.close();
+      QCoreApplication::exit(0);
+    });
+    lumox::LeaveTerminationSignalsToTheProgram();
+    formMain.StartUp(appDir);
+    if (terminationSignals.Received()) {
+      formMain.close();
+    } else {
+      formMain.show();
+      exitCode = application.exec();
+    }
   }
   lumox::ShutDownDatabaseEngine();
   return exitCode;
