@@ -4,12 +4,16 @@
 #include "archive/Database.h"
 #include "frontend/FormMain.h"
 #include "frontend/MessageBoxes.h"
+#include "imageformats/FileFormatList.h"
 #include "platform/TerminationSignals.h"
+#include "visualstyles/ThemeNexus.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  const lumox::TThemeNexus themeNexus;
   lumox::TMessageBoxes messageBoxes;
   const lumox::TUserMessagesScope messages(messageBoxes);
+  lumox::StartUpImageFormats();
   const QString appDir = QCoreApplication::applicationDirPath();
   lumox::UseLockFolderBeside(QDir(appDir).absoluteFilePath(lumox::DatabaseFileName));
   int exitCode = 0;
@@ -31,6 +35,7 @@ int main(int argc, char** argv) {
       exitCode = application.exec();
     }
   }
+  lumox::ShutDownImageFormats();
   lumox::ShutDownDatabaseEngine();
   return exitCode;
 }

@@ -48,7 +48,7 @@ void TSchemaUpdater::Run(const TUpdateLog& log) {
   log(QStringLiteral("Update complete. Writing new version number ..."));
   TIniTable(FSQLConnection, QStringLiteral("SETTINGS"))
       .WriteString(QStringLiteral("DATABASE"), QStringLiteral("VERSION"), FNewVersion.Format(FullVersion));
-  log(QStringLiteral("Klick \"Done\" to exit."));
+  log(QStringLiteral("Click \"Done\" to exit."));
 }
 
 void TSchemaUpdater::TrimTrackPaths() {

@@ -22,20 +22,24 @@ bool IsIndexed(TPixelFormat format) {
 
 std::uint32_t Word16At(const std::uint8_t* row, int x) { return row[2 * x] | row[2 * x + 1] << 8; }
 
-// Five- and six-bit samples widen by shifting, as the palettes of 16-bit files do.
+std::uint32_t OpaqueColour(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
+  return OpaqueBlack | red << 16 | green << 8 | blue;
+}
+
 std::uint32_t DirectAt(const std::uint8_t* row, int x, TPixelFormat format) {
+  using pixels::Widen;
   switch (format) {
     case TPixelFormat::pf15bit: {
       const std::uint32_t w = Word16At(row, x);
-      return OpaqueBlack | (w >> 10 & 0x1F) << 19 | (w >> 5 & 0x1F) << 11 | (w & 0x1F) << 3;
+      return OpaqueColour(Widen(w >> 10 & 0x1F, 5), Widen(w >> 5 & 0x1F, 5), Widen(w & 0x1F, 5));
     }
     case TPixelFormat::pf16bit: {
       const std::uint32_t w = Word16At(row, x);
-      return OpaqueBlack | (w >> 11 & 0x1F) << 19 | (w >> 5 & 0x3F) << 10 | (w & 0x1F) << 3;
+      return OpaqueColour(Widen(w >> 11 & 0x1F, 5), Widen(w >> 5 & 0x3F, 6), Widen(w & 0x1F, 5));
     }
     case TPixelFormat::pf24bit: {
       const std::uint8_t* p = row + 3 * x;
-      return OpaqueBlack | std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+      return OpaqueColour(p[2], p[1], p[0]);
     }
     default: {
       const std::uint8_t* p = row + 4 * x;
@@ -68,7 +72,7 @@ void SetDirectAt(std::uint8_t* row, int x, TPixelFormat format, std::uint32_t bg
 std::uint32_t PaletteBGRA(const TPalette& palette, unsigned index) {
   if (index >= palette.size()) return OpaqueBlack;
   const TPaletteEntry& e = palette[index];
-  return OpaqueBlack | std::uint32_t(e.Red) << 16 | std::uint32_t(e.Green) << 8 | e.Blue;
+  return OpaqueColour(e.Red, e.Green, e.Blue);
 }
 
 }  // namespace

@@ -48,8 +48,12 @@ struct TChannel {
     if ((max & (max + 1)) != 0) RaiseInvalid();  // not one run of bits
     return {mask, shift, max};
   }
+  // Channels of up to 8 bits repeat their high bits; wider ones are scaled and rounded.
   std::uint32_t Scaled(std::uint32_t value, std::uint32_t absent) const {
-    return Max == 0 ? absent : std::uint32_t((std::uint64_t((value & Mask) >> Shift) * 255 + Max / 2) / Max);
+    if (Max == 0) return absent;
+    const std::uint32_t sample = (value & Mask) >> Shift;
+    if (Max <= 0xFF) return pixels::Widen(sample, std::popcount(Max));
+    return std::uint32_t((std::uint64_t(sample) * 255 + Max / 2) / Max);
   }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
-// Reading and writing one pixel index of a 1-, 4- or 8-bit row (most significant bits first).
+// Reading and writing one pixel index of a 1-, 4- or 8-bit row (most significant bits first),
+// and widening colour samples of up to 8 bits.
 #include <cstdint>
 
 namespace lumox::pixels {
@@ -30,6 +31,16 @@ inline void SetIndexAt(std::uint8_t* row, std::int64_t x, int bits, unsigned ind
     default:
       row[x] = std::uint8_t(index);
   }
+}
+
+// A sample of 1 to 8 bits as 8 bits: its bits repeated from the top, so the largest value
+// becomes 255 (0x1F of 5 bits becomes 0xFF, not 0xF8).
+constexpr std::uint32_t Widen(std::uint32_t value, int bits) {
+  std::uint32_t result = 0;
+  for (int shift = 8 - bits; shift > -bits; shift -= bits) {
+    result |= shift >= 0 ? value << shift : value >> -shift;
+  }
+  return result;
 }
 
 }  // namespace lumox::pixels

@@ -1,6 +1,7 @@
 #include "frontend/ArchivePage.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -24,7 +25,30 @@ void SetCaption(QLabel* label, const QString& text, const QColor& color) {
   label->setText(text);
 }
 
+// The rows whose texts set the column widths: measuring every row would cost more than the
+// query for the largest grids.
+std::vector<int> MeasuredRows(int rows) {
+  constexpr int kFirstRows = 50;  // more than a page shows
+  std::vector<int> measured;
+  for (int row = 0; row < std::min(rows, kFirstRows); ++row) measured.push_back(row);
+  if (rows > kFirstRows) measured.push_back(rows - 1);
+  return measured;
+}
+
 }  // namespace
+
+void FitGridColumns(QTableView* view, const std::vector<TGridColumn>& columns) {
+  const QAbstractItemModel* model = view->model();
+  const std::vector<int> rows = MeasuredRows(model->rowCount());
+  const int gridLine = view->showGrid() ? 1 : 0;
+  for (int column = 0; column < static_cast<int>(columns.size()); ++column) {
+    int width = std::max(columns[static_cast<size_t>(column)].Width,
+                         view->horizontalHeader()->sectionSizeHint(column));
+    for (int row : rows)
+      width = std::max(width, view->sizeHintForIndex(model->index(row, column)).width() + gridLine);
+    view->setColumnWidth(column, width);
+  }
+}
 
 void SelectComboItem(QComboBox* combo, int index) {
   const QSignalBlocker blocker(combo);
@@ -104,8 +128,7 @@ void TArchivePage::comboLTChange() {
   GridModel.Fill(LapTimePoolConnector(), State, W.comboLTCars->currentIndex(), W.comboLTTracks->currentIndex());
   const TLapGrid& grid = GridModel.Grid();
   SetCaption(W.LabelLapTime, grid.Caption(), grid.Mode() == gmInvalid ? QColor(255, 0, 0) : QColor(0, 0, 128));
-  for (int column = 0; column < static_cast<int>(grid.Columns().size()); ++column)
-    W.ListView1->setColumnWidth(column, grid.Columns()[static_cast<size_t>(column)].Width);
+  FitGridColumns(W.ListView1, grid.Columns());
 }
 
 void TArchivePage::SelectTarget(QComboBox* combo, const TComboTarget& target,

@@ -10,6 +10,7 @@
 #include "frontend/LapGridModel.h"
 
 class QComboBox;
+class QTableView;
 
 namespace lumox {
 
@@ -23,6 +24,11 @@ bool SelectComboText(QComboBox* combo, const QString& text);
 void SelectComboItem(QComboBox* combo, int index);
 // Fills a combo box with `texts` after `special` items, without a selection or a handler run.
 void FillArchiveCombo(QComboBox* combo, const QStringList& special, const QStringList& texts);
+
+// Sets the grid's columns to their widths, or wider where their texts need more room at the
+// font in use: the captions, and the cells of the first rows and of the last (the widest row
+// number), bold rows included.
+void FitGridColumns(QTableView* view, const std::vector<TGridColumn>& columns);
 
 class TArchivePage {
  public:

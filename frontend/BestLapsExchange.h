@@ -31,13 +31,16 @@ class TBestLapsExchange {
   TBestLapsExchange(const QString& zindoDir, TLapTimePoolConnector& pool);
 
   // Adds every lap of every track's file that the archive does not hold yet (deleted laps and
-  // laps moved by a car merge rule count as held), then applies the car merge rules.
+  // laps moved by a car merge rule count as held), then applies the car merge rules. A lap the
+  // archive refuses is skipped; the refused laps are reported at the end.
   void RetrieveLapTimes() const;
   // Clears the slots of every existing file; no file is created.
   void EmptyBestlaps() const;
   // Writes the `lapCount` fastest archived laps of each track, one per car, fastest first,
   // into its file, creating the blank file where there is none.
   void FillBestlaps(int lapCount) const;
+  // All three leave a file that cannot be read whole (reported) alone, and write a file only
+  // when a value in it changes.
 
   // The archived path of a track folder: "\data\tracks\<folder>".
   static QString TrackPath(const QString& folder);
@@ -46,7 +49,11 @@ class TBestLapsExchange {
   QStringList TrackFolders() const;
   QString TrackDir(const QString& folder) const;
   QString TrackName(const QString& folder) const;
-  void RetrieveTrack(const QString& folder, const TCarAutoMerges& rules) const;
+  struct TRefusedLaps {
+    QStringList Laps;  // one line per lap
+    QString Reason;    // the archive's message for the last one
+  };
+  void RetrieveTrack(const QString& folder, const TCarAutoMerges& rules, TRefusedLaps& refused) const;
   void FillTrack(const QString& folder, int lapCount) const;
 
   QString ZindoDir;

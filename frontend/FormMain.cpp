@@ -22,6 +22,7 @@
 #include "frontend/WhileWaiting.h"
 #include "platform/EventGuard.h"
 #include "platform/UserMessages.h"
+#include "visualstyles/ThemeManager.h"
 
 namespace lumox {
 namespace {
@@ -52,6 +53,7 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
   setWindowTitle(QStringLiteral("Lumox for Zindo"));
   setWindowIcon(LumoxIcon());
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  ShowAllTabs(PageControl1);
   PageControl1->addTab(ZindoPage.TabSheet3, QStringLiteral("Zindo"));
   PageControl1->addTab(ArchiveWidgets.TabGrid, QStringLiteral("Lap time archive"));
   PageControl1->addTab(ImproveWidgets.TabImprove, QStringLiteral("Lap time graphs"));
@@ -60,7 +62,12 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
   CreateOptionControls(ZindoPage);
   setCentralWidget(PageControl1);
   PlaceManualImportGroup();
-  resize(DesignClientSize);
+  // The design size holds at the fonts it was made for; other fonts may need more room. The
+  // layouts of widgets never shown keep sizes from before their children came.
+  ensurePolished();
+  for (QWidget* widget : findChildren<QWidget*>()) widget->updateGeometry();
+  for (QLayout* layout : findChildren<QLayout*>()) layout->invalidate();
+  resize(DesignClientSize.expandedTo(minimumSizeHint()));
   setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
   FArchivePage.ShowDBTools = [this] { ShowDBTools(this); };
   ConnectHandlers();
@@ -70,6 +77,9 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
     SaveOptions();
     return true;
   };
+  auto* themeManager = new TThemeManager(this);
+  themeManager->setObjectName(QStringLiteral("ThemeManager1"));
+  themeManager->Loaded();
   RunGuarded([this] { FormCreate(); });
 }
 

@@ -109,6 +109,7 @@ QHBoxLayout* PathRow(QLineEdit* edit, QPushButton* button) {
 
 QTabWidget* CreateRacePages(TZindoPage& page) {
   QTabWidget* pcRace = Named<QTabWidget>("pcRace");
+  ShowAllTabs(pcRace);
   const auto add = [pcRace](const char* name, const char* caption) {
     QWidget* tab = CreateEmptyPage(name);
     pcRace->addTab(tab, QString::fromLatin1(caption));
@@ -163,6 +164,7 @@ QGroupBox* SingleAIGroup(TCarAndTrackWidgets& w) {
       "lblNoSingleAI", QStringLiteral("Single AI car settings are disabled because multiple AI cars\n"
                                       "are active (see Race tab)"));
   w.lblNoSingleAI->hide();
+  KeepRoomWhenHidden(w.lblNoSingleAI);
 
   auto* grid = new QGridLayout;
   AddSelectorRow(grid, w.Label15, w.comboAICar);
@@ -242,6 +244,7 @@ TRaceWidgets CreateRaceWidgets(QWidget* page) {
                                    "To enable it, please add or enable the entry \"ai_car_multiple=\" in\n"
                                    "your zindo.ini file in the Zindo program folder."));
   w.lblNoMultiAICars->hide();
+  KeepRoomWhenHidden(w.lblNoMultiAICars);
 
   auto* buttons = new QVBoxLayout;
   buttons->addStretch();
@@ -279,7 +282,7 @@ QGroupBox* WarningGroup() {
                                 "may well be old by now), I can not guarantee that it will not break\n"
                                 "anything with a particular Zindo version, or even that it will work\n"
                                 "with it.\n"
-                                "So please keep a backup of you Zindo files to be on the safe side.")));
+                                "So please keep a backup of your Zindo files to be on the safe side.")));
   QGroupBox* group = Group("A word of warning!", text);
   group->setObjectName(QStringLiteral("GrpAboutWarning"));
   SetTextColor(group, Maroon);
@@ -491,5 +494,16 @@ TAboutPage CreateAboutPage() {
 }
 
 QWidget* CreateEmptyPage(const char* name) { return Named<QWidget>(name); }
+
+void ShowAllTabs(QTabWidget* pages) {
+  pages->setUsesScrollButtons(false);
+  pages->setElideMode(Qt::ElideNone);
+}
+
+void KeepRoomWhenHidden(QWidget* widget) {
+  QSizePolicy policy = widget->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  widget->setSizePolicy(policy);
+}
 
 }  // namespace lumox

@@ -136,5 +136,10 @@ TSettingsWidgets CreateSettingsPage();
 TAboutPage CreateAboutPage();
 // An empty page for a later set of controls.
 QWidget* CreateEmptyPage(const char* name);
+// Makes `pages` show every tab's whole caption, so that its size needs room for all of them.
+void ShowAllTabs(QTabWidget* pages);
+// Makes the layout keep the room of `widget` while it is hidden: the window is sized for the
+// widgets shown first, and one shown in place of others later must fit as well.
+void KeepRoomWhenHidden(QWidget* widget);
 
 }  // namespace lumox

@@ -72,8 +72,12 @@ void TImprovePage::comboImpChange() {
   if (!State.FInitialized) return;
   W.lblImpNoTimes->hide();
   W.ChartImp->SetPoints({});
-  // Without a car or a track there is nothing to draw, and nothing to read.
-  if (!HasEntry(W.comboImpTracks, State.FLTTrackNames) || !HasEntry(W.comboImpCars, State.FLTCarNames)) return;
+  // Without a car or a track there is nothing to draw, and nothing to read; an archive
+  // without laps has no times at all.
+  if (!HasEntry(W.comboImpTracks, State.FLTTrackNames) || !HasEntry(W.comboImpCars, State.FLTCarNames)) {
+    W.lblImpNoTimes->setVisible(State.FLTCarNames.isEmpty());
+    return;
+  }
   const int track = W.comboImpTracks->currentIndex();
   const int car = W.comboImpCars->currentIndex();
   QStringList times, dates;

@@ -89,11 +89,10 @@ void TImprovementChart::SetPoints(const std::vector<TImprovementPoint>& points) 
 
 void TImprovementChart::ShowAll() {
   chart()->zoomReset();
-  if (Points.empty()) {
-    AxisDate->setRange(0, 1);
-    AxisLapTime->setRange(0, 1);
-    return;
-  }
+  // Without points the axes would span an empty range at the first day of 1970.
+  AxisDate->setVisible(!Points.empty());
+  AxisLapTime->setVisible(!Points.empty());
+  if (Points.empty()) return;
   const auto [firstDate, lastDate] = std::minmax_element(
       Points.begin(), Points.end(), [](const auto& a, const auto& b) { return a.Date < b.Date; });
   const auto [fastest, slowest] = std::minmax_element(

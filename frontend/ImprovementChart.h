@@ -17,7 +17,7 @@ class TImprovementChart final : public QChartView {
  public:
   TImprovementChart();
 
-  // Replaces the points and shows all of them; none leaves an empty chart.
+  // Replaces the points and shows all of them; none leaves an empty chart without axes.
   void SetPoints(const std::vector<TImprovementPoint>& points);
   QLineSeries* Series() const { return Series1; }
   QCategoryAxis* DateAxis() const { return AxisDate; }

@@ -96,6 +96,11 @@ QGroupBox* RadioGroup(const char* name, const char* title, std::initializer_list
   return group;
 }
 
+// The buttons of a radio group; none for other controls.
+QButtonGroup* ButtonsOf(const QWidget* control) {
+  return control->findChild<QButtonGroup*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
 // A radio button with a control beside it, as one row of a radio group.
 QWidget* RadioWithControl(QRadioButton* button, QWidget* control) {
   auto* row = new QWidget;
@@ -269,7 +274,7 @@ void LblWhyGreyedOutMouseUp() {
       "It is Lumox's policy to never add any line to the Zindo ini files.\n"
       "You will have to manually add the necessary lines to enable\n"
       "them in Lumox. It is most likely that the last two groups\n"
-      "\"engine\" and \"position\" are missing from the ZINDO.INI"));
+      "\"engine\" and \"position\" are missing from the ZINDO.INI."));
 }
 
 QLabel* WhyGreyedOutLabel() {
@@ -283,6 +288,7 @@ QLabel* WhyGreyedOutLabel() {
   label->setPalette(palette);
   label->setCursor(Qt::PointingHandCursor);
   label->hide();
+  KeepRoomWhenHidden(label);
   return label;
 }
 
@@ -354,7 +360,19 @@ void FillLumoxOptions(QWidget* page) {
   auto* retrieval = new QVBoxLayout;
   retrieval->addWidget(Flag("cbBackupBestlaps", "Retrieve new lap times after Zindo is finished"));
   retrieval->addWidget(Caption("and store them in the Lumox database"));
-  FillPage(page, Column({Item(fill), Item(Group("Lap time retrieval (bestlaps.ini)", retrieval))}), nullptr);
+  auto* note = new QVBoxLayout;
+  note->addWidget(
+      Caption("To make the best use of Lumox's lap time\n"
+              "archive, check the 'Retrieve lap times ...'\n"
+              "checkbox and select the 'empty' or 'empty\n"
+              "and fill ...' option below it to make room\n"
+              "for new lap times.\n\n"
+              "Keep the number of filled lap times well\n"
+              "below 10 (recommended: 5) to reserve\n"
+              "some room for lap times with slower cars."));
+  // The retrieval comes first: the note refers to the fill options "below it".
+  FillPage(page, Column({Item(Group("Lap time retrieval (bestlaps.ini)", retrieval)), Item(fill)}),
+           Column({Item(Group("Note", note))}));
 }
 
 // Option controls that sit among the race set-up, each page's in a group of its own.
@@ -383,7 +401,7 @@ W* TOptionWidgets::Get(const char* control) const {
 }
 
 QButtonGroup* TOptionWidgets::Buttons(const char* radioGroup) const {
-  auto* buttons = Get<QGroupBox>(radioGroup)->findChild<QButtonGroup*>();
+  QButtonGroup* buttons = ButtonsOf(Get<QGroupBox>(radioGroup));
   if (!buttons) throw ELumox(QStringLiteral("\"%1\" is no radio group.").arg(Latin1(radioGroup)));
   return buttons;
 }
@@ -412,9 +430,22 @@ void TOptionWidgets::SetIndex(const char* control, int index) {
   if (QAbstractButton* button = Buttons(control)->button(index)) button->setChecked(true);
 }
 
-bool TOptionWidgets::Enabled(const char* control) const { return Get<QWidget>(control)->isEnabled(); }
+// A radio group is enabled through its buttons: the group's own state would pass to every
+// control in it, and the edit beside a button follows a rule of its own.
+bool TOptionWidgets::Enabled(const char* control) const {
+  QWidget* widget = Get<QWidget>(control);
+  if (QButtonGroup* buttons = ButtonsOf(widget)) return buttons->buttons()[0]->isEnabled();
+  return widget->isEnabled();
+}
 
-void TOptionWidgets::SetEnabled(const char* control, bool enabled) { Get<QWidget>(control)->setEnabled(enabled); }
+void TOptionWidgets::SetEnabled(const char* control, bool enabled) {
+  QWidget* widget = Get<QWidget>(control);
+  if (QButtonGroup* buttons = ButtonsOf(widget)) {
+    for (QAbstractButton* button : buttons->buttons()) button->setEnabled(enabled);
+    return;
+  }
+  widget->setEnabled(enabled);
+}
 
 void TOptionWidgets::SetVisible(const char* control, bool visible) { Get<QWidget>(control)->setVisible(visible); }
 

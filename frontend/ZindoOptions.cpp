@@ -11,6 +11,7 @@
 #include "frontend/RaceSelections.h"
 #include "installation/FileSystem.h"
 #include "installation/IniTree.h"
+#include "installation/Strings.h"
 #include "platform/Exception.h"
 
 namespace lumox {
@@ -29,24 +30,6 @@ void Write(const TOptionRow& row, TZindoIni& ini, const QString& value) {
   if (row.AlsoSavedTo && Exists(row, ini)) ini.WriteString(KeyOf(row.AlsoSavedTo), value);
 }
 
-// An optional sign and decimal digits, nothing else; none when the text is no such number or
-// does not fit.
-std::optional<qint64> ParseInteger(QStringView text) {
-  const qsizetype digitsFrom = (text.startsWith(u'+') || text.startsWith(u'-')) ? 1 : 0;
-  if (text.size() == digitsFrom || text.size() - digitsFrom > 18) return std::nullopt;
-  qint64 value = 0;
-  for (QChar c : text.mid(digitsFrom)) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-    value = value * 10 + (c.unicode() - u'0');
-  }
-  return text.startsWith(u'-') ? -value : value;
-}
-
-int ToInt(const QString& text, int defaultValue) {
-  const std::optional<qint64> value = ParseInteger(text.trimmed());
-  return value && *value >= INT32_MIN && *value <= INT32_MAX ? static_cast<int>(*value) : defaultValue;
-}
-
 // Flags.
 void LoadFlag(const TOptionRow& row, const TZindoIni& ini, TOptionTargets& t) {
   t.Controls.SetChecked(row.Control, Read(row, ini, "0") == u"1");
@@ -58,7 +41,7 @@ void SaveFlag(const TOptionRow& row, TZindoIni& ini, const TOptionTargets& t, co
 
 // Numbers: shown as they stand, written as a number or the save default.
 QString NumberToSave(const TOptionRow& row, const QString& text) {
-  return QString::number(ToInt(text, row.SaveDefault));
+  return QString::number(IntegerOr(text, row.SaveDefault));
 }
 void LoadNumber(const TOptionRow& row, const TZindoIni& ini, TOptionTargets& t) {
   t.Controls.SetText(row.Control, Read(row, ini, row.LoadDefault));
@@ -112,7 +95,7 @@ void SaveAICarMultiple(const TOptionRow& row, TZindoIni& ini, const TOptionTarge
 // comboShowStats: the item of the number; a number no item has selects none and is kept.
 constexpr int kShowStatsItems = 10;
 void LoadShowStats(const TOptionRow& row, const TZindoIni& ini, TOptionTargets& t) {
-  const int item = ToInt(Read(row, ini, "0"), 0);
+  const int item = IntegerOr(Read(row, ini, "0"), 0);
   t.Controls.SetIndex(row.Control, item >= 0 && item < kShowStatsItems ? item : -1);
   t.Controls.SetEnabled(row.Control, Exists(row, ini));
 }
@@ -124,7 +107,7 @@ void SaveShowStats(const TOptionRow& row, TZindoIni& ini, const TOptionTargets& 
 // comboBitDepth: "16 bit", "24 bit", "32 bit"; any other depth shows as the first.
 constexpr std::array<int, 3> kBitDepths{16, 24, 32};
 void LoadBitDepth(const TOptionRow& row, const TZindoIni& ini, TOptionTargets& t) {
-  const int bits = ToInt(Read(row, ini, "16"), 16);
+  const int bits = IntegerOr(Read(row, ini, "16"), 16);
   const auto found = std::find(kBitDepths.begin(), kBitDepths.end(), bits);
   t.Controls.SetIndex(row.Control, found == kBitDepths.end() ? 0 : int(found - kBitDepths.begin()));
   t.Controls.SetEnabled(row.Control, Exists(row, ini));
@@ -154,8 +137,9 @@ const char* const kWidthEdit = "medWidth";
 const char* const kHeightEdit = "medHeight";
 
 void LoadResolution(const TOptionRow& row, const TZindoIni& ini, TOptionTargets& t) {
-  const TResolution loaded{ToInt(Read(row, ini, "640"), kDefaultResolution.Width),
-                           ToInt(ini.ReadString(KeyOf(kHeightKey), QStringLiteral("480")), kDefaultResolution.Height)};
+  const TResolution loaded{
+      IntegerOr(Read(row, ini, "640"), kDefaultResolution.Width),
+      IntegerOr(ini.ReadString(KeyOf(kHeightKey), QStringLiteral("480")), kDefaultResolution.Height)};
   t.Controls.SetText(kWidthEdit, QString::number(loaded.Width));
   t.Controls.SetText(kHeightEdit, QString::number(loaded.Height));
   const auto found = std::find_if(kResolutions.begin(), kResolutions.end(), [&](const TResolution& r) {
@@ -169,8 +153,8 @@ void SaveResolution(const TOptionRow& row, TZindoIni& ini, const TOptionTargets&
   if (item >= 0 && item < kCustomResolution) {
     saved = kResolutions[item];
   } else if (item == kCustomResolution) {
-    saved = {ToInt(t.Controls.Text(kWidthEdit), kDefaultResolution.Width),
-             ToInt(t.Controls.Text(kHeightEdit), kDefaultResolution.Height)};
+    saved = {IntegerOr(t.Controls.Text(kWidthEdit), kDefaultResolution.Width),
+             IntegerOr(t.Controls.Text(kHeightEdit), kDefaultResolution.Height)};
   }
   ini.WriteString(KeyOf(row.Key), QString::number(saved.Width));
   ini.WriteString(KeyOf(kHeightKey), QString::number(saved.Height));
@@ -222,7 +206,7 @@ constexpr qsizetype kLogStampLength = 12;
 void LoadLogFilename(const TOptionRow& row, const TZindoIni& ini, TOptionTargets& t) {
   const QString name = Read(row, ini, "");
   t.Controls.SetText(kLogFilenameEdit, name);
-  const std::optional<qint64> stamp = ParseInteger(QStringView(name).right(kLogStampLength));
+  const std::optional<qint64> stamp = DecimalInteger(QStringView(name).right(kLogStampLength));
   const bool byTrack = name.size() > kLogStampLength && stamp && *stamp > -1;
   t.Controls.SetIndex(row.Control, byTrack ? kTrackLogName : kStaticLogName);
   t.Controls.SetEnabled(row.Control, Exists(row, ini));
@@ -398,7 +382,7 @@ void TZindoOptions::Save(const QString& zindoDir, const QDateTime& now) const {
   }
   TZindoIni ini(fileName);
   SaveOptionsTo(ini, Targets, now);
-  ini.SaveToFile(fileName);
+  ini.SaveChanges();
 }
 
 }  // namespace lumox

@@ -64,7 +64,8 @@ class TZindoOptions {
   // reported while reading; its keys count as missing.
   void Load(const QString& zindoDir);
   // Writes the controls into zindo.ini, re-read from `zindoDir` so that keys shown nowhere
-  // keep what other programs put there. Throws ELumox, writing nothing, when the options were
+  // keep what other programs put there; a file whose values all stay as they are is left
+  // alone. Throws ELumox, writing nothing, when the options were
   // not loaded completely (the controls would overwrite keys with values never read) or the
   // file cannot be read completely or written now.
   void Save(const QString& zindoDir, const QDateTime& now = QDateTime::currentDateTime()) const;

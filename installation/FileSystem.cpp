@@ -1,15 +1,17 @@
 #include "installation/FileSystem.h"
 
 #include "platform/Errors.h"
+#include "platform/UserMessages.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
+#include <vector>
 
 namespace lumox {
 namespace {
@@ -20,25 +22,60 @@ bool NameLess(const QString& a, const QString& b) {
   return QFile::encodeName(a) < QFile::encodeName(b);
 }
 
-// Hidden entries are left out unless asked for; so are "." and "..", and anything that is
-// neither a regular file nor a folder (devices, sockets, broken links).
-QStringList SortedEntries(const QString& folder, QDir::Filters kinds, THidden hidden) {
-  QDir::Filters filters = kinds | QDir::NoDotAndDotDot;
-  if (hidden == THidden::Include) filters |= QDir::Hidden;
-  QStringList names = QDir(folder).entryList(filters, QDir::Unsorted);
-  std::sort(names.begin(), names.end(), NameLess);
-  return names;
+std::filesystem::path NativePath(const QString& path) {
+  return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-QString FindIgnoringCase(const QString& folder, const QString& name, QDir::Filters kind) {
-  for (const QString& entry : SortedEntries(folder, kind, THidden::Include)) {
+enum class TKind { File, Folder };
+
+// The entries of one folder as the file system names them. A name that is no valid UTF-8
+// (an installation copied from another system) has no QString that leads back to it, so it
+// cannot be opened and is kept apart, as bytes.
+struct TEntries {
+  QStringList Names;
+  std::vector<QByteArray> Undecodable;
+};
+
+// Hidden entries are left out unless asked for; so are "." and "..", and anything that is
+// neither a regular file nor a folder (devices, sockets, broken links).
+TEntries ReadEntries(const QString& folder, TKind kind, THidden hidden) {
+  TEntries entries;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(NativePath(folder), error), end; !error && it != end;
+       it.increment(error)) {
+    const std::filesystem::directory_entry& entry = *it;
+    const std::string native = entry.path().filename().native();
+    const QByteArray bytes(native.data(), qsizetype(native.size()));
+    if (hidden == THidden::Skip && bytes.startsWith('.')) continue;
+    std::error_code statError;
+    if (kind == TKind::Folder ? !entry.is_directory(statError) : !entry.is_regular_file(statError)) continue;
+    const QString name = QFile::decodeName(bytes);
+    if (QFile::encodeName(name) == bytes)
+      entries.Names.append(name);
+    else
+      entries.Undecodable.push_back(bytes);
+  }
+  std::sort(entries.Names.begin(), entries.Names.end(), NameLess);
+  return entries;
+}
+
+// Reports each folder that cannot be opened for its name once per run, naming it with its
+// bytes read as Latin-1.
+void ReportUndecodable(const QString& parent, const std::vector<QByteArray>& names) {
+  static std::set<QByteArray> reported;
+  for (const QByteArray& name : names) {
+    if (!reported.insert(QFile::encodeName(parent) + '/' + name).second) continue;
+    ShowWarning(QStringLiteral("The folder \"%1\" is left out: its name is not valid UTF-8, so Lumox cannot "
+                               "open it.\r\nRename it to use it.")
+                    .arg(JoinPath(parent, QString::fromLatin1(name))));
+  }
+}
+
+QString FindIgnoringCase(const QString& folder, const QString& name, TKind kind) {
+  for (const QString& entry : ReadEntries(folder, kind, THidden::Include).Names) {
     if (entry.compare(name, Qt::CaseInsensitive) == 0) return JoinPath(folder, entry);
   }
   return {};
-}
-
-std::filesystem::path NativePath(const QString& path) {
-  return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
 }  // namespace
@@ -52,22 +89,26 @@ bool FileExists(const QString& path) { return QFileInfo(path).isFile(); }
 
 bool FolderExists(const QString& path) { return QFileInfo(path).isDir(); }
 
-QStringList ListFolders(const QString& folder) { return SortedEntries(folder, QDir::Dirs, THidden::Skip); }
+QStringList ListFolders(const QString& folder) {
+  TEntries entries = ReadEntries(folder, TKind::Folder, THidden::Skip);
+  ReportUndecodable(folder, entries.Undecodable);
+  return entries.Names;
+}
 
 QStringList ListFiles(const QString& folder, const QString& suffix, THidden hidden) {
-  QStringList names = SortedEntries(folder, QDir::Files, hidden);
+  QStringList names = ReadEntries(folder, TKind::File, hidden).Names;
   names.removeIf([&](const QString& name) { return !name.endsWith(suffix, Qt::CaseInsensitive); });
   return names;
 }
 
 QString FindZindoFile(const QString& folder, const QString& name) {
   const QString exact = JoinPath(folder, name);
-  return FileExists(exact) ? exact : FindIgnoringCase(folder, name, QDir::Files);
+  return FileExists(exact) ? exact : FindIgnoringCase(folder, name, TKind::File);
 }
 
 QString FindZindoFolder(const QString& folder, const QString& name) {
   const QString exact = JoinPath(folder, name);
-  return FolderExists(exact) ? exact : FindIgnoringCase(folder, name, QDir::Dirs);
+  return FolderExists(exact) ? exact : FindIgnoringCase(folder, name, TKind::Folder);
 }
 
 QString ZindoFilePath(const QString& folder, const QString& name) {

@@ -15,7 +15,8 @@ QString JoinPath(const QString& folder, const QString& name);
 bool FileExists(const QString& path);    // a regular file (or a link to one)
 bool FolderExists(const QString& path);  // a folder (or a link to one)
 
-// Names of the visible sub-folders of `folder`; empty when it does not exist.
+// Names of the visible sub-folders of `folder`; empty when it does not exist. A sub-folder
+// whose name is not valid UTF-8 cannot be opened: it is left out, and reported once per run.
 QStringList ListFolders(const QString& folder);
 
 enum class THidden { Skip, Include };

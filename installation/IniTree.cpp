@@ -93,6 +93,8 @@ class TIniParser {
     }
   }
 
+  bool BlockOpen() const { return !Stack.empty(); }
+
  private:
   TIniNode* Add(std::string_view name, std::string_view value, TNodeFlags flags) {
     TIniNode* node = Store.NewNode(Cur, name, value, flags);
@@ -252,22 +254,26 @@ void TIniNode::WriteTo(std::string& out, int indent) const {
   if (block) line({"}"});
 }
 
-TZindoIni::TZindoIni(const QString& fileName)
+TZindoIni::TZindoIni(const QString& fileName, TOpenBlockAtEnd openBlock)
     : FileName(fileName), Store(std::make_unique<TIniStore>()), Root(Store->NewNode(nullptr, {}, {}, 0)) {
   try {
-    Load();
+    Load(openBlock);
   } catch (const ELumox& e) {
     LoadError = MessageOf(e);
     ShowError(QStringLiteral("Error opening \"%1\":\r\n%2").arg(FileName, LoadError));
   }
 }
 
-void TZindoIni::Load() {
+void TZindoIni::Load(TOpenBlockAtEnd openBlock) {
   QFile file(FileName);
   if (!file.open(QIODevice::ReadOnly)) throw EInOutError(file.errorString());
   QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) throw EInOutError(file.errorString());
-  TIniParser(Store->Keep(std::move(bytes)), *Root, *Store).Run();
+  TIniParser parser(Store->Keep(std::move(bytes)), *Root, *Store);
+  parser.Run();
+  if (openBlock == TOpenBlockAtEnd::Damaged && parser.BlockOpen())
+    throw EInOutError(
+        QStringLiteral("The file ends inside a block: it was cut off while it was being written."));
 }
 
 TIniNode* TZindoIni::Find(const QString& path) const { return Root->FindByPath(Latin1Bytes(path)); }
@@ -283,7 +289,10 @@ void TZindoIni::WriteString(const QString& path, const QString& value) {
   // A line break would add lines to the simulator's file: the value ends at the first one.
   std::string bytes = Latin1Bytes(value);
   bytes.resize(std::min(bytes.size(), bytes.find_first_of("\r\n")));
+  if (TrimControls(node->GetValue()) == bytes) return;
   node->SetValue(bytes, false, *Store);
+  // A node without a value keeps writing none, so its file does not change.
+  if (node->GetFlags() & nfHasValue) Modified = true;
 }
 
 bool TZindoIni::ValueExists(const QString& path) const { return Find(path) != nullptr; }
@@ -302,6 +311,10 @@ void TZindoIni::SaveToFile(const QString& fileName) const {
                           .arg(fileName, FileName, LoadError));
   }
   WriteWholeFile(fileName, QByteArray::fromStdString(ToBytes()));
+}
+
+void TZindoIni::SaveChanges() const {
+  if (Modified || !IsLoadComplete()) SaveToFile(FileName);
 }
 
 }  // namespace lumox

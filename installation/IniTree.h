@@ -100,22 +100,31 @@ class TIniNode {
   TNodeFlags Flags;
 };
 
+// What a file that ends while a block is still open is: the general format allows it (a block
+// opened on one line, "a { b=1 }", stays open), but a file the simulator writes in its own
+// layout ends that way only when the writing was cut off.
+enum class TOpenBlockAtEnd { Allowed, Damaged };
+
 // One simulator ini file (zindo.ini, car.ini, track.ini, bestlaps.ini, ...) as a tree.
 // Loading never throws: a failure is shown as an error message and leaves what was read.
 // Such a partial tree is never written back: SaveToFile refuses it.
 class TZindoIni {
  public:
-  explicit TZindoIni(const QString& fileName);
+  explicit TZindoIni(const QString& fileName, TOpenBlockAtEnd openBlock = TOpenBlockAtEnd::Allowed);
 
   // Trimmed value at `path`, or `defaultValue` unchanged when there is no such node.
   QString ReadString(const QString& path, const QString& defaultValue) const;
-  // Changes the value of an existing node; does nothing when `path` does not exist.
+  // Changes the value of an existing node; does nothing when `path` does not exist or its
+  // value, as ReadString gives it, is `value` already.
   void WriteString(const QString& path, const QString& value);
   bool ValueExists(const QString& path) const;
   bool SymbolExists(const QString& path) const;
   // Writes the tree atomically. Throws EInOutError when the load was incomplete
   // or the file cannot be written.
   void SaveToFile(const QString& fileName) const;
+  // Writes the tree back to its file when WriteString changed a value; leaves the file alone
+  // otherwise. Throws as SaveToFile does.
+  void SaveChanges() const;
 
   const QString& GetFileName() const { return FileName; }
   const TIniNode& GetRoot() const { return *Root; }
@@ -127,12 +136,13 @@ class TZindoIni {
 
  private:
   TIniNode* Find(const QString& path) const;
-  void Load();
+  void Load(TOpenBlockAtEnd openBlock);
 
   QString FileName;
   std::unique_ptr<TIniStore> Store;
   TIniNode* Root;
   QString LoadError;
+  bool Modified = false;
 };
 
 }  // namespace lumox

@@ -109,7 +109,7 @@ void TLumoxVariant::Apply(int index) {
   CurrentFolder = Folders[index];
   TZindoIni record(ZindoFilePath(VariantsFolder(), kVariantIni));
   record.WriteString(kCurrentFolderPath, CurrentFolder);
-  record.SaveToFile(record.GetFileName());
+  record.SaveChanges();
 }
 
 }  // namespace lumox

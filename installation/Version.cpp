@@ -6,21 +6,12 @@
 #include <algorithm>
 
 namespace lumox {
-namespace {
-
-std::int32_t ToInt32(const QString& text) {
-  bool ok = false;
-  const int value = TrimControls(text).toInt(&ok, 10);
-  return ok ? value : 0;
-}
-
-}  // namespace
 
 TVersion::TVersion(const QString& text) {
   QStringList parts;
   SplitText(text, QStringLiteral("."), parts);
   std::int32_t* const fields[] = {&Major, &Minor, &Release, &Build};
-  for (qsizetype i = 0; i < std::min<qsizetype>(4, parts.size()); ++i) *fields[i] = ToInt32(parts[i]);
+  for (qsizetype i = 0; i < std::min<qsizetype>(4, parts.size()); ++i) *fields[i] = IntegerOr(parts[i], 0);
 }
 
 TVersion TVersion::CreateFromModule() { return TVersion(ReadVersionBlockString(QStringLiteral("FileVersion"))); }

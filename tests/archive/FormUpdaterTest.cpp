@@ -87,7 +87,7 @@ TEST(RealWindow, TheUpdaterShowsItsLog) {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(modal));
         modal->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
-        EXPECT_EQ(static_cast<TFormUpdater*>(modal)->LogLines().last(), "Klick \"Done\" to exit.");
+        EXPECT_EQ(static_cast<TFormUpdater*>(modal)->LogLines().last(), "Click \"Done\" to exit.");
         test::SaveScreenshot(modal, "schema-updater");
         QTest::keyClick(modal, Qt::Key_Return);
       },

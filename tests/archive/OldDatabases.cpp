@@ -66,7 +66,7 @@ QStringList UpdateLog(const QString& from, const QStringList& steps) {
   QStringList log = UpdateLogHead(from);
   for (const QString& step : steps)
     log << "Performing update to " + step + ":" << actions.at(step) << "  Done.\r\n";
-  return log << "Update complete. Writing new version number ..." << "Klick \"Done\" to exit.";
+  return log << "Update complete. Writing new version number ..." << "Click \"Done\" to exit.";
 }
 
 }  // namespace lumox::test

@@ -44,7 +44,7 @@ TEST_F(SchemaUpdater, TheTemplateGetsEveryStepItsLapPathsTrimmedAndTheIndexes) {
                          "Performing update to 0.7.0.0:", "  Trimming track paths ...", "  Done.\r\n",
                          "Performing update to 0.9.0.0:", "  Creating auto-merge table ...", "  Done.\r\n",
                          "Performing update to 1.2.0.0:", "  Creating tables CARS and TRACKS ...", "  Done.\r\n",
-                         "Update complete. Writing new version number ...", "Klick \"Done\" to exit."}));
+                         "Update complete. Writing new version number ...", "Click \"Done\" to exit."}));
   EXPECT_EQ(StoredTrackPaths(Db), QStringList({"-3 data\\tracks\\c", "1 data\\tracks\\a", "2 \\data\\tracks\\b", "4 ",
                                                "5 ", "6 data\\tracks\\d", "6 data\\tracks\\e"}));
   EXPECT_EQ(StoredVersion(Db), "1.3.1.0");

@@ -91,12 +91,12 @@ TEST(Bitmap, PixelsReadAsColoursInEveryFormat) {
   TBitmap fifteen = Make(pf15bit, 2, 1);
   const std::uint8_t words15[] = {0xFF, 0x7F, 0x1F, 0x00};
   std::memcpy(fifteen.ScanLine(0), words15, 4);
-  EXPECT_EQ(Row(fifteen, 0), (std::vector<std::uint32_t>{0xFFF8F8F8, 0xFF0000F8}));
+  EXPECT_EQ(Row(fifteen, 0), (std::vector<std::uint32_t>{0xFFFFFFFF, 0xFF0000FF}));
 
   TBitmap sixteen = Make(pf16bit, 2, 1);
   const std::uint8_t words16[] = {0xFF, 0xFF, 0xE0, 0x07};
   std::memcpy(sixteen.ScanLine(0), words16, 4);
-  EXPECT_EQ(Row(sixteen, 0), (std::vector<std::uint32_t>{0xFFF8FCF8, 0xFF00FC00}));
+  EXPECT_EQ(Row(sixteen, 0), (std::vector<std::uint32_t>{0xFFFFFFFF, 0xFF00FF00}));
 
   TBitmap rgb = Make(pf24bit, 1, 1);
   const std::uint8_t bgr[] = {1, 2, 3};
@@ -129,7 +129,7 @@ TEST(Bitmap, ChangingTheFormatConvertsEveryPixel) {
   bitmap.SetPixelFormat(pf24bit);
   EXPECT_EQ(Row(bitmap, 0), (std::vector<std::uint32_t>{0xFFFFFFFF, 0xFFFF0000, 0xFF0000FA, 0xFF000000}));
   bitmap.SetPixelFormat(pf15bit);
-  EXPECT_EQ(Row(bitmap, 0), (std::vector<std::uint32_t>{0xFFF8F8F8, 0xFFF80000, 0xFF0000F8, 0xFF000000}));
+  EXPECT_EQ(Row(bitmap, 0), (std::vector<std::uint32_t>{0xFFFFFFFF, 0xFFFF0000, 0xFF0000FF, 0xFF000000}));
 
   TBitmap indexed = Make(pf24bit, 2, 1);
   const std::uint8_t bgr[] = {240, 10, 10, 10, 10, 130};

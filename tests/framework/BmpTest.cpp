@@ -93,7 +93,7 @@ TEST(BmpReader, BitFieldsKeepNativeLayoutsAndExpandOthers) {
   rgb565.Pixels = test::PaddedRows({{0xE0, 0x07}});
   const TBitmap native = Load(test::BmpFile(rgb565));
   EXPECT_EQ(native.PixelFormat(), pf16bit);
-  EXPECT_EQ(Colours(native, 0), (TBytes{0, 0xFC, 0}));
+  EXPECT_EQ(Colours(native, 0), (TBytes{0, 0xFF, 0}));
 
   TBmpSpec argb4444{.HeaderSize = 56,
                     .Width = 2,
@@ -105,6 +105,12 @@ TEST(BmpReader, BitFieldsKeepNativeLayoutsAndExpandOthers) {
   const TBitmap expanded = Load(test::BmpFile(argb4444));
   EXPECT_EQ(expanded.PixelFormat(), pf32bit);
   EXPECT_EQ(Bytes(expanded, 0, 8), (TBytes{0xFF, 0x55, 0xFF, 0x88, 0, 0, 0, 0}));
+
+  // Narrow channels repeat their high bits: five-bit red 3 is 24 (not 25), green 31 is 255.
+  TBmpSpec rgba5551{.HeaderSize = 56, .Width = 1, .Height = 1, .Bits = 16, .Compression = 3,
+                    .Masks = {0xF800, 0x07C0, 0x003E, 0x0001}};
+  rgba5551.Pixels = test::PaddedRows({{0xC1, 0x1F}});
+  EXPECT_EQ(Bytes(Load(test::BmpFile(rgba5551)), 0, 4), (TBytes{0, 0xFF, 24, 0xFF}));
 
   TBmpSpec v5{.HeaderSize = 124,
               .Width = 1,

@@ -270,13 +270,14 @@ TEST_F(ImprovePage, LeftDragZoomsRightDragMovesAndDoubleClickShowsAllAgain) {
   EXPECT_GT(dates->min(), min);
 }
 
-TEST_F(ImprovePage, AnEmptyArchiveDrawsNothingAndShowsNoLabel) {
+TEST_F(ImprovePage, AnEmptyArchiveShowsThatThereAreNoTimesAndNoAxes) {
   Archive.Db().Execute("delete from LAPTIMEPOOL");
   OpenPage("TabImprove");
   EXPECT_EQ(Cars()->count(), 0);
   EXPECT_EQ(Tracks()->count(), 0);
   EXPECT_TRUE(Points().isEmpty());
-  EXPECT_FALSE(NoTimes());
+  EXPECT_TRUE(NoTimes());
+  EXPECT_FALSE(Widget<TImprovementChart>("ChartImp")->DateAxis()->isVisible());
   EXPECT_TRUE(Messages.Shown().empty());
 }
 
@@ -286,27 +287,6 @@ TEST_F(ImprovePage, ACarWithoutSelectionDrawsNothing) {
   Form.ImprovePage().comboImpChange();
   EXPECT_TRUE(Points().isEmpty());
   EXPECT_TRUE(Messages.Shown().empty());
-}
-
-TEST(RealWindow, TheArchiveGridAndTheImprovementChart) {
-  if (!test::HasRealWindows()) GTEST_SKIP() << "runs under xvfb";
-  TArchiveWindow window;
-  TFormMain& form = window.Form;
-  form.resize(form.width(), 520);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  window.OpenPage("TabGrid");
-  Choose(window.Cars(), 1);
-  QTest::qWait(50);
-  test::SaveScreenshot(&form, "archive-grid");
-
-  form.RaceSetup().SelectByFolder(window.Widget<QComboBox>("comboDefaultCar"), "f3");
-  for (int days = 10; days < 40; days += 3)
-    window.Archive.Add("Big Oval", "data\\tracks\\oval", "Formula Three", "f3-id", 78'000 - days * 50 + (days % 2) * 900,
-                       days);
-  window.OpenPage("TabImprove");
-  QTest::qWait(50);
-  test::SaveScreenshot(&form, "improvement-chart");
-  EXPECT_TRUE(window.Messages.Shown().empty());
 }
 
 }  // namespace

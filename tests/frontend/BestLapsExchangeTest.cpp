@@ -80,7 +80,8 @@ class BestLapsExchange : public ::testing::Test {
 TEST_F(BestLapsExchange, ImportAddsEachValidLapOnceAndSkipsEmptyAndDeletedOnes) {
   WriteBestLaps("oval", Slot(0, "90000", "1700000000", "F3", "f3-id") + Slot(1, "0", "1", "Empty", "e") +
                             Slot(2, "", "1", "Blank", "b") + Slot(3, "12x", "1", "Text", "t") +
-                            Slot(4, "95000", "soon", "Kart", "k-id") + Slot(5, "99000", "5", "Gone", "g"));
+                            Slot(4, "95000", "soon", "Kart", "k-id") + Slot(5, "99000", "5", "Gone", "g") +
+                            Slot(6, QByteArray("1\0\0\0 23", 8), "1", "Nul", "n"));
   WriteBestLaps("ring", Slot(0, " 80000 ", "1700000001", " Rally ", "r-id"));
   Pool.AddLapTime("Big Oval", "data\\tracks\\oval", "Gone", "g", 5, 99000);
   Pool.DeleteLapTime(1);
@@ -93,6 +94,55 @@ TEST_F(BestLapsExchange, ImportAddsEachValidLapOnceAndSkipsEmptyAndDeletedOnes) 
                                  "3 Big Oval|data\\tracks\\oval Kart/k-id 95000 0",
                                  "4 |data\\tracks\\ring Rally/r-id 80000 1700000001"}));
   EXPECT_TRUE(Messages.Shown().empty());
+}
+
+TEST_F(BestLapsExchange, ALapTheArchiveRefusesIsReportedAndTheImportGoesOn) {
+  WriteBestLaps("oval",
+                Slot(0, "90000", "10", QByteArray(300, 'x'), "long") + Slot(1, "91000", "11", "F3", "f"));
+  WriteBestLaps("ring", Slot(0, "80000", "12", "Old", "o"));
+  Pool.AddCarAutoMerge("Old", "o", "New", "n");
+
+  Exchange.RetrieveLapTimes();
+
+  EXPECT_EQ(Rows(), QStringList({"1 Big Oval|data\\tracks\\oval F3/f 91000 11",
+                                 "2 |data\\tracks\\ring New/n 80000 12"}));
+  ASSERT_EQ(Messages.Shown().size(), 1u);
+  EXPECT_TRUE(Messages.Shown()[0].Text.contains(BestLapsFile("oval") + ", " + QString(300, 'x') +
+                                                " [long]: 1:30.000"));
+}
+
+// Files that emptying, filling and importing must leave as they are, importing nothing, while
+// the other tracks' files are handled.
+TEST_F(BestLapsExchange, FilesWithoutChangedValuesOrDamagedAreNeitherWrittenNorImported) {
+  QByteArray noise(5000, 0);
+  for (int i = 0; i < noise.size(); ++i) noise[i] = char((i * 7919 + 13) % 251);
+  const struct {
+    const char* What;
+    QByteArray Content;
+    int Reports;  // per operation; -1: whatever the reader says about noise
+  } files[] = {
+      {"random bytes", noise, -1},
+      {"plain text", "These are my notes.\r\nNo best laps here.\r\n", 0},
+      {"empty slots in another layout", "results {\n\tbest0 {\n\t\tlaptime = 0\n\t\tcar =\n\t}\n}\n", 0},
+      {"a stray \"=\"", BestLaps(Slot(0, "90000", "10", "F3", "f")) + "=stray\r\nmore=1\r\n", 1},
+      {"cut off in a slot", "results\r\n{\r\n  best0\r\n  {\r\n    laptime=4", 1},
+      {"cut off after a slot", BestLaps(Slot(0, "90000", "10", "F3", "f")).chopped(3), 1},
+  };
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.What);
+    Zindo.Write("data/tracks/oval/bestlaps.ini", file.Content);
+    WriteBestLaps("ring", Slot(0, "0", "0", "Gone", "g"));
+    const std::size_t before = Messages.Shown().size();
+    Exchange.EmptyBestlaps();
+    Exchange.FillBestlaps(3);
+    Exchange.RetrieveLapTimes();
+    EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")), file.Content);
+    EXPECT_TRUE(Rows().isEmpty());
+    EXPECT_EQ(Slots("ring")[0], "/ 0 0");
+    if (file.Reports >= 0) EXPECT_EQ(Messages.Shown().size() - before, 3u * file.Reports);
+  }
+  EXPECT_TRUE(Messages.Texts().last().startsWith("Error opening \"" + BestLapsFile("oval")));
+  EXPECT_TRUE(Messages.Texts().last().endsWith("cut off while it was being written."));
 }
 
 TEST_F(BestLapsExchange, ImportAppliesTheMergeRulesAndDoesNotAddMergedLapsAgain) {
@@ -113,21 +163,6 @@ TEST_F(BestLapsExchange, EmptyingClearsTheSlotsKeepsEveryOtherKeyAndCreatesNoFil
   EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")),
             BestLaps(Slot(0, "0", "0", "", "") + Slot(9, "0", "0", "", "")));
   EXPECT_FALSE(QFile::exists(BestLapsFile("ring")));
-}
-
-TEST_F(BestLapsExchange, ADamagedFileIsReportedAndNeverWrittenBackWhileTheOtherTracksGoOn) {
-  const QByteArray damaged = BestLaps(Slot(0, "90000", "10", "F3", "f3-id")) + "=stray\r\nmore=1\r\n";
-  Zindo.Write("data/tracks/oval/bestlaps.ini", damaged);
-  WriteBestLaps("ring", Slot(0, "90000", "10", "F3", "f3-id"));
-
-  Exchange.EmptyBestlaps();
-  EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")), damaged);
-  EXPECT_EQ(Slots("ring")[0], "/ 0 0");
-  ASSERT_EQ(Messages.Shown().size(), 1u);
-  EXPECT_TRUE(Messages.Shown()[0].Text.startsWith("Error opening \"" + BestLapsFile("oval")));
-
-  Exchange.FillBestlaps(3);
-  EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")), damaged);
 }
 
 TEST_F(BestLapsExchange, FillingWritesEachCarsBestLapFastestFirstUpToTheCount) {

@@ -20,7 +20,6 @@
 #include "platform/Exception.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
 #include "tests/support/FindWidget.h"
-#include "tests/support/GuiTesting.h"
 #include "tests/frontend/FormStartUp.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
@@ -140,6 +139,8 @@ TEST_F(OptionPages, WithoutZindoIniTheOptionsAreNeverSaved) {
   ASSERT_EQ(Messages.Shown().size(), 1u);
   EXPECT_FALSE(Find(Form, "cbShowMenu")->isEnabled());
   EXPECT_FALSE(Find(Form, "LblWhyGreyedOut")->isHidden());
+  EXPECT_FALSE(Radio("rgLogFilename", 0)->isEnabled());
+  EXPECT_TRUE(Find(Form, "edLogFilename")->isEnabled());
 
   Zindo.Write("zindo.ini", SampleIni());
   Find<QAction>(Form, "ActSaveOptions")->trigger();
@@ -153,27 +154,6 @@ TEST_F(OptionPages, WithoutZindoIniTheOptionsAreNeverSaved) {
   ASSERT_EQ(Messages.Shown().size(), 3u);
   EXPECT_EQ(Messages.Shown()[2].Kind, TMsgKind::Information);
   EXPECT_TRUE(Messages.Shown()[2].Text.startsWith("If one or more of the data groups are greyed out"));
-}
-
-TEST(RealWindow, TheDisplayOptionsPageShowsTheSampleOptions) {
-  if (!test::HasRealWindows()) GTEST_SKIP() << "runs under xvfb";
-  test::TScriptedMessages messages;
-  test::TTempFolder zindo;
-  TFormMain form(std::make_unique<test::TScriptedOpenDialog>());
-  form.State().SetZindoExe(zindo.Write("zindo.exe", ""));
-  zindo.Write("zindo.ini", SampleIni());
-  form.LoadOptions();
-  form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  Find<QTabWidget>(form, "pcRace")->setCurrentWidget(Find(form, "TabDisplayOptions"));
-  QTest::qWait(50);
-  test::SaveScreenshot(&form, "option-pages-display");
-  for (const char* name : {"TabMiscOptions", "TabTelemetryLogging", "TabLumoxOptions"}) {
-    Find<QTabWidget>(form, "pcRace")->setCurrentWidget(Find(form, name));
-    QTest::qWait(50);
-    test::SaveScreenshot(&form, QStringLiteral("option-pages-") + name);
-  }
-  EXPECT_TRUE(messages.Shown().empty());
 }
 
 }  // namespace

@@ -18,7 +18,6 @@
 #include "tests/frontend/ScriptedOpenDialog.h"
 #include "tests/frontend/SmallInstallation.h"
 #include "tests/support/FindWidget.h"
-#include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
 
 namespace lumox {
@@ -292,33 +291,6 @@ TEST_F(RaceSetupPage, AnEditorThatCannotStartIsReportedAndTheRescanGoesOn) {
   qputenv("PATH", path);
   EXPECT_EQ(Messages.Texts(), QStringList{"Error starting Notepad!"});
   EXPECT_EQ(Selected("comboDefaultCar"), "Edited Elsewhere");
-}
-
-TEST(RealWindow, TheCarAndTrackPageShowsTheInstallation) {
-  if (!test::HasRealWindows()) GTEST_SKIP() << "runs under xvfb";
-  test::TScriptedMessages messages;
-  test::TSmallInstallation zindo;
-  TFormMain form(std::make_unique<test::TScriptedOpenDialog>());
-  test::StartUp(form, zindo.File("zindo.exe"));
-  TRaceSetupPage& setup = form.RaceSetup();
-  ASSERT_TRUE(setup.SelectByFolder(form.findChild<QComboBox*>("comboDefaultCar"), "rally"));
-  setup.comboDefaultCarChange();
-  ASSERT_TRUE(setup.SelectByFolder(form.findChild<QComboBox*>("comboDefaultTrack"), "oval"));
-  ASSERT_TRUE(setup.SelectByFolder(form.findChild<QComboBox*>("comboController"), "keyboard.ini"));
-  ASSERT_TRUE(setup.SelectByFolder(form.findChild<QComboBox*>("comboAICar"), "kart"));
-  form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  QTest::qWait(50);
-  test::SaveScreenshot(&form, "race-setup-car-and-track");
-
-  auto* pcRace = form.findChild<QTabWidget*>("pcRace");
-  pcRace->setCurrentWidget(form.findChild<QWidget*>("TabRace"));
-  auto* available = form.findChild<QListWidget*>("lbAvailableAICars");
-  SelectRows(available, {0, 3});
-  form.findChild<QPushButton*>("BtnAIAdd")->click();
-  QTest::qWait(50);
-  test::SaveScreenshot(&form, "race-setup-race");
-  EXPECT_TRUE(messages.Shown().empty());
 }
 
 }  // namespace

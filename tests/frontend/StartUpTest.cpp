@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QProcess>
+#include <QScreen>
+#include <QTabWidget>
 #include <QTest>
 #include <csignal>
 #include <filesystem>
@@ -261,13 +263,35 @@ TEST_F(StartUp, ASignalEndsTheProgramAsClosingItsWindowDoesForRootAndThenOtherUs
 
 class RealWindow : public StartUp {};
 
-TEST_F(RealWindow, TheProgramStartsOnTheSampleInstallation) {
+// A new user's first run: the program starts, imports the sample's laps and shows every page,
+// each with its whole texts, the laps of the default car in bold.
+TEST_F(RealWindow, TheProgramStartsOnTheSampleInstallationAndShowsEveryPage) {
   if (!test::HasRealWindows()) GTEST_SKIP() << "runs under xvfb";
   auto form = Start(true);
   form->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   EXPECT_TRUE(form->State().FInitialized);
-  test::SaveScreenshot(form.get(), QStringLiteral("main-window-started"));
+  auto* pages = Find<QTabWidget>(*form, "PageControl1");
+  pages->setCurrentWidget(Find(*form, "TabImprove"));
+  QTest::qWait(50);
+  test::SaveScreenshot(form.get(), "main-window-no-laps-yet");
+  pages->setCurrentIndex(0);
+  Messages.Answer(TMsgAnswer::Yes);
+  Find<QPushButton>(*form, "BtnOneTimeImport")->click();
+  form->RaceSetup().SelectByFolder(Find<QComboBox>(*form, "comboDefaultTrack"), "kestrel_ring");
+  auto* pcRace = Find<QTabWidget>(*form, "pcRace");
+  for (int page = 0; page < pages->count(); ++page) {
+    pages->setCurrentIndex(page);
+    for (int inner = 0; inner < (page == 0 ? pcRace->count() : 1); ++inner) {
+      pcRace->setCurrentIndex(inner);
+      QTest::qWait(50);
+      const QWidget* shown = page == 0 ? pcRace->currentWidget() : pages->currentWidget();
+      test::SaveScreenshot(form.get(), "main-window-" + shown->objectName());
+    }
+  }
+  const QRect available = form->screen()->availableGeometry();
+  EXPECT_LE(qAbs(form->frameGeometry().center().x() - available.center().x()), 20);
+  EXPECT_EQ(Messages.Shown().size(), 2u);  // the update and the import question
   Close(form);
   EXPECT_EQ(Setting("SPEEDUP", "TRACKS_MD5"), TrackFoldersMD5(ZindoDir()));
 }

@@ -4,7 +4,11 @@
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace lumox {
 namespace {
@@ -48,6 +52,16 @@ TEST_F(Scans, TracksAreVisibleFoldersWithTrackIni) {
   EXPECT_EQ(ListTrackFolders(Zindo.Path()), QStringList({"Monza", "OVAL", "oval"}));
   EXPECT_EQ(ListTrackPaths(Zindo.Path()), QStringList({Track("Monza"), Track("OVAL"), Track("oval")}));
   EXPECT_EQ(TrackFoldersMD5(Zindo.Path()), "c6cd87b77cadbd56a08fe846a9507b18");
+}
+
+TEST_F(Scans, AFolderWhoseNameIsNoUtf8CannotBeOpenedAndIsReportedOnce) {
+  const std::filesystem::path bad = QFile::encodeName(Track("")).toStdString() + "R\xe9gion";
+  std::filesystem::create_directory(bad);
+  std::ofstream(bad / "track.ini").put('\n');
+  EXPECT_EQ(ListTrackFolders(Zindo.Path()), QStringList({"Monza", "OVAL", "oval"}));
+  EXPECT_EQ(TrackFoldersMD5(Zindo.Path()), "c6cd87b77cadbd56a08fe846a9507b18");
+  ASSERT_EQ(Messages.Shown().size(), 1u);
+  EXPECT_TRUE(Messages.Shown()[0].Text.startsWith("The folder \"" + Track("R\u00e9gion") + "\" is left out"));
 }
 
 TEST_F(Scans, AnEmptyInstallationHasNoFoldersAndTheFingerprintOfNothing) {

@@ -1,0 +1,189 @@
+#include "imageformats/FileFormatList.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "framework/Bitmap.h"
+#include "framework/Exceptions.h"
+#include "framework/JpegImage.h"
+#include "framework/Picture.h"
+#include "imageformats/FormatTexts.h"
+
+namespace lumox {
+namespace {
+
+bool SameAscii(std::string_view a, std::string_view b) {
+  const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+template <class TEntry, class TPredicate>
+int IndexOf(const std::vector<std::unique_ptr<TEntry>>& list, TPredicate predicate) {
+  const auto found =
+      std::find_if(list.begin(), list.end(), [&](const auto& entry) { return predicate(*entry); });
+  return found == list.end() ? -1 : int(found - list.begin());
+}
+
+using TClassGetter = const TGraphicClass& (*)();
+
+// One registration of the start-up table; a text of 0 is an empty text.
+struct TRegistration {
+  std::string_view Extension;
+  TFormatText Common;
+  TFormatText Individual;
+  TFileTypes FileTypes;
+  TClassGetter GraphicClass;
+};
+
+constexpr TFormatText NoText{};
+constexpr TFileTypes Raster{TFileType::ftRaster};
+constexpr TFileTypes Vector{TFileType::ftVector};
+
+using enum TFormatText;
+
+// The start-up registrations, in the order in which the open-picture filters list them.
+// A reader adds one row per extension at its place in this order:
+//   bmp ico wmf emf jfif jpg jpe jpeg rle dib | Targa: win vst vda tga icb | TIFF: tiff tif fax
+//   | EPS: eps | PCX: pcx pcc scr | RLA: rpf rla | SGI: sgi rgba rgb bw | Photoshop: psd pdd
+//   | portable maps: ppm pgm pbm | Autodesk: cel pic | Photo-CD: pcd | CUT: cut
+//   | Paint Shop Pro: psp | PNG: png
+const TRegistration Registrations[] = {
+    {"bmp", SWindowsBitmaps, NoText, Raster, &TBitmap::Class},
+    {"ico", SWindowsIcons, NoText, Raster, &TIcon::Class},
+    {"wmf", SWindowsMetafiles, NoText, Vector, &TMetafile::Class},
+    {"emf", SWindowsMetafiles, SEnhancedMetafiles, Vector, &TMetafile::Class},
+    {"jfif", SJPGImages, SJFIFImages, Raster, &TJPEGImage::Class},
+    {"jpg", NoText, SJPGImages, Raster, &TJPEGImage::Class},
+    {"jpe", NoText, SJPEImages, Raster, &TJPEGImage::Class},
+    {"jpeg", NoText, SJPEGImages, Raster, &TJPEGImage::Class},
+    {"rle", SWindowsBitmaps, SRLEWindowsBitmaps, Raster, &TBitmap::Class},
+    {"dib", NoText, SDIBWindowsBitmaps, Raster, &TBitmap::Class},
+};
+
+// The reader classes unregistered one by one at shut-down, before the bitmap's extra
+// extensions, in this order: Paint Shop Pro, Photoshop, Targa, TIFF, SGI, PCX, Autodesk,
+// Photo-CD, portable maps, CUT, RLA. The list's Clear takes the rest (EPS among them).
+const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {};
+// Unregistered after the bitmap's extra extensions: PNG.
+const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {};
+
+void RegisterAll(TFileFormatList& list) {
+  for (const TRegistration& r : Registrations) {
+    list.RegisterFileFormat(r.Extension, LoadFormatText(r.Common), LoadFormatText(r.Individual), r.FileTypes,
+                            false, r.GraphicClass());
+  }
+}
+
+void UnregisterAll(TFileFormatList& list) {
+  for (const TClassGetter graphicClass : ReadersUnregisteredFirst)
+    list.UnregisterFileFormat({}, graphicClass());
+  list.UnregisterFileFormat("rle", TBitmap::Class());
+  list.UnregisterFileFormat("dib", TBitmap::Class());
+  for (const TClassGetter graphicClass : ReadersUnregisteredLast)
+    list.UnregisterFileFormat({}, graphicClass());
+}
+
+int StartCount = 0;
+std::unique_ptr<TFileFormatList> TheList;
+
+}  // namespace
+
+TFileFormatList::~TFileFormatList() { Clear(); }
+
+void TFileFormatList::Clear() {
+  for (const auto& entry : Classes) TPicture::UnregisterGraphicClass(*entry->GraphicClass);
+  Classes.clear();
+  Extensions.clear();
+}
+
+int TFileFormatList::FindExtension(std::string_view extension) const {
+  if (extension.empty()) return -1;
+  return IndexOf(Extensions, [&](const TExtensionEntry& e) { return SameAscii(e.Extension, extension); });
+}
+
+int TFileFormatList::FindGraphicClass(const TGraphicClass& graphicClass) const {
+  return IndexOf(Classes, [&](const TClassEntry& e) { return e.GraphicClass == &graphicClass; });
+}
+
+TClassEntry& TFileFormatList::ClassEntryFor(const TGraphicClass& graphicClass, std::string_view common) {
+  const int index = FindGraphicClass(graphicClass);
+  TClassEntry& entry =
+      index >= 0 ? *Classes[std::size_t(index)]
+                 : *Classes.emplace_back(std::make_unique<TClassEntry>(TClassEntry{&graphicClass, {}, 0}));
+  if (!common.empty()) entry.Description = common;
+  ++entry.Count;
+  return entry;
+}
+
+void TFileFormatList::RemoveClassEntry(const TClassEntry& entry) {
+  std::erase_if(Classes, [&](const auto& e) { return e.get() == &entry; });
+}
+
+void TFileFormatList::RegisterFileFormat(std::string_view extension, std::string_view common,
+                                         std::string_view individual, TFileTypes fileTypes, bool replace,
+                                         const TGraphicClass& graphicClass) {
+  if (extension.empty()) return;
+  const int index = FindExtension(extension);
+  TExtensionEntry* entry = nullptr;
+  if (index < 0) {
+    entry = Extensions
+                .emplace_back(std::make_unique<TExtensionEntry>(
+                    TExtensionEntry{std::string(extension), std::string(individual), fileTypes, nullptr}))
+                .get();
+    entry->ClassReference = &ClassEntryFor(graphicClass, common);
+  } else if (!replace) {
+    throw EInvalidGraphic(FormatText(TFormatText::SRegisterTwice, {extension}));
+  } else {
+    entry = Extensions[std::size_t(index)].get();
+    TClassEntry* old = entry->ClassReference;
+    if (old->GraphicClass != &graphicClass) {
+      entry->ClassReference = &ClassEntryFor(graphicClass, common);
+      if (--old->Count == 0) RemoveClassEntry(*old);
+    }
+  }
+  const std::string& description =
+      entry->Description.empty() ? entry->ClassReference->Description : entry->Description;
+  TPicture::RegisterFileFormat(extension, description, graphicClass);
+}
+
+void TFileFormatList::UnregisterFileFormat(std::string_view extension, const TGraphicClass& graphicClass) {
+  if (extension.empty()) {
+    const int index = FindGraphicClass(graphicClass);
+    if (index < 0) return;
+    TClassEntry* entry = Classes[std::size_t(index)].get();
+    for (std::size_t i = Extensions.size(); i-- > 0 && entry->Count > 0;) {
+      if (Extensions[i]->ClassReference == entry) {
+        Extensions.erase(Extensions.begin() + std::ptrdiff_t(i));
+        --entry->Count;
+      }
+    }
+    RemoveClassEntry(*entry);
+    TPicture::UnregisterGraphicClass(graphicClass);
+    return;
+  }
+  const int index = FindExtension(extension);
+  if (index < 0) return;
+  TClassEntry* entry = Extensions[std::size_t(index)]->ClassReference;
+  if (--entry->Count == 0) {
+    TPicture::UnregisterGraphicClass(*entry->GraphicClass);
+    RemoveClassEntry(*entry);
+  }
+  Extensions.erase(Extensions.begin() + index);
+}
+
+void StartUpImageFormats() {
+  if (StartCount++ > 0) return;
+  TheList = std::make_unique<TFileFormatList>();
+  RegisterAll(*TheList);
+}
+
+void ShutDownImageFormats() {
+  if (StartCount == 0 || --StartCount > 0) return;
+  UnregisterAll(*TheList);
+  TheList.reset();
+}
+
+TFileFormatList* FileFormatList() { return TheList.get(); }
+
+}  // namespace lumox
