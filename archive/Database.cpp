@@ -63,7 +63,8 @@ void UseLockFolderBeside(const QString& databaseFile) {
     chmod(folder.constData(), S_ISGID | S_IRWXU | S_IRWXG);
   }
   qputenv("FIREBIRD_LOCK", folder);
-  if (!qEnvironmentVariableIsSet("FIREBIRD_TMP")) qputenv("FIREBIRD_TMP", QFile::encodeName(QDir::tempPath()));
+  if (!qEnvironmentVariableIsSet("FIREBIRD_TMP"))
+    qputenv("FIREBIRD_TMP", QFile::encodeName(QDir::tempPath()));
 }
 
 void LeaveTerminationSignalsToTheProgram() {
