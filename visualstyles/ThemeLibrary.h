@@ -1,10 +1,12 @@
 #pragma once
-// The visual-style library as the program sees it: its handle and rectangle types, the C entry
+// The visual-style library as the program sees it: its handle types, the C entry
 // points it exports, and the interface through which the theme services call it.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "framework/Graphic.h"  // TRect
 
 namespace lumox {
 
@@ -14,11 +16,6 @@ using TThemeHandle = std::uintptr_t;
 using TWindowHandle = std::uintptr_t;
 // A drawing surface the library paints on, opaque to the program.
 using TDeviceContext = std::uintptr_t;
-
-struct TRect {
-  std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-  friend bool operator==(const TRect&, const TRect&) = default;
-};
 
 // The file the library is looked up by.
 inline constexpr const char* ThemeLibraryFileName = "uxtheme.dll";
