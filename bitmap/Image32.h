@@ -231,6 +231,6 @@ class TCustomImage32 : public TCustomPaintBox32 {
 };
 
 // The image view as forms use it.
-class TImage32 final : public TCustomImage32 {};
+class TImage32 : public TCustomImage32 {};
 
 }  // namespace lumox
