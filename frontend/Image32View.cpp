@@ -2,7 +2,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <cstring>
+
+#include "platform/EventGuard.h"
 
 namespace lumox {
 namespace {
@@ -52,7 +53,9 @@ void TImage32View::ReportBounds() {
 }
 
 void TImage32View::paintEvent(QPaintEvent*) {
-  View.Paint([this](const TBitmap32& buffer, const TRect& viewport) { CopyToScreen(buffer, viewport); });
+  RunGuarded([this] {
+    View.Paint([this](const TBitmap32& buffer, const TRect& viewport) { CopyToScreen(buffer, viewport); });
+  });
 }
 
 // The blended buffer's alpha is below 255 where a picture was transparent; the screen shows
