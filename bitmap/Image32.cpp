@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 #include "bitmap/Transforms.h"
@@ -12,7 +11,6 @@ namespace {
 
 constexpr int DefaultControlSize = 192;
 constexpr float MinScale = 0.001f;
-constexpr std::int32_t Fixed1 = 65536;  // 1.0 in 16.16 fixed point
 
 int ClampToInt(std::int64_t value) {
   return int(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
@@ -24,36 +22,8 @@ int FittedLength(double value) {
   return int(std::min(std::nearbyint(value), double(std::numeric_limits<int>::max())));
 }
 
-// a × b / c rounded to nearest (halves away from zero); -1 when c is 0 or the result leaves
-// the int range.
-std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
-  if (c == 0) return -1;
-  const std::int64_t product = std::int64_t(a) * b, divisor = c;
-  const std::int64_t magnitude = (std::abs(product) + std::abs(divisor) / 2) / std::abs(divisor);
-  if (magnitude > std::numeric_limits<std::int32_t>::max()) return -1;
-  return std::int32_t((product < 0) != (divisor < 0) ? -magnitude : magnitude);
-}
-
 TRect Moved(const TRect& r, std::int64_t dx, std::int64_t dy) {
   return {ClampToInt(r.Left + dx), ClampToInt(r.Top + dy), ClampToInt(r.Right + dx), ClampToInt(r.Bottom + dy)};
-}
-
-// The dotted frame of a focus rectangle: every other pixel of its edge inverted.
-void DrawFocusRect(TBitmap32& b, const TRect& r) {
-  TRect clip;
-  if (!IntersectRect(clip, r, b.BoundsRect())) return;
-  const auto invert = [&](int x, int y) {
-    if (y >= clip.Top && y < clip.Bottom && x >= clip.Left && x < clip.Right && (x + y) % 2 == 0)
-      *b.PixelPtr(x, y) ^= 0x00FFFFFF;
-  };
-  for (int x = clip.Left; x < clip.Right; ++x) {
-    invert(x, r.Top);
-    if (r.Bottom - 1 > r.Top) invert(x, r.Bottom - 1);
-  }
-  for (int y = std::max(clip.Top, r.Top + 1); y < std::min(clip.Bottom, r.Bottom - 1); ++y) {
-    invert(r.Left, y);
-    if (r.Right - 1 > r.Left) invert(r.Right - 1, y);
-  }
 }
 
 }  // namespace
@@ -62,35 +32,30 @@ void DrawFocusRect(TBitmap32& b, const TRect& r) {
 
 TCustomPaintBox32::TCustomPaintBox32() {
   FBuffer.BeginUpdate();  // for good: nobody listens to the buffer
-  SetBounds(0, 0, DefaultControlSize, DefaultControlSize);
+  SetSize(DefaultControlSize, DefaultControlSize);
 }
 
-void TCustomPaintBox32::SetBounds(int left, int top, int width, int height) {
+void TCustomPaintBox32::SetSize(int width, int height) {
   FBufferValid = false;
-  const bool resized = width != Width() || height != Height();
-  Bounds = {left, top, ClampToInt(std::int64_t(left) + width), ClampToInt(std::int64_t(top) + height)};
-  if (resized) {
-    ResizeBuffer();
-    FBufferValid = false;
-  }
-  if (Window.SetBounds) Window.SetBounds(Bounds);
+  if (width == FWidth && height == FHeight) return;
+  FWidth = width;
+  FHeight = height;
+  ResizeBuffer();
+  FBufferValid = false;
 }
 
 void TCustomPaintBox32::Loaded() { FBufferValid = false; }
 
 void TCustomPaintBox32::Invalidate() {
   FBufferValid = false;
-  if (Window.Invalidate) Window.Invalidate();
+  if (RequestPaint) RequestPaint();
 }
 
 void TCustomPaintBox32::Paint(const TScreenCopy& copyToScreen) {
   ResizeBuffer();
   if (!FBufferValid) DoPaintBuffer();
-  {
-    const TLockGuard lock(FBuffer);
-    if (copyToScreen) copyToScreen(FBuffer, GetViewportRect());
-  }
-  DoPaintGDIOverlay();
+  const TLockGuard lock(FBuffer);
+  if (copyToScreen) copyToScreen(FBuffer, GetViewportRect());
 }
 
 void TCustomPaintBox32::ResizeBuffer() {
@@ -113,21 +78,7 @@ void TCustomPaintBox32::ResizeBuffer() {
   FBufferValid = false;
 }
 
-TRect TCustomPaintBox32::GetViewportRect() const { return {0, 0, Width(), Height()}; }
-
-void TCustomPaintBox32::MouseEnter() {
-  FMouseInside = true;
-  Fire(OnMouseEnter);
-}
-
-void TCustomPaintBox32::MouseLeave() {
-  FMouseInside = false;
-  Fire(OnMouseLeave);
-}
-
-void TCustomPaintBox32::DoPaintBuffer() { FBufferValid = true; }
-
-void TCustomPaintBox32::DoPaintGDIOverlay() { Fire(OnGDIOverlay); }
+TRect TCustomPaintBox32::GetViewportRect() const { return {0, 0, FWidth, FHeight}; }
 
 // The image.
 
@@ -194,16 +145,16 @@ void TCustomImage32::SetOffset(float horz, float vert) {
 }
 
 TBitmapSize TCustomImage32::GetBitmapSize() const {
-  if (FBitmap.Empty() || Width() == 0 || Height() == 0) return {};
+  if (FBitmap.Empty() || Width() <= 0 || Height() <= 0) return {};
   const int bw = FBitmap.Width(), bh = FBitmap.Height();
   switch (FScaleMode) {
     case TScaleMode::smNormal: return {bw, bh};
-    case TScaleMode::smStretch: return {std::max(Width(), 0), std::max(Height(), 0)};
+    case TScaleMode::smStretch: return {Width(), Height()};
     case TScaleMode::smScale: return {FittedLength(double(bw) * FScale), FittedLength(double(bh) * FScale)};
     case TScaleMode::smResize: {
       const float sx = float(Width()) / float(bw), sy = float(Height()) / float(bh);
-      if (sx < sy) return {std::max(Width(), 0), FittedLength(double(bh) * sx)};
-      return {FittedLength(double(bw) * sy), std::max(Height(), 0)};
+      if (sx < sy) return {Width(), FittedLength(double(bh) * sx)};
+      return {FittedLength(double(bw) * sy), Height()};
     }
   }
   return {};
@@ -224,28 +175,7 @@ TRect TCustomImage32::GetBitmapRect() const {
   return fitted;
 }
 
-void TCustomImage32::UpdateCache() {
-  FCache = {GetBitmapRect()};
-  if (!FBitmap.Empty()) {
-    const TRect& r = FCache.BitmapRect;
-    const int width = ClampToInt(std::int64_t(r.Right) - r.Left), height = ClampToInt(std::int64_t(r.Bottom) - r.Top);
-    FCache.ScaleX = MulDiv(width, Fixed1, FBitmap.Width());
-    FCache.ScaleY = MulDiv(height, Fixed1, FBitmap.Height());
-    FCache.ShiftX = r.Left;
-    FCache.ShiftY = r.Top;
-    FCache.RecScaleX = MulDiv(FBitmap.Width(), Fixed1, width);
-    FCache.RecScaleY = MulDiv(FBitmap.Height(), Fixed1, height);
-  }
-  CacheValid = true;
-}
-
 void TCustomImage32::BitmapResized() {
-  if (AutoSize) {
-    TBitmapSize size{FBitmap.Width(), FBitmap.Height()};
-    if (FScaleMode == TScaleMode::smScale)
-      size = {FittedLength(double(size.Width) * FScale), FittedLength(double(size.Height) * FScale)};
-    if (size.Width >= 1 && size.Height >= 1) SetBounds(Left(), Top(), size.Width, size.Height);
-  }
   if (UpdateCount == 0) FireImage(OnBitmapResize);
   InvalidateCache();
   Invalidate();
@@ -269,26 +199,24 @@ void TCustomImage32::InitDefaultStages() {
 }
 
 void TCustomImage32::DoPaintBuffer() {
-  if (!CacheValid) UpdateCache();
+  if (!CacheValid) {
+    CachedBitmapRect = GetBitmapRect();
+    CacheValid = true;
+  }
   TBitmap32& buffer = Buffer();
   for (int i = 0; i < FPaintStages.Count(); ++i) {
     const TPaintStage& stage = FPaintStages.Items(i);
-    if (!(Designing ? stage.DsgnTime : stage.RunTime)) continue;
+    if (!stage.RunTime) continue;
     switch (stage.Stage) {
       case StageCustom: ExecCustom(buffer, i); break;
       case StageClearBuffer: ExecClearBuffer(buffer, i); break;
       case StageClearBackground: ExecClearBackground(buffer, i); break;
       case StageDrawBitmap: ExecDrawBitmap(buffer, i); break;
-      case StageDrawLayers: ExecDrawLayers(buffer, i); break;
-      case StageControlFrame: ExecControlFrame(buffer, i); break;
-      case StageBitmapFrame: ExecBitmapFrame(buffer, i); break;
-      default: break;  // unknown kinds paint nothing
+      default: break;  // layers, design-time frames and unknown kinds paint nothing
     }
   }
   TCustomPaintBox32::DoPaintBuffer();
 }
-
-void TCustomImage32::ExecBitmapFrame(TBitmap32& dest, int) { DrawFocusRect(dest, FCache.BitmapRect); }
 
 void TCustomImage32::ExecClearBuffer(TBitmap32& dest, int) { dest.Clear(ColorToColor32(Color)); }
 
@@ -300,7 +228,7 @@ void TCustomImage32::ExecClearBackground(TBitmap32& dest, int) {
     dest.Clear(color);
     return;
   }
-  const TRect& r = FCache.BitmapRect;
+  const TRect& r = CachedBitmapRect;
   const int w = Width(), h = Height();
   if (r.Left <= 0 && r.Right >= w && r.Top <= 0 && (r.Bottom >= h || FBitmapAlign == TBitmapAlign::baTile)) return;
   dest.FillRectClipped(0, 0, w, r.Top, color);
@@ -309,14 +237,12 @@ void TCustomImage32::ExecClearBackground(TBitmap32& dest, int) {
   dest.FillRectClipped(r.Right, r.Top, w, r.Bottom, color);
 }
 
-void TCustomImage32::ExecControlFrame(TBitmap32& dest, int) { DrawFocusRect(dest, {0, 0, Width(), Height()}); }
-
 void TCustomImage32::ExecCustom(TBitmap32& dest, int stageIndex) {
   if (OnPaintStage) OnPaintStage(*this, dest, stageIndex);
 }
 
 void TCustomImage32::ExecDrawBitmap(TBitmap32& dest, int) {
-  const TRect& r = FCache.BitmapRect;
+  const TRect& r = CachedBitmapRect;
   if (FBitmap.Empty() || IsRectEmpty(r)) return;
   const TLockGuard lock(FBitmap);
   if (FBitmapAlign != TBitmapAlign::baTile) {
@@ -327,20 +253,6 @@ void TCustomImage32::ExecDrawBitmap(TBitmap32& dest, int) {
   for (int j = 0; j <= rows; ++j) {
     for (int i = 0; i <= columns; ++i) FBitmap.DrawTo(dest, Moved(r, std::int64_t(r.Right) * i, std::int64_t(r.Bottom) * j));
   }
-}
-
-void TCustomImage32::ExecDrawLayers(TBitmap32&, int) {}  // the layer collection is always empty
-
-void TCustomImage32::MouseDown(TMouseButton button, TShiftState shift, int X, int Y) {
-  if (OnMouseDown) OnMouseDown(*this, button, shift, X, Y);
-}
-
-void TCustomImage32::MouseMove(TShiftState shift, int X, int Y) {
-  if (OnMouseMove) OnMouseMove(*this, shift, X, Y);
-}
-
-void TCustomImage32::MouseUp(TMouseButton button, TShiftState shift, int X, int Y) {
-  if (OnMouseUp) OnMouseUp(*this, button, shift, X, Y);
 }
 
 }  // namespace lumox

@@ -1,7 +1,7 @@
 #pragma once
 // The image view control in a window: the window system's side of TImage32. It reports its
-// bounds, asks the control to paint, copies the control's buffer to the screen with every pixel
-// opaque, and forwards the mouse.
+// size, asks the control to paint and copies the control's buffer to the screen with every
+// pixel opaque.
 #include <QImage>
 #include <QWidget>
 
@@ -17,20 +17,11 @@ class TImage32View final : public QWidget {
   TImage32& Image() { return View; }
   const TImage32& Image() const { return View; }
 
-  QSize sizeHint() const override;
-
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
-  void enterEvent(QEnterEvent* event) override;
-  void leaveEvent(QEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  void ReportBounds();
   void CopyToScreen(const TBitmap32& buffer, const TRect& viewport);
 
   TImage32 View;

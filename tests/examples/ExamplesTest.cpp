@@ -244,7 +244,6 @@ TEST(SamplePictures, EveryCarVariantAndTrackHasAPictureTheProgramReads) {
       TBitmap32 bitmap;
       EXPECT_NO_THROW(bitmap.LoadFromFile(QFile::encodeName(picture.filePath()).toStdString()))
           << picture.filePath().toStdString();
-      EXPECT_GE(bitmap.Width(), 168);
     }
     ++folders;
   }
