@@ -3,13 +3,14 @@
 // resampled into the view and copied to the screen), against decoding the same file alone in
 // the same run. The program looks for preview.tga, .jpg and .bmp only, so PNG is measured
 // from the preview's load on (Show), like the others for comparison.
+#include <benchmark/benchmark.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QWindow>
-#include <benchmark/benchmark.h>
 
 #include "examples/pictures/SamplePictures.h"
 #include "frontend/FormMain.h"
@@ -32,8 +33,8 @@ struct TInstallation {
   std::unique_ptr<TFormMain> Form;
 
   TInstallation() {
-    const QImage picture =
-        samples::CarPicture({samples::TBody::GT, QColor(190, 30, 40), QColor(240, 240, 240)}, {1024, 768}, false);
+    const QImage picture = samples::CarPicture(
+        {samples::TBody::GT, QColor(190, 30, 40), QColor(240, 240, 240)}, {1024, 768}, false);
     for (auto [format, kind] : Formats) {
       for (const char* car : {"_a", "_b"}) {
         const QString folder = Dir.path() + "/data/cars/" + format + car;
@@ -89,8 +90,8 @@ void DecodeAlone(benchmark::State& state, const char* format) {
   }
 }
 
-#define PREVIEW_BENCHMARKS(format)                                                       \
-  BENCHMARK_CAPTURE(DecodeAlone, format, #format)->Unit(benchmark::kMillisecond);         \
+#define PREVIEW_BENCHMARKS(format)                                                \
+  BENCHMARK_CAPTURE(DecodeAlone, format, #format)->Unit(benchmark::kMillisecond); \
   BENCHMARK_CAPTURE(Show, format, #format)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_CAPTURE(CarChange, tga, "tga")->Unit(benchmark::kMillisecond);

@@ -13,7 +13,8 @@ constexpr int DefaultControlSize = 192;
 constexpr float MinScale = 0.001f;
 
 int ClampToInt(std::int64_t value) {
-  return int(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+  return int(
+      std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // Nearest, halves to even; negative results count as 0 and huge ones stop at the int range.
@@ -23,7 +24,8 @@ int FittedLength(double value) {
 }
 
 TRect Moved(const TRect& r, std::int64_t dx, std::int64_t dy) {
-  return {ClampToInt(r.Left + dx), ClampToInt(r.Top + dy), ClampToInt(r.Right + dx), ClampToInt(r.Bottom + dy)};
+  return {ClampToInt(r.Left + dx), ClampToInt(r.Top + dy), ClampToInt(r.Right + dx),
+          ClampToInt(r.Bottom + dy)};
 }
 
 }  // namespace
@@ -71,7 +73,8 @@ void TCustomPaintBox32::ResizeBuffer() {
     }
     return std::max<std::int64_t>(size, 1);
   };
-  if (target(width, FBuffer.Width()) == FBuffer.Width() && target(height, FBuffer.Height()) == FBuffer.Height())
+  if (target(width, FBuffer.Width()) == FBuffer.Width() &&
+      target(height, FBuffer.Height()) == FBuffer.Height())
     return;
   const TLockGuard lock(FBuffer);
   FBuffer.SetSize(int(width), int(height));
@@ -148,9 +151,12 @@ TBitmapSize TCustomImage32::GetBitmapSize() const {
   if (FBitmap.Empty() || Width() <= 0 || Height() <= 0) return {};
   const int bw = FBitmap.Width(), bh = FBitmap.Height();
   switch (FScaleMode) {
-    case TScaleMode::smNormal: return {bw, bh};
-    case TScaleMode::smStretch: return {Width(), Height()};
-    case TScaleMode::smScale: return {FittedLength(double(bw) * FScale), FittedLength(double(bh) * FScale)};
+    case TScaleMode::smNormal:
+      return {bw, bh};
+    case TScaleMode::smStretch:
+      return {Width(), Height()};
+    case TScaleMode::smScale:
+      return {FittedLength(double(bw) * FScale), FittedLength(double(bh) * FScale)};
     case TScaleMode::smResize: {
       const float sx = float(Width()) / float(bw), sy = float(Height()) / float(bh);
       if (sx < sy) return {Width(), FittedLength(double(bh) * sx)};
@@ -166,11 +172,13 @@ TRect TCustomImage32::GetBitmapRect() const {
   const TRect fitted{0, 0, size.Width, size.Height};
   switch (FBitmapAlign) {
     case TBitmapAlign::baCenter:
-      return Moved(fitted, (std::int64_t(Width()) - size.Width) / 2, (std::int64_t(Height()) - size.Height) / 2);
+      return Moved(fitted, (std::int64_t(Width()) - size.Width) / 2,
+                   (std::int64_t(Height()) - size.Height) / 2);
     case TBitmapAlign::baCustom:
       return Moved(fitted, std::llrint(double(FOffsetHorz)), std::llrint(double(FOffsetVert)));
     case TBitmapAlign::baTopLeft:
-    case TBitmapAlign::baTile: break;
+    case TBitmapAlign::baTile:
+      break;
   }
   return fitted;
 }
@@ -208,11 +216,20 @@ void TCustomImage32::DoPaintBuffer() {
     const TPaintStage& stage = FPaintStages.Items(i);
     if (!stage.RunTime) continue;
     switch (stage.Stage) {
-      case StageCustom: ExecCustom(buffer, i); break;
-      case StageClearBuffer: ExecClearBuffer(buffer, i); break;
-      case StageClearBackground: ExecClearBackground(buffer, i); break;
-      case StageDrawBitmap: ExecDrawBitmap(buffer, i); break;
-      default: break;  // layers, design-time frames and unknown kinds paint nothing
+      case StageCustom:
+        ExecCustom(buffer, i);
+        break;
+      case StageClearBuffer:
+        ExecClearBuffer(buffer, i);
+        break;
+      case StageClearBackground:
+        ExecClearBackground(buffer, i);
+        break;
+      case StageDrawBitmap:
+        ExecDrawBitmap(buffer, i);
+        break;
+      default:
+        break;  // layers, design-time frames and unknown kinds paint nothing
     }
   }
   TCustomPaintBox32::DoPaintBuffer();
@@ -230,7 +247,8 @@ void TCustomImage32::ExecClearBackground(TBitmap32& dest, int) {
   }
   const TRect& r = CachedBitmapRect;
   const int w = Width(), h = Height();
-  if (r.Left <= 0 && r.Right >= w && r.Top <= 0 && (r.Bottom >= h || FBitmapAlign == TBitmapAlign::baTile)) return;
+  if (r.Left <= 0 && r.Right >= w && r.Top <= 0 && (r.Bottom >= h || FBitmapAlign == TBitmapAlign::baTile))
+    return;
   dest.FillRectClipped(0, 0, w, r.Top, color);
   dest.FillRectClipped(0, r.Bottom, w, h, color);
   dest.FillRectClipped(0, r.Top, r.Left, r.Bottom, color);
@@ -251,7 +269,8 @@ void TCustomImage32::ExecDrawBitmap(TBitmap32& dest, int) {
   }
   const int columns = dest.Width() / r.Right, rows = dest.Height() / r.Bottom;
   for (int j = 0; j <= rows; ++j) {
-    for (int i = 0; i <= columns; ++i) FBitmap.DrawTo(dest, Moved(r, std::int64_t(r.Right) * i, std::int64_t(r.Bottom) * j));
+    for (int i = 0; i <= columns; ++i)
+      FBitmap.DrawTo(dest, Moved(r, std::int64_t(r.Right) * i, std::int64_t(r.Bottom) * j));
   }
 }
 

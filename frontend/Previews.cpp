@@ -22,7 +22,9 @@ QString FirstExisting(const QString& folder, std::initializer_list<const char*> 
 
 }  // namespace
 
-QString NoPreviewFile(const QString& appDir) { return JoinPath(appDir, QStringLiteral("lumox_no_preview.jpg")); }
+QString NoPreviewFile(const QString& appDir) {
+  return JoinPath(appDir, QStringLiteral("lumox_no_preview.jpg"));
+}
 
 TPreviewChoice ChooseTrackPreview(const QString& trackDir, bool preferLoading, const QString& appDir) {
   const QString loading = FirstExisting(trackDir, {"loading.jpg", "loading.tga", "loading.bmp"});

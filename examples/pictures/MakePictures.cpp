@@ -44,7 +44,8 @@ const TPictureFile Pictures[] = {
     {"data/tracks/harbour_loop/loading.jpg", TFileKind::Jpeg, [] { return LoadingScreen(0, LoadingSize); }},
     {"data/tracks/kestrel_ring/preview.jpg", TFileKind::Jpeg, [] { return TrackMap(1, MapSize); }},
     {"data/tracks/kestrel_ring/loading.bmp", TFileKind::Bmp, [] { return LoadingScreen(1, LoadingSize); }},
-    {"data/tracks/dunmore_park/loading.tga", TFileKind::TargaRunLength, [] { return LoadingScreen(2, LoadingSize); }},
+    {"data/tracks/dunmore_park/loading.tga", TFileKind::TargaRunLength,
+     [] { return LoadingScreen(2, LoadingSize); }},
 };
 
 }  // namespace

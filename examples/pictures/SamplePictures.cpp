@@ -49,19 +49,39 @@ struct TBodyShape {
 TBodyShape ShapeOf(TBody body) {
   switch (body) {
     case TBody::Formula:
-      return {Polygon({{15, 228}, {25, 212}, {150, 200}, {175, 172}, {245, 160}, {262, 178}, {335, 182},
-                       {340, 150}, {388, 150}, {388, 166}, {362, 168}, {370, 222}}),
+      return {Polygon({{15, 228},
+                       {25, 212},
+                       {150, 200},
+                       {175, 172},
+                       {245, 160},
+                       {262, 178},
+                       {335, 182},
+                       {340, 150},
+                       {388, 150},
+                       {388, 166},
+                       {362, 168},
+                       {370, 222}}),
               {},
               31};
     case TBody::Saloon:
-      return {Polygon({{40, 226}, {40, 186}, {95, 180}, {140, 138}, {262, 138}, {302, 180}, {365, 186}, {365, 226}}),
-              Polygon({{150, 148}, {252, 148}, {284, 180}, {120, 180}}), 32};
+      return {
+          Polygon(
+              {{40, 226}, {40, 186}, {95, 180}, {140, 138}, {262, 138}, {302, 180}, {365, 186}, {365, 226}}),
+          Polygon({{150, 148}, {252, 148}, {284, 180}, {120, 180}}), 32};
     case TBody::Hatch:
       return {Polygon({{45, 226}, {45, 182}, {110, 172}, {160, 128}, {300, 125}, {345, 176}, {355, 226}}),
               Polygon({{168, 138}, {292, 136}, {325, 174}, {132, 176}}), 34};
     case TBody::GT:
-      return {Polygon({{25, 226}, {30, 196}, {120, 176}, {180, 140}, {270, 140}, {330, 168}, {345, 150},
-                       {388, 150}, {385, 166}, {382, 226}}),
+      return {Polygon({{25, 226},
+                       {30, 196},
+                       {120, 176},
+                       {180, 140},
+                       {270, 140},
+                       {330, 168},
+                       {345, 150},
+                       {388, 150},
+                       {385, 166},
+                       {382, 226}}),
               Polygon({{188, 149}, {262, 149}, {306, 172}, {150, 176}}), 33};
   }
   return {};
@@ -80,21 +100,26 @@ void DrawWheel(QPainter& p, QPointF centre, double radius) {
 QPainterPath Loop(std::initializer_list<QPointF> points) {
   const std::vector<QPointF> p(points);
   QPainterPath path((p[0] + p[1]) / 2);
-  for (std::size_t i = 1; i <= p.size(); ++i) path.quadTo(p[i % p.size()], (p[i % p.size()] + p[(i + 1) % p.size()]) / 2);
+  for (std::size_t i = 1; i <= p.size(); ++i)
+    path.quadTo(p[i % p.size()], (p[i % p.size()] + p[(i + 1) % p.size()]) / 2);
   return path;
 }
 
 QPainterPath Layout(int layout) {
   switch (layout % 3) {
-    case 0: return Loop({{40, 60}, {360, 40}, {370, 250}, {250, 160}, {150, 270}, {30, 250}});
-    case 1: return Loop({{60, 150}, {120, 40}, {300, 50}, {360, 150}, {300, 260}, {200, 180}, {110, 260}});
-    default: return Loop({{50, 70}, {350, 70}, {375, 150}, {350, 230}, {50, 230}, {25, 150}});
+    case 0:
+      return Loop({{40, 60}, {360, 40}, {370, 250}, {250, 160}, {150, 270}, {30, 250}});
+    case 1:
+      return Loop({{60, 150}, {120, 40}, {300, 50}, {360, 150}, {300, 260}, {200, 180}, {110, 260}});
+    default:
+      return Loop({{50, 70}, {350, 70}, {375, 150}, {350, 230}, {50, 230}, {25, 150}});
   }
 }
 
 void Write(const QString& path, const std::vector<std::uint8_t>& bytes) {
   QFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()))
+  if (!file.open(QIODevice::WriteOnly) ||
+      file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()))
     throw ELumox("Cannot write " + path.toStdString());
 }
 

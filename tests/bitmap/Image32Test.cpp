@@ -23,7 +23,9 @@ struct TWatchedImage : TImage32 {
     OnChange = [this](TCustomImage32&) { Events += "change "; };
     OnBitmapResize = [this](TCustomImage32&) { Events += "resize "; };
     PaintStages().Add().Stage = StageCustom;
-    OnPaintStage = [this](TCustomImage32&, TBitmap32&, int stage) { Events += "stage " + std::to_string(stage) + " "; };
+    OnPaintStage = [this](TCustomImage32&, TBitmap32&, int stage) {
+      Events += "stage " + std::to_string(stage) + " ";
+    };
   }
   void Load(int width, int height, TColor32 color = 0xFF102030) {
     Bitmap().SetSize(width, height);
@@ -48,9 +50,15 @@ TEST(Image32, PlacesTheBitmapByScaleModeAndAlignment) {
       {336, 252, 168, smResize, baTopLeft, 1, {0, 0, 168, 126}},  // equal ratios
       {400, 200, 168, smStretch, baCenter, 1, {0, 0, 168, 126}},
       {400, 200, 168, smStretch, baTile, 1, {0, 0, 168, 126}},
-      {101, 51, 168, smScale, baTopLeft, 0.5f, {0, 0, 50, 26}},  // halves to even
+      {101, 51, 168, smScale, baTopLeft, 0.5f, {0, 0, 50, 26}},      // halves to even
       {301, 301, 168, smNormal, baCenter, 1, {-66, -87, 235, 214}},  // halves toward zero
-      {100, 100, 168, smScale, baCenter, 1e30f, {-1073741739, -1073741760, INT_MAX - 1073741739, INT_MAX - 1073741760}},
+      {100,
+       100,
+       168,
+       smScale,
+       baCenter,
+       1e30f,
+       {-1073741739, -1073741760, INT_MAX - 1073741739, INT_MAX - 1073741760}},
       {100, 100, 0, smNormal, baTopLeft, 1, {0, 0, 0, 0}},
       {0, 0, 168, smStretch, baCenter, 1, {0, 0, 0, 0}},
   };
@@ -58,8 +66,8 @@ TEST(Image32, PlacesTheBitmapByScaleModeAndAlignment) {
     TWatchedImage image(c.ControlWidth, 126, c.Mode, c.Align);
     image.Load(c.BitmapWidth, c.BitmapHeight);
     image.SetScale(c.Scale);
-    EXPECT_EQ(image.GetBitmapRect(), c.Expected) << c.BitmapWidth << "x" << c.BitmapHeight << " mode "
-                                                 << int(c.Mode) << " align " << int(c.Align);
+    EXPECT_EQ(image.GetBitmapRect(), c.Expected)
+        << c.BitmapWidth << "x" << c.BitmapHeight << " mode " << int(c.Mode) << " align " << int(c.Align);
     image.Paint({});  // a huge placement is clipped, not drawn in full
   }
   TWatchedImage custom(168, 126, smNormal, baCustom);

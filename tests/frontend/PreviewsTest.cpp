@@ -42,7 +42,8 @@ TEST(TrackPreview, TheFilesPresentDecideThePictureAndItsFit) {
       const QString shown = QString::fromLatin1(prefer ? c.ShownPreferred : c.Shown);
       const TPreviewChoice expected{shown.startsWith('/') ? shown : track.File(shown),
                                     shown.startsWith("preview", Qt::CaseInsensitive) ? smResize : smStretch};
-      EXPECT_EQ(ChooseTrackPreview(track.Path(), prefer, "/app"), expected) << c.Files.join(' ').toStdString() << prefer;
+      EXPECT_EQ(ChooseTrackPreview(track.Path(), prefer, "/app"), expected)
+          << c.Files.join(' ').toStdString() << prefer;
     }
   }
 }
@@ -73,13 +74,17 @@ class Previews : public ::testing::Test {
 // Whether the car picture's body (left of the front wheel, below the stripe) has the livery.
 bool HasLivery(const TBitmap32& car, TColor32 livery) {
   const TColor32 body = *car.PixelPtr(30, 107);
-  const auto near = [&](int shift) { return std::abs(int(body >> shift & 0xFF) - int(livery >> shift & 0xFF)) <= 24; };
+  const auto near = [&](int shift) {
+    return std::abs(int(body >> shift & 0xFF) - int(livery >> shift & 0xFF)) <= 24;
+  };
   return near(0) && near(8) && near(16);
 }
 
 TEST_F(Previews, CarVariantAndTrackChoicesShowTheirPictures) {
-  const std::pair<const char*, TColor32> cars[] = {{"askari_f3", 0x143CA0}, {"morrow_saloon", 0x78A08C},
-                                                   {"pico_hatch", 0xE6C81E}, {"veltra_gt4", 0x1E2832}};
+  const std::pair<const char*, TColor32> cars[] = {{"askari_f3", 0x143CA0},
+                                                   {"morrow_saloon", 0x78A08C},
+                                                   {"pico_hatch", 0xE6C81E},
+                                                   {"veltra_gt4", 0x1E2832}};
   for (auto [folder, livery] : cars) {
     Choose("comboDefaultCar", folder);
     EXPECT_TRUE(HasLivery(Picture("ImgCarPrv"), livery)) << folder;
