@@ -1,10 +1,10 @@
 // The database file and its template, statements, the settings table and the CARS/TRACKS
 // connectors, each on a fresh copy of the built template.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QProcess>
+#include <cstdlib>
 
 #include "archive/DBExpressConnector.h"
 #include "archive/IniTable.h"
@@ -86,16 +86,22 @@ void ExpectOpenFailsNaming(const QString& file) {
   EXPECT_EQ(test::ReadBytes(file), before);
 }
 
-TEST_F(Database, MissingForeignUnreadableOrBusyFilesGiveAnErrorNamingTheFile) {
+TEST(DatabaseFile, AnUnreadableFileGivesAnErrorNamingIt) {
+  test::TTestDatabase db;
+  QFile::setPermissions(db.File(), QFileDevice::Permissions());
+  // Root reads every file: nobody tries, in a fresh process with a lock folder it may use.
+  test::GiveToNobody(db.Folder().Path());
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT((test::BecomeNobody(), UseLockFolderBeside(db.File()), ExpectOpenFailsNaming(db.File()),
+               std::_Exit(::testing::Test::HasFailure())),
+              ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(Database, MissingForeignOrBusyFilesGiveAnErrorNamingTheFile) {
   const test::TTempFolder& folder = Db.Folder();
   ExpectOpenFailsNaming(folder.File("missing.gdb"));
   for (const QByteArray& bytes : {QByteArray("not a database\n"), QByteArray(8192, '\0'), QByteArray()})
     ExpectOpenFailsNaming(folder.Write(QStringLiteral("bad%1.gdb").arg(bytes.size()), bytes));
-  if (geteuid() != 0) {  // root reads every file
-    const QString unreadable = folder.Write("unreadable.gdb", test::ReadBytes(Db.File()));
-    QFile::setPermissions(unreadable, QFileDevice::Permissions());
-    ExpectOpenFailsNaming(unreadable);
-  }
   QProcess isql;
   isql.start(test::IsqlTool(), {"-q", "-user", "ZINDO", Db.File()});
   isql.write("select 'ATTACHED' from RDB$DATABASE;\n");

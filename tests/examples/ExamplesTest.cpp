@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QProcess>
 #include <filesystem>
 
+#include "bitmap/Bitmap32.h"
+#include "imageformats/FileFormatList.h"
 #include "installation/IniTree.h"
 #include "installation/Scans.h"
 #include "tests/support/ScriptedMessages.h"
@@ -90,6 +93,28 @@ TEST_F(ExampleInstallation, TheStandInPutsTheDefaultCarsLapAmongTheTenFastestOfT
   EXPECT_EQ(test::ReadBytes(BestLaps("dunmore_park")), dunmore);
   EXPECT_TRUE(test::ReadBytes(Root.File("QLOG.TXT"))
                   .contains("(ERR) Car file not found: data\\cars\\no_such_car\\car.ini"));
+}
+
+// Each car, variant (which holds car files) and track folder has pictures the program reads.
+TEST(SamplePictures, EveryCarVariantAndTrackHasAPictureTheProgramReads) {
+  StartUpImageFormats();
+  QDirIterator it(LUMOX_EXAMPLE_INSTALLATION "/data", {"car.ini", "track.ini"}, QDir::Files,
+                  QDirIterator::Subdirectories);
+  int folders = 0;
+  while (it.hasNext()) {
+    const QDir folder = QFileInfo(it.next()).dir();
+    if (folder.dirName() == "default") continue;  // the template, not a car
+    const QFileInfoList pictures = folder.entryInfoList({"preview.*", "loading.*"}, QDir::Files);
+    EXPECT_FALSE(pictures.isEmpty()) << folder.path().toStdString();
+    for (const QFileInfo& picture : pictures) {
+      TBitmap32 bitmap;
+      EXPECT_NO_THROW(bitmap.LoadFromFile(QFile::encodeName(picture.filePath()).toStdString()))
+          << picture.filePath().toStdString();
+    }
+    ++folders;
+  }
+  EXPECT_EQ(folders, 9);
+  ShutDownImageFormats();
 }
 
 }  // namespace

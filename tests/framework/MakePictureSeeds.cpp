@@ -1,11 +1,12 @@
-// Writes small BMP, JPEG, TIFF, Targa and PNG files covering the readers' paths as fuzzing seeds:
-//   make_picture_seeds <folder>   makes <folder>/bmp, jpeg, tiff, targa and png
+// Writes small picture files covering the readers' paths as fuzzing seeds:
+//   make_picture_seeds <folder>   makes <folder>/bmp, jpeg, tiff, targa, png and simple_readers
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 
 #include "tests/framework/PictureFiles.h"
 #include "tests/imageformats/FormatFiles.h"
+#include "tests/imageformats/SimpleFormatFiles.h"
 #include "tests/imageformats/TIFFFiles.h"
 
 namespace {
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path corpus = argv[1];
-  for (const char* folder : {"bmp", "jpeg", "tiff", "targa", "png"})
+  for (const char* folder : {"bmp", "jpeg", "tiff", "targa", "png", "simple_readers"})
     std::filesystem::create_directories(corpus / folder);
   for (const auto& [name, file] : lumox::test::SampleBmpFiles())
     Save(corpus / "bmp" / (std::string(name) + ".bmp"), file);
@@ -51,5 +52,6 @@ int main(int argc, char** argv) {
   Save(corpus / "jpeg" / "cmyk.jpg", lumox::test::QuadrantJpeg(8, 8, TJpegKind::Cmyk));
   for (const auto& [name, bytes] : lumox::test::SeedFiles()) Save(corpus / "tiff" / name, bytes);
   MakeTargaAndPngSeeds(corpus);
+  for (const auto& [name, f] : lumox::test::ReaderFiles(9, 5)) Save(corpus / "simple_readers" / name, f.File);
   return 0;
 }
