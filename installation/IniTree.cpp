@@ -254,26 +254,33 @@ void TIniNode::WriteTo(std::string& out, int indent) const {
   if (block) line({"}"});
 }
 
-TZindoIni::TZindoIni(const QString& fileName, TOpenBlockAtEnd openBlock)
-    : FileName(fileName), Store(std::make_unique<TIniStore>()), Root(Store->NewNode(nullptr, {}, {}, 0)) {
+TZindoIni::TZindoIni(const QString& fileName, TOpenBlockAtEnd openBlock) : FileName(fileName) {
+  Load(
+      [&] {
+        QFile file(FileName);
+        if (!file.open(QIODevice::ReadOnly)) throw EInOutError(file.errorString());
+        QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) throw EInOutError(file.errorString());
+        return bytes;
+      },
+      openBlock);
+}
+
+TZindoIni::TZindoIni(const QString& fileName, QByteArray bytes, TOpenBlockAtEnd openBlock) : FileName(fileName) {
+  Load([&] { return std::move(bytes); }, openBlock);
+}
+
+void TZindoIni::Load(const std::function<QByteArray()>& read, TOpenBlockAtEnd openBlock) {
   try {
-    Load(openBlock);
+    TIniParser parser(Store->Keep(read()), *Root, *Store);
+    parser.Run();
+    if (openBlock == TOpenBlockAtEnd::Damaged && parser.BlockOpen())
+      throw EInOutError(
+          QStringLiteral("The file ends inside a block: it was cut off while it was being written."));
   } catch (const ELumox& e) {
     LoadError = MessageOf(e);
     ShowError(QStringLiteral("Error opening \"%1\":\r\n%2").arg(FileName, LoadError));
   }
-}
-
-void TZindoIni::Load(TOpenBlockAtEnd openBlock) {
-  QFile file(FileName);
-  if (!file.open(QIODevice::ReadOnly)) throw EInOutError(file.errorString());
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) throw EInOutError(file.errorString());
-  TIniParser parser(Store->Keep(std::move(bytes)), *Root, *Store);
-  parser.Run();
-  if (openBlock == TOpenBlockAtEnd::Damaged && parser.BlockOpen())
-    throw EInOutError(
-        QStringLiteral("The file ends inside a block: it was cut off while it was being written."));
 }
 
 TIniNode* TZindoIni::Find(const QString& path) const { return Root->FindByPath(Latin1Bytes(path)); }

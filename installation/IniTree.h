@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -111,6 +112,8 @@ enum class TOpenBlockAtEnd { Allowed, Damaged };
 class TZindoIni {
  public:
   explicit TZindoIni(const QString& fileName, TOpenBlockAtEnd openBlock = TOpenBlockAtEnd::Allowed);
+  // Loads `bytes` as if they had been read from `fileName`, which only names them in messages.
+  TZindoIni(const QString& fileName, QByteArray bytes, TOpenBlockAtEnd openBlock = TOpenBlockAtEnd::Allowed);
 
   // Trimmed value at `path`, or `defaultValue` unchanged when there is no such node.
   QString ReadString(const QString& path, const QString& defaultValue) const;
@@ -136,11 +139,12 @@ class TZindoIni {
 
  private:
   TIniNode* Find(const QString& path) const;
-  void Load(TOpenBlockAtEnd openBlock);
+  // Parses what `read` returns; a failure is recorded and shown, never thrown.
+  void Load(const std::function<QByteArray()>& read, TOpenBlockAtEnd openBlock);
 
   QString FileName;
-  std::unique_ptr<TIniStore> Store;
-  TIniNode* Root;
+  std::unique_ptr<TIniStore> Store = std::make_unique<TIniStore>();
+  TIniNode* Root = Store->NewNode(nullptr, {}, {}, 0);
   QString LoadError;
   bool Modified = false;
 };
