@@ -38,6 +38,8 @@ class TCar {
   bool SaveToDB(ICarsTable& table) const;
 
   int GetIndex() const { return Index; }
+  // The list that holds the car places it.
+  void SetIndex(int index) { Index = index; }
   const QString& GetName() const { return Name; }
   const QString& GetYear() const { return Year; }
   const QString& GetFolder() const { return Folder; }

@@ -33,6 +33,8 @@ class TTrack {
   bool SaveToDB(ITracksTable& table) const;
 
   int GetIndex() const { return Index; }
+  // The list that holds the track places it.
+  void SetIndex(int index) { Index = index; }
   const QString& GetName() const { return Name; }
   const QString& GetFolder() const { return Folder; }
   const QString& GetPath() const { return Path; }
