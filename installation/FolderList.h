@@ -107,9 +107,9 @@ class TFolderLookup {
 //   static QStringList ListFolders(zindoDir);
 //   static unique_ptr<Item> CreateFromFolder(index, zindoDir, folder);  (safe on any thread)
 //   void SetIndex(index);
-//   static std::vector<TCacheRow> ReadRows(table);
+//   static std::vector<TCacheRow> ReadRows(table);  static void WriteRows(table, rows);
 //   static unique_ptr<Item> CreateFromRow(row, index, zindoDir);
-//   bool SaveToDB(table) const;  (false: a text was cut to its column)
+//   TCacheRow CacheRow() const;  bool FitsCache() const;
 template <class Item>
 class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
  public:
@@ -132,19 +132,27 @@ class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
 
   Item* FindByFolder(const QString& folder) const { return Lookup.Find(folder); }
   const QString& GetZindoDir() const { return ZindoDir; }
+  // Read from the cache table, so the table holds it already.
+  bool IsFromCache() const { return FromCache; }
 
   // Replaces the table's rows with the list. False when some text did not fit its column:
   // the cache then differs from the list and must not be trusted at the next start.
   bool SaveToDB(TTable& table) const {
-    table.DeleteAll();
+    std::vector<TCacheRow> rows;
+    rows.reserve(this->Items.size());
     bool whole = true;
-    for (const auto& item : this->Items) whole = item->SaveToDB(table) && whole;
+    for (const auto& item : this->Items) {
+      rows.push_back(item->CacheRow());
+      whole = whole && item->FitsCache();
+    }
+    Item::WriteRows(table, rows);
     return whole;
   }
 
   void Clear() {
     Lookup.Clear();
     this->Items.clear();
+    FromCache = false;
   }
 
  private:
@@ -195,6 +203,7 @@ class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
   // position are passed over, positions without a row skipped, so an empty table gives an
   // empty list and every item's index is its place in the list.
   void ReadFromDB(TTable& table) {
+    FromCache = true;
     int previous = -1;
     for (const TCacheRow& row : Item::ReadRows(table)) {
       if (row.Index <= previous) continue;
@@ -206,6 +215,7 @@ class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
 
   QString ZindoDir;
   TFolderLookup<Item> Lookup;
+  bool FromCache = false;
 };
 
 }  // namespace lumox

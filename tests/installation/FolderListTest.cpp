@@ -113,7 +113,7 @@ TYPED_TEST(FolderList, RowsMissingFromTheCacheAreSkipped) {
   this->AddItem("c", "C");
   this->Scan().SaveToDB(this->Table);
   auto rows = this->Table.Table.GetRows();
-  this->Table.DeleteAll();
+  this->Table.Table.Clear();
   for (const int row : {0, 2}) this->Table.Table.Insert(row + 5, rows.at(row));
   const auto cached = this->ReadBack();
   EXPECT_EQ(cached.GetFolders(), QStringList({"a", "c"}));
