@@ -3,6 +3,7 @@
 #include "archive/Database.h"
 #include "frontend/FormMain.h"
 #include "frontend/MessageBoxes.h"
+#include "imageformats/Decoder.h"
 #include "imageformats/FileFormatList.h"
 #include "visualstyles/ThemeNexus.h"
 
@@ -12,6 +13,9 @@ int main(int argc, char** argv) {
   lumox::TMessageBoxes messageBoxes;
   const lumox::TUserMessagesScope messages(messageBoxes);
   lumox::StartUpImageFormats();
+  // What a picture decoder got past (a JPEG strip cut short) is shown as a warning box.
+  lumox::SetDecoderWarningHandler(
+      [](const std::string&, const std::string& text) { lumox::ShowWarning(QString::fromStdString(text)); });
   int exitCode = 0;
   {
     lumox::TFormMain formMain;

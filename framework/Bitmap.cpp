@@ -116,18 +116,27 @@ std::size_t TBitmap::BytesPerScanLine(std::int64_t width, int bitsPerPixel) {
   return std::size_t((width * bitsPerPixel + 31) / 32 * 4);
 }
 
-TBitmap::TPixels TBitmap::Allocate(std::size_t bytes) {
+TBitmap::TPixels TBitmap::Allocate(std::size_t bytes, bool zeroed) {
   if (bytes == 0) return nullptr;
   // calloc: large blocks come straight from the system already zeroed and untouched.
-  auto* p = static_cast<std::uint8_t*>(std::calloc(bytes, 1));
+  auto* p = static_cast<std::uint8_t*>(zeroed ? std::calloc(bytes, 1) : std::malloc(bytes));
   if (p == nullptr) throw std::bad_alloc();
   return TPixels(p);
 }
 
-void TBitmap::SetSize(int width, int height) {
+void TBitmap::SetSize(int width, int height) { Resize(width, height, true); }
+
+void TBitmap::SetSizeForOverwrite(int width, int height) {
+  Resize(width, height, false);
+  const std::size_t used = std::size_t(std::int64_t(width) * BitsPerPixel(Format) / 8);
+  if (used == Stride) return;
+  for (int y = 0; y < height; ++y) std::memset(Bits.get() + std::size_t(y) * Stride + used, 0, Stride - used);
+}
+
+void TBitmap::Resize(int width, int height, bool zeroed) {
   CheckSize(width, height);
   const std::size_t stride = BytesPerScanLine(width, BitsPerPixel(Format));
-  Bits = Allocate(width > 0 ? stride * std::size_t(height) : 0);
+  Bits = Allocate(width > 0 ? stride * std::size_t(height) : 0, zeroed);
   Stride = stride;
   PixelWidth = width;
   PixelHeight = height;

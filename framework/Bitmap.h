@@ -48,6 +48,9 @@ class TBitmap : public TGraphic {
   int Height() const override { return PixelHeight; }
   // Replaces the pixels by width × height zero pixels in the current format.
   void SetSize(int width, int height);
+  // As SetSize, for a reader that writes the first width × bits per pixel bits of every row
+  // before the bitmap is used: only the bytes behind those are zeroed.
+  void SetSizeForOverwrite(int width, int height);
   void SetWidth(int width) { SetSize(width, PixelHeight); }
   void SetHeight(int height) { SetSize(PixelWidth, height); }
 
@@ -90,7 +93,8 @@ class TBitmap : public TGraphic {
   };
   using TPixels = std::unique_ptr<std::uint8_t[], TFree>;
 
-  static TPixels Allocate(std::size_t bytes);
+  static TPixels Allocate(std::size_t bytes, bool zeroed = true);
+  void Resize(int width, int height, bool zeroed);
   void CopyFrom(const TBitmap& other);
   std::uint32_t PixelBGRA(const std::uint8_t* row, int x) const;
   // The palette entry closest to `bgra` among those a `bits`-bit index can reach.

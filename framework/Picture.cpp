@@ -73,4 +73,10 @@ void TPicture::LoadFromFile(const std::string& path) {
   Current = std::move(graphic);
 }
 
+TBitmap& TPicture::Bitmap() {
+  if (auto* bitmap = dynamic_cast<TBitmap*>(Current.get())) return *bitmap;
+  Current = std::make_unique<TBitmap>();
+  return static_cast<TBitmap&>(*Current);
+}
+
 }  // namespace lumox

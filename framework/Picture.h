@@ -11,6 +11,8 @@
 
 namespace lumox {
 
+class TBitmap;
+
 struct TFileFormat {
   std::string Extension;  // lower case, without the dot
   std::string Description;
@@ -37,6 +39,8 @@ class TPicture {
   TGraphic* Graphic() const { return Current.get(); }
   int Width() const { return Current ? Current->Width() : 0; }
   int Height() const { return Current ? Current->Height() : 0; }
+  // The graphic as a bitmap; any other graphic, or none, is replaced by an empty bitmap first.
+  TBitmap& Bitmap();
 
   // Given to every graphic the picture loads.
   TProgressEvent OnProgress;

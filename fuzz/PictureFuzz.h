@@ -13,10 +13,13 @@ namespace lumox::fuzz {
 // Whole-picture checks are skipped above this many pixels to keep every run short.
 constexpr std::int64_t CheckedPixels = std::int64_t(1) << 20;
 
-inline void ReadAllColours(const TBitmap& bitmap) {
-  if (bitmap.Empty() || std::int64_t(bitmap.Width()) * bitmap.Height() > CheckedPixels) return;
-  std::vector<std::uint32_t> row(std::size_t(bitmap.Width()));
-  for (int y = 0; y < bitmap.Height(); ++y) bitmap.ScanLineToBGRA(y, row);
+// Every pixel as a colour, rows top first; none for pictures above CheckedPixels.
+inline std::vector<std::uint32_t> AllColours(const TBitmap& bitmap) {
+  if (bitmap.Empty() || std::int64_t(bitmap.Width()) * bitmap.Height() > CheckedPixels) return {};
+  std::vector<std::uint32_t> colours(std::size_t(bitmap.Width()) * std::size_t(bitmap.Height()));
+  for (int y = 0; y < bitmap.Height(); ++y)
+    bitmap.ScanLineToBGRA(y, std::span(colours).subspan(std::size_t(y) * std::size_t(bitmap.Width())));
+  return colours;
 }
 
 // Loads `data` into a T; returns the pixels as a bitmap, or false when the file was refused
@@ -31,7 +34,7 @@ bool LoadPicture(const std::uint8_t* data, std::size_t size, TBitmap& pixels) {
     return false;
   }
   pixels.Assign(graphic);
-  ReadAllColours(pixels);
+  AllColours(pixels);
   return true;
 }
 

@@ -126,7 +126,14 @@ std::size_t FitToTargetWidth(std::array<TPaletteEntry, 256>& entries, int source
 
 }  // namespace
 
-TColorManager::TColorManager() { SetGamma(1.0f, 2.2f); }
+// Every manager starts with the same table, so it is computed once.
+TColorManager::TColorManager() {
+  static const std::array<std::uint8_t, 256> defaultTable = [this] {
+    SetGamma(1.0f, 2.2f);
+    return Gamma;
+  }();
+  Gamma = defaultTable;
+}
 
 void TColorManager::SetSourceColorScheme(TColorScheme scheme) { IsChanged |= Store(SourceScheme, scheme); }
 void TColorManager::SetTargetColorScheme(TColorScheme scheme) { IsChanged |= Store(TargetScheme, scheme); }

@@ -3,6 +3,7 @@
 #include "platform/Exception.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace lumox {
@@ -14,6 +15,12 @@ class EGraphicCompression : public ELumox {
 };
 
 [[noreturn]] void RaiseDecoderError(const std::string& message);
+
+// Where decoders report what they got past (a strip cut short), as a warning titled "Warning".
+// The program shows it to the user; without a handler it goes nowhere. Returns the previous one.
+using TDecoderWarningHandler = std::function<void(const std::string& title, const std::string& text)>;
+TDecoderWarningHandler SetDecoderWarningHandler(TDecoderWarningHandler handler);
+void ShowDecoderWarning(const std::string& text);
 
 // A reader creates the decoder its header names, calls DecodeInit once, Decode once per
 // strip, tile, row or plane, and DecodeEnd once. Every Decode reads at most `inputSize`

@@ -48,6 +48,7 @@ class TUnpackedWriter {
   TUnpackedWriter(std::uint8_t* data, std::int64_t size) : Next(data), Room(NonNegative(size)) {}
 
   bool Full() const { return Room == 0; }
+  std::int64_t Left() const { return Room; }
 
   void Put(std::uint8_t value) {
     if (Room == 0) return;

@@ -8,6 +8,12 @@
 #include "framework/JpegImage.h"
 #include "framework/Picture.h"
 #include "imageformats/FormatTexts.h"
+#include "imageformats/PCDGraphic.h"
+#include "imageformats/PNGGraphic.h"
+#include "imageformats/PSDGraphic.h"
+#include "imageformats/PSPGraphic.h"
+#include "imageformats/TIFFGraphic.h"
+#include "imageformats/TargaGraphic.h"
 
 namespace lumox {
 namespace {
@@ -39,6 +45,9 @@ struct TRegistration {
 constexpr TFormatText NoText{};
 constexpr TFileTypes Raster{TFileType::ftRaster};
 constexpr TFileTypes Vector{TFileType::ftVector};
+constexpr TFileTypes RasterPages{TFileType::ftMultiImage, TFileType::ftRaster};
+constexpr TFileTypes LayeredRaster{TFileType::ftLayered, TFileType::ftRaster};
+constexpr TFileTypes RasterVector{TFileType::ftRaster, TFileType::ftVector};
 
 using enum TFormatText;
 
@@ -59,14 +68,34 @@ const TRegistration Registrations[] = {
     {"jpeg", NoText, SJPEGImages, Raster, &TJPEGImage::Class},
     {"rle", SWindowsBitmaps, SRLEWindowsBitmaps, Raster, &TBitmap::Class},
     {"dib", NoText, SDIBWindowsBitmaps, Raster, &TBitmap::Class},
+    {"win", STruevisionImages, NoText, Raster, &TTargaGraphic::Class},
+    {"vst", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"vda", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"tga", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"icb", NoText, NoText, Raster, &TTargaGraphic::Class},
+    {"tiff", STIFFImages, SMacTIFFImages, RasterPages, &TTIFFGraphic::Class},
+    {"tif", NoText, SPCTIFImages, RasterPages, &TTIFFGraphic::Class},
+    {"fax", NoText, SGFIFaxImages, RasterPages, &TTIFFGraphic::Class},
+    {"eps", SEPSImages, NoText, Raster, &TEPSGraphic::Class},
+    {"psd", SPhotoshopImages, NoText, LayeredRaster, &TPSDGraphic::Class},
+    {"pdd", NoText, NoText, LayeredRaster, &TPSDGraphic::Class},
+    {"pcd", SKodakPhotoCDImages, NoText, Raster, &TPCDGraphic::Class},
+    {"psp", SPaintshopProImages, NoText, RasterVector, &TPSPGraphic::Class},
+    {"png", SPortableNetworkGraphicImages, NoText, Raster, &TPNGGraphic::Class},
 };
 
 // The reader classes unregistered one by one at shut-down, before the bitmap's extra
 // extensions, in this order: Paint Shop Pro, Photoshop, Targa, TIFF, SGI, PCX, Autodesk,
 // Photo-CD, portable maps, CUT, RLA. The list's Clear takes the rest (EPS among them).
-const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {};
+const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {
+    &TPSPGraphic::Class,
+    &TPSDGraphic::Class,
+    &TTargaGraphic::Class,
+    &TTIFFGraphic::Class,
+    &TPCDGraphic::Class,
+};
 // Unregistered after the bitmap's extra extensions: PNG.
-const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {};
+const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {&TPNGGraphic::Class};
 
 void RegisterAll(TFileFormatList& list) {
   for (const TRegistration& r : Registrations) {

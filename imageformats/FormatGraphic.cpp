@@ -24,6 +24,18 @@ void TFormatGraphic::RaiseGraphicError(TFormatText format,
   throw EInvalidGraphic(FormatText(format, arguments));
 }
 
+void TFormatGraphic::StartStage(TFormatText caption) {
+  Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(caption)));
+}
+
+void TFormatGraphic::EndStage() { Progress(TProgressStage::Ending, 0, false, ProgressRect, {}); }
+
+void TFormatGraphic::ReportRow(std::uint8_t percent) {
+  Progress(TProgressStage::Running, percent, true, ProgressRect, {});
+  ++ProgressRect.Top;
+  ++ProgressRect.Bottom;
+}
+
 bool PeekBuffer(TStream& stream, void* buffer, std::int64_t count) {
   const TStreamPositionGuard keep(stream);
   return stream.Read(buffer, count) == count;

@@ -133,6 +133,12 @@ class TFormatGraphic : public TBitmap {
   TStream* Stream = nullptr;
   // The rows the current progress report speaks of.
   TRect ProgressRect;
+
+  // Progress reports: a stage with its caption begins, the current stage ends, and a row is
+  // done at `percent` (ProgressRect then moves down one row).
+  void StartStage(TFormatText caption);
+  void EndStage();
+  void ReportRow(std::uint8_t percent);
 };
 
 // Class-level CanLoad for a file: opens it read-only and asks Format::CanLoad of the stream.

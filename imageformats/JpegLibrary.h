@@ -1,7 +1,7 @@
 #pragma once
 // What libjpeg needs from this program: an error manager whose fatal errors end the current
 // load with "JPEG error #n", and silent warnings unless a decoder installs its own output.
-#include "imageformats/JpegGuard.h"
+#include "framework/JpegDecoder.h"
 
 #include <string>
 

@@ -31,6 +31,8 @@ void TLZ77Decoder::DecodeInit() {
   StreamOpen = true;
 }
 
+void TLZ77Decoder::SkipChecksum() { inflateValidate(&ZStream, 0); }
+
 void TLZ77Decoder::Decode(const std::uint8_t*& input, std::uint8_t*& output, std::int64_t inputSize,
                           std::int64_t outputSize) {
   ZStream.next_in = const_cast<Bytef*>(input);

@@ -18,6 +18,9 @@ class TLZ77Decoder : public TDecoder {
 
   // Raises EGraphicCompression when zlib cannot start a stream.
   void DecodeInit() override;
+  // Called after DecodeInit: leaves the Adler-32 sum of the inflated data unchecked, for
+  // containers whose own checksums already cover every compressed byte.
+  void SkipChecksum();
   // Sizes in bytes; `input` and `output` advance by what was consumed and produced. Corrupt
   // data raise nothing: the stream stops (see GetLastResult) and, unless it is reset each call,
   // every later Decode does nothing. So does the end of the stream.

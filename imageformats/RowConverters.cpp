@@ -257,6 +257,7 @@ void TColorManager::RowFromBGRToBGR(const TRow& row) const { ConvertColourRow(ro
 
 void TColorManager::ConvertCMYKRow(const TRow& row, bool toBGR) const {
   const int targetStep = TargetOptions.Contains(optAlpha) ? 4 : 3;
+  const bool swap = SourceOptions.Contains(optByteSwap);
   ForWidths(SourceBits, TargetBits, [&]<int S, int T>() {
     const TSamples samples = SamplesOf(row.Source, row.Planar, 4, 4, S / 8);
     const std::size_t pixelBytes = std::size_t(targetStep * T / 8);
@@ -270,9 +271,9 @@ void TColorManager::ConvertCMYKRow(const TRow& row, bool toBGR) const {
           rgb[std::size_t(c)] = T == 8 ? value : value * 257u;
         }
       } else {
-        const std::uint32_t k = ReadWord(samples.At(n, 3), false);
+        const std::uint32_t k = ReadWord(samples.At(n, 3), swap);
         for (int c = 0; c < 3; ++c) {
-          const std::uint32_t v = ReadWord(samples.At(n, c), false);
+          const std::uint32_t v = ReadWord(samples.At(n, c), swap);
           const std::uint32_t f = v - v * k / 65535 + k;
           rgb[std::size_t(c)] = T == 8 ? ClampByte(255 - std::int32_t(f * 255 / 65535)) : 65535 - f;
         }

@@ -1,9 +1,9 @@
 #include "imageformats/TargaRLE.h"
 
-#include "imageformats/DecoderBuffers.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "imageformats/DecoderBuffers.h"
 
 namespace lumox {
 namespace {
@@ -47,24 +47,35 @@ std::uint64_t EqualRunLength(const std::uint8_t* pixels, unsigned bytesPerPixel,
 
 }  // namespace
 
-unsigned TTargaRLEDecoder::BytesPerPixel() const {
-  switch (DepthBits) {
-    case 8: return 1;
+unsigned TTargaRLEDecoder::BytesPerPixel(std::uint32_t depthBits) {
+  switch (depthBits) {
+    case 8:
+      return 1;
     case 15:
-    case 16: return 2;
-    case 24: return 3;
-    case 32: return 4;
-    default: return 0;
+    case 16:
+      return 2;
+    case 24:
+      return 3;
+    case 32:
+      return 4;
+    default:
+      return 0;
   }
 }
 
 void TTargaRLEDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output, std::int64_t inputSize,
                               std::int64_t outputSize) {
-  const unsigned bytesPerPixel = BytesPerPixel();
-  if (bytesPerPixel == 0 || outputSize < 1) return;
+  DecodePixels(input, inputSize, output, outputSize, outputSize);
+}
+
+std::int64_t TTargaRLEDecoder::DecodePixels(const std::uint8_t*& input, std::int64_t inputSize,
+                                            std::uint8_t* output, std::int64_t pixels, std::int64_t room) {
+  const unsigned bytesPerPixel = BytesPerPixel(DepthBits);
+  if (bytesPerPixel == 0 || pixels < 1) return 0;
   TPackedReader in(input, inputSize);
-  TUnpackedWriter out(output, decoding::UnitsToBytes(outputSize, bytesPerPixel));
-  for (std::int64_t remaining = outputSize; remaining > 0 && !in.Empty();) {
+  const std::int64_t roomBytes = decoding::UnitsToBytes(room, bytesPerPixel);
+  TUnpackedWriter out(output, roomBytes);
+  for (std::int64_t remaining = pixels; remaining > 0 && !in.Empty();) {
     const std::uint8_t header = in.Byte();
     const std::int64_t count = (header & 0x7F) + 1;
     if (header & 0x80) {
@@ -77,12 +88,13 @@ void TTargaRLEDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output,
     remaining -= count;
   }
   input = in.Position();
+  return (roomBytes - out.Left()) / bytesPerPixel;
 }
 
 void TTargaRLEDecoder::Encode(const std::uint8_t* input, std::uint8_t* output, std::uint64_t pixelCount,
                               std::uint64_t& bytesWritten) {
   bytesWritten = 0;
-  const unsigned bytesPerPixel = BytesPerPixel();
+  const unsigned bytesPerPixel = BytesPerPixel(DepthBits);
   if (bytesPerPixel == 0) return;
   for (std::uint64_t remaining = pixelCount; remaining > 0;) {
     const std::uint64_t diffCount = DistinctRunLength(input, bytesPerPixel, remaining);

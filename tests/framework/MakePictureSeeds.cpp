@@ -1,10 +1,12 @@
-// Writes small BMP and JPEG files covering the readers' paths as fuzzing seeds:
-//   make_picture_seeds <folder>   makes <folder>/bmp and <folder>/jpeg
+// Writes small BMP, JPEG, TIFF, Targa and PNG files covering the readers' paths as fuzzing seeds:
+//   make_picture_seeds <folder>   makes <folder>/bmp, jpeg, tiff, targa and png
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 
 #include "tests/framework/PictureFiles.h"
+#include "tests/imageformats/TIFFFiles.h"
+#include "tests/imageformats/FormatFiles.h"
 
 namespace {
 
@@ -85,6 +87,22 @@ void MakeJpegSeeds(const std::filesystem::path& folder) {
   Save(folder / "cmyk.jpg", lumox::test::QuadrantJpeg(8, 8, TJpegKind::Cmyk));
 }
 
+// Each PNG seed starts with the byte that tells the fuzz target to leave the CRCs as they are.
+void MakeTargaAndPngSeeds(const std::filesystem::path& corpus) {
+  for (const std::uint8_t type : {1, 2, 3, 9, 10, 11}) {
+    const std::uint8_t depth = type == 2 ? 16 : type == 10 ? 32 : 8;
+    const TBytes map = type % 8 == 1 ? lumox::test::PictureBytes(4, 3, 1) : TBytes();
+    Save(corpus / "targa" / ("type" + std::to_string(type) + ".tga"),
+         lumox::test::TargaFile(type, depth, type > 8, 5, 3, 24, map,
+                                lumox::test::PictureBytes(15, depth / 8u, 2)));
+  }
+  for (const int kind : {1, 16, 208, 304, 408, 616}) {
+    TBytes file = lumox::test::NoisePng(kind / 100, kind % 100, 7, 3, kind == 208);
+    file.insert(file.begin(), 0);
+    Save(corpus / "png" / ("kind" + std::to_string(kind) + ".png"), file);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,7 +113,12 @@ int main(int argc, char** argv) {
   const std::filesystem::path corpus = argv[1];
   std::filesystem::create_directories(corpus / "bmp");
   std::filesystem::create_directories(corpus / "jpeg");
+  std::filesystem::create_directories(corpus / "tiff");
+  std::filesystem::create_directories(corpus / "targa");
+  std::filesystem::create_directories(corpus / "png");
   MakeBmpSeeds(corpus / "bmp");
   MakeJpegSeeds(corpus / "jpeg");
+  for (const auto& [name, bytes] : lumox::test::SeedFiles()) Save(corpus / "tiff" / name, bytes);
+  MakeTargaAndPngSeeds(corpus);
   return 0;
 }

@@ -1,9 +1,11 @@
 // Truncated, overlong and random streams for every decoder. The buffers are exactly as large as
 // the sizes handed over, so the sanitizers see any access outside them; a decoder that loops
 // forever makes the test time out.
+#include "imageformats/CCITTDecoder.h"
 #include "imageformats/LZ77Decoder.h"
 #include "imageformats/SimpleRLE.h"
 #include "imageformats/TargaRLE.h"
+#include "imageformats/ThunderDecoder.h"
 #include "tests/imageformats/DecoderTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +73,9 @@ std::vector<TDecoderCase> AllDecoders() {
       {"CUT", Factory<TCUTRLEDecoder>(), {8, 0, 0x84, 7, 0x03, 1, 2, 3, 0x00}, 7, 1, true},
       {"PSP", Factory<TPSPRLEDecoder>(), {0x84, 7, 0x03, 1, 2, 3, 0x00, 0x81, 9}, 8, 1, false},
       {"RLA", Factory<TRLADecoder>(), {0x03, 7, 0xFD, 1, 2, 3}, 7, 1, false},
+      {"Fax3", Factory<TCCITTFax3Decoder>(0u, false, false, 8u), {0x00, 0x18, 0x30, 0x01, 0x35, 0x76}, 2, 1, false},
+      {"FaxMH", Factory<TCCITTMHDecoder>(0u, true, true, 8u), {0xC1, 0x00, 0xAC, 0x6E}, 2, 1, false},
+      {"Thunder", Factory<TThunderDecoder>(4u), {0xC5, 0xC3, 0x00, 0x02}, 2, 1, false},
       {"LZ77", [] { return StartedLZ77(Z_PARTIAL_FLUSH, false); }, test::Deflated(test::NoiseBytes(300, 1)),
        300, 1, true},
       {"LZ77Finish", [] { return StartedLZ77(Z_FINISH, true); }, test::Deflated(TBytes(5000, 3)), 5000, 1,

@@ -1,0 +1,183 @@
+#include "tests/imageformats/TIFFFiles.h"
+
+#include <tiffio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+
+namespace lumox::test {
+namespace {
+
+using TTempFile = std::unique_ptr<std::FILE, decltype(&std::fclose)>;
+
+// The library on a temporary file from its start; it closes its own duplicate of the descriptor.
+TIFF* OpenLibrary(std::FILE* file, const char* mode) {
+  TIFFSetErrorHandler(nullptr);
+  TIFFSetWarningHandler(nullptr);
+  std::rewind(file);
+  return TIFFFdOpen(dup(fileno(file)), "picture.tif", mode);
+}
+
+std::uint32_t SampleValue(const TTiffSpec& spec, std::uint32_t x, std::uint32_t y, std::uint32_t s) {
+  if (spec.BitsPerSample == 1) return y % 5 == 0 ? x >= spec.Width / 3 : (x / (1 + y * 37 % 300) + y) & 1;
+  std::uint32_t noise = (x * 0x9E3779B1u ^ y * 0x85EBCA77u ^ s * 0xC2B2AE3Du) * 0x27D4EB2Fu;
+  noise ^= noise >> 15;
+  const std::uint32_t value = (x * 255 / std::max(1u, spec.Width - 1) + y * 3 + s * 85 + (noise & 15)) & 255;
+  return spec.BitsPerSample == 16 ? value * 257 + (noise >> 24)
+                                  : value * ((1u << spec.BitsPerSample) - 1) / 255;
+}
+
+bool ConvertedByTheLibrary(const TTiffSpec& spec) {
+  return spec.Photometric == YCbCr && spec.Compression == Jpeg;
+}
+
+// One row as the library takes it: packed from the top bit, 16-bit samples little-endian.
+TBytes SampleRow(const TTiffSpec& spec, std::uint32_t y) {
+  const std::uint32_t samples = ConvertedByTheLibrary(spec) ? 3 : spec.SamplesPerPixel,
+                      bits = spec.BitsPerSample;
+  TBytes row((spec.Width * samples * bits + 7) / 8, 0);
+  for (std::uint32_t i = 0; i < spec.Width * samples; ++i) {
+    const std::uint32_t value = SampleValue(spec, i / samples, y, i % samples), bit = i * bits;
+    row[bit / 8] |= std::uint8_t(bits == 16 ? value : value << (8 - bits - bit % 8));
+    if (bits == 16) row[bit / 8 + 1] = std::uint8_t(value >> 8);
+  }
+  return row;
+}
+
+void SetTags(TIFF* tiff, const TTiffSpec& spec) {
+  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, spec.Width);
+  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, spec.Height);
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, spec.BitsPerSample);
+  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, spec.SamplesPerPixel);
+  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tiff, TIFFTAG_COMPRESSION, spec.Compression);
+  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, spec.Photometric);
+  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, spec.RowsPerStrip != 0 ? spec.RowsPerStrip : spec.Height);
+  TIFFSetField(tiff, TIFFTAG_PREDICTOR, spec.Predictor);
+  if (spec.ReversedBits) TIFFSetField(tiff, TIFFTAG_FILLORDER, FILLORDER_LSB2MSB);
+  if (spec.ReversedBits) TIFFSetField(tiff, TIFFTAG_GROUP3OPTIONS, GROUP3OPT_FILLBITS);
+  const std::uint16_t alpha = EXTRASAMPLE_ASSOCALPHA;
+  if (spec.Alpha) TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &alpha);
+  const int subsampling = ConvertedByTheLibrary(spec) ? 2 : 1;
+  if (spec.Photometric == YCbCr) TIFFSetField(tiff, TIFFTAG_YCBCRSUBSAMPLING, subsampling, subsampling);
+  if (ConvertedByTheLibrary(spec)) TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+  auto* map = const_cast<std::uint16_t*>(spec.ColorMap.data());
+  const std::size_t colors = spec.ColorMap.size() / 3;
+  if (colors > 0) TIFFSetField(tiff, TIFFTAG_COLORMAP, map, map + colors, map + 2 * colors);
+}
+
+}  // namespace
+
+// clang-format off
+TTiffSpec GreySpec(std::uint16_t bits, std::uint16_t compression, std::uint16_t predictor) {
+  return {.Photometric = MinIsBlack, .BitsPerSample = bits, .SamplesPerPixel = 1, .Compression = compression, .Predictor = predictor};
+}
+
+TTiffSpec PaletteSpec(std::uint16_t bits, std::uint16_t compression) {
+  TTiffSpec spec{.Photometric = Palette, .BitsPerSample = bits, .SamplesPerPixel = 1, .Compression = compression};
+  for (unsigned i = 0; i < 3u << bits; ++i) spec.ColorMap.push_back(std::uint16_t((i * 73 + (i >> bits) * 50) % 256 * 257));
+  return spec;
+}
+
+TTiffSpec FaxSpec(std::uint16_t compression, std::uint32_t width, std::uint32_t rowsPerStrip) {
+  return {.Width = width, .Photometric = MinIsWhite, .BitsPerSample = 1, .SamplesPerPixel = 1, .Compression = compression,
+          .RowsPerStrip = rowsPerStrip};
+}
+// clang-format on
+
+TBytes LibraryTiff(const TTiffSpec& spec) {
+  const TTempFile file(std::tmpfile(), &std::fclose);
+  TIFF* tiff = OpenLibrary(file.get(), spec.BigEndian ? "wb" : "wl");
+  if (tiff == nullptr) throw std::runtime_error("cannot write a test file");
+  SetTags(tiff, spec);
+  bool written = true;
+  for (std::uint32_t y = 0; y < spec.Height; ++y)
+    written = written && TIFFWriteScanline(tiff, SampleRow(spec, y).data(), y, 0) == 1;
+  TIFFClose(tiff);
+  if (!written) throw std::runtime_error("the reference library could not encode a test file");
+  std::rewind(file.get());
+  TBytes bytes;
+  for (int c; (c = std::fgetc(file.get())) != EOF;) bytes.push_back(std::uint8_t(c));
+  return bytes;
+}
+
+std::vector<std::uint32_t> LibraryPixels(const TBytes& bytes) {
+  const TTempFile file(std::tmpfile(), &std::fclose);
+  std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+  TIFF* tiff = OpenLibrary(file.get(), "r");
+  if (tiff == nullptr) return {};
+  std::uint32_t width = 0, height = 0;
+  TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+  std::vector<std::uint32_t> pixels(std::size_t{width} * height);
+  if (!TIFFReadRGBAImageOriented(tiff, width, height, pixels.data(), ORIENTATION_TOPLEFT, 0)) pixels.clear();
+  TIFFClose(tiff);
+  return pixels;
+}
+
+TBytes HandMadeTiff(const std::vector<TTag>& tags, const TBytes& data) {
+  TBytes file{'I', 'I', 42, 0, 0, 0, 0, 0};
+  file.insert(file.end(), data.begin(), data.end());
+  const auto put = [&file](std::size_t at, std::uint32_t value, unsigned bytes) {
+    for (unsigned i = 0; i < bytes; ++i) file[at + i] = std::uint8_t(value >> (8 * i));
+  };
+  const std::size_t ifd = file.size();
+  put(4, std::uint32_t(ifd), 4);
+  file.resize(ifd + 2 + 12 * tags.size() + 4, 0);
+  put(ifd, std::uint32_t(tags.size()), 2);
+  for (std::size_t i = 0, entry = ifd + 2; i < tags.size(); ++i, entry += 12) {
+    const TTag& tag = tags[i];
+    const unsigned width = tag.Type == 3 ? 2 : tag.Type == 1 ? 1 : 4;
+    put(entry, tag.Tag, 2);
+    put(entry + 2, tag.Type, 2);
+    put(entry + 4, tag.Count != 0 ? tag.Count : std::uint32_t(tag.Values.size() / (tag.Type == 5 ? 2 : 1)),
+        4);
+    std::size_t at = entry + 8;
+    if (tag.Values.size() * width > 4) {
+      put(at, std::uint32_t(file.size()), 4);
+      at = file.size();
+      file.resize(file.size() + tag.Values.size() * width);
+    }
+    for (const std::uint32_t value : tag.Values) put(at, value, width), at += width;
+  }
+  return file;
+}
+
+// clang-format off
+TBytes ThunderTiff() {
+  // Rows from 0: deltas to 15, raw 5, deltas, a run from an odd pixel, deltas, one delta beyond the row.
+  TBytes codes;
+  for (int row = 0; row < 6; ++row) codes.insert(codes.end(), {0x43, 0xC5, 0x45, 0x02, 0x45, 0x89});
+  return HandMadeTiff({{256, 3, {13}}, {257, 3, {6}}, {258, 3, {4}}, {259, 3, {32809}}, {262, 3, {1}}, {273, 4, {8}},
+                       {277, 3, {1}}, {278, 3, {6}}, {279, 4, {std::uint32_t(codes.size())}}}, codes);
+}
+// clang-format on
+
+TBytes EpsFile(const TBytes& tiff, std::uint32_t gap, std::uint32_t previewLength, std::uint8_t magic) {
+  TBytes file(30 + gap, ' ');
+  const std::uint32_t fields[] = {0xC6D3D000u | magic, 30, gap, 0, 0, 30 + gap, previewLength};
+  for (std::size_t i = 0; i < std::size(fields); ++i)
+    for (unsigned b = 0; b < 4; ++b) file[4 * i + b] = std::uint8_t(fields[i] >> 8 * b);
+  file.insert(file.end(), tiff.begin(), tiff.end());
+  return file;
+}
+
+// clang-format off
+std::vector<std::pair<std::string, TBytes>> SeedFiles() {
+  const TBytes grey = LibraryTiff(GreySpec(8));
+  return {{"deflate.tif", LibraryTiff({.Width = 9, .Height = 7, .Compression = Deflate, .Predictor = 2, .RowsPerStrip = 3})},
+          {"palette.tif", LibraryTiff([] { TTiffSpec s = PaletteSpec(8, PackBits); s.BigEndian = true; return s; }())},
+          {"jpeg.tif", LibraryTiff({.Width = 19, .Height = 17, .Photometric = YCbCr, .Compression = Jpeg, .RowsPerStrip = 16})},
+          {"grey16.tif", LibraryTiff([] { TTiffSpec s = GreySpec(16, Deflate, 2); s.BigEndian = true; return s; }())},
+          {"cmyk.tif", LibraryTiff({.Width = 5, .Height = 4, .Photometric = CMYK, .SamplesPerPixel = 4})},
+          {"fax3.tif", LibraryTiff(FaxSpec(Fax3, 67, 3))},
+          {"mhwords.tif", LibraryTiff(FaxSpec(MHWords, 67, 3))},
+          {"thunder.tif", ThunderTiff()},
+          {"preview.eps", EpsFile(grey, 16, std::uint32_t(grey.size()))}};
+}
+// clang-format on
+
+}  // namespace lumox::test
