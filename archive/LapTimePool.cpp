@@ -2,6 +2,7 @@
 
 #include "archive/SQLQuery.h"
 #include "installation/Strings.h"
+#include "platform/Errors.h"
 
 #include <algorithm>
 #include <limits>
@@ -12,6 +13,18 @@ namespace {
 
 // The only kind of merge rule there is.
 constexpr int CarMerge = 2;
+
+const QString NoIdentifierLeft = QStringLiteral("LAPTIMEPOOL has no free lap identifier left.");
+
+const QString InsertLapStatement = QStringLiteral(
+    "insert into LAPTIMEPOOL(LTP_ID, TRACK_NAME, TRACK_PATH, CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE)"
+    " values (:LTP_ID, :TRACK_NAME, :TRACK_PATH, :CAR_NAME, :CAR_ID, :LAP_TIME, :LAP_DATE)");
+
+// A lap stored under the car as read or under the car the merge rules move it to.
+const QString ArchivedStatement = QStringLiteral(
+    "select count(*) as ANZAHL from LAPTIMEPOOL where TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"
+    " and ((CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID) or (CAR_NAME=:MERGED_NAME and CAR_ID=:MERGED_ID))"
+    " and LAP_TIME=:LAP_TIME and LAP_DATE=:LAP_DATE");
 
 // The engine compares texts as if padded with blanks.
 bool SameText(const QString& a, const QString& b) {
@@ -102,16 +115,14 @@ int TLapTimePoolConnector::GetNextLTPID() {
   const qint64 largest = std::max<qint64>(query.Integer(QStringLiteral("MAX_ID")),
                                           -qint64{query.Integer(QStringLiteral("MIN_ID"))});
   if (largest >= std::numeric_limits<int>::max())
-    throw EDatabaseError(QStringLiteral("LAPTIMEPOOL has no free lap identifier left."));
+    throw EDatabaseError(NoIdentifierLeft);
   return static_cast<int>(largest + 1);
 }
 
 void TLapTimePoolConnector::AddLapTime(const QString& trackName, const QString& trackPath, const QString& carName,
                                        const QString& carID, int lapDate, int lapTime) {
   const int ltpID = GetNextLTPID();
-  TSQLQuery query = CreateQuery(QStringLiteral(
-      "insert into LAPTIMEPOOL(LTP_ID, TRACK_NAME, TRACK_PATH, CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE)"
-      " values (:LTP_ID, :TRACK_NAME, :TRACK_PATH, :CAR_NAME, :CAR_ID, :LAP_TIME, :LAP_DATE)"));
+  TSQLQuery query = CreateQuery(InsertLapStatement);
   query.Bind(QStringLiteral("LTP_ID"), ltpID);
   BindLap(query, trackName, trackPath, carName, carID, lapDate, lapTime);
   query.Exec();
@@ -131,16 +142,43 @@ bool TLapTimePoolConnector::LapTimeExists(const QString& trackName, const QStrin
 bool TLapTimePoolConnector::LapTimeArchived(const TCarAutoMerges& rules, const QString& trackName,
                                             const QString& trackPath, const QString& carName, const QString& carID,
                                             int lapDate, int lapTime) {
-  QString mergedName = carName;
-  QString mergedID = carID;
+  TSQLQuery query = CreateQuery(ArchivedStatement);
+  return Archived(query, rules, {trackName, trackPath, carName, carID, lapDate, lapTime});
+}
+
+bool TLapTimePoolConnector::Archived(TSQLQuery& query, const TCarAutoMerges& rules, const TLapRecord& lap) {
+  QString mergedName = lap.CarName;
+  QString mergedID = lap.CarID;
   rules.Follow(mergedName, mergedID);
-  TSQLQuery query = CreateQuery(QStringLiteral(
-      "select count(*) as ANZAHL from LAPTIMEPOOL where TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"
-      " and ((CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID) or (CAR_NAME=:MERGED_NAME and CAR_ID=:MERGED_ID))"
-      " and LAP_TIME=:LAP_TIME and LAP_DATE=:LAP_DATE"));
-  BindLap(query, trackName, trackPath, carName, carID, lapDate, lapTime);
+  BindLap(query, lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.LapDate, lap.LapTime);
   query.Bind(QStringLiteral("MERGED_NAME"), mergedName).Bind(QStringLiteral("MERGED_ID"), mergedID).Exec();
   return query.Next() && query.Integer(QStringLiteral("ANZAHL")) != 0;
+}
+
+// The statements are prepared once for all laps, and the identifiers counted on here: no other
+// writer can add laps meanwhile, as the engine keeps the file to this process.
+void TLapTimePoolConnector::ImportLaps(const std::vector<TLapRecord>& laps,
+                                       const std::function<void(std::size_t, const QString&)>& refused) {
+  TTransaction transaction(GetSQLConnection());
+  const TCarAutoMerges rules(*this);
+  qint64 next = GetNextLTPID();
+  TSQLQuery archived = CreateQuery(ArchivedStatement);
+  TSQLQuery insert = CreateQuery(InsertLapStatement);
+  for (std::size_t i = 0; i < laps.size(); ++i) {
+    const TLapRecord& lap = laps[i];
+    try {
+      if (Archived(archived, rules, lap)) continue;
+      if (next > std::numeric_limits<int>::max()) throw EDatabaseError(NoIdentifierLeft);
+      insert.Bind(QStringLiteral("LTP_ID"), static_cast<int>(next));
+      BindLap(insert, lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.LapDate, lap.LapTime);
+      insert.Exec();
+      ++next;
+    } catch (const EDatabaseError& e) {
+      refused(i, MessageOf(e));
+    }
+  }
+  ApplyCarAutoMerges();
+  transaction.Commit();
 }
 
 void TLapTimePoolConnector::DeleteLapTime(int ltpID) {
