@@ -14,6 +14,7 @@ namespace lumox {
 
 class TSQLQuery;
 class TCarAutoMerges;
+class TLapRows;
 
 // One lap as the simulator records it.
 struct TLapRecord {
@@ -107,6 +108,9 @@ class TLapTimePoolConnector {
 
  private:
   TSQLQuery CreateQuery(const QString& sql) const;
+  // The visible laps of the car, or on the track, as stored, in no order.
+  TLapRows LapsOfCar(const QString& carName, const QString& carID);
+  TLapRows LapsOnTrack(const QString& trackName, const QString& trackPath);
   // Runs the prepared query of LapTimeArchived for the lap.
   static bool Archived(TSQLQuery& query, const TCarAutoMerges& rules, const TLapRecord& lap);
   // Gives every lap with the pair (`nameFrom`, `keyFrom`) in the two columns the new pair.
