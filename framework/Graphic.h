@@ -53,8 +53,9 @@ class TGraphic {
   virtual void LoadFromStream(TStream& stream) = 0;
   // Classes that cannot write raise EInvalidGraphic.
   virtual void SaveToStream(TStream& stream) const;
-  // Opens the file read-only and loads it through LoadFromStream.
-  void LoadFromFile(const std::string& path);
+  // Opens the file read-only and loads it through LoadFromStream. Formats that need files
+  // beside the picture override it to learn the name.
+  virtual void LoadFromFile(const std::string& path);
 
   // Copies `source` into this object. The base asks the source to assign itself to this
   // object, and raises EConvertError when it cannot.

@@ -77,6 +77,10 @@ class TUnpackedWriter {
   void Repeat(const std::uint8_t* pattern, unsigned size, std::int64_t count) {
     const std::int64_t total = Clip(UnitsToBytes(count, size)) / size * size;
     if (total == 0) return;
+    if (size == 1) {
+      Fill(*pattern, total);
+      return;
+    }
     std::memcpy(Next, pattern, size);
     // Doubling copies keep a long run at a handful of block moves.
     for (std::int64_t done = size; done < total;) {

@@ -7,11 +7,17 @@
 #include "framework/Exceptions.h"
 #include "framework/JpegImage.h"
 #include "framework/Picture.h"
+#include "imageformats/AutodeskGraphic.h"
+#include "imageformats/CUTGraphic.h"
 #include "imageformats/FormatTexts.h"
 #include "imageformats/PCDGraphic.h"
+#include "imageformats/PCXGraphic.h"
 #include "imageformats/PNGGraphic.h"
+#include "imageformats/PPMGraphic.h"
 #include "imageformats/PSDGraphic.h"
 #include "imageformats/PSPGraphic.h"
+#include "imageformats/RLAGraphic.h"
+#include "imageformats/SGIGraphic.h"
 #include "imageformats/TIFFGraphic.h"
 #include "imageformats/TargaGraphic.h"
 
@@ -77,9 +83,24 @@ const TRegistration Registrations[] = {
     {"tif", NoText, SPCTIFImages, RasterPages, &TTIFFGraphic::Class},
     {"fax", NoText, SGFIFaxImages, RasterPages, &TTIFFGraphic::Class},
     {"eps", SEPSImages, NoText, Raster, &TEPSGraphic::Class},
+    {"pcx", SZSoftImages, NoText, Raster, &TPCXGraphic::Class},
+    {"pcc", NoText, NoText, Raster, &TPCXGraphic::Class},
+    {"scr", NoText, SWordScreenCaptureImages, Raster, &TPCXGraphic::Class},
+    {"rpf", SAliasWavefrontImages, NoText, Raster, &TRLAGraphic::Class},
+    {"rla", NoText, NoText, Raster, &TRLAGraphic::Class},
+    {"sgi", SSGIImages, SSGITrueColorImages, Raster, &TSGIGraphic::Class},
+    {"rgba", NoText, SSGITrueColorAlphaImages, Raster, &TSGIGraphic::Class},
+    {"rgb", NoText, SSGITrueColorImages, Raster, &TSGIGraphic::Class},
+    {"bw", NoText, SSGIBlackWhiteImages, Raster, &TSGIGraphic::Class},
     {"psd", SPhotoshopImages, NoText, LayeredRaster, &TPSDGraphic::Class},
     {"pdd", NoText, NoText, LayeredRaster, &TPSDGraphic::Class},
+    {"ppm", SPortableMapImages, SPortablePixelMapImages, Raster, &TPPMGraphic::Class},
+    {"pgm", NoText, SPortableGrayMapImages, Raster, &TPPMGraphic::Class},
+    {"pbm", NoText, SPortableBitmapImages, Raster, &TPPMGraphic::Class},
+    {"cel", SAutodeskImages, NoText, Raster, &TAutodeskGraphic::Class},
+    {"pic", SAutodeskImages, NoText, Raster, &TAutodeskGraphic::Class},
     {"pcd", SKodakPhotoCDImages, NoText, Raster, &TPCDGraphic::Class},
+    {"cut", SDrHaloImages, NoText, Raster, &TCUTGraphic::Class},
     {"psp", SPaintshopProImages, NoText, RasterVector, &TPSPGraphic::Class},
     {"png", SPortableNetworkGraphicImages, NoText, Raster, &TPNGGraphic::Class},
 };
@@ -92,7 +113,13 @@ const std::initializer_list<TClassGetter> ReadersUnregisteredFirst = {
     &TPSDGraphic::Class,
     &TTargaGraphic::Class,
     &TTIFFGraphic::Class,
+    &TSGIGraphic::Class,
+    &TPCXGraphic::Class,
+    &TAutodeskGraphic::Class,
     &TPCDGraphic::Class,
+    &TPPMGraphic::Class,
+    &TCUTGraphic::Class,
+    &TRLAGraphic::Class,
 };
 // Unregistered after the bitmap's extra extensions: PNG.
 const std::initializer_list<TClassGetter> ReadersUnregisteredLast = {&TPNGGraphic::Class};

@@ -152,6 +152,19 @@ void MoveColourBytes(const std::uint8_t* source, std::uint8_t* target, std::size
   if (sourceStep == 4 && targetStep == 4) MoveColourBytes<4, 4, SwapRedBlue>(source, target, count);
 }
 
+// Planes of bytes into interleaved pixels, every pixel produced and no gamma: only bytes move.
+void InterleavePlanes(const std::array<const std::uint8_t*, 4>& planes, std::uint8_t* target,
+                      std::size_t count, bool swapRedBlue, bool copyAlpha, int targetStep) {
+  const std::uint8_t *first = planes[swapRedBlue ? 2 : 0], *second = planes[1],
+                     *third = planes[swapRedBlue ? 0 : 2];
+  for (std::size_t i = 0; i < count; ++i, target += targetStep) {
+    target[0] = first[i];
+    target[1] = second[i];
+    target[2] = third[i];
+    if (copyAlpha) target[3] = planes[3][i];
+  }
+}
+
 // One colour (or alpha) sample from a source of SourceBits to a target of TargetBits; `lut`
 // is the gamma table or the identity.
 template <int SourceBits, int TargetBits>
@@ -230,9 +243,13 @@ void TColorManager::ConvertColourRow(const TRow& row, bool swapRedBlue) const {
   const bool copyAlpha = sourceAlpha && targetAlpha;
   const int sourceStep = sourceAlpha ? 4 : 3, targetStep = targetAlpha ? 4 : 3;
   const bool gamma = TargetOptions.Contains(optApplyGamma), swap = SourceOptions.Contains(optByteSwap);
-  if (SourceBits == 8 && TargetBits == 8 && !gamma && !row.Planar && row.Mask == 0xFF) {
-    swapRedBlue ? MoveColourBytes<true>(row.Source[0], row.Target, row.Count, sourceStep, targetStep)
-                : MoveColourBytes<false>(row.Source[0], row.Target, row.Count, sourceStep, targetStep);
+  if (SourceBits == 8 && TargetBits == 8 && !gamma && row.Mask == 0xFF) {
+    if (row.Planar) {
+      InterleavePlanes(row.Source, row.Target, row.Count, swapRedBlue, copyAlpha, targetStep);
+    } else {
+      swapRedBlue ? MoveColourBytes<true>(row.Source[0], row.Target, row.Count, sourceStep, targetStep)
+                  : MoveColourBytes<false>(row.Source[0], row.Target, row.Count, sourceStep, targetStep);
+    }
     return;
   }
   const std::uint8_t* lut = gamma ? Gamma.data() : Identity.data();

@@ -1,12 +1,13 @@
-// Writes small BMP, JPEG, TIFF, Targa and PNG files covering the readers' paths as fuzzing seeds:
-//   make_picture_seeds <folder>   makes <folder>/bmp, jpeg, tiff, targa and png
+// Writes small picture files covering the readers' paths as fuzzing seeds:
+//   make_picture_seeds <folder>   makes <folder>/bmp, jpeg, tiff, targa, png and simple_readers
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 
 #include "tests/framework/PictureFiles.h"
-#include "tests/imageformats/TIFFFiles.h"
 #include "tests/imageformats/FormatFiles.h"
+#include "tests/imageformats/SimpleFormatFiles.h"
+#include "tests/imageformats/TIFFFiles.h"
 
 namespace {
 
@@ -120,5 +121,7 @@ int main(int argc, char** argv) {
   MakeJpegSeeds(corpus / "jpeg");
   for (const auto& [name, bytes] : lumox::test::SeedFiles()) Save(corpus / "tiff" / name, bytes);
   MakeTargaAndPngSeeds(corpus);
+  std::filesystem::create_directories(corpus / "simple_readers");
+  for (const auto& [name, f] : lumox::test::ReaderFiles(9, 5)) Save(corpus / "simple_readers" / name, f.File);
   return 0;
 }

@@ -1,0 +1,55 @@
+#pragma once
+// Small pieces the readers of the simpler formats share: header numbers in either byte order,
+// the size check made before any buffer and bounded reads.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/Stream.h"
+#include "imageformats/FormatGraphic.h"
+
+namespace lumox {
+
+// The unsigned number of `width` bytes (at most 4) at `bytes`.
+constexpr std::uint32_t LittleEndian(const std::uint8_t* bytes, unsigned width) {
+  std::uint32_t value = 0;
+  for (unsigned i = width; i-- > 0;) value = value << 8 | bytes[i];
+  return value;
+}
+
+constexpr std::uint32_t BigEndian(const std::uint8_t* bytes, unsigned width) {
+  std::uint32_t value = 0;
+  for (unsigned i = 0; i < width; ++i) value = value << 8 | bytes[i];
+  return value;
+}
+
+// The `Size` bytes at the stream's position; EReadError when fewer are left.
+template <std::size_t Size>
+std::array<std::uint8_t, Size> ReadHeader(TStream& stream) {
+  std::array<std::uint8_t, Size> bytes;
+  stream.ReadBuffer(bytes.data(), Size);
+  return bytes;
+}
+
+// For the class-level tests: the `Size` bytes at the stream's position when more than that are
+// left, read without moving it; else nothing.
+template <std::size_t Size>
+std::optional<std::array<std::uint8_t, Size>> PeekHeader(TStream& stream) {
+  std::array<std::uint8_t, Size> bytes;
+  if (stream.BytesLeft() <= std::int64_t(Size) || !PeekBuffer(stream, bytes.data(), Size))
+    return std::nullopt;
+  return bytes;
+}
+
+// Raises the invalid-format error naming `format` unless both sides are at least 1, then
+// EInvalidGraphic when the bitmap would exceed the size cap.
+void CheckImageSize(std::int64_t width, std::int64_t height, std::string_view format);
+
+// Up to `count` bytes from the stream's position, fewer where the stream ends first; never
+// more than the stream holds, so a size taken from a file cannot make the buffer huge.
+std::vector<std::uint8_t> ReadAvailable(TStream& stream, std::int64_t count);
+
+}  // namespace lumox
