@@ -152,7 +152,7 @@ class TIniParser {
   void OpenBlock() {
     if (int(Stack.size()) >= TIniStore::kMaxDepth) FailParse("blocks nested too deeply");
     Stack.push_back({Cur, CurLast, CurDepth});
-    CurDepth = Last ? CurDepth + 1 : 0;
+    CurDepth = Last ? DepthOfLast() : 0;
     CurLast = Last ? LastChildOfLast() : nullptr;
     Cur = Last ? Last : Void;
   }
@@ -170,7 +170,8 @@ class TIniParser {
   void Assign() {
     if (!Last) FailParse("assign without symbol");
     const TLine line = ReadToLineEnd();
-    const std::size_t valueSize = line.LastSemicolon ? std::size_t(line.LastSemicolon - line.Text.data()) : line.Text.size();
+    const std::size_t valueSize =
+        line.LastSemicolon ? std::size_t(line.LastSemicolon - line.Text.data()) : line.Text.size();
     Last->AddFlags(nfHasValue);
     Last->SetText(line.Text.substr(0, valueSize), line.Text.substr(valueSize));
   }
@@ -178,11 +179,13 @@ class TIniParser {
   void Reference() {
     if (!Last) FailParse("reference without symbol");
     const std::string_view path = ReadToLineEnd().Text;
-    if (const TIniNode* source = Root.FindByPath(path)) source->CopyChildrenTo(*Last, LastChildOfLast(), CurDepth + 1, Store);
+    if (const TIniNode* source = Root.FindByPath(path))
+      source->CopyChildrenTo(*Last, LastChildOfLast(), DepthOfLast(), Store);
   }
 
   // Last is a child of Cur, or Cur itself right after a block opened on it.
   TIniNode*& LastChildOfLast() { return Last == Cur ? CurLast : LastLast; }
+  int DepthOfLast() const { return Last == Cur ? CurDepth : CurDepth + 1; }
 
   struct TLevel {
     TIniNode* Node;
