@@ -136,11 +136,18 @@ bool TLapTimePoolConnector::Archived(TSQLQuery& query, const TCarAutoMerges& rul
   return query.Next() && query.Integer(QStringLiteral("ANZAHL")) != 0;
 }
 
-// The statements are prepared once for all laps, and the identifiers counted on here: no other
-// writer can add laps meanwhile, as the engine keeps the file to this process.
 void TLapTimePoolConnector::ImportLaps(const std::vector<TLapRecord>& laps,
                                        const std::function<void(std::size_t, const QString&)>& refused) {
   TTransaction transaction(GetSQLConnection());
+  AddMissingLaps(laps, refused);
+  ApplyCarAutoMerges();
+  transaction.Commit();
+}
+
+// The statements are prepared once for all laps, and the identifiers counted on here: no other
+// writer can add laps meanwhile, as the engine keeps the file to this process.
+void TLapTimePoolConnector::AddMissingLaps(const std::vector<TLapRecord>& laps,
+                                           const std::function<void(std::size_t, const QString&)>& refused) {
   const TCarAutoMerges rules(*this);
   qint64 next = GetNextLTPID();
   TSQLQuery archived = CreateQuery(ArchivedStatement);
@@ -158,8 +165,6 @@ void TLapTimePoolConnector::ImportLaps(const std::vector<TLapRecord>& laps,
       refused(i, MessageOf(e));
     }
   }
-  ApplyCarAutoMerges();
-  transaction.Commit();
 }
 
 void TLapTimePoolConnector::DeleteLapTime(int ltpID) {

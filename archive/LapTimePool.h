@@ -111,6 +111,9 @@ class TLapTimePoolConnector {
   // The visible laps of the car, or on the track, as stored, in no order.
   TLapRows LapsOfCar(const QString& carName, const QString& carID);
   TLapRows LapsOnTrack(const QString& trackName, const QString& trackPath);
+  // The part of ImportLaps before the merge rules are applied.
+  void AddMissingLaps(const std::vector<TLapRecord>& laps,
+                      const std::function<void(std::size_t, const QString&)>& refused);
   // Runs the prepared query of LapTimeArchived for the lap.
   static bool Archived(TSQLQuery& query, const TCarAutoMerges& rules, const TLapRecord& lap);
   // Gives every lap with the pair (`nameFrom`, `keyFrom`) in the two columns the new pair.
