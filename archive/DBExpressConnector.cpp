@@ -38,12 +38,14 @@ void BindRow(TSQLQuery& query, const QString& indexColumn, int index,
              std::span<const TDBExpressConnector::TColumn> columns, const QStringList& texts) {
   query.Bind(indexColumn, index);
   for (std::size_t c = 0; c < columns.size(); ++c)
-    query.Bind(QString::fromLatin1(columns[c].Name), CutToColumn(texts.value(qsizetype(c)), columns[c].Width));
+    query.Bind(QString::fromLatin1(columns[c].Name),
+               CutToColumn(texts.value(qsizetype(c)), columns[c].Width));
 }
 
 }  // namespace
 
-QString TDBExpressConnector::InsertStatement(const char* indexColumn, std::span<const TColumn> columns) const {
+QString TDBExpressConnector::InsertStatement(const char* indexColumn,
+                                             std::span<const TColumn> columns) const {
   const QStringList names = QStringList(QString::fromLatin1(indexColumn)) + ColumnNames(columns);
   return QStringLiteral("insert into %1 (%2) values (:%3)")
       .arg(FTableName, names.join(QStringLiteral(", ")), names.join(QStringLiteral(", :")));
@@ -74,13 +76,13 @@ void TDBExpressConnector::WriteRows(const char* indexColumn, std::span<const TCo
   const auto removeAt = [&](int position) { remove.Bind(index, position).Exec(); };
   for (const TCacheRow& row : rows) {
     QStringList texts;
-    for (std::size_t c = 0; c < columns.size(); ++c) texts << CutToColumn(row.Texts.value(qsizetype(c)), columns[c].Width);
+    for (std::size_t c = 0; c < columns.size(); ++c)
+      texts << CutToColumn(row.Texts.value(qsizetype(c)), columns[c].Width);
     const auto at = stored.find(row.Index);
     TSQLQuery* write = &insert;
     if (at != stored.end()) {
-      if (at->second == texts) write = nullptr;
-      else if (at->second) write = &update;
-      else removeAt(row.Index);
+      if (!at->second) removeAt(row.Index);  // stored twice: written anew
+      write = !at->second ? &insert : *at->second == texts ? nullptr : &update;
       stored.erase(at);
     }
     if (write) {
@@ -128,7 +130,9 @@ bool TTRACKSConnector::GetTrack(int index, QString& name, QString& folder, QStri
   return ReadRow("TRK_IDX", index, Columns, {&name, &folder, &id});
 }
 
-void TTRACKSConnector::WriteTracks(const std::vector<TCacheRow>& rows) { WriteRows("TRK_IDX", Columns, rows); }
+void TTRACKSConnector::WriteTracks(const std::vector<TCacheRow>& rows) {
+  WriteRows("TRK_IDX", Columns, rows);
+}
 
 std::vector<TCacheRow> TTRACKSConnector::ReadTracks() { return ReadRows("TRK_IDX", Columns); }
 

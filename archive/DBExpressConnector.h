@@ -46,7 +46,8 @@ class TDBExpressConnector {
                  std::initializer_list<QString> values);
   // Makes the table hold exactly `rows`, texts cut to their columns. Only rows that differ from
   // what is stored are written, so rewriting a list that hardly changed writes hardly anything.
-  void WriteRows(const char* indexColumn, std::span<const TColumn> columns, const std::vector<TCacheRow>& rows);
+  void WriteRows(const char* indexColumn, std::span<const TColumn> columns,
+                 const std::vector<TCacheRow>& rows);
   // Reads the first row at `index` into `values`, one per column; false, with every value
   // empty, when there is none.
   bool ReadRow(const char* indexColumn, int index, std::span<const TColumn> columns,
@@ -80,7 +81,8 @@ class TCARSConnector final : public TDBExpressConnector, public ICarsTable {
   TCARSConnector() : TDBExpressConnector(QStringLiteral("CARS")) {}
 
   int GetMaxIdx();
-  void InsertCar(int index, const QString& name, const QString& year, const QString& folder, const QString& id);
+  void InsertCar(int index, const QString& name, const QString& year, const QString& folder,
+                 const QString& id);
   void WriteCars(const std::vector<TCacheRow>& rows) override;
   std::vector<TCacheRow> ReadCars() override;
   bool GetCar(int index, QString& name, QString& year, QString& folder, QString& id);
@@ -95,7 +97,8 @@ class TCARSConnector final : public TDBExpressConnector, public ICarsTable {
 // empty, so that the next start scans the folders again. A failure leaves the cache and its
 // fingerprint as they were. A list read from the cache is in it already and is left alone.
 template <class List, class Table>
-void StoreCache(TIniTable& settings, const QString& section, const QString& key, const List& list, Table& table) {
+void StoreCache(TIniTable& settings, const QString& section, const QString& key, const List& list,
+                Table& table) {
   if (list.IsFromCache()) return;
   TTransaction transaction(table.GetSQLConnection());
   const bool whole = list.SaveToDB(table);

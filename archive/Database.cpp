@@ -100,7 +100,8 @@ QSqlDatabase TSQLConnection::Database() {
 
 TTransaction::TTransaction(TSQLConnection& connection) : Database(connection.Database()) {
   if (!Database.transaction())
-    throw EDatabaseError(QStringLiteral("Could not start a transaction:\n%1").arg(Database.lastError().text()));
+    throw EDatabaseError(
+        QStringLiteral("Could not start a transaction:\n%1").arg(Database.lastError().text()));
 }
 
 TTransaction::~TTransaction() {
@@ -109,7 +110,8 @@ TTransaction::~TTransaction() {
 
 void TTransaction::Commit() {
   if (!Database.commit())
-    throw EDatabaseError(QStringLiteral("Could not commit a transaction:\n%1").arg(Database.lastError().text()));
+    throw EDatabaseError(
+        QStringLiteral("Could not commit a transaction:\n%1").arg(Database.lastError().text()));
   Open = false;
 }
 

@@ -90,7 +90,9 @@ TStoredText ReadText(const TSQLQuery& query, int column) {
   return {query.String(column), query.IsNull(column)};
 }
 
-TStoredNumber ReadNumber(const TSQLQuery& query, int column) { return {query.Integer(column), query.IsNull(column)}; }
+TStoredNumber ReadNumber(const TSQLQuery& query, int column) {
+  return {query.Integer(column), query.IsNull(column)};
+}
 
 }  // namespace
 
@@ -114,12 +116,12 @@ int CompareStored(const TStoredNumber& a, const TStoredNumber& b) {
 
 TLapRows TLapRows::Read(TSQLQuery& query, const char* nameColumn, const char* keyColumn) {
   const auto column = [&](const char* name) { return name ? query.Column(QString::fromLatin1(name)) : -1; };
-  const int id = column("LTP_ID"), name = column(nameColumn), key = column(keyColumn), time = column("LAP_TIME"),
-            date = column("LAP_DATE");
+  const int id = column("LTP_ID"), name = column(nameColumn), key = column(keyColumn),
+            time = column("LAP_TIME"), date = column("LAP_DATE");
   TLapRows rows;
   while (query.Next())
-    rows.Laps.push_back({query.Integer(id), ReadText(query, name), ReadText(query, key), ReadNumber(query, time),
-                         ReadNumber(query, date)});
+    rows.Laps.push_back({query.Integer(id), ReadText(query, name), ReadText(query, key),
+                         ReadNumber(query, time), ReadNumber(query, date)});
   return rows;
 }
 
@@ -151,7 +153,8 @@ void TLapRows::SortByTime(bool dateFirst) {
 
 void TLapRows::KeepBestOfEachPlace() {
   SortWithPlaces(ByRank);
-  Laps.erase(std::unique(Laps.begin(), Laps.end(), [](const TLapRow& a, const TLapRow& b) { return ByPlace(a, b) == 0; }),
+  Laps.erase(std::unique(Laps.begin(), Laps.end(),
+                         [](const TLapRow& a, const TLapRow& b) { return ByPlace(a, b) == 0; }),
              Laps.end());
   std::stable_sort(Laps.begin(), Laps.end(), [](const TLapRow& a, const TLapRow& b) {
     return FirstOf({CompareStored(a.Time, b.Time), ByPlace(a, b)}) < 0;

@@ -51,7 +51,8 @@ class TLapRows {
 
   // Appends each column, names and keys trimmed, numbers as decimal text (NULL as 0). An
   // identifier list given as null is not filled.
-  void AppendTo(QStringList* ids, QStringList& names, QStringList& keys, QStringList& times, QStringList& dates) const;
+  void AppendTo(QStringList* ids, QStringList& names, QStringList& keys, QStringList& times,
+                QStringList& dates) const;
   void AppendTo(QStringList* ids, QStringList& times, QStringList& dates) const;
 
   const std::vector<TLapRow>& Rows() const { return Laps; }

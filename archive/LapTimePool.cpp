@@ -95,8 +95,7 @@ int TLapTimePoolConnector::GetNextLTPID() {
   if (!query.Next()) return 1;
   const qint64 largest = std::max<qint64>(query.Integer(QStringLiteral("MAX_ID")),
                                           -qint64{query.Integer(QStringLiteral("MIN_ID"))});
-  if (largest >= std::numeric_limits<int>::max())
-    throw EDatabaseError(NoIdentifierLeft);
+  if (largest >= std::numeric_limits<int>::max()) throw EDatabaseError(NoIdentifierLeft);
   return static_cast<int>(largest + 1);
 }
 
@@ -198,7 +197,8 @@ void TLapTimePoolConnector::GetLapTimesForCarAndTrack(const QString& carName, co
                                                       QStringList* ltpIDs, QStringList& lapTimes,
                                                       QStringList& lapDates, bool orderByDate) {
   TSQLQuery query = CreateQuery(LapsStatement(
-      nullptr, "TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH and CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID"));
+      nullptr,
+      "TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH and CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID"));
   BindTrack(query, trackName, trackPath);
   BindCar(query, carName, carID);
   query.Exec();
@@ -208,14 +208,16 @@ void TLapTimePoolConnector::GetLapTimesForCarAndTrack(const QString& carName, co
 }
 
 TLapRows TLapTimePoolConnector::LapsOfCar(const QString& carName, const QString& carID) {
-  TSQLQuery query = CreateQuery(LapsStatement("TRACK_NAME, TRACK_PATH", "CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID"));
+  TSQLQuery query =
+      CreateQuery(LapsStatement("TRACK_NAME, TRACK_PATH", "CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID"));
   BindCar(query, carName, carID);
   query.Exec();
   return TLapRows::Read(query, "TRACK_NAME", "TRACK_PATH");
 }
 
 TLapRows TLapTimePoolConnector::LapsOnTrack(const QString& trackName, const QString& trackPath) {
-  TSQLQuery query = CreateQuery(LapsStatement("CAR_NAME, CAR_ID", "TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"));
+  TSQLQuery query =
+      CreateQuery(LapsStatement("CAR_NAME, CAR_ID", "TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"));
   BindTrack(query, trackName, trackPath);
   query.Exec();
   return TLapRows::Read(query, "CAR_NAME", "CAR_ID");

@@ -59,8 +59,8 @@ int TSQLQuery::Integer(int column) const {
   bool ok = false;
   const qlonglong number = value.toLongLong(&ok);
   if (!ok || number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
-    throw EDatabaseError(
-        QStringLiteral("The column %1 does not hold a 32-bit integer in:\n%2").arg(Columns.fieldName(column), Sql));
+    throw EDatabaseError(QStringLiteral("The column %1 does not hold a 32-bit integer in:\n%2")
+                             .arg(Columns.fieldName(column), Sql));
   return static_cast<int>(number);
 }
 

@@ -100,8 +100,9 @@ void Reference(const char* name, const char* columns) {
     for (auto _ : state) {
       QSqlQuery query(Bench->Archive.Database());
       query.setForwardOnly(true);
-      query.prepare(QStringLiteral("select %1 from LAPTIMEPOOL where CAR_NAME = ? and CAR_ID = ? and LTP_ID >= 0")
-                        .arg(QLatin1String(columns)));
+      query.prepare(
+          QStringLiteral("select %1 from LAPTIMEPOOL where CAR_NAME = ? and CAR_ID = ? and LTP_ID >= 0")
+              .arg(QLatin1String(columns)));
       query.addBindValue(Bench->Lap.CarName);
       query.addBindValue(Bench->Lap.CarID);
       if (!query.exec()) Fail(query);

@@ -114,7 +114,8 @@ struct TSetup {
     CachedTracks = TTracks::CreateFromDB(Tracks, Zindo.path());
 
     using TFolderOf = QString (*)(const QString&);
-    for (const auto& [list, ini] : {std::pair<TFolderOf, const char*>(CarsFolder, "car"), {TracksFolder, "track"}}) {
+    for (const auto& [list, ini] :
+         {std::pair<TFolderOf, const char*>(CarsFolder, "car"), {TracksFolder, "track"}}) {
       QDir().mkpath(list(Shifted.path()));
       for (const QString& folder : QDir(list(Zindo.path())).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
         QFile::link(JoinPath(list(Zindo.path()), folder), JoinPath(list(Shifted.path()), folder));

@@ -177,7 +177,8 @@ void BM_Import100Laps(benchmark::State& state) {
   for (const TLap& lap : Archive->Import)
     laps.push_back({lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.Date, lap.Time});
   for (auto _ : state) {
-    Archive->Pool.ImportLaps(laps, [&](std::size_t, const QString& reason) { state.SkipWithError(qPrintable(reason)); });
+    Archive->Pool.ImportLaps(
+        laps, [&](std::size_t, const QString& reason) { state.SkipWithError(qPrintable(reason)); });
     Undo(state);
   }
 }

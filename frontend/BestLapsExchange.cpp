@@ -83,14 +83,16 @@ void TBestLapsExchange::RetrieveLapTimes() const {
   QString reason;
   Pool.ImportLaps(laps, [&](std::size_t i, const QString& message) {
     const TLapRecord& lap = laps[i];
-    refused << QStringLiteral("%1, %2: %3").arg(files[qsizetype(i)], CarNameAndID(lap.CarName, lap.CarID),
-                                                FormatLapTime(lap.LapTime));
+    refused << QStringLiteral("%1, %2: %3")
+                   .arg(files[qsizetype(i)], CarNameAndID(lap.CarName, lap.CarID),
+                        FormatLapTime(lap.LapTime));
     reason = message;
   });
   ReportRefused(refused, reason);
 }
 
-void TBestLapsExchange::ReadTrackLaps(const QString& folder, std::vector<TLapRecord>& laps, QStringList& files) const {
+void TBestLapsExchange::ReadTrackLaps(const QString& folder, std::vector<TLapRecord>& laps,
+                                      QStringList& files) const {
   const QString file = FindZindoFile(TrackDir(folder), BestLapsFile);
   if (file.isEmpty()) return;
   const std::optional<TZindoIni> ini = ReadWhole(file);

@@ -25,7 +25,9 @@ void TQLogLines::Reload() {
   endResetModel();
 }
 
-int TQLogLines::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(Log.Lines().size()); }
+int TQLogLines::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : int(Log.Lines().size());
+}
 
 QVariant TQLogLines::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};

@@ -251,7 +251,8 @@ void TIniNode::SetText(std::string_view value, std::string_view comment) {
 
 void TIniNode::ReplaceValue(std::string_view text, TIniStore& store) {
   std::string kept(text.substr(0, text.rfind(';')));
-  if (CommentSize != 0 && !kept.empty() && kept.back() != ' ') kept.push_back(' ');  // blank before the comment
+  if (CommentSize != 0 && !kept.empty() && kept.back() != ' ')
+    kept.push_back(' ');  // blank before the comment
   const std::size_t valueSize = kept.size();
   kept.append(GetComment());
   TextData = store.Keep(std::move(kept)).data();
@@ -306,7 +307,8 @@ TZindoIni::TZindoIni(const QString& fileName, TOpenBlockAtEnd openBlock) : FileN
       openBlock);
 }
 
-TZindoIni::TZindoIni(const QString& fileName, QByteArray bytes, TOpenBlockAtEnd openBlock) : FileName(fileName) {
+TZindoIni::TZindoIni(const QString& fileName, QByteArray bytes, TOpenBlockAtEnd openBlock)
+    : FileName(fileName) {
   Load([&] { return std::move(bytes); }, openBlock);
 }
 

@@ -36,7 +36,8 @@ bool TTrack::HasAIFile(const QString& carFolder) const {
 TCacheRow TTrack::CacheRow() const { return {Index, {Name, Folder, ID}}; }
 
 bool TTrack::FitsCache() const {
-  return FitsColumn(Name, TrackNameWidth) && FitsColumn(Folder, TrackFolderWidth) && FitsColumn(ID, TrackIDWidth);
+  return FitsColumn(Name, TrackNameWidth) && FitsColumn(Folder, TrackFolderWidth) &&
+         FitsColumn(ID, TrackIDWidth);
 }
 
 }  // namespace lumox

@@ -8,9 +8,12 @@ namespace {
 // The answer that commits to nothing.
 TMsgAnswer CautiousAnswer(TMsgButtons buttons) {
   switch (buttons) {
-    case TMsgButtons::Ok: return TMsgAnswer::Ok;
-    case TMsgButtons::OkCancel: return TMsgAnswer::Cancel;
-    case TMsgButtons::YesNo: return TMsgAnswer::No;
+    case TMsgButtons::Ok:
+      return TMsgAnswer::Ok;
+    case TMsgButtons::OkCancel:
+      return TMsgAnswer::Cancel;
+    case TMsgButtons::YesNo:
+      return TMsgAnswer::No;
   }
   return TMsgAnswer::Cancel;
 }

@@ -88,8 +88,10 @@ TEST_F(Connectors, TextsAreCutToTheirColumnWidthsInCharacters) {
 // What differs is written and what is left over removed; a position stored twice is written anew.
 TEST_F(Connectors, WritingRowsLeavesExactlyThoseRowsCutToTheirColumns) {
   for (const int index : {0, 1, 2, 2, 7}) Cars.InsertCar(index, QString::number(index), "", "f", "");
-  const std::vector<TCacheRow> rows = {
-      {0, {"0", "", "f", ""}}, {1, {"new", "1999", "n", "x"}}, {2, {"2", "", "f", ""}}, {3, {QString(101, 'n'), "", "l", ""}}};
+  const std::vector<TCacheRow> rows = {{0, {"0", "", "f", ""}},
+                                       {1, {"new", "1999", "n", "x"}},
+                                       {2, {"2", "", "f", ""}},
+                                       {3, {QString(101, 'n'), "", "l", ""}}};
   Cars.WriteCars(rows);
   QStringList read;
   for (const TCacheRow& row : Cars.ReadCars()) read << QString::number(row.Index) + ":" + row.Texts.join("|");
@@ -108,8 +110,9 @@ TEST_F(Connectors, TheCacheIsRewrittenWholeWithItsFingerprintOrNotAtAll) {
 
   const QString stored = fingerprint();
   zindo.Write("data/cars/b/car.ini", "car\r\n{\r\n  name=B\r\n}\r\n");
-  EXPECT_THROW(StoreCache(broken, "SPEEDUP", "CARS_MD5", TCars::CreateFromFolders(zindo.Path(), nullptr), Cars),
-               EDatabaseError);
+  EXPECT_THROW(
+      StoreCache(broken, "SPEEDUP", "CARS_MD5", TCars::CreateFromFolders(zindo.Path(), nullptr), Cars),
+      EDatabaseError);
   EXPECT_NO_THROW(StoreCache(broken, "SPEEDUP", "CARS_MD5", TCars::CreateFromDB(Cars, zindo.Path()), Cars));
   EXPECT_EQ(TCars::CreateFromDB(Cars, zindo.Path()).GetFolders(), QStringList({"a"}));
   EXPECT_EQ(fingerprint(), stored);

@@ -87,14 +87,17 @@ TEST(LapTimePoolCrash, KilledImportsLoseNoReturnedLapAndLeaveTheRestImportableAn
     pool.SetSQLConnection(&db.Connection());
     for (int round : rounds)
       for (const TLapRecord& lap : test::ImportRound(round))
-        EXPECT_TRUE(pool.LapTimeExists(lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.LapDate, lap.LapTime))
+        EXPECT_TRUE(pool.LapTimeExists(lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.LapDate,
+                                       lap.LapTime))
             << "round " << round;
     const int stored = StoredLaps(db.Connection());
     EXPECT_TRUE(stored == imported * test::kLapsPerRound || stored == (imported + 1) * test::kLapsPerRound)
         << stored << " laps after kill " << kill << ": the import under way is stored whole or not at all";
-    pool.ImportLaps(test::ImportRound(rounds.last() + 1), [](std::size_t, const QString& reason) { ADD_FAILURE() << reason.toStdString(); });
+    pool.ImportLaps(test::ImportRound(rounds.last() + 1),
+                    [](std::size_t, const QString& reason) { ADD_FAILURE() << reason.toStdString(); });
     ++imported;
-    EXPECT_EQ(StoredLaps(db.Connection()), imported * test::kLapsPerRound) << "importing again adds each lap once";
+    EXPECT_EQ(StoredLaps(db.Connection()), imported * test::kLapsPerRound)
+        << "importing again adds each lap once";
     db.Reconnect();  // the engine locks the file to one process
     warned += ExpectNoValidationErrors(db.File(), kill);
   }

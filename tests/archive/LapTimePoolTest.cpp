@@ -189,12 +189,25 @@ TEST_F(LapTimeArchive, AllLapsOfACarOrOnATrack) {
 // a time, must come in the order the database's own statements give. Each lap has a date of
 // its own, so the dates show the order.
 TEST_F(LapTimePool, SelectionsOrderTheirLapsAsTheDatabaseDoes) {
-  const QStringList texts = {"", " ", "a", "a ", "a\t", "a\x01", "A", "b", QString::fromUtf8("ä"), QString::fromUtf8("é"),
-                             QString(QChar(0xE000)), QString::fromUtf8("😀"), QString::fromUtf8("😀a"), "z"};
+  const QStringList texts = {"",
+                             " ",
+                             "a",
+                             "a ",
+                             "a\t",
+                             "a\x01",
+                             "A",
+                             "b",
+                             QString::fromUtf8("ä"),
+                             QString::fromUtf8("é"),
+                             QString(QChar(0xE000)),
+                             QString::fromUtf8("😀"),
+                             QString::fromUtf8("😀a"),
+                             "z"};
   int date = 1;
   for (qsizetype i = 0; i < texts.size(); ++i)
     for (const qsizetype path : {i, (i + 5) % texts.size()})
-      for (int lap = 0; lap < 2; ++lap) Add(texts[i], texts[path], "C", "c", 60000 + int(i * 7 + path + lap) % 4 * 1000, date++);
+      for (int lap = 0; lap < 2; ++lap)
+        Add(texts[i], texts[path], "C", "c", 60000 + int(i * 7 + path + lap) % 4 * 1000, date++);
   Db.Execute("insert into LAPTIMEPOOL values (90, null, 'x', 'C', 'c', 61000, 90)");
   Db.Execute("insert into LAPTIMEPOOL values (91, 'a', 'a', 'C', 'c', null, 91)");
   Db.Execute("insert into LAPTIMEPOOL values (92, 'a', 'a', 'C', 'c', 59000, null)");
@@ -211,9 +224,10 @@ TEST_F(LapTimePool, SelectionsOrderTheirLapsAsTheDatabaseDoes) {
   EXPECT_EQ(Dates, datesOf(ofCar + " order by TRACK_NAME, TRACK_PATH, LAP_TIME, LAP_DATE"));
   QStringList best, unused, times;
   Pool.GetBestLapsForCar("C", "c", nullptr, unused, unused, times, best);
-  EXPECT_EQ(best, datesOf("(select LAP_DATE, LAP_TIME, TRACK_NAME, TRACK_PATH, row_number() over (partition by "
-                          "TRACK_NAME, TRACK_PATH order by LAP_TIME nulls last, LAP_DATE, LTP_ID) as PLACE from " +
-                          ofCar + ") where PLACE = 1 order by LAP_TIME, TRACK_NAME, TRACK_PATH"));
+  EXPECT_EQ(best,
+            datesOf("(select LAP_DATE, LAP_TIME, TRACK_NAME, TRACK_PATH, row_number() over (partition by "
+                    "TRACK_NAME, TRACK_PATH order by LAP_TIME nulls last, LAP_DATE, LTP_ID) as PLACE from " +
+                    ofCar + ") where PLACE = 1 order by LAP_TIME, TRACK_NAME, TRACK_PATH"));
   for (const bool byDate : {false, true}) {
     QStringList dates;
     Pool.GetLapTimesForCarAndTrack("C", "c", "a", "a", nullptr, times, dates, byDate);

@@ -36,7 +36,8 @@ QListView* Box(const QWidget& viewer) { return viewer.findChild<QListView*>("Ric
 // The selected lines of the box.
 QStringList Selected(const QWidget& viewer) {
   QStringList lines;
-  for (const QModelIndex& index : Box(viewer)->selectionModel()->selectedIndexes()) lines << index.data().toString();
+  for (const QModelIndex& index : Box(viewer)->selectionModel()->selectedIndexes())
+    lines << index.data().toString();
   return lines;
 }
 

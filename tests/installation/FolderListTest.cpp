@@ -210,7 +210,8 @@ TEST(FolderListScan, ItemsThatCannotBeMadeAreReportedAndLeftOutInFolderOrder) {
     EXPECT_EQ(messages.Texts(), expectedTexts) << count;
     EXPECT_EQ(messages.Shown().at(0).Kind, TMsgKind::Error);
     EXPECT_EQ(probes.GetFolders(), made);
-    for (int i = 0; i < probes.Count(); ++i) EXPECT_EQ(probes.Get(i).GetIndex(), i) << "the next item takes the free position";
+    for (int i = 0; i < probes.Count(); ++i)
+      EXPECT_EQ(probes.Get(i).GetIndex(), i) << "the next item takes the free position";
     EXPECT_EQ(sink.Calls, expectedSteps);
   }
   EXPECT_STREQ(TTrack::ScanErrorIntro, "Error reading track information for");

@@ -97,7 +97,9 @@ TEST_F(IniTree, AReferenceToAnAncestorEnds) {
 // A reference right after a block opened on its symbol copies at that symbol's depth.
 TEST_F(IniTree, AReferenceCopiesDownToTheNestingLimit) {
   for (const auto& [levels, complete] : {std::pair(999, true), std::pair(1000, false)}) {
-    EXPECT_EQ(Load("r\n{\nx=1\n}\n" + QByteArray("a\n{\n").repeated(levels) + "~r\n")->IsLoadComplete(), complete) << levels;
+    EXPECT_EQ(Load("r\n{\nx=1\n}\n" + QByteArray("a\n{\n").repeated(levels) + "~r\n")->IsLoadComplete(),
+              complete)
+        << levels;
   }
 }
 
