@@ -8,6 +8,7 @@
 
 #include "archive/DBExpressConnector.h"
 #include "archive/IniTable.h"
+#include "installation/Cars.h"
 #include "platform/Errors.h"
 #include "tests/archive/TestDatabase.h"
 
@@ -165,6 +166,43 @@ TEST_F(Database, CacheRowsAreCutToTheirColumnsInCharactersAndAnEmptyTableHasNone
   EXPECT_EQ(CutToColumn("ab" + car + "c", 3), "ab" + car);
   Db.Execute("DROP TABLE CARS");
   EXPECT_THROW(cars.InsertCar(0, "a", "b", "c", "d"), EDatabaseError);
+}
+
+// What differs is written and what is left over removed; a position stored twice is written anew.
+TEST_F(Database, WritingRowsLeavesExactlyThoseRowsCutToTheirColumns) {
+  Db.CreateCacheTables();
+  TCARSConnector cars;
+  cars.SetSQLConnection(&C, false);
+  for (const int index : {0, 1, 2, 2, 7}) cars.InsertCar(index, QString::number(index), "", "f", "");
+  cars.WriteCars({{0, {"0", "", "f", ""}},
+                  {1, {"new", "1999", "n", "x"}},
+                  {2, {"2", "", "f", ""}},
+                  {3, {QString(101, 'n'), "", "l", ""}}});
+  QStringList read;
+  for (const TCacheRow& row : cars.ReadCars()) read << QString::number(row.Index) + ":" + row.Texts.join("|");
+  EXPECT_EQ(read, QStringList({"0:0||f|", "1:new|1999|n|x", "2:2||f|", "3:" + QString(100, 'n') + "||l|"}));
+}
+
+// A list read from the cache is not written again; a rewrite that fails on the way leaves the
+// cache and its fingerprint as they were.
+TEST_F(Database, TheCacheIsRewrittenWholeWithItsFingerprintOrNotAtAll) {
+  Db.CreateCacheTables();
+  TCARSConnector cars;
+  cars.SetSQLConnection(&C, false);
+  test::TTempFolder zindo;
+  zindo.Write("data/cars/a/car.ini", "car\r\n{\r\n  name=A\r\n}\r\n");
+  TIniTable settings(C, "SETTINGS"), broken(C, "NO_SUCH_TABLE");
+  const auto fingerprint = [&] { return settings.ReadString("SPEEDUP", "CARS_MD5", {}); };
+  StoreCache(settings, "SPEEDUP", "CARS_MD5", TCars::CreateFromFolders(zindo.Path(), nullptr), cars);
+  const QString stored = fingerprint();
+  EXPECT_EQ(stored, CarFoldersMD5(zindo.Path()));
+  zindo.Write("data/cars/b/car.ini", "car\r\n{\r\n  name=B\r\n}\r\n");
+  EXPECT_THROW(
+      StoreCache(broken, "SPEEDUP", "CARS_MD5", TCars::CreateFromFolders(zindo.Path(), nullptr), cars),
+      EDatabaseError);
+  EXPECT_NO_THROW(StoreCache(broken, "SPEEDUP", "CARS_MD5", TCars::CreateFromDB(cars, zindo.Path()), cars));
+  EXPECT_EQ(TCars::CreateFromDB(cars, zindo.Path()).GetFolders(), QStringList({"a"}));
+  EXPECT_EQ(fingerprint(), stored);
 }
 
 TEST_F(Database, AConnectorBindsOnceUnlessForcedAndAConnectionThatIsGoneCountsAsNone) {

@@ -44,6 +44,14 @@ TEST_F(IniTree, FilesAreWrittenInTheSimulatorsLayout) {
   EXPECT_TRUE(Messages.Shown().empty());
 }
 
+// A reference right after a block opened on its symbol copies at that symbol's depth.
+TEST_F(IniTree, AReferenceCopiesDownToTheNestingLimit) {
+  for (const auto& [levels, complete] : {std::pair(999, true), std::pair(1000, false)})
+    EXPECT_EQ(Load("r\n{\nx=1\n}\n" + QByteArray("a\n{\n").repeated(levels) + "~r\n").IsLoadComplete(),
+              complete)
+        << levels;
+}
+
 TEST_F(IniTree, ValuesAreFoundByTheirPathTrimmedAndTheFirstOfTwoWins) {
   // On one line a brace belongs to the value and the block stays open: s holds y.
   const TZindoIni ini = Load(

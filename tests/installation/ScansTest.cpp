@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <filesystem>
 #include <fstream>
-
-#include <QFile>
 
 #include "installation/FileSystem.h"
 #include "installation/IniTree.h"
