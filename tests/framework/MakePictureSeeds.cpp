@@ -6,8 +6,6 @@
 
 #include "tests/framework/PictureFiles.h"
 #include "tests/imageformats/FormatFiles.h"
-#include "tests/imageformats/SimpleFormatFiles.h"
-#include "tests/imageformats/TIFFFiles.h"
 
 namespace {
 
@@ -119,7 +117,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(corpus / "png");
   MakeBmpSeeds(corpus / "bmp");
   MakeJpegSeeds(corpus / "jpeg");
-  for (const auto& [name, bytes] : lumox::test::SeedFiles()) Save(corpus / "tiff" / name, bytes);
+  for (const auto& [name, bytes] : lumox::test::TiffSeeds()) Save(corpus / "tiff" / name, bytes);
   MakeTargaAndPngSeeds(corpus);
   std::filesystem::create_directories(corpus / "simple_readers");
   for (const auto& [name, f] : lumox::test::ReaderFiles(9, 5)) Save(corpus / "simple_readers" / name, f.File);

@@ -1,5 +1,3 @@
-#include "tests/imageformats/SimpleFormatFiles.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -8,15 +6,10 @@
 #include <random>
 #include <stdexcept>
 
+#include "tests/imageformats/FormatFiles.h"
+
 namespace lumox::test {
 namespace {
-
-// Writes `value` as `width` bytes at `at`, growing `bytes` where it ends.
-void Put(TBytes& bytes, std::size_t at, std::uint32_t value, int width, bool bigEndian) {
-  bytes.resize(std::max(bytes.size(), at + std::size_t(width)));
-  for (int i = 0; i < width; ++i)
-    bytes[at + std::size_t(i)] = std::uint8_t(value >> 8 * (bigEndian ? width - 1 - i : i));
-}
 
 // Literal packets of at most 127 bytes, each headed by header(count).
 TBytes Literals(const std::uint8_t* row, std::size_t size, std::uint8_t (*header)(std::size_t)) {
@@ -41,7 +34,8 @@ TRaster TestRaster(int width, int height, int channels, int colours, bool indexe
     const int index = int((x / 3 + y / 2 * 5 + random() % 2) % unsigned(std::max(colours, 1)));
     const auto entry = std::size_t(index * channels);
     for (int c = 0; c < raster.Channels; ++c) {
-      const int gradient = c == 3 ? x * 255 / width : x * 5 + y * 3 + c * 60 + int(random() % 9);
+      const bool alpha = c > 0 && c == raster.Channels - 1 && c % 2 == 1;
+      const int gradient = alpha ? x * 255 / width : x * 5 + y * 3 + c * 60 + int(random() % 9);
       const int value = colours == 0 ? gradient : palette[entry + unsigned(c)];
       raster.Samples.push_back(std::uint8_t(indexed ? index : value));
     }
@@ -50,8 +44,19 @@ TRaster TestRaster(int width, int height, int channels, int colours, bool indexe
   return raster;
 }
 
+TColours Colours(const TRaster& raster) {
+  TColours colours;
+  const bool grey = raster.Channels <= 2 && raster.Palette.empty(), alpha = raster.Channels % 2 == 0;
+  for (auto s = raster.Samples.begin(); s != raster.Samples.end(); s += raster.Channels) {
+    const std::uint8_t* c = raster.Palette.empty() ? &*s : &raster.Palette[3 * *s];
+    colours.push_back(std::uint32_t(alpha ? s[raster.Channels - 1] : 255) << 24 | std::uint32_t(c[0]) << 16 |
+                      std::uint32_t(c[grey ? 0 : 1]) << 8 | c[grey ? 0 : 2]);
+  }
+  return colours;
+}
+
 TBytes PortableMap(const TRaster& raster) {
-  const char* types[] = {"", "GRAYSCALE", "", "RGB", "RGB_ALPHA"};
+  const char* types[] = {"", "GRAYSCALE", "GRAYSCALE_ALPHA", "RGB", "RGB_ALPHA"};
   const std::string header = "P7\nWIDTH " + std::to_string(raster.Width) + "\nHEIGHT " +
                              std::to_string(raster.Height) + "\nDEPTH " + std::to_string(raster.Channels) +
                              "\nMAXVAL 255\nTUPLTYPE " + types[raster.Channels] + "\nENDHDR\n";

@@ -1,5 +1,3 @@
-#include "tests/imageformats/TIFFFiles.h"
-
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -7,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
+
+#include "tests/imageformats/FormatFiles.h"
 
 namespace lumox::test {
 namespace {
@@ -104,7 +104,7 @@ TBytes LibraryTiff(const TTiffSpec& spec) {
   return bytes;
 }
 
-std::vector<std::uint32_t> LibraryPixels(const TBytes& bytes) {
+TColours LibraryColours(const TBytes& bytes) {
   const TTempFile file(std::tmpfile(), &std::fclose);
   std::fwrite(bytes.data(), 1, bytes.size(), file.get());
   TIFF* tiff = OpenLibrary(file.get(), "r");
@@ -112,36 +112,31 @@ std::vector<std::uint32_t> LibraryPixels(const TBytes& bytes) {
   std::uint32_t width = 0, height = 0;
   TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
-  std::vector<std::uint32_t> pixels(std::size_t{width} * height);
+  TColours pixels(std::size_t{width} * height);
   if (!TIFFReadRGBAImageOriented(tiff, width, height, pixels.data(), ORIENTATION_TOPLEFT, 0)) pixels.clear();
   TIFFClose(tiff);
+  for (std::uint32_t& p : pixels) p = (p & 0xFF00FF00u) | (p >> 16 & 0xFF) | (p & 0xFF) << 16;  // from ABGR
   return pixels;
 }
 
 TBytes HandMadeTiff(const std::vector<TTag>& tags, const TBytes& data) {
-  TBytes file{'I', 'I', 42, 0, 0, 0, 0, 0};
-  file.insert(file.end(), data.begin(), data.end());
-  const auto put = [&file](std::size_t at, std::uint32_t value, unsigned bytes) {
-    for (unsigned i = 0; i < bytes; ++i) file[at + i] = std::uint8_t(value >> (8 * i));
-  };
-  const std::size_t ifd = file.size();
-  put(4, std::uint32_t(ifd), 4);
+  const std::size_t ifd = 8 + data.size();
+  TBytes file = TBytes{'I', 'I', 42, 0} + Fields({{ifd, 4}}) + data + Fields({{tags.size(), 2}});
   file.resize(ifd + 2 + 12 * tags.size() + 4, 0);
-  put(ifd, std::uint32_t(tags.size()), 2);
   for (std::size_t i = 0, entry = ifd + 2; i < tags.size(); ++i, entry += 12) {
     const TTag& tag = tags[i];
-    const unsigned width = tag.Type == 3 ? 2 : tag.Type == 1 ? 1 : 4;
-    put(entry, tag.Tag, 2);
-    put(entry + 2, tag.Type, 2);
-    put(entry + 4, tag.Count != 0 ? tag.Count : std::uint32_t(tag.Values.size() / (tag.Type == 5 ? 2 : 1)),
-        4);
+    const int width = tag.Type == 3 ? 2 : tag.Type == 1 ? 1 : 4;
+    const std::size_t count = tag.Count != 0 ? tag.Count : tag.Values.size() / (tag.Type == 5 ? 2 : 1);
+    Put(file, entry, tag.Tag, 2);
+    Put(file, entry + 2, tag.Type, 2);
+    Put(file, entry + 4, count, 4);
     std::size_t at = entry + 8;
-    if (tag.Values.size() * width > 4) {
-      put(at, std::uint32_t(file.size()), 4);
+    if (tag.Values.size() * std::size_t(width) > 4) {
+      Put(file, at, file.size(), 4);
       at = file.size();
-      file.resize(file.size() + tag.Values.size() * width);
     }
-    for (const std::uint32_t value : tag.Values) put(at, value, width), at += width;
+    for (const std::uint32_t value : tag.Values)
+      Put(file, std::exchange(at, at + std::size_t(width)), value, width);
   }
   return file;
 }
@@ -157,16 +152,13 @@ TBytes ThunderTiff() {
 // clang-format on
 
 TBytes EpsFile(const TBytes& tiff, std::uint32_t gap, std::uint32_t previewLength, std::uint8_t magic) {
-  TBytes file(30 + gap, ' ');
-  const std::uint32_t fields[] = {0xC6D3D000u | magic, 30, gap, 0, 0, 30 + gap, previewLength};
-  for (std::size_t i = 0; i < std::size(fields); ++i)
-    for (unsigned b = 0; b < 4; ++b) file[4 * i + b] = std::uint8_t(fields[i] >> 8 * b);
-  file.insert(file.end(), tiff.begin(), tiff.end());
-  return file;
+  const TBytes header = Fields(
+      {{0xC6D3D000u | magic, 4}, {30, 4}, {gap, 4}, {0, 8}, {30 + gap, 4}, {previewLength, 4}, {0, 2}});
+  return header + TBytes(gap, ' ') + tiff;
 }
 
 // clang-format off
-std::vector<std::pair<std::string, TBytes>> SeedFiles() {
+std::map<std::string, TBytes> TiffSeeds() {
   const TBytes grey = LibraryTiff(GreySpec(8));
   return {{"deflate.tif", LibraryTiff({.Width = 9, .Height = 7, .Compression = Deflate, .Predictor = 2, .RowsPerStrip = 3})},
           {"palette.tif", LibraryTiff([] { TTiffSpec s = PaletteSpec(8, PackBits); s.BigEndian = true; return s; }())},
