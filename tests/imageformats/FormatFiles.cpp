@@ -134,29 +134,6 @@ TBytes NoisePng(int colorType, int depth, int width, int height, bool interlaced
                  PictureBytes(rowBytes * std::size_t(height), 1, 9), palette);
 }
 
-std::vector<TChunk> PngChunks(const TBytes& file) {
-  std::vector<TChunk> chunks;
-  for (std::size_t at = 8; at + 12 <= file.size(); at += chunks.back().Data.size() + 12) {
-    const std::size_t length =
-        std::size_t(file[at]) << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
-    chunks.push_back(
-        {std::string(&file[at + 4], &file[at + 8]), TBytes(&file[at + 8], &file[at + 8] + length)});
-  }
-  return chunks;
-}
-
-TBytes PngFromChunks(const std::vector<TChunk>& chunks) {
-  TBytes file{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  for (const TChunk& chunk : chunks) {
-    Put(file, file.size(), chunk.Data.size(), 4, true);
-    const std::size_t typeAt = file.size();
-    file.insert(file.end(), chunk.Type.begin(), chunk.Type.end());
-    file.insert(file.end(), chunk.Data.begin(), chunk.Data.end());
-    Put(file, file.size(), crc32(0, &file[typeAt], uInt(file.size() - typeAt)), 4, true);
-  }
-  return file;
-}
-
 TColours ReferenceColours(const TBytes& file, std::uint32_t kept) {
   int width = 0, height = 0, channels = 0;
   const bool wide = stbi_is_16_bit_from_memory(file.data(), int(file.size()));

@@ -81,27 +81,24 @@ TBytes PngFile(int width, int height, int depth, int colorType, bool interlaced,
                const TBytes& samples, const TBytes& palette = {});
 // Noise samples, and for colour type 3 a palette of every index.
 TBytes NoisePng(int colorType, int depth, int width, int height, bool interlaced = false, int filters = 0xF8);
-struct TChunk {
-  std::string Type;
-  TBytes Data;
-};
-// The chunks of a PNG file, and a PNG file of chunks (CRCs computed).
-std::vector<TChunk> PngChunks(const TBytes& file);
-TBytes PngFromChunks(const std::vector<TChunk>& chunks);
 // stb_image's reading of a Targa or PNG file; 16-bit samples reduced by ×255 div 65535.
 TColours ReferenceColours(const TBytes& file, std::uint32_t kept = 0xFFFFFFFF);
 
-TBytes AutodeskFile(const TRaster& indexed);  // palette values multiples of 4
 TBytes CutFile(const TRaster& indexed);
 TBytes CutPalette(const TBytes& palette);  // each component with a high byte to ignore
 TBytes RlaFile(const TRaster& raster, bool bottomUp, const std::string& gamma = "");
-// Every variant the PCX, SGI, portable map, Autodesk, CUT and RLA readers know, by names whose
-// extensions name the readers.
-struct TReaderFile {
-  TRaster Source;
-  TBytes File;
+
+// One layer bank of layers of the given types, each with channels of the given types; channel
+// type t holds 7·i + 31·t at position i of its rows.
+struct TPspSpec {
+  std::uint16_t Version = 5, Depth = 24, Compression = 0;
+  bool Grey = false;
+  std::uint32_t Width = 11, Height = 4;
+  std::vector<std::uint8_t> LayerTypes{1};
+  std::vector<std::uint16_t> ChannelTypes{1, 2, 3};
+  std::vector<std::uint32_t> Palette{};  // 0x00RRGGBB
 };
-std::map<std::string, TReaderFile> ReaderFiles(int width, int height);
+TBytes PspFile(const TPspSpec& spec);
 
 // TIFF photometric and compression tag values.
 enum : std::uint16_t { MinIsWhite, MinIsBlack, RGB, Palette, CMYK = 5, YCbCr };
@@ -114,10 +111,6 @@ struct TTiffSpec {
   bool BigEndian = false, ReversedBits = false, Alpha = false;
   std::vector<std::uint16_t> ColorMap{};
 };
-TTiffSpec GreySpec(std::uint16_t bits, std::uint16_t compression = Raw, std::uint16_t predictor = 1);
-// A palette picture with a colour map of 2^bits entries.
-TTiffSpec PaletteSpec(std::uint16_t bits, std::uint16_t compression = Raw);
-TTiffSpec FaxSpec(std::uint16_t compression, std::uint32_t width, std::uint32_t rowsPerStrip = 0);
 // The reference library's file of gradients with noise (1 bit: runs of all lengths) for `spec`,
 // and its reading of a file (none when it fails).
 TBytes LibraryTiff(const TTiffSpec& spec);
@@ -131,12 +124,20 @@ struct TTag {
   std::uint32_t Count = 0;  // 0: as many as Values holds
 };
 TBytes HandMadeTiff(const std::vector<TTag>& tags, const TBytes& data);
-// A 13 x 6 ThunderScan picture with every kind of code (the reference library writes none).
-TBytes ThunderTiff();
 // A binary EPS header, `gap` bytes of PostScript and `tiff` as the preview.
 TBytes EpsFile(const TBytes& tiff, std::uint32_t gap, std::uint32_t previewLength, std::uint8_t magic = 0xC5);
-// Small TIFF and EPS files of every compression and layout: the fuzzing seeds, which the tests
-// also cut and damage.
-std::map<std::string, TBytes> TiffSeeds();
+
+// Small files of every variant the readers know, by names whose extensions name the readers,
+// with the colours their oracles (stb_image, libtiff, the source picture) show, compared in the
+// bits of `Kept`, each channel within `Tolerance`. The fuzzing seeds too.
+struct TReaderFile {
+  TBytes File;
+  TColours Expected;
+  std::uint32_t Kept = 0xFFFFFFFF;
+  int Tolerance = 0;
+};
+std::map<std::string, TReaderFile> ReaderFiles();
+// Its TIFF and EPS files.
+void AddTiffFiles(std::map<std::string, TReaderFile>& files);
 
 }  // namespace lumox::test
