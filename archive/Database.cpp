@@ -10,6 +10,8 @@
 #include <QSqlError>
 
 #include <atomic>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumox {
 
@@ -22,6 +24,11 @@ constexpr const char* Password = "qempt";
 QString NextConnectionName() {
   static std::atomic<int> counter{0};
   return QStringLiteral("lumox-%1").arg(++counter);
+}
+
+// Asked before every shut-down of the engine; a non-zero answer refuses it.
+int RefuseShutDownOnSignals(const int reason, const int, void*) {
+  return reason == fb_shutrsn_signal ? 1 : 0;
 }
 
 }  // namespace
@@ -41,6 +48,28 @@ QString PrepareDatabaseFile(const QString& appDir) {
   // An installed template may be read-only; the database must not be.
   QFile::setPermissions(database, QFile::permissions(database) | QFile::WriteOwner);
   return database;
+}
+
+void UseLockFolderBeside(const QString& databaseFile) {
+  const QByteArray folder = QFile::encodeName(databaseFile + QStringLiteral(".lock"));
+  // Made here, not by the engine, which would keep it to its own user. A failure is left to
+  // the engine, whose error names the folder.
+  if (mkdir(folder.constData(), 0770) == 0) {
+    struct stat parent {};
+    if (stat(QFile::encodeName(QFileInfo(databaseFile).absolutePath()).constData(), &parent) == 0 &&
+        chown(folder.constData(), static_cast<uid_t>(-1), parent.st_gid) != 0) {
+      // Not a member of that group: the folder keeps the user's own.
+    }
+    chmod(folder.constData(), S_ISGID | S_IRWXU | S_IRWXG);
+  }
+  qputenv("FIREBIRD_LOCK", folder);
+  if (!qEnvironmentVariableIsSet("FIREBIRD_TMP"))
+    qputenv("FIREBIRD_TMP", QFile::encodeName(QDir::tempPath()));
+}
+
+void LeaveTerminationSignalsToTheProgram() {
+  ISC_STATUS_ARRAY status;  // it fails only when out of memory
+  fb_shutdown_callback(status, RefuseShutDownOnSignals, fb_shut_confirmation, nullptr);
 }
 
 TSQLConnection::TSQLConnection(const QString& databaseFile)

@@ -21,6 +21,17 @@ inline constexpr const char* TemplateFileName = "lumox.gdb.empty";
 // Throws EInOutError naming both files when the copy fails.
 QString PrepareDatabaseFile(const QString& appDir);
 
+// Points the embedded engine at the lock folder beside `databaseFile` ("<file>.lock") and its
+// temporary files at the user's temporary folder; call before the first connection opens.
+// Every user and process of one file shares that folder: it takes the group of the file's
+// folder and passes it on to the lock files, so a run as root leaves them usable to the others.
+void UseLockFolderBeside(const QString& databaseFile);
+
+// Once loaded, the embedded engine catches SIGINT and SIGTERM and shuts itself down under the
+// program's open connections. After this call it passes them on instead to the handlers that
+// were installed before it loaded, so that they can end the program through its shut-down.
+void LeaveTerminationSignalsToTheProgram();
+
 // Stops the embedded database engine and its threads once every connection is closed, so
 // that the process ends with the files flushed and nothing of the engine still running.
 void ShutDownDatabaseEngine();

@@ -16,11 +16,12 @@ namespace {
 
 constexpr QSize DesignSize(414, 251);
 
-// Courier New where it is installed, else the system's fixed-pitch font.
+// Courier New where that family itself is installed, else the system's fixed-pitch font: asked
+// for by name alone, Courier New may resolve to any font the system substitutes for it.
 QFont LogFont() {
   QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  font.setFamilies({QStringLiteral("Courier New"), font.family()});
-  font.setStyleHint(QFont::TypeWriter);
+  const QString courierNew = QStringLiteral("Courier New");
+  if (QFontDatabase::families().contains(courierNew, Qt::CaseInsensitive)) font.setFamilies({courierNew});
   return font;
 }
 

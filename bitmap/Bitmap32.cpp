@@ -147,7 +147,8 @@ void TBitmap32::TakeBitmap(const TBitmap& source) {
   SetSize(source.Width(), source.Height());
   if (Empty()) return;
   for (int y = 0; y < MapHeight; ++y) source.ScanLineToBGRA(y, {ScanLine(y), std::size_t(MapWidth)});
-  if (source.PixelFormat() != TPixelFormat::pf32bit) ResetAlpha();
+  // Rows of the other formats come out opaque already.
+  if (source.PixelFormat() == TPixelFormat::pfDevice) ResetAlpha();
   if (!source.Transparent()) return;
   const TColor32 transparent = ColorToColor32(source.TransparentColor()) & ~AlphaMask32;
   std::span<TColor32> pixels(Bits(), std::size_t(MapWidth) * std::size_t(MapHeight));
@@ -170,7 +171,7 @@ void TBitmap32::TakeGraphic(const TGraphic& source) {
   for (int y = 0; y < std::min(MapHeight, drawn.Height()); ++y) {
     drawn.ScanLineToBGRA(y, {ScanLine(y), std::size_t(width)});
   }
-  ResetAlpha();
+  if (drawn.PixelFormat() == TPixelFormat::pf32bit || drawn.PixelFormat() == TPixelFormat::pfDevice) ResetAlpha();
 }
 
 void TBitmap32::AssignTo(TBitmap& Dest) const {

@@ -227,6 +227,14 @@ void TBitmap::ScanLineToBGRA(int y, std::span<std::uint32_t> out) const {
     case TPixelFormat::pf32bit:
       std::memcpy(out.data(), row, std::size_t(count) * 4);
       break;
+    case TPixelFormat::pf24bit:  // most decoded pictures: each pixel read as four bytes, the fourth replaced
+      for (int x = 0; x + 1 < count; ++x, row += 3) {
+        std::uint32_t bgrx;
+        std::memcpy(&bgrx, row, 4);
+        out[std::size_t(x)] = bgrx | OpaqueBlack;
+      }
+      if (count > 0) out[std::size_t(count) - 1] = DirectAt(row, 0, Format);
+      break;
     default:
       for (int x = 0; x < count; ++x) out[std::size_t(x)] = PixelBGRA(row, x);
   }

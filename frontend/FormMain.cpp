@@ -19,6 +19,7 @@
 #include "archive/FormDBTools.h"
 #include "archive/LapTimePool.h"
 #include "frontend/FormWait.h"
+#include "frontend/Previews.h"
 #include "frontend/WhileWaiting.h"
 #include "platform/EventGuard.h"
 #include "platform/UserMessages.h"
@@ -70,6 +71,8 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
   resize(DesignClientSize.expandedTo(minimumSizeHint()));
   setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
   FArchivePage.ShowDBTools = [this] { ShowDBTools(this); };
+  FRaceSetup.ShowCarPreview = [this] { ShowCarPreview(); };
+  FRaceSetup.ShowTrackPreview = [this] { ShowTrackPreview(); };
   ConnectHandlers();
   LapTimeOptions = [this] { return LapTimeOptionsShown(); };
   // SaveOptions raises when it refuses to write; the launch then stops with that error.
@@ -122,6 +125,19 @@ void TFormMain::PlaceManualImportGroup() {
 TLapTimeOptions TFormMain::LapTimeOptionsShown() const {
   return {FOptionWidgets.Index("rgFillBestlaps"), FOptionWidgets.Index("comboFillLapNo"),
           FOptionWidgets.Checked("cbBackupBestlaps")};
+}
+
+void TFormMain::ShowCarPreview() {
+  const TCarAndTrackWidgets& w = ZindoPage.CarAndTrack;
+  const QString file = FState.FVariants.GetPreviewFileName(w.comboDefaultCarVariant->currentIndex());
+  ShowPreview(*w.ImgCarPrv, {file.isEmpty() ? NoPreviewFile(FState.FAppDir) : file, TScaleMode::smStretch});
+}
+
+void TFormMain::ShowTrackPreview() {
+  const QString dir = FRaceSetup.GetCurrentTrackDir();
+  if (dir.isEmpty()) return;
+  ShowPreview(*ZindoPage.CarAndTrack.ImgTrackPrv,
+              ChooseTrackPreview(dir, SettingsWidgets.chkPrvPreferLoading->isChecked(), FState.FAppDir));
 }
 
 void TFormMain::BtnStartZindoClick() {

@@ -93,6 +93,9 @@ class TFormMain final : public QMainWindow {
   // The group "Manual lap time import" goes below the lap-time options.
   void PlaceManualImportGroup();
   TLapTimeOptions LapTimeOptionsShown() const;
+  // The chosen car's (or variant's) picture, and the chosen track's.
+  void ShowCarPreview();
+  void ShowTrackPreview();
 
   // The user moved to another page of PageControl1.
   void PageControl1Switched();

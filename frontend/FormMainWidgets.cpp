@@ -23,6 +23,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "frontend/Image32View.h"
 #include "frontend/ImprovementChart.h"
 
 namespace lumox {
@@ -177,6 +178,30 @@ QGroupBox* SingleAIGroup(TCarAndTrackWidgets& w) {
   return Group("AI car", grid);
 }
 
+// A preview: a picture blended over the control colour, resampled to fit.
+TImage32View* PreviewView(const char* name, TBitmapAlign align) {
+  TImage32View* view = Named<TImage32View>(name);
+  view->setFixedSize(168, 126);
+  TImage32& image = view->Image();
+  image.Bitmap().SetDrawMode(TDrawMode::dmBlend);
+  image.Bitmap().SetStretchFilter(TStretchFilter::sfLanczos);
+  image.SetScale(1);
+  image.SetScaleMode(TScaleMode::smStretch);
+  image.SetBitmapAlign(align);
+  image.Loaded();
+  return view;
+}
+
+QGroupBox* PreviewGroup(TCarAndTrackWidgets& w) {
+  w.ImgCarPrv = PreviewView("ImgCarPrv", TBitmapAlign::baTopLeft);
+  w.ImgTrackPrv = PreviewView("ImgTrackPrv", TBitmapAlign::baCenter);
+  auto* layout = new QVBoxLayout;
+  layout->addWidget(w.ImgCarPrv);
+  layout->addWidget(w.ImgTrackPrv);
+  layout->addStretch();
+  return Group("Car and track preview", layout);
+}
+
 TCarAndTrackWidgets CreateCarAndTrackWidgets(QWidget* page) {
   TCarAndTrackWidgets w{};
   w.comboDefaultCar = DropDownList("comboDefaultCar");
@@ -202,10 +227,9 @@ TCarAndTrackWidgets CreateCarAndTrackWidgets(QWidget* page) {
   left->addWidget(Group("Control set", controls));
   left->addWidget(SingleAIGroup(w));
   left->addStretch();
-  w.PreviewColumn = new QVBoxLayout;
   auto* layout = new QHBoxLayout(page);
   layout->addLayout(left, 1);
-  layout->addLayout(w.PreviewColumn);
+  layout->addWidget(PreviewGroup(w));
   return w;
 }
 

@@ -14,11 +14,11 @@ class QPushButton;
 class QTableView;
 class QTabWidget;
 class QToolButton;
-class QVBoxLayout;
 class QWidget;
 
 namespace lumox {
 
+class TImage32View;
 class TImprovementChart;
 
 // ActionList1.
@@ -46,8 +46,9 @@ struct TCarAndTrackWidgets {
   QLabel* Label16;
   QLineEdit* medAICars;
   QLabel* lblNoSingleAI;
-  // The column beside the selectors, for the car and track previews.
-  QVBoxLayout* PreviewColumn;
+  // Group "Car and track preview", beside the selectors.
+  TImage32View* ImgCarPrv;
+  TImage32View* ImgTrackPrv;
 };
 
 // TabRace "Race": the race's AI opponents.

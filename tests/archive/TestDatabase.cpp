@@ -5,7 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
+
+#include <grp.h>
+#include <unistd.h>
 
 // The embedded engine's threads can still be ending when the leak checker stops the process's
 // threads at exit, and the checker then crashes on their half-torn-down thread data. Programs
@@ -22,6 +26,15 @@ void UseBuildLockFolder() {
   if (qEnvironmentVariableIsSet("FIREBIRD_LOCK")) return;
   QDir().mkpath(QStringLiteral(LUMOX_FIREBIRD_LOCK));
   qputenv("FIREBIRD_LOCK", LUMOX_FIREBIRD_LOCK);
+}
+
+void GiveToNobody(const QString& folder) {
+  EXPECT_EQ(geteuid() == 0 ? QProcess::execute("chown", {"-R", "nobody:nogroup", folder}) : 0, 0);
+}
+
+void BecomeNobody() {
+  constexpr uid_t nobody = 65534;  // Debian's nobody and nogroup
+  if (geteuid() == 0 && (setgroups(0, nullptr) || setgid(nobody) || setuid(nobody))) _exit(127);
 }
 
 TTestDatabase::TTestDatabase() {

@@ -1,3 +1,5 @@
+#include "bitmap/Bitmap32.h"
+#include "imageformats/FileFormatList.h"
 #include "installation/IniTree.h"
 #include "installation/Scans.h"
 #include "installation/Variants.h"
@@ -225,6 +227,28 @@ TEST_F(ExampleInstallation, AFullFileKeepsItsTenFastestLaps) {
   const std::vector<TLap> after = ReadLaps(BestLaps("harbour_loop"));
   EXPECT_TRUE(IsVeltraLap(after.at(0))) << after.at(0);
   EXPECT_EQ(std::vector<TLap>(after.begin() + 1, after.end()), std::vector<TLap>(slow.begin(), slow.end() - 1));
+}
+
+// Each car, variant (which holds car files) and track folder has pictures the program reads.
+TEST(SamplePictures, EveryCarVariantAndTrackHasAPictureTheProgramReads) {
+  StartUpImageFormats();
+  QDirIterator it(LUMOX_EXAMPLE_INSTALLATION "/data", {"car.ini", "track.ini"}, QDir::Files,
+                  QDirIterator::Subdirectories);
+  int folders = 0;
+  while (it.hasNext()) {
+    const QDir folder = QFileInfo(it.next()).dir();
+    if (folder.dirName() == "default") continue;  // the template, not a car
+    const QFileInfoList pictures = folder.entryInfoList({"preview.*", "loading.*"}, QDir::Files);
+    EXPECT_FALSE(pictures.isEmpty()) << folder.path().toStdString();
+    for (const QFileInfo& picture : pictures) {
+      TBitmap32 bitmap;
+      EXPECT_NO_THROW(bitmap.LoadFromFile(QFile::encodeName(picture.filePath()).toStdString()))
+          << picture.filePath().toStdString();
+    }
+    ++folders;
+  }
+  EXPECT_EQ(folders, 9);
+  ShutDownImageFormats();
 }
 
 TEST_F(ExampleInstallation, AMissingBestLapsFileStartsFromTheBlankTemplate) {

@@ -3,13 +3,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QProcess>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
+#include <csignal>
 #include <filesystem>
+#include <tuple>
 
 #include "archive/IniTable.h"
 #include "archive/SQLQuery.h"
@@ -231,6 +235,30 @@ TEST_F(StartUp, AnUnreadableDatabaseIsReportedAndNothingIsStored) {
   QFile file(DatabaseFile());
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), garbage);
+}
+
+// The built program, run by root and then by nobody (when the tests run as root) through one lock folder.
+TEST_F(StartUp, ASignalEndsTheProgramAsClosingItsWindowDoesForRootAndThenOtherUsers) {
+  auto form = Start(true);  // brings the database up to date
+  Close(form);
+  ASSERT_TRUE(QFile::copy(LUMOX_PROGRAM, AppDir() + "/lumox"));
+  test::GiveToNobody(Temp.Path());
+  qputenv("ASAN_OPTIONS", "detect_leaks=0");  // for the program, which runs the engine
+  const std::tuple<int, bool, QString> runs[] = {{SIGTERM, false, "dunmore_park"},
+                                                 {SIGINT, true, "harbour_loop"}};
+  for (const auto& [signal, asNobody, removedTrack] : runs) {
+    QDir(ZindoDir() + "/data/tracks/" + removedTrack).removeRecursively();  // a new fingerprint to store
+    QProcess lumox;
+    if (asNobody) lumox.setChildProcessModifier(test::BecomeNobody);
+    lumox.start(AppDir() + "/lumox", {});
+    // The engine fills the lock folder when the program opens its database; start-up ends soon after.
+    while (QDir(DatabaseFile() + ".lock").isEmpty() && !lumox.waitForFinished(20)) continue;
+    lumox.waitForFinished(1000);
+    kill(static_cast<pid_t>(lumox.processId()), signal);
+    ASSERT_TRUE(lumox.waitForFinished(10000));
+    EXPECT_TRUE(lumox.exitStatus() == QProcess::NormalExit && lumox.exitCode() == 0);
+    EXPECT_EQ(Setting("SPEEDUP", "TRACKS_MD5"), TrackFoldersMD5(ZindoDir()));
+  }
 }
 
 class RealWindow : public StartUp {};

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "imageformats/FileFormatList.h"
 #include "tests/support/LeakSuppressions.h"
 
 int main(int argc, char** argv) {
@@ -8,5 +9,9 @@ int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  // Pictures load by every registered format, as in the program.
+  lumox::StartUpImageFormats();
+  const int result = RUN_ALL_TESTS();
+  lumox::ShutDownImageFormats();
+  return result;
 }
