@@ -1,3 +1,4 @@
+// The graphic base: properties reset by every reading and carried by Assign; the pixel routines.
 #include <gtest/gtest.h>
 
 #include "framework/Exceptions.h"
