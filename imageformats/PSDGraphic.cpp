@@ -222,7 +222,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
   const THeader h = ParseHeader(ReadHeader<HeaderSize>(stream));
   const TColorScheme scheme = ImageProperties.ColorScheme;
   if (!Showable(h, scheme)) RaiseGraphicError(TFormatText::SInvalidColorFormat, {ShortName});
-  CheckSize(h.Columns, h.Rows);
+  CheckImageSize(h.Columns, h.Rows, ShortName);
   const int width = int(h.Columns), height = int(h.Rows);
   ProgressRect = {0, 0, width, 1};
   StartStage(TFormatText::SPreparing);

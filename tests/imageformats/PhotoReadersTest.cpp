@@ -41,10 +41,13 @@ TEST(PsdFile, BitmapAndLabModesAndLayoutsThatCannotBeShown) {
   EXPECT_EQ(
       Colours(Load<TPSDGraphic>(TinyPsd("8BPS", 4, 8, 9, {255, 0, 128, 128, 128, 128, 9, 9})), 0xFFFFFF),
       (TColours{0xFFFFFF, 0}));
+  const std::string invalid = "Cannot load image. Invalid or unexpected PSD or PDD image format.";
+  TBytes narrow = TinyPsd("8BPS", 1, 8, 1, {0, 0});  // no columns, packed rows of no bytes
+  narrow[21] = 0, narrow[39] = 1;
+  EXPECT_EQ(LoadError<TPSDGraphic>(narrow), invalid);
   TMemoryStream lower(TinyPsd("8bps", 1, 8, 1, {1, 2}));
   EXPECT_TRUE(TPSDGraphic::CanLoad(lower));
-  EXPECT_EQ(LoadError<TPSDGraphic>(lower.Bytes()),
-            "Cannot load image. Invalid or unexpected PSD or PDD image format.");
+  EXPECT_EQ(LoadError<TPSDGraphic>(lower.Bytes()), invalid);
   // RGB of two channels, CMYK of three, an unknown mode, 32-bit grey, 16-bit indexed.
   const std::uint8_t layouts[][3] = {{2, 8, 3}, {3, 8, 4}, {1, 8, 5}, {1, 32, 1}, {1, 16, 2}};
   for (const auto& l : layouts)
