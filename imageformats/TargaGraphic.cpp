@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "imageformats/ReaderSupport.h"
@@ -12,6 +13,7 @@
 namespace lumox {
 namespace {
 
+constexpr std::string_view TargaName = "TGA";
 constexpr std::size_t HeaderSize = 18;
 // Pixels of the longest run-length packet.
 constexpr std::int64_t MaxPacketPixels = 128;
@@ -36,6 +38,7 @@ THeader ParseHeader(const std::array<std::uint8_t, HeaderSize>& b) {
 
 bool IsRunLength(std::uint8_t imageType) { return imageType >= 9 && imageType <= 11; }
 bool IsGrey(std::uint8_t imageType) { return imageType == 3 || imageType == 11; }
+bool IsKnownType(std::uint8_t imageType) { return imageType <= 3 || IsRunLength(imageType); }
 
 // 24- and 32-bit entries are stored whole; all others as one 16-bit word each.
 std::int64_t ColorMapBytes(const THeader& header) {
@@ -117,7 +120,7 @@ bool TTargaGraphic::CanLoad(TStream& stream) {
   const auto bytes = PeekHeader<HeaderSize>(stream);
   if (!bytes) return false;
   const THeader h = ParseHeader(*bytes);
-  const bool knownType = h.ImageType <= 3 || IsRunLength(h.ImageType);
+  const bool knownType = IsKnownType(h.ImageType);
   const bool knownEntry = h.ColorMapEntrySize == 15 || h.ColorMapEntrySize == 16 ||
                           h.ColorMapEntrySize == 24 || h.ColorMapEntrySize == 32;
   return knownType && h.ColorMapType <= 1 && knownEntry && TTargaRLEDecoder::BytesPerPixel(h.PixelSize) != 0;
@@ -162,6 +165,9 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
   StartStage(TFormatText::SPreparing);
   const THeader h = ParseHeader(ReadHeader<HeaderSize>(stream));
+  // Any file can arrive under a Targa extension: one whose type says nothing readable follows
+  // would otherwise become a picture of whatever size its first bytes happen to give.
+  if (!IsKnownType(h.ImageType)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {TargaName});
   stream.Seek(h.IDLength, TSeekOrigin::Current);
 
   // An unknown pixel size has no samples, which the colour manager refuses.

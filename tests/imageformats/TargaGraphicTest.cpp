@@ -15,7 +15,7 @@ const auto Load = test::Load<TTargaGraphic>;
 // Five-bit fields widen by shifting.
 constexpr std::uint32_t FiveBits = 0xFFF8F8F8;
 
-TEST(Targa, ALongMapIsReadPastAndCutRowsStayBlackOrRaiseAReadError) {
+TEST(Targa, ALongMapIsReadPastCutRowsStayBlackOrRaiseAReadErrorAndTextIsRefused) {
   TBytes map(2 * 300, 0);
   map[0] = 0xFF, map[1] = 0x7F;
   const TTargaGraphic mapped = Load(test::TargaFile(1, 8, false, 2, 1, 16, map, {0, 1}));
@@ -26,6 +26,9 @@ TEST(Targa, ALongMapIsReadPastAndCutRowsStayBlackOrRaiseAReadError) {
   const TBytes packed = test::TargaFile(10, 24, true, 2, 2, 0, {}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
   EXPECT_EQ(test::Colours(Load(TBytes(packed.begin(), packed.end() - 4))),
             test::TColours({0xFF030201, 0xFF060504, 0xFF090807, 0xFF000000}));
+  // Text under a Targa name: its bytes would ask for an 8293 x 8224 picture of nothing.
+  const std::string text = "Hello, this is no picture.";
+  EXPECT_THROW(Load(TBytes(text.begin(), text.end())), EInvalidGraphic);
 }
 
 TEST(Targa, SavesRunLengthRowsTopFirstAndEveryPixelFormatLoadsBack) {
