@@ -15,7 +15,7 @@
 #include "imageformats/PCXGraphic.h"
 #include "imageformats/PPMGraphic.h"
 #include "imageformats/SGIGraphic.h"
-#include "tests/imageformats/SimpleFormatFiles.h"
+#include "tests/imageformats/FormatFiles.h"
 
 namespace {
 

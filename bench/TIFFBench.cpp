@@ -11,7 +11,7 @@
 
 #include "framework/Bitmap.h"
 #include "imageformats/TIFFGraphic.h"
-#include "tests/imageformats/TIFFFiles.h"
+#include "tests/imageformats/FormatFiles.h"
 
 namespace {
 

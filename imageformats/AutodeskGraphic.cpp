@@ -3,7 +3,6 @@
 #include <array>
 
 #include "imageformats/ReaderSupport.h"
-#include "imageformats/RowProgress.h"
 
 namespace lumox {
 namespace {
@@ -40,9 +39,7 @@ bool TAutodeskGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageI
 }
 
 void TAutodeskGraphic::LoadFromStream(TStream& stream) {
-  ReleaseImage();
-  BasePosition = stream.Position();
-  if (!ReadImageProperties(stream, 0)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {"Autodesk"});
+  if (!BeginLoad(stream)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {"Autodesk"});
   const TImageProperties& p = ImageProperties;
   CheckImageSize(p.Width, p.Height, "Autodesk");
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
@@ -60,7 +57,7 @@ void TAutodeskGraphic::LoadFromStream(TStream& stream) {
   SetSize(int(p.Width), int(p.Height));
   for (int y = 0; y < Height(); ++y) {
     stream.Read(ScanLine(y), p.Width);
-    ReportRow(RowPercent(y, Height()));
+    RowDone(y);
   }
   EndStage();
 }

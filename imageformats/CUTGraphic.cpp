@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "imageformats/ReaderSupport.h"
-#include "imageformats/RowProgress.h"
 #include "imageformats/SimpleRLE.h"
 
 namespace lumox {
@@ -19,11 +18,6 @@ constexpr std::int64_t PaletteBlockSize = 512;
 constexpr std::size_t FirstEntry = 40;
 constexpr std::size_t LastEntryStart = 506;
 constexpr std::size_t EntrySize = 6;
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-  return text;
-}
 
 }  // namespace
 
@@ -75,9 +69,7 @@ bool TCUTGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
 }
 
 void TCUTGraphic::LoadFromStream(TStream& stream) {
-  ReleaseImage();
-  BasePosition = stream.Position();
-  ReadImageProperties(stream, 0);
+  BeginLoad(stream);
   const TImageProperties& p = ImageProperties;
   CheckImageSize(p.Width, p.Height, "CUT");
   stream.SetPosition(BasePosition + HeaderSize);
@@ -94,7 +86,7 @@ void TCUTGraphic::LoadFromStream(TStream& stream) {
     std::uint8_t* output = ScanLine(y);
     // Each call moves `input` behind its line.
     decoder.Decode(input, output, lines.data() + lines.size() - input, p.Width);
-    ReportRow(RowPercent(y, Height()));
+    RowDone(y);
   }
   EndStage();
 }

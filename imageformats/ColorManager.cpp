@@ -154,6 +154,18 @@ void TColorManager::SetTargetSamplesPerPixel(int samples) {
   IsChanged |= Store(TargetSamples, Checked(samples, 4, TFormatText::SInvalidSampleCount));
 }
 
+void TColorManager::SetSource(TColorScheme scheme, int bitsPerSample, int samplesPerPixel) {
+  SetSourceSamplesPerPixel(samplesPerPixel);
+  SetSourceBitsPerSample(bitsPerSample);
+  SetSourceColorScheme(scheme);
+}
+
+void TColorManager::SetTarget(TColorScheme scheme, int bitsPerSample, int samplesPerPixel) {
+  SetTargetSamplesPerPixel(samplesPerPixel);
+  SetTargetBitsPerSample(bitsPerSample);
+  SetTargetColorScheme(scheme);
+}
+
 TPixelFormat TColorManager::GetPixelFormat(int index) const {
   const int samples = index == 0 ? SourceSamples : TargetSamples;
   const int bits = index == 0 ? SourceBits : TargetBits;

@@ -95,6 +95,9 @@ class TColorManager {
   void SetTargetBitsPerSample(int bits);
   void SetSourceSamplesPerPixel(int samples);
   void SetTargetSamplesPerPixel(int samples);
+  // One side's whole description: samples per pixel, bits per sample, then scheme.
+  void SetSource(TColorScheme scheme, int bitsPerSample, int samplesPerPixel);
+  void SetTarget(TColorScheme scheme, int bitsPerSample, int samplesPerPixel);
 
   // Readers assign these directly. optAlpha is overwritten by every preparation.
   TConversionOptions SourceOptions;

@@ -17,18 +17,13 @@
 #include "imageformats/PSDGraphic.h"
 #include "imageformats/PSPGraphic.h"
 #include "imageformats/RLAGraphic.h"
+#include "imageformats/ReaderSupport.h"
 #include "imageformats/SGIGraphic.h"
 #include "imageformats/TIFFGraphic.h"
 #include "imageformats/TargaGraphic.h"
 
 namespace lumox {
 namespace {
-
-bool SameAscii(std::string_view a, std::string_view b) {
-  const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 template <class TEntry, class TPredicate>
 int IndexOf(const std::vector<std::unique_ptr<TEntry>>& list, TPredicate predicate) {
@@ -155,7 +150,8 @@ void TFileFormatList::Clear() {
 
 int TFileFormatList::FindExtension(std::string_view extension) const {
   if (extension.empty()) return -1;
-  return IndexOf(Extensions, [&](const TExtensionEntry& e) { return SameAscii(e.Extension, extension); });
+  const std::string wanted = AsciiLower(extension);
+  return IndexOf(Extensions, [&](const TExtensionEntry& e) { return AsciiLower(e.Extension) == wanted; });
 }
 
 int TFileFormatList::FindGraphicClass(const TGraphicClass& graphicClass) const {

@@ -1,5 +1,7 @@
 #include "imageformats/FormatGraphic.h"
 
+#include <cmath>
+
 #include "framework/Exceptions.h"
 
 namespace lumox {
@@ -24,6 +26,13 @@ void TFormatGraphic::RaiseGraphicError(TFormatText format,
   throw EInvalidGraphic(FormatText(format, arguments));
 }
 
+bool TFormatGraphic::BeginLoad(TStream& stream, std::uint32_t imageIndex) {
+  ReleaseImage();
+  Stream = &stream;
+  BasePosition = stream.Position();
+  return ReadImageProperties(stream, imageIndex);
+}
+
 void TFormatGraphic::StartStage(TFormatText caption) {
   Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(caption)));
 }
@@ -34,6 +43,18 @@ void TFormatGraphic::ReportRow(std::uint8_t percent) {
   Progress(TProgressStage::Running, percent, true, ProgressRect, {});
   ++ProgressRect.Top;
   ++ProgressRect.Bottom;
+}
+
+void TFormatGraphic::RowDone(std::int64_t row) {
+  const double height = Height();
+  // Worked out only for a listener: this runs for every row.
+  ReportRow(OnProgress && height > 0 ? std::uint8_t(std::nearbyint(double(row) * 100.0 / height)) : 0);
+}
+
+void TFormatGraphic::ApplyFileGamma(float gamma) {
+  ColorManager.SetGamma(gamma, 2.2f);
+  ColorManager.TargetOptions.Include(TConversionOption::optApplyGamma);
+  ImageProperties.Options.Include(TImageOption::ioUseGamma);
 }
 
 bool PeekBuffer(TStream& stream, void* buffer, std::int64_t count) {

@@ -134,11 +134,21 @@ class TFormatGraphic : public TBitmap {
   // The rows the current progress report speaks of.
   TRect ProgressRect;
 
+  // The opening of every load: releases the image, notes the stream and where its data begin,
+  // and reads the properties of image `imageIndex`; answers what ReadImageProperties answers.
+  bool BeginLoad(TStream& stream, std::uint32_t imageIndex = 0);
+
   // Progress reports: a stage with its caption begins, the current stage ends, and a row is
   // done at `percent` (ProgressRect then moves down one row).
   void StartStage(TFormatText caption);
   void EndStage();
   void ReportRow(std::uint8_t percent);
+  // ReportRow for row `row` of the bitmap's rows, counted from 0: its share of the height,
+  // rounded to the nearest percent (halves to even).
+  void RowDone(std::int64_t row);
+
+  // Shows the pixels through the file's gamma, against a display gamma of 2.2.
+  void ApplyFileGamma(float gamma);
 };
 
 // Class-level CanLoad for a file: opens it read-only and asks Format::CanLoad of the stream.

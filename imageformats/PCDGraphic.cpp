@@ -6,13 +6,13 @@
 #include <string_view>
 
 #include "imageformats/PixelRoutines.h"
+#include "imageformats/ReaderSupport.h"
 
 namespace lumox {
 namespace {
 
 constexpr std::int64_t SectorSize = 2048;
 constexpr std::int64_t HeaderSize = 3 * SectorSize;
-constexpr std::int64_t CanLoadBytes = SectorSize + 3;
 constexpr std::int64_t BaseImageSector = 96;
 constexpr std::size_t RotationOffset = 3586;
 constexpr std::uint32_t BaseIndex = 2, LargestIndex = 5;
@@ -35,9 +35,8 @@ const TGraphicClass& TPCDGraphic::Class() {
 }
 
 bool TPCDGraphic::CanLoad(TStream& stream) {
-  std::array<std::uint8_t, CanLoadBytes> header;
-  if (stream.BytesLeft() <= HeaderSize || !PeekBuffer(stream, header.data(), CanLoadBytes)) return false;
-  return IsOverview(header.data()) || IsImagePack(header.data());
+  const auto header = PeekHeader<HeaderSize>(stream);
+  return header && (IsOverview(header->data()) || IsImagePack(header->data()));
 }
 
 bool TPCDGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex) {
@@ -62,9 +61,7 @@ bool TPCDGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
 }
 
 void TPCDGraphic::LoadFromStream(TStream& stream) {
-  ReleaseImage();
-  BasePosition = stream.Position();
-  if (!ReadImageProperties(stream, BaseIndex) || ImageProperties.Overview)
+  if (!BeginLoad(stream, BaseIndex) || ImageProperties.Overview)
     RaiseGraphicError(TFormatText::SInvalidImageFormat, {ShortName});
   ProgressRect = {0, 0, int(ImageProperties.Width), 1};
   StartStage(TFormatText::SPreparing);
@@ -74,12 +71,8 @@ void TPCDGraphic::LoadFromStream(TStream& stream) {
   // are doubled in place.
   std::vector<std::uint8_t> luma(BaseWidth * BaseHeight), chroma1(luma.size()), chroma2(luma.size());
   stream.SetPosition(BasePosition + BaseImageSector * SectorSize);
-  ColorManager.SetSourceColorScheme(TColorScheme::schPhotoYCC);
-  ColorManager.SetSourceBitsPerSample(8);
-  ColorManager.SetSourceSamplesPerPixel(3);
-  ColorManager.SetTargetColorScheme(TColorScheme::schBGR);
-  ColorManager.SetTargetBitsPerSample(8);
-  ColorManager.SetTargetSamplesPerPixel(3);
+  ColorManager.SetSource(TColorScheme::schPhotoYCC, 8, 3);
+  ColorManager.SetTarget(TColorScheme::schBGR, 8, 3);
   SetPixelFormat(TPixelFormat::pf24bit);
   const std::array<float, 3> lumaWeights{0.2125f, 0.7154f, 0.0721f};
   ColorManager.SetYCbCrParameters(lumaWeights, 2, 2);

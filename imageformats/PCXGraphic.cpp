@@ -7,7 +7,6 @@
 
 #include "framework/PixelAccess.h"
 #include "imageformats/ReaderSupport.h"
-#include "imageformats/RowProgress.h"
 #include "imageformats/SimpleRLE.h"
 
 namespace lumox {
@@ -156,9 +155,7 @@ bool TPCXGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
 }
 
 void TPCXGraphic::LoadFromStream(TStream& stream) {
-  ReleaseImage();
-  BasePosition = stream.Position();
-  if (!ReadImageProperties(stream, 0)) return;
+  if (!BeginLoad(stream)) return;
   stream.SetPosition(BasePosition);
   const TImageProperties& p = ImageProperties;
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
@@ -172,13 +169,10 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
   const bool indexed = p.ColorScheme == schIndexed;
   ColorManager.SourceOptions = {};
   ColorManager.TargetOptions = {};
-  ColorManager.SetSourceColorScheme(p.ColorScheme);
-  ColorManager.SetTargetColorScheme(indexed ? schIndexed : schBGR);
-  ColorManager.SetSourceBitsPerSample(p.BitsPerSample);
+  ColorManager.SetSource(p.ColorScheme, p.BitsPerSample, p.SamplesPerPixel);
   // 2-bit indices become 4-bit ones; the planes of 1 bit are merged here, not converted.
-  ColorManager.SetTargetBitsPerSample(p.BitsPerSample == 2 ? 4 : p.BitsPerSample);
-  ColorManager.SetSourceSamplesPerPixel(p.SamplesPerPixel);
-  ColorManager.SetTargetSamplesPerPixel(p.SamplesPerPixel);
+  ColorManager.SetTarget(indexed ? schIndexed : schBGR, p.BitsPerSample == 2 ? 4 : p.BitsPerSample,
+                         p.SamplesPerPixel);
   SetPixelFormat(layout == TLayout::Planes ? TPixelFormat::pf4bit : ColorManager.GetPixelFormat(1));
 
   std::int64_t dataSize = stream.BytesLeft();
@@ -206,7 +200,7 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     } else {
       ColorManager.ConvertRow(TConstBytes(r, std::size_t(rowSize)), target, width, 0xFF);
     }
-    ReportRow(RowPercent(y, Height()));
+    RowDone(y);
   }
   EndStage();
 }

@@ -7,7 +7,7 @@
 
 #include "framework/Exceptions.h"
 #include "imageformats/PNGFilters.h"
-#include "imageformats/RowProgress.h"
+#include "imageformats/ReaderSupport.h"
 
 namespace lumox {
 namespace {
@@ -29,11 +29,6 @@ constexpr std::array<TPNGPass, 7> Adam7{{
 }};
 constexpr TPNGPass WholeImage{0, 0, 1, 1, 0xFF};
 
-std::uint32_t BigEndian32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
-}
-unsigned BigEndian16(const std::uint8_t* p) { return unsigned(p[0]) << 8 | p[1]; }
-
 [[noreturn]] void RaisePNGError(TFormatText text) { TFormatGraphic::RaiseGraphicError(text, {PNGName}); }
 
 // A 16-bit sample reduced to 8 bits as the row converters reduce it.
@@ -47,14 +42,13 @@ const TGraphicClass& TPNGGraphic::Class() {
 }
 
 bool TPNGGraphic::CanLoad(TStream& stream) {
-  std::array<std::uint8_t, 8> bytes;
-  return stream.BytesLeft() >= 9 && PeekBuffer(stream, bytes.data(), 8) && bytes == Signature;
+  const auto bytes = PeekHeader<Signature.size()>(stream);
+  return bytes && *bytes == Signature;
 }
 
 void TPNGGraphic::ReadChunkHeader() {
-  std::array<std::uint8_t, 8> bytes;
-  Stream->ReadBuffer(bytes.data(), 8);
-  CurrentChunk.Length = BigEndian32(bytes.data());
+  const auto bytes = ReadHeader<8>(*Stream);
+  CurrentChunk.Length = BigEndian(bytes.data(), 4);
   std::copy_n(bytes.begin() + 4, 4, CurrentChunk.Type.begin());
   if (CurrentChunk.Length > MaxChunkLength) RaisePNGError(TFormatText::SInvalidImageFormat);
   CRC = std::uint32_t(crc32(0, CurrentChunk.Type.data(), 4));
@@ -73,10 +67,9 @@ void TPNGGraphic::LoadChunkData() {
   if (length > Stream->BytesLeft()) throw EReadError(FormatText(TFormatText::SStreamReadError, {PNGName}));
   RawBuffer.resize(std::size_t(length));
   Stream->ReadBuffer(RawBuffer.data(), length);
-  std::array<std::uint8_t, 4> stored;
-  Stream->ReadBuffer(stored.data(), 4);
+  const std::uint32_t stored = ReadBigEndian(*Stream, 4);
   CRC = std::uint32_t(crc32(CRC, RawBuffer.data(), uInt(length)));
-  if (CRC != BigEndian32(stored.data())) RaisePNGError(TFormatText::SCRCError);
+  if (CRC != stored) RaisePNGError(TFormatText::SCRCError);
 }
 
 void TPNGGraphic::SkipChunk() { Stream->Seek(std::int64_t(CurrentChunk.Length) + 4, TSeekOrigin::Current); }
@@ -92,8 +85,8 @@ bool TPNGGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
   p.Options.Include(TImageOption::ioBigEndian);
   LoadChunkData();
   const std::uint8_t* d = RawBuffer.data();
-  p.Width = BigEndian32(d);
-  p.Height = BigEndian32(d + 4);
+  p.Width = BigEndian(d, 4);
+  p.Height = BigEndian(d + 4, 4);
   if (p.Width == 0 || p.Height == 0) return false;
   p.Compression = d[10] == 0 ? TCompressionType::ctLZ77 : TCompressionType::ctUnknown;
   p.BitsPerSample = d[8];
@@ -128,7 +121,7 @@ bool TPNGGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
     ReadChunkHeader();
     if (IsChunk("gAMA")) {
       LoadChunkData();
-      if (RawBuffer.size() >= 4) p.FileGamma = float(BigEndian32(RawBuffer.data()) / 100000.0);
+      if (RawBuffer.size() >= 4) p.FileGamma = float(BigEndian(RawBuffer.data(), 4) / 100000.0);
       break;
     }
     SkipChunk();
@@ -138,15 +131,11 @@ bool TPNGGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
 }
 
 void TPNGGraphic::LoadFromStream(TStream& stream) {
-  ReleaseImage();
-  BasePosition = stream.Position();
   Decoder.reset();
-  Stream = &stream;
-  if (!ReadImageProperties(stream, 0)) RaisePNGError(TFormatText::SInvalidImageFormat);
+  if (!BeginLoad(stream)) RaisePNGError(TFormatText::SInvalidImageFormat);
   stream.SetPosition(BasePosition + 8);
   ProgressRect = {0, 0, std::int32_t(ImageProperties.Width), 1};
-  Progress(TProgressStage::Starting, 0, false, ProgressRect,
-           std::string(LoadFormatText(TFormatText::SPreparing)));
+  StartStage(TFormatText::SPreparing);
   ImagePalette.clear();
   PaletteData.clear();
   Transparency.clear();
@@ -170,7 +159,7 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
   for (;;) {
     ReadChunkHeader();
     if (IsChunk("IDAT") && !ImageDecoded) {
-      Progress(TProgressStage::Ending, 0, false, ProgressRect, {});
+      EndStage();
       DecodeImageData();
       ImageDecoded = true;  // the chunk after the image data is passed over below
     } else if (IsChunk("IDAT")) {
@@ -196,7 +185,7 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
   Decoder->DecodeEnd();
   Decoder.reset();
   RawBuffer = {};
-  Progress(TProgressStage::Ending, 0, false, ProgressRect, {});
+  EndStage();
 }
 
 void TPNGGraphic::SetUpColorDepth() {
@@ -236,12 +225,8 @@ void TPNGGraphic::SetUpColorDepth() {
       allowed = false;
   }
   if (!allowed) RaisePNGError(TFormatText::SInvalidColorFormat);
-  ColorManager.SetSourceColorScheme(ImageProperties.ColorScheme);
-  ColorManager.SetTargetColorScheme(target);
-  ColorManager.SetSourceSamplesPerPixel(samples);
-  ColorManager.SetTargetSamplesPerPixel(samples);
-  ColorManager.SetSourceBitsPerSample(depth);
-  ColorManager.SetTargetBitsPerSample(targetDepth);
+  ColorManager.SetSource(ImageProperties.ColorScheme, depth, samples);
+  ColorManager.SetTarget(target, targetDepth, samples);
   SetPixelFormat(ColorManager.GetPixelFormat(1));
   if (greyRamp) ImagePalette = ColorManager.CreateGrayscalePalette(false);
   DepthSetUp = true;
@@ -260,15 +245,13 @@ void TPNGGraphic::ReadPaletteChunk() {
 void TPNGGraphic::ReadGammaChunk() {
   LoadChunkData();
   if (RawBuffer.size() < 4) return;  // too short to mean anything
-  ColorManager.SetGamma(float(BigEndian32(RawBuffer.data()) / 100000.0), 2.2f);
-  ColorManager.TargetOptions.Include(TConversionOption::optApplyGamma);
-  ImageProperties.Options.Include(TImageOption::ioUseGamma);
+  ApplyFileGamma(float(BigEndian(RawBuffer.data(), 4) / 100000.0));
 }
 
 // A grey level as the bitmap shows it: widened to 8 bits, or reduced from 16.
 TColor TPNGGraphic::GreyColor() const {
   const int depth = ImageProperties.BitsPerSample;
-  const unsigned sample = BigEndian16(RawBuffer.data());
+  const unsigned sample = BigEndian(RawBuffer.data(), 2);
   const unsigned maximum = depth >= 1 && depth < 8 ? (1u << depth) - 1 : 255;
   const std::uint8_t level =
       depth == 16 ? Reduce16(sample) : std::uint8_t(std::min(sample, maximum) * 255 / maximum);
@@ -279,7 +262,7 @@ TColor TPNGGraphic::SampleColor() const {
   const bool wide = ImageProperties.BitsPerSample == 16;
   std::uint8_t rgb[3];
   for (int i = 0; i < 3; ++i) {
-    const unsigned sample = BigEndian16(&RawBuffer[2 * i]);
+    const unsigned sample = BigEndian(&RawBuffer[2 * i], 2);
     rgb[i] = wide ? Reduce16(sample) : std::uint8_t(sample);
   }
   return RGB(rgb[0], rgb[1], rgb[2]);
@@ -329,8 +312,7 @@ void TPNGGraphic::ReadTransparencyChunk() {
 }
 
 void TPNGGraphic::DecodeImageData() {
-  Progress(TProgressStage::Starting, 0, false, ProgressRect,
-           std::string(LoadFormatText(TFormatText::STransferring)));
+  StartStage(TFormatText::STransferring);
   if (!DepthSetUp) SetUpColorDepth();
   if (!ImagePalette.empty()) SetPalette(ImagePalette);
   const std::int64_t width = ImageProperties.Width, height = ImageProperties.Height;
@@ -394,9 +376,7 @@ void TPNGGraphic::DecodePass(const TPNGPass& pass, std::uint8_t* current, std::u
     std::swap(current, previous);
     if (!reportProgress) continue;
     RowsDone = std::max(RowsDone, y + 1);
-    if (OnProgress) Progress(TProgressStage::Running, RowPercent(y, Height()), true, ProgressRect, {});
-    ++ProgressRect.Top;
-    ++ProgressRect.Bottom;
+    RowDone(y);
   }
 }
 

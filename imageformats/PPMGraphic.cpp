@@ -6,7 +6,6 @@
 #include "framework/Exceptions.h"
 #include "framework/PixelAccess.h"
 #include "imageformats/ReaderSupport.h"
-#include "imageformats/RowProgress.h"
 
 namespace lumox {
 namespace {
@@ -145,9 +144,7 @@ bool TPPMGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
 }
 
 void TPPMGraphic::LoadFromStream(TStream& stream) {
-  ReleaseImage();
-  BasePosition = stream.Position();
-  if (!ReadImageProperties(stream, 0)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {PPMNames});
+  if (!BeginLoad(stream)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {PPMNames});
   const TImageProperties& p = ImageProperties;
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
   StartStage(TFormatText::STransferring);
@@ -156,19 +153,15 @@ void TPPMGraphic::LoadFromStream(TStream& stream) {
     const bool colour = p.ColorScheme == schRGB;
     ColorManager.SourceOptions = {};
     ColorManager.TargetOptions = {};
-    ColorManager.SetSourceColorScheme(p.ColorScheme);
-    ColorManager.SetTargetColorScheme(colour ? schBGR : schIndexed);
-    ColorManager.SetSourceSamplesPerPixel(p.SamplesPerPixel);
-    ColorManager.SetTargetSamplesPerPixel(p.SamplesPerPixel);
-    ColorManager.SetSourceBitsPerSample(p.BitsPerSample);
-    ColorManager.SetTargetBitsPerSample(p.BitsPerSample);
+    ColorManager.SetSource(p.ColorScheme, p.BitsPerSample, p.SamplesPerPixel);
+    ColorManager.SetTarget(colour ? schBGR : schIndexed, p.BitsPerSample, p.SamplesPerPixel);
     SetPixelFormat(ColorManager.GetPixelFormat(1));
     if (!colour) SetPalette(ColorManager.CreateGrayscalePalette(p.BitsPerSample == 1));
     SetSize(int(p.Width), int(p.Height));
     Row.resize(colour ? 3 * std::size_t(p.Width) : 0);
     for (int y = 0; y < Height(); ++y) {
       ReadRow(ScanLine(y));
-      ReportRow(RowPercent(y, Height()));
+      RowDone(y);
     }
   }
   EndStage();

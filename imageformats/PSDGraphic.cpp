@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "imageformats/RowProgress.h"
+#include "imageformats/ReaderSupport.h"
 #include "imageformats/SimpleRLE.h"
 
 namespace lumox {
@@ -14,7 +14,7 @@ namespace {
 
 using enum TColorScheme;
 
-constexpr std::int64_t HeaderSize = 26;
+constexpr std::size_t HeaderSize = 26;
 constexpr std::string_view ShortName = "PSD or PDD";
 
 struct THeader {
@@ -27,35 +27,21 @@ struct THeader {
   std::uint16_t Mode = 0;
 };
 
-std::uint16_t BigWord(const std::uint8_t* b) { return std::uint16_t(b[0] << 8 | b[1]); }
-std::uint32_t BigLong(const std::uint8_t* b) { return std::uint32_t(BigWord(b)) << 16 | BigWord(b + 2); }
-
-THeader ParseHeader(const std::uint8_t* b) {
+THeader ParseHeader(const std::array<std::uint8_t, HeaderSize>& bytes) {
+  const std::uint8_t* b = bytes.data();
   THeader h;
   std::memcpy(h.Signature.data(), b, 4);
-  h.Version = BigWord(b + 4);
-  h.Channels = BigWord(b + 12);
-  h.Rows = BigLong(b + 14);
-  h.Columns = BigLong(b + 18);
-  h.Depth = BigWord(b + 22);
-  h.Mode = BigWord(b + 24);
+  h.Version = std::uint16_t(BigEndian(b + 4, 2));
+  h.Channels = std::uint16_t(BigEndian(b + 12, 2));
+  h.Rows = BigEndian(b + 14, 4);
+  h.Columns = BigEndian(b + 18, 4);
+  h.Depth = std::uint16_t(BigEndian(b + 22, 2));
+  h.Mode = std::uint16_t(BigEndian(b + 24, 2));
   return h;
 }
 
-THeader ReadHeader(TStream& stream) {
-  std::array<std::uint8_t, HeaderSize> bytes;
-  stream.ReadBuffer(bytes.data(), HeaderSize);
-  return ParseHeader(bytes.data());
-}
-
-std::uint32_t ReadBigLong(TStream& stream) {
-  std::array<std::uint8_t, 4> bytes;
-  stream.ReadBuffer(bytes.data(), 4);
-  return BigLong(bytes.data());
-}
-
 // A section is its 4-byte length and that many bytes.
-void SkipSection(TStream& stream) { stream.Seek(ReadBigLong(stream), TSeekOrigin::Current); }
+void SkipSection(TStream& stream) { stream.Seek(ReadBigEndian(stream, 4), TSeekOrigin::Current); }
 
 TColorScheme SchemeOf(const THeader& h) {
   switch (h.Mode) {
@@ -122,18 +108,14 @@ void SetUpColorManager(TColorManager& colors, TColorScheme scheme, int depth) {
     colors.SourceOptions.Include(TConversionOption::optLabByteRange)
         .Include(TConversionOption::optLabChromaOffset);
   }
-  colors.SetSourceColorScheme(scheme);
-  colors.SetTargetColorScheme(TargetOf(scheme));
-  colors.SetSourceBitsPerSample(depth);
-  colors.SetTargetBitsPerSample(depth == 16 ? 8 : depth);
-  colors.SetSourceSamplesPerPixel(planes);
-  colors.SetTargetSamplesPerPixel(TargetOf(scheme) == schBGR ? 3 : planes);
+  colors.SetSource(scheme, depth, planes);
+  colors.SetTarget(TargetOf(scheme), depth == 16 ? 8 : depth, TargetOf(scheme) == schBGR ? 3 : planes);
 }
 
 // The palette of an indexed file (three planes of a third of the data each, red, green and
 // blue) or the grey ramp of a grey one; the stream moves behind the colour-mode data.
 void ReadColorModeData(TStream& stream, TBitmap& bitmap, const TColorManager& colors, const THeader& h) {
-  const std::uint32_t length = ReadBigLong(stream);
+  const std::uint32_t length = ReadBigEndian(stream, 4);
   const std::int64_t start = stream.Position();
   const TColorScheme scheme = colors.SourceColorScheme();
   if (scheme == schGray) bitmap.SetPalette(colors.CreateGrayscalePalette(h.Mode == 0));
@@ -166,7 +148,7 @@ class TChannelRows {
     std::vector<std::uint8_t> counts(2 * rows);
     stream.ReadBuffer(counts.data(), std::int64_t(counts.size()));
     Offsets.resize(rows + 1);
-    for (std::size_t i = 0; i < rows; ++i) Offsets[i + 1] = Offsets[i] + BigWord(&counts[2 * i]);
+    for (std::size_t i = 0; i < rows; ++i) Offsets[i + 1] = Offsets[i] + BigEndian(&counts[2 * i], 2);
     DataStart += 2 * std::int64_t(h.Channels) * Height;
   }
 
@@ -209,18 +191,15 @@ const TGraphicClass& TPSDGraphic::Class() {
 }
 
 bool TPSDGraphic::CanLoad(TStream& stream) {
-  std::array<std::uint8_t, HeaderSize> bytes;
-  if (stream.BytesLeft() <= HeaderSize || !PeekBuffer(stream, bytes.data(), HeaderSize)) return false;
-  const THeader h = ParseHeader(bytes.data());
-  std::array<char, 4> upper;
-  std::transform(h.Signature.begin(), h.Signature.end(), upper.begin(),
-                 [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
-  return std::string_view(upper.data(), 4) == "8BPS" && h.Version == 1;
+  const auto bytes = PeekHeader<HeaderSize>(stream);
+  if (!bytes) return false;
+  const THeader h = ParseHeader(*bytes);
+  return AsciiLower({h.Signature.data(), 4}) == "8bps" && h.Version == 1;
 }
 
 bool TPSDGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex) {
   TFormatGraphic::ReadImageProperties(stream, imageIndex);
-  const THeader h = ReadHeader(stream);
+  const THeader h = ParseHeader(ReadHeader<HeaderSize>(stream));
   if (std::string_view(h.Signature.data(), 4) != "8BPS") return false;
   TImageProperties& p = ImageProperties;
   p.Options = {TImageOption::ioBigEndian};
@@ -233,22 +212,17 @@ bool TPSDGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
   p.Width = h.Columns;
   p.Height = h.Rows;
   for (int section = 0; section < 3; ++section) SkipSection(stream);
-  std::array<std::uint8_t, 2> compression;
-  stream.ReadBuffer(compression.data(), 2);
-  p.Compression =
-      BigWord(compression.data()) == 1 ? TCompressionType::ctPackedBits : TCompressionType::ctNone;
+  p.Compression = ReadBigEndian(stream, 2) == 1 ? TCompressionType::ctPackedBits : TCompressionType::ctNone;
   return true;
 }
 
 void TPSDGraphic::LoadFromStream(TStream& stream) {
-  ReleaseImage();
-  BasePosition = stream.Position();
-  if (!ReadImageProperties(stream, 0)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {ShortName});
+  if (!BeginLoad(stream)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {ShortName});
   stream.SetPosition(BasePosition);
-  const THeader h = ReadHeader(stream);
+  const THeader h = ParseHeader(ReadHeader<HeaderSize>(stream));
   const TColorScheme scheme = ImageProperties.ColorScheme;
   if (!Showable(h, scheme)) RaiseGraphicError(TFormatText::SInvalidColorFormat, {ShortName});
-  CheckSize(h.Columns, h.Rows);
+  CheckImageSize(h.Columns, h.Rows, ShortName);
   const int width = int(h.Columns), height = int(h.Rows);
   ProgressRect = {0, 0, width, 1};
   StartStage(TFormatText::SPreparing);
@@ -275,7 +249,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     if (scheme == schCMYK) std::ranges::for_each(rows, [](std::uint8_t& b) { b = std::uint8_t(255 - b); });
     ColorManager.ConvertRow(std::span(sources.data(), std::size_t(planes)), {ScanLine(y), BytesPerScanLine()},
                             std::size_t(width), 0xFF);
-    ReportRow(RowPercent(y, height));
+    RowDone(y);
   }
   EndStage();
 }

@@ -9,7 +9,7 @@
 
 #include "framework/Exceptions.h"
 #include "imageformats/LZ77Decoder.h"
-#include "imageformats/RowProgress.h"
+#include "imageformats/ReaderSupport.h"
 #include "imageformats/SimpleRLE.h"
 
 namespace lumox {
@@ -17,7 +17,7 @@ namespace {
 
 using enum TColorScheme;
 
-constexpr std::int64_t FileHeaderSize = 36;
+constexpr std::size_t FileHeaderSize = 36;
 constexpr std::string_view Signature = "Paint Shop Pro Image File";
 constexpr std::string_view ShortName = "PSP";
 constexpr std::int64_t AttributesSize = 42;
@@ -27,20 +27,8 @@ constexpr std::int64_t LayerInfoSize = 115;
 enum : std::uint16_t { PaletteBlock = 2, LayerStartBlock = 3, LayerBlock = 4 };
 enum : std::uint16_t { CompositeChannel, RedChannel, GreenChannel, BlueChannel };
 
-std::uint16_t Word(const std::uint8_t* b) { return std::uint16_t(b[0] | b[1] << 8); }
-std::uint32_t Long(const std::uint8_t* b) { return Word(b) | std::uint32_t(Word(b + 2)) << 16; }
-
-std::uint16_t ReadWord(TStream& stream) {
-  std::array<std::uint8_t, 2> b;
-  stream.ReadBuffer(b.data(), 2);
-  return Word(b.data());
-}
-
-std::uint32_t ReadLong(TStream& stream) {
-  std::array<std::uint8_t, 4> b;
-  stream.ReadBuffer(b.data(), 4);
-  return Long(b.data());
-}
+std::uint16_t Word(const std::uint8_t* b) { return std::uint16_t(LittleEndian(b, 2)); }
+std::uint32_t Long(const std::uint8_t* b) { return LittleEndian(b, 4); }
 
 // Version 3 block headers carry an initial data length besides the total one.
 std::int64_t BlockHeaderSize(std::uint32_t version) { return version == 3 ? 14 : 10; }
@@ -64,7 +52,7 @@ TBlock ReadBlockHeader(TStream& stream, std::uint32_t version) {
 std::int64_t ReadChunkEnd(TStream& stream, std::uint32_t version) {
   if (version < 4) return -1;
   const std::int64_t start = stream.Position();
-  return start + ReadLong(stream);
+  return start + ReadLittleEndian(stream, 4);
 }
 
 void SkipToChunkEnd(TStream& stream, std::int64_t end) {
@@ -82,20 +70,23 @@ struct TAttributes {
   bool Grey = false;
 };
 
+using TFileHeader = std::array<std::uint8_t, FileHeaderSize>;
+
+// The signature text and major version 3 or later.
+bool IsKnownHeader(const TFileHeader& header) {
+  return std::string_view(reinterpret_cast<const char*>(header.data()), Signature.size()) == Signature &&
+         Word(&header[32]) >= 3;
+}
+
 // The file header and the general attributes block behind it (the first block, whatever its
 // identifier); none for another kind of file. The stream is left at the end of the block.
 std::optional<TAttributes> ReadAttributes(TStream& stream) {
-  std::array<std::uint8_t, FileHeaderSize> header;
-  stream.ReadBuffer(header.data(), FileHeaderSize);
+  const TFileHeader header = ReadHeader<FileHeaderSize>(stream);
+  if (!IsKnownHeader(header)) return std::nullopt;
   const std::uint16_t version = Word(&header[32]);
-  if (std::string_view(reinterpret_cast<const char*>(header.data()), Signature.size()) != Signature ||
-      version < 3) {
-    return std::nullopt;
-  }
   const TBlock block = ReadBlockHeader(stream, version);
   ReadChunkEnd(stream, version);
-  std::array<std::uint8_t, AttributesSize> a;
-  stream.ReadBuffer(a.data(), AttributesSize);
+  const auto a = ReadHeader<AttributesSize>(stream);
   stream.SetPosition(block.End);
   const std::uint64_t resolution = Long(&a[8]) | std::uint64_t(Long(&a[12])) << 32;
   return TAttributes{.Version = version,
@@ -213,11 +204,8 @@ const TGraphicClass& TPSPGraphic::Class() {
 }
 
 bool TPSPGraphic::CanLoad(TStream& stream) {
-  std::array<std::uint8_t, FileHeaderSize> header;
-  if (stream.BytesLeft() <= FileHeaderSize || !PeekBuffer(stream, header.data(), FileHeaderSize))
-    return false;
-  return std::string_view(reinterpret_cast<const char*>(header.data()), Signature.size()) == Signature &&
-         Word(&header[32]) >= 3;
+  const auto header = PeekHeader<FileHeaderSize>(stream);
+  return header && IsKnownHeader(*header);
 }
 
 bool TPSPGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex) {
@@ -245,9 +233,7 @@ bool TPSPGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
 }
 
 void TPSPGraphic::LoadFromStream(TStream& stream) {
-  ReleaseImage();
-  BasePosition = stream.Position();
-  if (!ReadImageProperties(stream, 0)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {ShortName});
+  if (!BeginLoad(stream)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {ShortName});
   stream.SetPosition(BasePosition);
   const TAttributes a = *ReadAttributes(stream);
   const std::int64_t rowBytes = RowBytes(a.Depth, a.Width);
@@ -257,12 +243,9 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
   ProgressRect = {0, 0, int(a.Width), 1};
   StartStage(TFormatText::SPreparing);
   ColorManager.SourceOptions = {};
-  ColorManager.SetSourceBitsPerSample(p.BitsPerSample);
-  ColorManager.SetTargetBitsPerSample(p.BitsPerSample);
-  ColorManager.SetSourceSamplesPerPixel(p.SamplesPerPixel);
-  ColorManager.SetTargetSamplesPerPixel(p.SamplesPerPixel);
-  ColorManager.SetSourceColorScheme(p.ColorScheme);
-  ColorManager.SetTargetColorScheme(p.ColorScheme == schRGB ? schBGR : p.ColorScheme);
+  ColorManager.SetSource(p.ColorScheme, p.BitsPerSample, p.SamplesPerPixel);
+  ColorManager.SetTarget(p.ColorScheme == schRGB ? schBGR : p.ColorScheme, p.BitsPerSample,
+                         p.SamplesPerPixel);
   SetPixelFormat(ColorManager.GetPixelFormat(1));
   // Grey files normally bring their grey palette; this one serves those that do not.
   if (p.ColorScheme == schGray) SetPalette(ColorManager.CreateGrayscalePalette(false));
@@ -278,7 +261,7 @@ void TPSPGraphic::ReadBlocks(TStream& stream, std::int64_t rowBytes) {
     if (!block.Valid) return;
     if (block.Id == PaletteBlock) {
       ReadChunkEnd(stream, version);
-      const std::uint32_t count = std::min<std::uint32_t>(ReadLong(stream), 256);
+      const std::uint32_t count = std::min<std::uint32_t>(ReadLittleEndian(stream, 4), 256);
       std::vector<std::uint8_t> entries(4 * std::size_t(count));
       stream.ReadBuffer(entries.data(), std::int64_t(entries.size()));
       SetPalette(ColorManager.CreateColorPalette(entries, TPaletteLayout::plQuad8, count, true));
@@ -297,7 +280,7 @@ bool TPSPGraphic::ReadLayer(TStream& stream, std::int64_t end, std::int64_t rowB
     const TBlock layer = ReadBlockHeader(stream, version);
     if (!layer.Valid || layer.Id != LayerBlock) return false;
     std::int64_t chunkEnd = ReadChunkEnd(stream, version);
-    stream.Seek(version == 3 ? LayerNameSize : ReadWord(stream), TSeekOrigin::Current);
+    stream.Seek(version == 3 ? LayerNameSize : ReadLittleEndian(stream, 2), TSeekOrigin::Current);
     std::uint8_t type = 0;
     stream.ReadBuffer(&type, 1);
     stream.Seek(LayerInfoSize - 1, TSeekOrigin::Current);
@@ -308,16 +291,14 @@ bool TPSPGraphic::ReadLayer(TStream& stream, std::int64_t end, std::int64_t rowB
   }
   const std::int64_t chunkEnd = ReadChunkEnd(stream, version);
   stream.Seek(2, TSeekOrigin::Current);
-  const std::uint16_t channelCount = ReadWord(stream);
+  const auto channelCount = std::uint16_t(ReadLittleEndian(stream, 2));
   SkipToChunkEnd(stream, chunkEnd);
 
   // The composite channel of an RGB layer with more than three channels is its transparency.
   const bool alpha = ColorManager.SourceColorScheme() == schRGB && channelCount > 3;
   if (alpha) {
-    ColorManager.SetSourceColorScheme(schRGBAlpha);
-    ColorManager.SetTargetColorScheme(schBGRAlpha);
-    ColorManager.SetSourceSamplesPerPixel(4);
-    ColorManager.SetTargetSamplesPerPixel(4);
+    ColorManager.SetSource(schRGBAlpha, 8, 4);
+    ColorManager.SetTarget(schBGRAlpha, 8, 4);
     SetPixelFormat(TPixelFormat::pf32bit);
   }
   TLayerChannels channels(rowBytes, Height(), alpha);
@@ -325,9 +306,9 @@ bool TPSPGraphic::ReadLayer(TStream& stream, std::int64_t end, std::int64_t rowB
     const TBlock block = ReadBlockHeader(stream, version);
     if (!block.Valid) break;
     ReadChunkEnd(stream, version);
-    const std::uint32_t packedSize = ReadLong(stream);
+    const std::uint32_t packedSize = ReadLittleEndian(stream, 4);
     stream.Seek(6, TSeekOrigin::Current);  // unpacked size and bitmap kind
-    const std::uint16_t type = ReadWord(stream);
+    const auto type = std::uint16_t(ReadLittleEndian(stream, 2));
     if (type <= BlueChannel) ReadChannelData(stream, packedSize, ImageProperties.Compression, channels, type);
     stream.SetPosition(block.End);
   }
@@ -345,7 +326,7 @@ bool TPSPGraphic::ReadLayer(TStream& stream, std::int64_t end, std::int64_t rowB
                                                       : alpha ? 4
                                                               : 3),
                             {ScanLine(y), BytesPerScanLine()}, std::size_t(Width()), 0xFF);
-    ReportRow(RowPercent(y, Height()));
+    RowDone(y);
   }
   EndStage();
   return true;

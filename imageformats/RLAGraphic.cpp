@@ -7,7 +7,6 @@
 #include <string>
 
 #include "imageformats/ReaderSupport.h"
-#include "imageformats/RowProgress.h"
 #include "imageformats/SimpleRLE.h"
 
 namespace lumox {
@@ -30,11 +29,7 @@ std::string Text(const THeader& b, std::size_t at, std::size_t size) {
   return std::string(begin, std::find(begin, end, 0));
 }
 
-std::string ChannelType(const THeader& b) {
-  std::string type = Text(b, 580, 32);
-  for (char& c : type) c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-  return type;
-}
+std::string ChannelType(const THeader& b) { return AsciiLower(Text(b, 580, 32)); }
 
 // The stated gamma, whatever the decimal separator; 1 when the text is no positive number.
 float Gamma(const THeader& b) {
@@ -84,9 +79,7 @@ bool TRLAGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
 }
 
 void TRLAGraphic::LoadFromStream(TStream& stream) {
-  ReleaseImage();
-  BasePosition = stream.Position();
-  if (!ReadImageProperties(stream, 0)) return;
+  if (!BeginLoad(stream)) return;
   const TImageProperties& p = ImageProperties;
   const bool alpha = p.ColorScheme == schRGBAlpha;
   const int channels = alpha ? 4 : 3;
@@ -98,18 +91,10 @@ void TRLAGraphic::LoadFromStream(TStream& stream) {
 
   ColorManager.SourceOptions = {};
   ColorManager.TargetOptions = {};
-  ColorManager.SetSourceSamplesPerPixel(channels);
-  ColorManager.SetTargetSamplesPerPixel(channels);
-  ColorManager.SetSourceBitsPerSample(8);
-  ColorManager.SetTargetBitsPerSample(8);
-  ColorManager.SetSourceColorScheme(p.ColorScheme);
-  ColorManager.SetTargetColorScheme(alpha ? schBGRAlpha : schBGR);
+  ColorManager.SetSource(p.ColorScheme, 8, channels);
+  ColorManager.SetTarget(alpha ? schBGRAlpha : schBGR, 8, channels);
   SetPixelFormat(ColorManager.GetPixelFormat(1));
-  if (p.FileGamma != 1.0f) {
-    ColorManager.SetGamma(p.FileGamma, 2.2f);
-    ColorManager.TargetOptions.Include(TConversionOption::optApplyGamma);
-    ImageProperties.Options.Include(TImageOption::ioUseGamma);
-  }
+  if (p.FileGamma != 1.0f) ApplyFileGamma(p.FileGamma);
   SetSize(int(p.Width), int(p.Height));
 
   std::vector<std::uint8_t> table(4 * std::size_t(p.Height));
@@ -124,15 +109,13 @@ void TRLAGraphic::LoadFromStream(TStream& stream) {
     const int row = int(p.BottomUp ? p.Height - 1 - y : y);
     ColorManager.ConvertRow(std::span(planes.data(), std::size_t(channels)),
                             {ScanLine(row), BytesPerScanLine()}, p.Width, 0xFF);
-    ReportRow(RowPercent(y, Height()));
+    RowDone(y);
   }
   EndStage();
 }
 
 void TRLAGraphic::ReadChannel(TStream& stream, std::span<std::uint8_t> plane) {
-  std::array<std::uint8_t, 2> length;
-  stream.ReadBuffer(length.data(), 2);
-  Packed.resize(BigEndian(length.data(), 2));
+  Packed.resize(ReadBigEndian(stream, 2));
   stream.ReadBuffer(Packed.data(), std::int64_t(Packed.size()));
   std::fill(plane.begin(), plane.end(), 0);
   const std::uint8_t* input = Packed.data();

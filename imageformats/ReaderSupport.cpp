@@ -5,6 +5,29 @@
 #include "imageformats/FormatGraphic.h"
 
 namespace lumox {
+namespace {
+
+std::array<std::uint8_t, 4> ReadNumberBytes(TStream& stream, unsigned width) {
+  std::array<std::uint8_t, 4> bytes{};
+  stream.ReadBuffer(bytes.data(), width);
+  return bytes;
+}
+
+}  // namespace
+
+std::uint32_t ReadLittleEndian(TStream& stream, unsigned width) {
+  return LittleEndian(ReadNumberBytes(stream, width).data(), width);
+}
+
+std::uint32_t ReadBigEndian(TStream& stream, unsigned width) {
+  return BigEndian(ReadNumberBytes(stream, width).data(), width);
+}
+
+std::string AsciiLower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+  return lower;
+}
 
 void CheckImageSize(std::int64_t width, std::int64_t height, std::string_view format) {
   if (width < 1 || height < 1) TFormatGraphic::RaiseGraphicError(TFormatText::SInvalidImageFormat, {format});

@@ -1,6 +1,6 @@
 #pragma once
-// Small pieces the readers of the simpler formats share: header numbers in either byte order,
-// the size check made before any buffer and bounded reads.
+// Small pieces the readers share: header numbers in either byte order, the size check made
+// before any buffer and bounded reads.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -26,6 +26,11 @@ constexpr std::uint32_t BigEndian(const std::uint8_t* bytes, unsigned width) {
   return value;
 }
 
+// The number of `width` bytes (at most 4) at the stream's position, which moves behind it;
+// EReadError when fewer are left.
+std::uint32_t ReadLittleEndian(TStream& stream, unsigned width);
+std::uint32_t ReadBigEndian(TStream& stream, unsigned width);
+
 // The `Size` bytes at the stream's position; EReadError when fewer are left.
 template <std::size_t Size>
 std::array<std::uint8_t, Size> ReadHeader(TStream& stream) {
@@ -43,6 +48,9 @@ std::optional<std::array<std::uint8_t, Size>> PeekHeader(TStream& stream) {
     return std::nullopt;
   return bytes;
 }
+
+// `text` with the letters A to Z made lower case; other bytes stay as they are.
+std::string AsciiLower(std::string_view text);
 
 // Raises the invalid-format error naming `format` unless both sides are at least 1, then
 // EInvalidGraphic when the bitmap would exceed the size cap.

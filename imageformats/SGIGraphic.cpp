@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "imageformats/ReaderSupport.h"
-#include "imageformats/RowProgress.h"
 
 namespace lumox {
 namespace {
@@ -55,10 +54,7 @@ bool TSGIGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex)
 }
 
 void TSGIGraphic::LoadFromStream(TStream& stream) {
-  ReleaseImage();
-  BasePosition = stream.Position();
-  Stream = &stream;
-  if (!ReadImageProperties(stream, 0)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {SGIName});
+  if (!BeginLoad(stream)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {SGIName});
   const TImageProperties& p = ImageProperties;
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
   StartStage(TFormatText::SPreparing);
@@ -84,12 +80,8 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
   // Grey with alpha shows the grey channel alone.
   const bool grey = p.ColorScheme == schIndexed;
   const int channels = grey ? 1 : p.SamplesPerPixel;
-  ColorManager.SetSourceBitsPerSample(p.BitsPerSample);
-  ColorManager.SetTargetBitsPerSample(8);
-  ColorManager.SetSourceSamplesPerPixel(channels);
-  ColorManager.SetTargetSamplesPerPixel(channels);
-  ColorManager.SetSourceColorScheme(p.ColorScheme);
-  ColorManager.SetTargetColorScheme(grey ? schIndexed : p.ColorScheme == schRGB ? schBGR : schBGRAlpha);
+  ColorManager.SetSource(p.ColorScheme, p.BitsPerSample, channels);
+  ColorManager.SetTarget(grey ? schIndexed : p.ColorScheme == schRGB ? schBGR : schBGRAlpha, 8, channels);
   SetPixelFormat(ColorManager.GetPixelFormat(1));
   SetSize(int(p.Width), int(p.Height));
   if (grey) SetPalette(ColorManager.CreateGrayscalePalette(false));
@@ -108,7 +100,7 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
     ReadAndDecode(planes, y);
     const TColorManager::TBytes target(ScanLine(int(p.Height - 1 - y)), BytesPerScanLine());
     ColorManager.ConvertRow(std::span(sources.data(), std::size_t(channels)), target, p.Width, 0xFF);
-    ReportRow(RowPercent(y, Height()));
+    RowDone(y);
   }
   Decoder.reset();
   EndStage();

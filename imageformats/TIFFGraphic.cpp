@@ -13,6 +13,7 @@
 #include "imageformats/CCITTDecoder.h"
 #include "imageformats/LZ77Decoder.h"
 #include "imageformats/PixelRoutines.h"
+#include "imageformats/ReaderSupport.h"
 #include "imageformats/SimpleRLE.h"
 #include "imageformats/TIFFJPEGDecoder.h"
 #include "imageformats/ThunderDecoder.h"
@@ -75,10 +76,7 @@ unsigned TypeSize(std::uint16_t type) {
 }
 
 std::uint32_t FileNumber(const std::uint8_t* bytes, unsigned width, bool bigEndian) {
-  std::uint32_t value = 0;
-  for (unsigned i = 0; i < width; ++i)
-    value |= std::uint32_t(bytes[i]) << 8 * (bigEndian ? width - 1 - i : i);
-  return value;
+  return bigEndian ? lumox::BigEndian(bytes, width) : LittleEndian(bytes, width);
 }
 
 [[noreturn]] void RaiseInvalidFormat(std::string_view name = TIFFName) {
@@ -178,17 +176,22 @@ const TGraphicClass& TTIFFGraphic::Class() {
 }
 
 bool TTIFFGraphic::CanLoad(TStream& stream) {
-  std::uint8_t header[8];
-  if (stream.BytesLeft() <= 8 || !PeekBuffer(stream, header, sizeof header)) return false;
-  const bool bigEndian = header[0] == 'M' && header[1] == 'M';
-  if (!bigEndian && !(header[0] == 'I' && header[1] == 'I')) return false;
-  if (FileNumber(header + 2, 2, bigEndian) != 42) return false;
-  const auto firstIFD = static_cast<std::int32_t>(FileNumber(header + 4, 4, bigEndian));
+  const auto header = PeekHeader<8>(stream);
+  if (!header) return false;
+  const std::uint8_t* h = header->data();
+  const bool bigEndian = h[0] == 'M' && h[1] == 'M';
+  if (!bigEndian && !(h[0] == 'I' && h[1] == 'I')) return false;
+  if (FileNumber(h + 2, 2, bigEndian) != 42) return false;
+  const auto firstIFD = static_cast<std::int32_t>(FileNumber(h + 4, 4, bigEndian));
   return firstIFD < stream.Size() - stream.Position();
 }
 
 std::uint32_t TTIFFGraphic::Number(const std::uint8_t* bytes, unsigned width) const {
   return FileNumber(bytes, width, BigEndian());
+}
+
+std::uint32_t TTIFFGraphic::ReadNumber(unsigned width) {
+  return BigEndian() ? ReadBigEndian(*Stream, width) : ReadLittleEndian(*Stream, width);
 }
 
 bool TTIFFGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex) {
@@ -197,11 +200,10 @@ bool TTIFFGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex
   Stream = &stream;
   TImageProperties& p = ImageProperties;
   stream.SetPosition(BasePosition);
-  std::uint8_t header[8];
-  stream.ReadBuffer(header, sizeof header);
+  const auto header = ReadHeader<8>(stream);
   p.Options.Set(TImageOption::ioBigEndian, header[0] == 'M' && header[1] == 'M');
-  p.Version = Number(header + 2, 2);
-  p.FirstIFD = Number(header + 4, 4);
+  p.Version = Number(&header[2], 2);
+  p.FirstIFD = Number(&header[4], 4);
   if (p.Version != 42) return false;
 
   // Every directory takes at least six bytes, so a longer walk is a loop.
@@ -209,11 +211,8 @@ bool TTIFFGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex
   std::int64_t offset = p.FirstIFD;
   for (; imageIndex > 0; --imageIndex) {
     stream.SetPosition(BasePosition + offset);
-    std::uint8_t bytes[4];
-    stream.ReadBuffer(bytes, 2);
-    stream.Seek(std::int64_t{Number(bytes, 2)} * 12, TSeekOrigin::Current);
-    stream.ReadBuffer(bytes, 4);
-    offset = Number(bytes, 4);
+    stream.Seek(std::int64_t{ReadNumber(2)} * 12, TSeekOrigin::Current);
+    offset = ReadNumber(4);
     if (offset == 0) return false;
   }
   ReadDirectory(offset);
@@ -272,9 +271,7 @@ bool TTIFFGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex
 // Reads the directory at `offset` into IFD, sorted by tag; entries of unknown types are left out.
 void TTIFFGraphic::ReadDirectory(std::int64_t offset) {
   Stream->SetPosition(BasePosition + offset);
-  std::uint8_t countBytes[2];
-  Stream->ReadBuffer(countBytes, 2);
-  std::vector<std::uint8_t> entries(std::size_t{Number(countBytes, 2)} * 12);
+  std::vector<std::uint8_t> entries(std::size_t{ReadNumber(2)} * 12);
   Stream->ReadBuffer(entries.data(), std::int64_t(entries.size()));
   for (std::size_t at = 0; at < entries.size(); at += 12) {
     TIFDEntry entry{std::uint16_t(Number(&entries[at], 2)),
@@ -401,20 +398,17 @@ void TTIFFGraphic::GetValueList(std::uint16_t tag, TFloatArray& list) const {
 }
 
 void TTIFFGraphic::LoadFromStream(TStream& stream) {
-  ReleaseImage();
-  BasePosition = stream.Position();
-  if (!ReadImageProperties(stream, 0)) RaiseInvalidFormat();
+  if (!BeginLoad(stream)) RaiseInvalidFormat();
   try {
     if (!ImageProperties.Options.Contains(TImageOption::ioTiled)) {
       ProgressRect = {0, 0, 0, 1};
-      Progress(TProgressStage::Starting, 0, false, ProgressRect,
-               std::string(LoadFormatText(TFormatText::SPreparing)));
+      StartStage(TFormatText::SPreparing);
       CheckLayout();
       SetUpColorManager();
       LoadStrips(stream);
     }
   } catch (...) {
-    Progress(TProgressStage::Ending, 0, false, ProgressRect, {});
+    EndStage();
     throw;
   }
   Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
@@ -472,10 +466,6 @@ void TTIFFGraphic::SetUpColorManager() {
   colors.SourceOptions = {};
   colors.TargetOptions = {};
   if (BigEndian()) colors.SourceOptions.Include(TConversionOption::optByteSwap);
-  colors.SetSourceBitsPerSample(p.BitsPerSample);
-  // 2-bit samples are shown as 4-bit ones, 16-bit samples as 8-bit ones.
-  colors.SetTargetBitsPerSample(p.BitsPerSample == 16 ? 8 : p.BitsPerSample == 2 ? 4 : p.BitsPerSample);
-
   TColorScheme source = TTIFFJPEGDecoder::DeliversBGR(p) ? schBGR : p.ColorScheme;
   TColorScheme target = source;
   int targetSamples = p.SamplesPerPixel;
@@ -505,10 +495,10 @@ void TTIFFGraphic::SetUpColorManager() {
     source = schGrayAlpha;
     targetSamples = 1;
   }
-  colors.SetSourceColorScheme(source);
-  colors.SetTargetColorScheme(target);
-  colors.SetSourceSamplesPerPixel(p.SamplesPerPixel);
-  colors.SetTargetSamplesPerPixel(targetSamples);
+  // 2-bit samples are shown as 4-bit ones, 16-bit samples as 8-bit ones.
+  const int targetBits = p.BitsPerSample == 16 ? 8 : p.BitsPerSample == 2 ? 4 : p.BitsPerSample;
+  colors.SetSource(source, p.BitsPerSample, p.SamplesPerPixel);
+  colors.SetTarget(target, targetBits, targetSamples);
 
   TBitmap::CheckSize(p.Width, p.Height);
   SetPixelFormat(HasAlphaSample(p) ? TPixelFormat::pf8bit : colors.GetPixelFormat(1));
@@ -596,8 +586,7 @@ void TTIFFGraphic::LoadStrips(TStream& stream) {
   const std::vector<TStrip> strips = PlanStrips(decoder != nullptr);
   if (decoder) decoder->DecodeInit();
   Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
-  Progress(TProgressStage::Starting, 0, false, ProgressRect,
-           std::string(LoadFormatText(TFormatText::STransferring)));
+  StartStage(TFormatText::STransferring);
 
   // Strips may overlap; all of them together may read at most twice the stream (and a little
   // more), so that a few bytes cannot make the reader go over them again and again.
@@ -644,9 +633,7 @@ void TTIFFGraphic::TransferRows(std::uint8_t* rows, std::uint32_t count, bool pr
                             0xFF);
     ++p.CurrentRow;
     const auto percent = std::uint8_t((std::uint64_t{p.CurrentRow} * 100 + p.Height / 2) / p.Height);
-    Progress(TProgressStage::Running, percent, true, ProgressRect, {});
-    ++ProgressRect.Top;
-    ++ProgressRect.Bottom;
+    ReportRow(percent);
   }
 }
 
@@ -667,17 +654,15 @@ std::int32_t EPSField(const std::uint8_t* header, unsigned offset) {
 }  // namespace
 
 bool TEPSGraphic::CanLoad(TStream& stream) {
-  std::uint8_t header[EPSHeaderSize];
-  if (stream.BytesLeft() <= EPSHeaderSize || !PeekBuffer(stream, header, EPSHeaderSize)) return false;
-  return std::equal(EPSMagic.begin(), EPSMagic.end(), header) &&
-         stream.Position() + EPSHeaderSize < EPSField(header, 20) && EPSField(header, 24) > 0;
+  const auto header = PeekHeader<EPSHeaderSize>(stream);
+  return header && std::equal(EPSMagic.begin(), EPSMagic.end(), header->begin()) &&
+         stream.Position() + EPSHeaderSize < EPSField(header->data(), 20) && EPSField(header->data(), 24) > 0;
 }
 
 void TEPSGraphic::LoadFromStream(TStream& stream) {
-  std::uint8_t header[EPSHeaderSize];
-  stream.ReadBuffer(header, EPSHeaderSize);
-  if (!std::equal(EPSMagic.begin(), EPSMagic.end(), header)) RaiseInvalidFormat("EPS");
-  stream.Seek(std::int64_t{std::uint32_t(EPSField(header, 20))} - EPSHeaderSize, TSeekOrigin::Current);
+  const auto header = ReadHeader<EPSHeaderSize>(stream);
+  if (!std::equal(EPSMagic.begin(), EPSMagic.end(), header.begin())) RaiseInvalidFormat("EPS");
+  stream.Seek(std::int64_t{std::uint32_t(EPSField(header.data(), 20))} - EPSHeaderSize, TSeekOrigin::Current);
   TTIFFGraphic::LoadFromStream(stream);
 }
 

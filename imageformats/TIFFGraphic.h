@@ -41,7 +41,9 @@ class TTIFFGraphic : public TFormatGraphic {
   };
 
   bool BigEndian() const { return ImageProperties.Options.Contains(TImageOption::ioBigEndian); }
+  // Numbers in the file's byte order: at `bytes`, and read from the stream.
   std::uint32_t Number(const std::uint8_t* bytes, unsigned width) const;
+  std::uint32_t ReadNumber(unsigned width);
   void ReadDirectory(std::int64_t offset);
 
   // The tag routines; a tag of a type they do not know counts as absent.

@@ -4,15 +4,17 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <string_view>
 #include <vector>
 
-#include "imageformats/RowProgress.h"
+#include "imageformats/ReaderSupport.h"
 #include "imageformats/TargaRLE.h"
 
 namespace lumox {
 namespace {
 
-constexpr std::int64_t HeaderSize = 18;
+constexpr std::string_view TargaName = "TGA";
+constexpr std::size_t HeaderSize = 18;
 // Pixels of the longest run-length packet.
 constexpr std::int64_t MaxPacketPixels = 128;
 constexpr std::uint8_t TopDownBit = 0x20;
@@ -29,19 +31,14 @@ struct THeader {
   std::uint8_t ImageDescriptor = 0;
 };
 
-THeader ParseHeader(const std::uint8_t* b) {
-  const auto word = [b](int at) { return std::uint16_t(b[at] | b[at + 1] << 8); };
+THeader ParseHeader(const std::array<std::uint8_t, HeaderSize>& b) {
+  const auto word = [&b](int at) { return std::uint16_t(LittleEndian(&b[std::size_t(at)], 2)); };
   return {b[0], b[1], b[2], word(5), b[7], word(12), word(14), b[16], b[17]};
-}
-
-THeader ReadHeader(TStream& stream) {
-  std::array<std::uint8_t, HeaderSize> bytes;
-  stream.ReadBuffer(bytes.data(), HeaderSize);
-  return ParseHeader(bytes.data());
 }
 
 bool IsRunLength(std::uint8_t imageType) { return imageType >= 9 && imageType <= 11; }
 bool IsGrey(std::uint8_t imageType) { return imageType == 3 || imageType == 11; }
+bool IsKnownType(std::uint8_t imageType) { return imageType <= 3 || IsRunLength(imageType); }
 
 // 24- and 32-bit entries are stored whole; all others as one 16-bit word each.
 std::int64_t ColorMapBytes(const THeader& header) {
@@ -120,10 +117,10 @@ const TGraphicClass& TTargaGraphic::Class() {
 }
 
 bool TTargaGraphic::CanLoad(TStream& stream) {
-  std::array<std::uint8_t, HeaderSize> bytes;
-  if (stream.BytesLeft() <= HeaderSize || !PeekBuffer(stream, bytes.data(), HeaderSize)) return false;
-  const THeader h = ParseHeader(bytes.data());
-  const bool knownType = h.ImageType <= 3 || IsRunLength(h.ImageType);
+  const auto bytes = PeekHeader<HeaderSize>(stream);
+  if (!bytes) return false;
+  const THeader h = ParseHeader(*bytes);
+  const bool knownType = IsKnownType(h.ImageType);
   const bool knownEntry = h.ColorMapEntrySize == 15 || h.ColorMapEntrySize == 16 ||
                           h.ColorMapEntrySize == 24 || h.ColorMapEntrySize == 32;
   return knownType && h.ColorMapType <= 1 && knownEntry && TTargaRLEDecoder::BytesPerPixel(h.PixelSize) != 0;
@@ -131,7 +128,7 @@ bool TTargaGraphic::CanLoad(TStream& stream) {
 
 bool TTargaGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageIndex) {
   TFormatGraphic::ReadImageProperties(stream, imageIndex);
-  const THeader h = ReadHeader(stream);
+  const THeader h = ParseHeader(ReadHeader<HeaderSize>(stream));
   TImageProperties& p = ImageProperties;
   p.Width = h.Width;
   p.Height = h.Height;
@@ -162,25 +159,21 @@ bool TTargaGraphic::ReadImageProperties(TStream& stream, std::uint32_t imageInde
 }
 
 void TTargaGraphic::LoadFromStream(TStream& stream) {
-  ReleaseImage();
-  BasePosition = stream.Position();
-  if (!ReadImageProperties(stream, 0)) return;
+  if (!BeginLoad(stream)) return;
   stream.SetPosition(BasePosition);
   const TImageProperties& p = ImageProperties;
   ProgressRect = {0, 0, std::int32_t(p.Width), 1};
-  Progress(TProgressStage::Starting, 0, false, ProgressRect,
-           std::string(LoadFormatText(TFormatText::SPreparing)));
-  const THeader h = ReadHeader(stream);
+  StartStage(TFormatText::SPreparing);
+  const THeader h = ParseHeader(ReadHeader<HeaderSize>(stream));
+  // Any file can arrive under a Targa extension: one whose type says nothing readable follows
+  // would otherwise become a picture of whatever size its first bytes happen to give.
+  if (!IsKnownType(h.ImageType)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {TargaName});
   stream.Seek(h.IDLength, TSeekOrigin::Current);
 
   // An unknown pixel size has no samples, which the colour manager refuses.
-  ColorManager.SetSourceSamplesPerPixel(p.SamplesPerPixel);
-  ColorManager.SetTargetSamplesPerPixel(p.SamplesPerPixel);
-  ColorManager.SetSourceColorScheme(p.ColorScheme);
   ColorManager.SourceOptions = {};
-  ColorManager.SetTargetColorScheme(TColorScheme::schBGR);
-  ColorManager.SetSourceBitsPerSample(p.BitsPerSample);
-  ColorManager.SetTargetBitsPerSample(p.BitsPerSample);
+  ColorManager.SetSource(p.ColorScheme, p.BitsPerSample, p.SamplesPerPixel);
+  ColorManager.SetTarget(TColorScheme::schBGR, p.BitsPerSample, p.SamplesPerPixel);
   SetPixelFormat(ColorManager.GetPixelFormat(1));
   if (auto palette = ReadPalette(stream, h, ColorManager)) SetPalette(std::move(*palette));
   const bool raw = h.ImageType >= 1 && h.ImageType <= 3;
@@ -192,19 +185,12 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
   } else {
     SetSize(h.Width, h.Height);
   }
-  Progress(TProgressStage::Ending, 0, false, ProgressRect, {});
-  Progress(TProgressStage::Starting, 0, false, ProgressRect,
-           std::string(LoadFormatText(TFormatText::STransferring)));
+  EndStage();
+  StartStage(TFormatText::STransferring);
   const bool topDown = (h.ImageDescriptor & TopDownBit) != 0;
   if (raw) ReadRawRows(stream, rowBytes, topDown, overwrite);
   if (IsRunLength(h.ImageType)) ReadPackedRows(stream, h.PixelSize, topDown);
-  Progress(TProgressStage::Ending, 0, false, ProgressRect, {});
-}
-
-void TTargaGraphic::RowDone(int index) {
-  if (OnProgress) Progress(TProgressStage::Running, RowPercent(index, Height()), true, ProgressRect, {});
-  ++ProgressRect.Top;
-  ++ProgressRect.Bottom;
+  EndStage();
 }
 
 void TTargaGraphic::ReadRawRows(TStream& stream, std::int64_t rowBytes, bool topDown, bool overwrite) {

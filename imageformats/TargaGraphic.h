@@ -25,7 +25,6 @@ class TTargaGraphic : public TFormatGraphic {
  private:
   void ReadRawRows(TStream& stream, std::int64_t rowBytes, bool topDown, bool overwrite);
   void ReadPackedRows(TStream& stream, unsigned pixelSize, bool topDown);
-  void RowDone(int index);
 };
 
 }  // namespace lumox

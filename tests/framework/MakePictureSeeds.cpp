@@ -1,13 +1,13 @@
 // Writes small picture files covering the readers' paths as fuzzing seeds:
-//   make_picture_seeds <folder>   makes <folder>/bmp, jpeg, tiff, targa, png and simple_readers
+//   make_picture_seeds <folder>   makes <folder>/bmp, jpeg, tiff, targa, png, photo_readers and
+//   simple_readers
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 
 #include "tests/framework/PictureFiles.h"
 #include "tests/imageformats/FormatFiles.h"
-#include "tests/imageformats/SimpleFormatFiles.h"
-#include "tests/imageformats/TIFFFiles.h"
 
 namespace {
 
@@ -19,18 +19,20 @@ void Save(const std::filesystem::path& path, const TBytes& bytes) {
       .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-void MakeTargaAndPngSeeds(const std::filesystem::path& corpus) {
-  for (const std::uint8_t type : {1, 2, 3, 9, 10, 11}) {
-    const std::uint8_t depth = type == 2 ? 16 : type == 10 ? 32 : 8;
-    const TBytes map = type % 8 == 1 ? lumox::test::PictureBytes(4, 3, 1) : TBytes();
-    Save(corpus / "targa" / ("type" + std::to_string(type) + ".tga"),
-         lumox::test::TargaFile(type, depth, type > 8, 5, 3, 24, map,
-                                lumox::test::PictureBytes(15, depth / 8u, 2)));
-  }
-  for (const int kind : {1, 16, 208, 304, 408, 616}) {
-    TBytes file = lumox::test::NoisePng(kind / 100, kind % 100, 7, 3, kind == 208);
-    file.insert(file.begin(), 0);
-    Save(corpus / "png" / ("kind" + std::to_string(kind) + ".png"), file);
+// The readers' files, each in the corpus of the fuzz target that reads its kind (the Photo-CD
+// seeds come from the Photo-CD tests). Each PNG seed starts with the byte that tells its target
+// to leave the CRCs as they are.
+void MakeReaderSeeds(const std::filesystem::path& corpus) {
+  const std::map<std::string, std::string> targets{{"tga", "targa"},         {"png", "png"},
+                                                   {"tif", "tiff"},          {"eps", "tiff"},
+                                                   {"psd", "photo_readers"}, {"psp", "photo_readers"}};
+  for (auto [name, file] : lumox::test::ReaderFiles()) {
+    const std::string kind = name.substr(name.rfind('.') + 1);
+    const std::filesystem::path folder =
+        corpus / (targets.contains(kind) ? targets.at(kind) : "simple_readers");
+    if (kind == "png") file.File.insert(file.File.begin(), 0);
+    std::filesystem::create_directories(folder);
+    Save(folder / name, file.File);
   }
 }
 
@@ -42,16 +44,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path corpus = argv[1];
-  for (const char* folder : {"bmp", "jpeg", "tiff", "targa", "png", "simple_readers"})
-    std::filesystem::create_directories(corpus / folder);
+  for (const char* folder : {"bmp", "jpeg"}) std::filesystem::create_directories(corpus / folder);
   for (const auto& [name, file] : lumox::test::SampleBmpFiles())
     Save(corpus / "bmp" / (std::string(name) + ".bmp"), file);
   Save(corpus / "jpeg" / "colour.jpg", lumox::test::QuadrantJpeg(16, 16));
   Save(corpus / "jpeg" / "grey.jpg", lumox::test::QuadrantJpeg(16, 8, TJpegKind::Grey));
   Save(corpus / "jpeg" / "progressive.jpg", lumox::test::QuadrantJpeg(24, 16, TJpegKind::Progressive));
   Save(corpus / "jpeg" / "cmyk.jpg", lumox::test::QuadrantJpeg(8, 8, TJpegKind::Cmyk));
-  for (const auto& [name, bytes] : lumox::test::SeedFiles()) Save(corpus / "tiff" / name, bytes);
-  MakeTargaAndPngSeeds(corpus);
-  for (const auto& [name, f] : lumox::test::ReaderFiles(9, 5)) Save(corpus / "simple_readers" / name, f.File);
+  MakeReaderSeeds(corpus);
   return 0;
 }

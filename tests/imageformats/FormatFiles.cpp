@@ -16,22 +16,79 @@
 namespace lumox::test {
 namespace {
 
-void PutBigEndian(TBytes& out, std::uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(std::uint8_t(v >> shift));
-}
-
 [[noreturn]] void PngFailed(png_structp, png_const_charp message) { throw std::runtime_error(message); }
 
 }  // namespace
 
+TBytes operator+(TBytes a, const TBytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+void Put(TBytes& bytes, std::size_t at, std::uint64_t value, int width, bool bigEndian) {
+  bytes.resize(std::max(bytes.size(), at + std::size_t(width)));
+  for (int i = 0; i < width; ++i)
+    bytes[at + std::size_t(i)] = i < 8 ? std::uint8_t(value >> 8 * (bigEndian ? width - 1 - i : i)) : 0;
+}
+
+TBytes Fields(std::initializer_list<std::pair<std::uint64_t, int>> fields) {
+  TBytes bytes;
+  for (const auto& [value, width] : fields) Put(bytes, bytes.size(), value, width);
+  return bytes;
+}
+
+TBytes PictureBytes(std::size_t pixels, unsigned pixelBytes, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  TBytes bytes(pixels * pixelBytes);
+  for (std::size_t i = 0; i < bytes.size(); i += pixelBytes) {
+    const bool repeat = i > 0 && random() % 3 == 0;
+    for (std::size_t j = i; j < i + pixelBytes; ++j)
+      bytes[j] = repeat ? bytes[j - pixelBytes] : std::uint8_t(random());
+  }
+  return bytes;
+}
+
+void ExpectCleanFailures(const TBytes& file, const std::function<void(const TBytes&)>& load, std::size_t step,
+                         int damages) {
+  const auto tryLoad = [&load](const TBytes& bytes) {
+    try {
+      load(bytes);
+    } catch (const ELumox&) {
+    }
+  };
+  for (std::size_t size = 0; size < file.size(); size += step)
+    tryLoad(TBytes(file.begin(), file.begin() + long(size)));
+  std::mt19937 random(11);
+  for (int i = 0; i < damages && !file.empty(); ++i) {
+    TBytes damaged = file;
+    for (unsigned n = random() % 4 + 1; n > 0; --n)
+      damaged[random() % std::min<std::size_t>(file.size(), 4096)] = std::uint8_t(random());
+    tryLoad(damaged);
+  }
+}
+
+TColours Colours(const TBitmap& bitmap, std::uint32_t kept) {
+  TColours colours(std::size_t(bitmap.Width()) * std::size_t(bitmap.Height()));
+  for (int y = 0; y < bitmap.Height(); ++y)
+    bitmap.ScanLineToBGRA(y, std::span(colours).subspan(std::size_t(y) * std::size_t(bitmap.Width())));
+  for (auto& colour : colours) colour &= kept;
+  return colours;
+}
+
 TBytes TargaFile(std::uint8_t type, std::uint8_t pixelSize, bool topDown, int width, int height,
                  std::uint8_t mapEntrySize, const TBytes& map, const TBytes& pixels) {
   const std::size_t entries = map.size() / std::max(1, (mapEntrySize + 1) / 8);
-  const auto lo = [](std::size_t v) { return std::uint8_t(v); };
-  const auto hi = [](std::size_t v) { return std::uint8_t(v >> 8); };
-  TBytes file{0, std::uint8_t(entries > 0), type, 0, 0, lo(entries), hi(entries), mapEntrySize};
-  file.insert(file.end(), {0, 0, 0, 0, lo(width), hi(width), lo(height), hi(height)});
-  file.insert(file.end(), {pixelSize, std::uint8_t(topDown ? 0x20 : 0)});
+  TBytes file = Fields({{0, 1},
+                        {entries > 0, 1},
+                        {type, 1},
+                        {0, 2},
+                        {entries, 2},
+                        {mapEntrySize, 1},
+                        {0, 4},
+                        {std::uint64_t(width), 2},
+                        {std::uint64_t(height), 2},
+                        {pixelSize, 1},
+                        {topDown ? 0x20 : 0, 1}});
   file.insert(file.end(), map.begin(), map.end());
   const unsigned pixelBytes = (pixelSize + 1u) / 8;
   TBytes packed(pixels.size() / pixelBytes * (pixelBytes + 1));
@@ -77,29 +134,6 @@ TBytes NoisePng(int colorType, int depth, int width, int height, bool interlaced
                  PictureBytes(rowBytes * std::size_t(height), 1, 9), palette);
 }
 
-std::vector<TChunk> PngChunks(const TBytes& file) {
-  std::vector<TChunk> chunks;
-  for (std::size_t at = 8; at + 12 <= file.size(); at += chunks.back().Data.size() + 12) {
-    const std::size_t length =
-        std::size_t(file[at]) << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
-    chunks.push_back(
-        {std::string(&file[at + 4], &file[at + 8]), TBytes(&file[at + 8], &file[at + 8] + length)});
-  }
-  return chunks;
-}
-
-TBytes PngFromChunks(const std::vector<TChunk>& chunks) {
-  TBytes file{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  for (const TChunk& chunk : chunks) {
-    PutBigEndian(file, std::uint32_t(chunk.Data.size()));
-    const std::size_t typeAt = file.size();
-    file.insert(file.end(), chunk.Type.begin(), chunk.Type.end());
-    file.insert(file.end(), chunk.Data.begin(), chunk.Data.end());
-    PutBigEndian(file, std::uint32_t(crc32(0, &file[typeAt], uInt(file.size() - typeAt))));
-  }
-  return file;
-}
-
 TColours ReferenceColours(const TBytes& file, std::uint32_t kept) {
   int width = 0, height = 0, channels = 0;
   const bool wide = stbi_is_16_bit_from_memory(file.data(), int(file.size()));
@@ -116,25 +150,6 @@ TColours ReferenceColours(const TBytes& file, std::uint32_t kept) {
     colours[i / 4] |= v << (i % 4 == 3 ? 24 : 16 - 8 * (i % 4)) & kept;  // red, green, blue, alpha
   }
   return colours;
-}
-
-TColours Colours(const TBitmap& bitmap, std::uint32_t kept) {
-  TColours colours(std::size_t(bitmap.Width()) * std::size_t(bitmap.Height()));
-  for (int y = 0; y < bitmap.Height(); ++y)
-    bitmap.ScanLineToBGRA(y, std::span(colours).subspan(std::size_t(y) * std::size_t(bitmap.Width())));
-  for (auto& colour : colours) colour &= kept;
-  return colours;
-}
-
-TBytes PictureBytes(std::size_t pixels, unsigned pixelBytes, std::uint32_t seed) {
-  std::mt19937 random(seed);
-  TBytes bytes(pixels * pixelBytes);
-  for (std::size_t i = 0; i < bytes.size(); i += pixelBytes) {
-    const bool repeat = i > 0 && random() % 3 == 0;
-    for (std::size_t j = i; j < i + pixelBytes; ++j)
-      bytes[j] = repeat ? bytes[j - pixelBytes] : std::uint8_t(random());
-  }
-  return bytes;
 }
 
 }  // namespace lumox::test

@@ -1,8 +1,8 @@
-#include "imageformats/FormatGraphic.h"
-
+// The graphic base: properties reset by every reading and carried by Assign; the pixel routines.
 #include <gtest/gtest.h>
 
 #include "framework/Exceptions.h"
+#include "imageformats/FormatGraphic.h"
 #include "imageformats/PixelRoutines.h"
 
 namespace lumox {
@@ -10,13 +10,9 @@ namespace {
 
 using TBytes = std::vector<std::uint8_t>;
 
-// Can load streams that start with "OK"; its header is a few fixed properties.
+// Its header is a few fixed properties.
 class TProbeGraphic final : public TFormatGraphic {
  public:
-  static bool CanLoad(TStream& stream) {
-    char magic[2];
-    return PeekBuffer(stream, magic, 2) && magic[0] == 'O' && magic[1] == 'K';
-  }
   bool ReadImageProperties(TStream& stream, std::uint32_t imageIndex) override {
     TFormatGraphic::ReadImageProperties(stream, imageIndex);
     ImageProperties.Width = 7;
@@ -43,17 +39,6 @@ TEST(FormatGraphic, PropertiesAreResetByEveryReadingAndTravelWithAssign) {
   EXPECT_EQ(target.ImageProperties.Width, 0u);
   EXPECT_EQ(target.ImageProperties.FileGamma, 1.0f);
   EXPECT_TRUE(target.ImageProperties.RowsPerStrip.empty());
-}
-
-TEST(FormatGraphic, CanLoadAnswersForTheBytesAtThePositionAndKeepsIt) {
-  TMemoryStream stream(TBytes{'x', 'O', 'K'});
-  for (const std::int64_t position : {1, 2}) {
-    stream.SetPosition(position);
-    EXPECT_EQ(TProbeGraphic::CanLoad(stream), position == 1);
-    EXPECT_FALSE(TFormatGraphic::CanLoad(stream));
-    EXPECT_EQ(stream.Position(), position);
-  }
-  EXPECT_THROW(CanLoadFile<TProbeGraphic>("/nonexistent/picture.probe"), EFOpenError);
 }
 
 TEST(PixelRoutines, ByteOrderAndPredictorsThatAddThePreviousPixelUpToTheirCount) {

@@ -1,5 +1,3 @@
-#include "tests/imageformats/TIFFFiles.h"
-
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -7,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
+
+#include "tests/imageformats/FormatFiles.h"
 
 namespace lumox::test {
 namespace {
@@ -71,23 +71,6 @@ void SetTags(TIFF* tiff, const TTiffSpec& spec) {
 
 }  // namespace
 
-// clang-format off
-TTiffSpec GreySpec(std::uint16_t bits, std::uint16_t compression, std::uint16_t predictor) {
-  return {.Photometric = MinIsBlack, .BitsPerSample = bits, .SamplesPerPixel = 1, .Compression = compression, .Predictor = predictor};
-}
-
-TTiffSpec PaletteSpec(std::uint16_t bits, std::uint16_t compression) {
-  TTiffSpec spec{.Photometric = Palette, .BitsPerSample = bits, .SamplesPerPixel = 1, .Compression = compression};
-  for (unsigned i = 0; i < 3u << bits; ++i) spec.ColorMap.push_back(std::uint16_t((i * 73 + (i >> bits) * 50) % 256 * 257));
-  return spec;
-}
-
-TTiffSpec FaxSpec(std::uint16_t compression, std::uint32_t width, std::uint32_t rowsPerStrip) {
-  return {.Width = width, .Photometric = MinIsWhite, .BitsPerSample = 1, .SamplesPerPixel = 1, .Compression = compression,
-          .RowsPerStrip = rowsPerStrip};
-}
-// clang-format on
-
 TBytes LibraryTiff(const TTiffSpec& spec) {
   const TTempFile file(std::tmpfile(), &std::fclose);
   TIFF* tiff = OpenLibrary(file.get(), spec.BigEndian ? "wb" : "wl");
@@ -104,7 +87,7 @@ TBytes LibraryTiff(const TTiffSpec& spec) {
   return bytes;
 }
 
-std::vector<std::uint32_t> LibraryPixels(const TBytes& bytes) {
+TColours LibraryColours(const TBytes& bytes) {
   const TTempFile file(std::tmpfile(), &std::fclose);
   std::fwrite(bytes.data(), 1, bytes.size(), file.get());
   TIFF* tiff = OpenLibrary(file.get(), "r");
@@ -112,41 +95,63 @@ std::vector<std::uint32_t> LibraryPixels(const TBytes& bytes) {
   std::uint32_t width = 0, height = 0;
   TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
-  std::vector<std::uint32_t> pixels(std::size_t{width} * height);
+  TColours pixels(std::size_t{width} * height);
   if (!TIFFReadRGBAImageOriented(tiff, width, height, pixels.data(), ORIENTATION_TOPLEFT, 0)) pixels.clear();
   TIFFClose(tiff);
+  for (std::uint32_t& p : pixels) p = (p & 0xFF00FF00u) | (p >> 16 & 0xFF) | (p & 0xFF) << 16;  // from ABGR
   return pixels;
 }
 
 TBytes HandMadeTiff(const std::vector<TTag>& tags, const TBytes& data) {
-  TBytes file{'I', 'I', 42, 0, 0, 0, 0, 0};
-  file.insert(file.end(), data.begin(), data.end());
-  const auto put = [&file](std::size_t at, std::uint32_t value, unsigned bytes) {
-    for (unsigned i = 0; i < bytes; ++i) file[at + i] = std::uint8_t(value >> (8 * i));
-  };
-  const std::size_t ifd = file.size();
-  put(4, std::uint32_t(ifd), 4);
+  const std::size_t ifd = 8 + data.size();
+  TBytes file = TBytes{'I', 'I', 42, 0} + Fields({{ifd, 4}}) + data + Fields({{tags.size(), 2}});
   file.resize(ifd + 2 + 12 * tags.size() + 4, 0);
-  put(ifd, std::uint32_t(tags.size()), 2);
   for (std::size_t i = 0, entry = ifd + 2; i < tags.size(); ++i, entry += 12) {
     const TTag& tag = tags[i];
-    const unsigned width = tag.Type == 3 ? 2 : tag.Type == 1 ? 1 : 4;
-    put(entry, tag.Tag, 2);
-    put(entry + 2, tag.Type, 2);
-    put(entry + 4, tag.Count != 0 ? tag.Count : std::uint32_t(tag.Values.size() / (tag.Type == 5 ? 2 : 1)),
-        4);
+    const int width = tag.Type == 3 ? 2 : tag.Type == 1 ? 1 : 4;
+    const std::size_t count = tag.Count != 0 ? tag.Count : tag.Values.size() / (tag.Type == 5 ? 2 : 1);
+    Put(file, entry, tag.Tag, 2);
+    Put(file, entry + 2, tag.Type, 2);
+    Put(file, entry + 4, count, 4);
     std::size_t at = entry + 8;
-    if (tag.Values.size() * width > 4) {
-      put(at, std::uint32_t(file.size()), 4);
+    if (tag.Values.size() * std::size_t(width) > 4) {
+      Put(file, at, file.size(), 4);
       at = file.size();
-      file.resize(file.size() + tag.Values.size() * width);
     }
-    for (const std::uint32_t value : tag.Values) put(at, value, width), at += width;
+    for (const std::uint32_t value : tag.Values)
+      Put(file, std::exchange(at, at + std::size_t(width)), value, width);
   }
   return file;
 }
 
+TBytes EpsFile(const TBytes& tiff, std::uint32_t gap, std::uint32_t previewLength, std::uint8_t magic) {
+  const TBytes header = Fields(
+      {{0xC6D3D000u | magic, 4}, {30, 4}, {gap, 4}, {0, 8}, {30 + gap, 4}, {previewLength, 4}, {0, 2}});
+  return header + TBytes(gap, ' ') + tiff;
+}
+
+namespace {
+
 // clang-format off
+TTiffSpec GreySpec(std::uint16_t bits, std::uint16_t compression = Raw, std::uint16_t predictor = 1) {
+  return {.Photometric = MinIsBlack, .BitsPerSample = bits, .SamplesPerPixel = 1, .Compression = compression, .Predictor = predictor};
+}
+
+// A palette picture with a colour map of 2^bits entries.
+TTiffSpec PaletteSpec(std::uint16_t bits, std::uint16_t compression = Raw) {
+  TTiffSpec spec{.Photometric = Palette, .BitsPerSample = bits, .SamplesPerPixel = 1, .Compression = compression};
+  for (unsigned i = 0; i < 3u << bits; ++i) spec.ColorMap.push_back(std::uint16_t((i * 73 + (i >> bits) * 50) % 256 * 257));
+  return spec;
+}
+
+TTiffSpec FaxSpec(std::uint16_t compression, std::uint32_t width, std::uint32_t rowsPerStrip = 0) {
+  return {.Width = width, .Photometric = MinIsWhite, .BitsPerSample = 1, .SamplesPerPixel = 1, .Compression = compression,
+          .RowsPerStrip = rowsPerStrip};
+}
+// clang-format on
+
+// clang-format off
+// A 13 x 6 ThunderScan picture with every kind of code (the reference library writes none).
 TBytes ThunderTiff() {
   // Rows from 0: deltas to 15, raw 5, deltas, a run from an odd pixel, deltas, one delta beyond the row.
   TBytes codes;
@@ -156,28 +161,42 @@ TBytes ThunderTiff() {
 }
 // clang-format on
 
-TBytes EpsFile(const TBytes& tiff, std::uint32_t gap, std::uint32_t previewLength, std::uint8_t magic) {
-  TBytes file(30 + gap, ' ');
-  const std::uint32_t fields[] = {0xC6D3D000u | magic, 30, gap, 0, 0, 30 + gap, previewLength};
-  for (std::size_t i = 0; i < std::size(fields); ++i)
-    for (unsigned b = 0; b < 4; ++b) file[4 * i + b] = std::uint8_t(fields[i] >> 8 * b);
-  file.insert(file.end(), tiff.begin(), tiff.end());
-  return file;
-}
+}  // namespace
 
-// clang-format off
-std::vector<std::pair<std::string, TBytes>> SeedFiles() {
-  const TBytes grey = LibraryTiff(GreySpec(8));
-  return {{"deflate.tif", LibraryTiff({.Width = 9, .Height = 7, .Compression = Deflate, .Predictor = 2, .RowsPerStrip = 3})},
-          {"palette.tif", LibraryTiff([] { TTiffSpec s = PaletteSpec(8, PackBits); s.BigEndian = true; return s; }())},
-          {"jpeg.tif", LibraryTiff({.Width = 19, .Height = 17, .Photometric = YCbCr, .Compression = Jpeg, .RowsPerStrip = 16})},
-          {"grey16.tif", LibraryTiff([] { TTiffSpec s = GreySpec(16, Deflate, 2); s.BigEndian = true; return s; }())},
-          {"cmyk.tif", LibraryTiff({.Width = 5, .Height = 4, .Photometric = CMYK, .SamplesPerPixel = 4})},
-          {"fax3.tif", LibraryTiff(FaxSpec(Fax3, 67, 3))},
-          {"mhwords.tif", LibraryTiff(FaxSpec(MHWords, 67, 3))},
-          {"thunder.tif", ThunderTiff()},
-          {"preview.eps", EpsFile(grey, 16, std::uint32_t(grey.size()))}};
+void AddTiffFiles(std::map<std::string, TReaderFile>& files) {
+  // clang-format off
+  const std::pair<const char*, TTiffSpec> tiffs[] = {
+      {"rgb-strips", {.RowsPerStrip = 3}},
+      {"rgb-packbits-big-endian", {.Compression = PackBits, .RowsPerStrip = 4, .BigEndian = true}},
+      {"rgb-deflate-predictor", {.Width = 33, .Height = 17, .Compression = Deflate, .Predictor = 2, .RowsPerStrip = 5}},
+      {"rgb16-predictor-big-endian", {.BitsPerSample = 16, .Compression = Deflate, .Predictor = 2, .BigEndian = true}},
+      {"rgba", {.SamplesPerPixel = 4, .Compression = Deflate, .Predictor = 2, .Alpha = true}},
+      {"grey", GreySpec(8)}, {"grey-predictor", GreySpec(8, Deflate, 2)}, {"grey16-predictor", GreySpec(16, Deflate, 2)},
+      {"grey4-packbits", GreySpec(4, PackBits)}, {"grey2", GreySpec(2)},
+      {"min-is-white", {.Photometric = MinIsWhite, .BitsPerSample = 1, .SamplesPerPixel = 1}},
+      {"palette8-packbits", PaletteSpec(8, PackBits)}, {"palette4", PaletteSpec(4)}, {"palette2", PaletteSpec(2)},
+      {"palette8-big-endian", [] { TTiffSpec s = PaletteSpec(8); s.BigEndian = true; return s; }()},
+      {"cmyk", {.Photometric = CMYK, .SamplesPerPixel = 4}}, {"ycbcr", {.Photometric = YCbCr}},
+      {"jpeg-rgb", {.Width = 37, .Height = 21, .Compression = Jpeg, .RowsPerStrip = 8}},
+      {"jpeg-ycbcr", {.Width = 37, .Height = 21, .Photometric = YCbCr, .Compression = Jpeg, .RowsPerStrip = 16}},
+      {"jpeg-grey", {.Width = 37, .Height = 21, .Photometric = MinIsBlack, .SamplesPerPixel = 1, .Compression = Jpeg,
+                     .RowsPerStrip = 8}},
+      {"fax3-odd-width", FaxSpec(Fax3, 203, 4)}, {"fax-mh", FaxSpec(MH, 33, 4)},
+      {"fax3-reversed-bits", [] { TTiffSpec s = FaxSpec(Fax3, 5003); s.ReversedBits = true; return s; }()}};
+  // clang-format on
+  for (const auto& [name, spec] : tiffs) {
+    const TBytes file = LibraryTiff(spec);
+    // 16-bit samples and YCbCr outside JPEG data are rounded differently.
+    const int tolerance = spec.BitsPerSample == 16                               ? 1
+                          : spec.Photometric == YCbCr && spec.Compression == Raw ? 3
+                                                                                 : 0;
+    files[name + std::string(".tif")] = {file, LibraryColours(file), 0xFFFFFFFF, tolerance};
+  }
+  // The reference library cannot read its own word-aligned fax rows: byte-aligned ones are the reference.
+  files["fax-mh-words.tif"] = {LibraryTiff(FaxSpec(MHWords, 33, 4)), files.at("fax-mh.tif").Expected};
+  files["thunder.tif"] = {ThunderTiff(), LibraryColours(ThunderTiff())};
+  const TReaderFile& grey = files.at("grey.tif");
+  files["preview.eps"] = {EpsFile(grey.File, 16, std::uint32_t(grey.File.size())), grey.Expected};
 }
-// clang-format on
 
 }  // namespace lumox::test
