@@ -277,7 +277,7 @@ void TCustomImage32::InitDefaultStages() {
   add(false, StageControlFrame);
   add(true, StageDrawBitmap);
   add(false, StageBitmapFrame);
-  add(true, StageDrawLayers, 0x80000000u);
+  add(true, StageDrawLayers, LayerVisible);
 }
 
 void TCustomImage32::UpdateCache() {
