@@ -1,5 +1,6 @@
 #pragma once
 #include "archive/Database.h"
+#include "archive/IniTable.h"
 #include "archive/SQLQuery.h"
 #include "installation/CacheTables.h"
 
@@ -30,18 +31,23 @@ class TDBExpressConnector {
   // Largest value of `column`; 0 for an empty table.
   int GetMaxValue(const QString& column) const;
 
- protected:
   // A text column of a cache table and its width in characters.
   struct TColumn {
     const char* Name;
     int Width;
   };
 
+ protected:
   explicit TDBExpressConnector(const QString& tableName) : FTableName(tableName) {}
 
+  QString InsertStatement(const char* indexColumn, std::span<const TColumn> columns) const;
   // Inserts the row at `index` in `indexColumn`, each value cut to its column's width.
   void InsertRow(const char* indexColumn, int index, std::span<const TColumn> columns,
                  std::initializer_list<QString> values);
+  // Makes the table hold exactly `rows`, texts cut to their columns. Only rows that differ from
+  // what is stored are written, so rewriting a list that hardly changed writes hardly anything.
+  void WriteRows(const char* indexColumn, std::span<const TColumn> columns,
+                 const std::vector<TCacheRow>& rows);
   // Reads the first row at `index` into `values`, one per column; false, with every value
   // empty, when there is none.
   bool ReadRow(const char* indexColumn, int index, std::span<const TColumn> columns,
@@ -58,9 +64,9 @@ class TTRACKSConnector final : public TDBExpressConnector, public ITracksTable {
  public:
   TTRACKSConnector() : TDBExpressConnector(QStringLiteral("TRACKS")) {}
 
-  void DeleteAll() override { TDBExpressConnector::DeleteAll(); }
   int GetMaxIdx();
-  void InsertTrack(int index, const QString& name, const QString& folder, const QString& id) override;
+  void InsertTrack(int index, const QString& name, const QString& folder, const QString& id);
+  void WriteTracks(const std::vector<TCacheRow>& rows) override;
   std::vector<TCacheRow> ReadTracks() override;
   bool GetTrack(int index, QString& name, QString& folder, QString& id);
 
@@ -74,10 +80,10 @@ class TCARSConnector final : public TDBExpressConnector, public ICarsTable {
  public:
   TCARSConnector() : TDBExpressConnector(QStringLiteral("CARS")) {}
 
-  void DeleteAll() override { TDBExpressConnector::DeleteAll(); }
   int GetMaxIdx();
   void InsertCar(int index, const QString& name, const QString& year, const QString& folder,
-                 const QString& id) override;
+                 const QString& id);
+  void WriteCars(const std::vector<TCacheRow>& rows) override;
   std::vector<TCacheRow> ReadCars() override;
   bool GetCar(int index, QString& name, QString& year, QString& folder, QString& id);
 
@@ -85,6 +91,20 @@ class TCARSConnector final : public TDBExpressConnector, public ICarsTable {
   static constexpr TColumn Columns[] = {
       {"CAR_NAME", CarNameWidth}, {"CAR_YEAR", CarYearWidth}, {"CAR_FOLDER", CarFolderWidth}, {"CAR_ID", CarIDWidth}};
 };
+
+// Rewrites the cache `table` from `list` in one transaction that stores the fingerprint last,
+// as the setting `section`/`key`: the list's fingerprint when every row was stored whole, else
+// empty, so that the next start scans the folders again. A failure leaves the cache and its
+// fingerprint as they were. A list read from the cache is in it already and is left alone.
+template <class List, class Table>
+void StoreCache(TIniTable& settings, const QString& section, const QString& key, const List& list,
+                Table& table) {
+  if (list.IsFromCache()) return;
+  TTransaction transaction(table.GetSQLConnection());
+  const bool whole = list.SaveToDB(table);
+  settings.WriteString(section, key, whole ? list.FoldersMD5() : QString());
+  transaction.Commit();
+}
 
 // The process-wide connectors, unbound until their first SetSQLConnection.
 TTRACKSConnector& TRACKSConnector();

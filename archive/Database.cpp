@@ -98,6 +98,23 @@ QSqlDatabase TSQLConnection::Database() {
   return db;
 }
 
+TTransaction::TTransaction(TSQLConnection& connection) : Database(connection.Database()) {
+  if (!Database.transaction())
+    throw EDatabaseError(
+        QStringLiteral("Could not start a transaction:\n%1").arg(Database.lastError().text()));
+}
+
+TTransaction::~TTransaction() {
+  if (Open) Database.rollback();
+}
+
+void TTransaction::Commit() {
+  if (!Database.commit())
+    throw EDatabaseError(
+        QStringLiteral("Could not commit a transaction:\n%1").arg(Database.lastError().text()));
+  Open = false;
+}
+
 void ShutDownDatabaseEngine() { fb_shutdown(0, fb_shutrsn_app_stopped); }
 
 }  // namespace lumox

@@ -54,4 +54,24 @@ class TSQLConnection : public QObject {
   QString ConnectionName;
 };
 
+// Runs every statement on one connection in a single transaction from construction until
+// Commit; one not committed when the scope ends is rolled back. Only bulk writes use this, each
+// of which can be redone as a whole after a failure; every other statement commits on its own.
+// Inside the transaction a failing statement undoes only itself.
+class TTransaction {
+ public:
+  // Throws EDatabaseError when the transaction cannot start.
+  explicit TTransaction(TSQLConnection& connection);
+  ~TTransaction();
+  TTransaction(const TTransaction&) = delete;
+  TTransaction& operator=(const TTransaction&) = delete;
+
+  // Throws EDatabaseError when the commit fails; the transaction is then rolled back.
+  void Commit();
+
+ private:
+  QSqlDatabase Database;
+  bool Open = true;
+};
+
 }  // namespace lumox

@@ -1,7 +1,9 @@
 #include "archive/LapTimePool.h"
 
+#include "archive/LapRows.h"
 #include "archive/SQLQuery.h"
 #include "installation/Strings.h"
+#include "platform/Errors.h"
 
 #include <algorithm>
 #include <limits>
@@ -12,6 +14,18 @@ namespace {
 
 // The only kind of merge rule there is.
 constexpr int CarMerge = 2;
+
+const QString NoIdentifierLeft = QStringLiteral("LAPTIMEPOOL has no free lap identifier left.");
+
+const QString InsertLapStatement = QStringLiteral(
+    "insert into LAPTIMEPOOL(LTP_ID, TRACK_NAME, TRACK_PATH, CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE)"
+    " values (:LTP_ID, :TRACK_NAME, :TRACK_PATH, :CAR_NAME, :CAR_ID, :LAP_TIME, :LAP_DATE)");
+
+// A lap stored under the car as read or under the car the merge rules move it to.
+const QString ArchivedStatement = QStringLiteral(
+    "select count(*) as ANZAHL from LAPTIMEPOOL where TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"
+    " and ((CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID) or (CAR_NAME=:MERGED_NAME and CAR_ID=:MERGED_ID))"
+    " and LAP_TIME=:LAP_TIME and LAP_DATE=:LAP_DATE");
 
 // The engine compares texts as if padded with blanks.
 bool SameText(const QString& a, const QString& b) {
@@ -49,31 +63,11 @@ void AppendTrimmed(const TSQLQuery& query, const char* column, QStringList& list
   list.append(TrimControls(query.String(QString::fromLatin1(column))));
 }
 
-// Appends every row of a lap list whose other pair of columns is (`nameColumn`, `keyColumn`).
-void AppendLaps(TSQLQuery& query, const char* nameColumn, const char* keyColumn, const char* timeColumn,
-                QStringList* ltpIDs, QStringList& names, QStringList& keys, QStringList& lapTimes,
-                QStringList& lapDates) {
-  query.Exec();
-  while (query.Next()) {
-    AppendInteger(query, "LTP_ID", ltpIDs);
-    AppendTrimmed(query, nameColumn, names);
-    AppendTrimmed(query, keyColumn, keys);
-    AppendInteger(query, timeColumn, &lapTimes);
-    AppendInteger(query, "LAP_DATE", &lapDates);
-  }
-}
-
-// The best lap per group of the visible laps matching `condition`, in one statement: the lap
-// ranked first in its group by time (then date, then identifier) stands for the group. A lap
-// without a time ranks last, as the group's minimum ignores it.
-QString BestLapsStatement(const char* groupColumns, const char* condition) {
-  return QStringLiteral(
-             "select %1, LAP_TIME as MIN_LAP_TIME, LTP_ID, LAP_DATE from ("
-             " select %1, LAP_TIME, LTP_ID, LAP_DATE,"
-             " row_number() over (partition by %1 order by LAP_TIME nulls last, LAP_DATE, LTP_ID) as PLACE"
-             " from LAPTIMEPOOL where %2 and LTP_ID >= 0)"
-             " where PLACE = 1 order by MIN_LAP_TIME, %1")
-      .arg(QString::fromLatin1(groupColumns), QString::fromLatin1(condition));
+// The visible laps matching `condition`, with the columns of the other side when given.
+QString LapsStatement(const char* otherColumns, const char* condition) {
+  return QStringLiteral("select LTP_ID, %1LAP_TIME, LAP_DATE from LAPTIMEPOOL where %2 and LTP_ID >= 0")
+      .arg(otherColumns ? QString::fromLatin1(otherColumns) + QStringLiteral(", ") : QString(),
+           QString::fromLatin1(condition));
 }
 
 }  // namespace
@@ -101,17 +95,14 @@ int TLapTimePoolConnector::GetNextLTPID() {
   if (!query.Next()) return 1;
   const qint64 largest = std::max<qint64>(query.Integer(QStringLiteral("MAX_ID")),
                                           -qint64{query.Integer(QStringLiteral("MIN_ID"))});
-  if (largest >= std::numeric_limits<int>::max())
-    throw EDatabaseError(QStringLiteral("LAPTIMEPOOL has no free lap identifier left."));
+  if (largest >= std::numeric_limits<int>::max()) throw EDatabaseError(NoIdentifierLeft);
   return static_cast<int>(largest + 1);
 }
 
 void TLapTimePoolConnector::AddLapTime(const QString& trackName, const QString& trackPath, const QString& carName,
                                        const QString& carID, int lapDate, int lapTime) {
   const int ltpID = GetNextLTPID();
-  TSQLQuery query = CreateQuery(QStringLiteral(
-      "insert into LAPTIMEPOOL(LTP_ID, TRACK_NAME, TRACK_PATH, CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE)"
-      " values (:LTP_ID, :TRACK_NAME, :TRACK_PATH, :CAR_NAME, :CAR_ID, :LAP_TIME, :LAP_DATE)"));
+  TSQLQuery query = CreateQuery(InsertLapStatement);
   query.Bind(QStringLiteral("LTP_ID"), ltpID);
   BindLap(query, trackName, trackPath, carName, carID, lapDate, lapTime);
   query.Exec();
@@ -131,16 +122,48 @@ bool TLapTimePoolConnector::LapTimeExists(const QString& trackName, const QStrin
 bool TLapTimePoolConnector::LapTimeArchived(const TCarAutoMerges& rules, const QString& trackName,
                                             const QString& trackPath, const QString& carName, const QString& carID,
                                             int lapDate, int lapTime) {
-  QString mergedName = carName;
-  QString mergedID = carID;
+  TSQLQuery query = CreateQuery(ArchivedStatement);
+  return Archived(query, rules, {trackName, trackPath, carName, carID, lapDate, lapTime});
+}
+
+bool TLapTimePoolConnector::Archived(TSQLQuery& query, const TCarAutoMerges& rules, const TLapRecord& lap) {
+  QString mergedName = lap.CarName;
+  QString mergedID = lap.CarID;
   rules.Follow(mergedName, mergedID);
-  TSQLQuery query = CreateQuery(QStringLiteral(
-      "select count(*) as ANZAHL from LAPTIMEPOOL where TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"
-      " and ((CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID) or (CAR_NAME=:MERGED_NAME and CAR_ID=:MERGED_ID))"
-      " and LAP_TIME=:LAP_TIME and LAP_DATE=:LAP_DATE"));
-  BindLap(query, trackName, trackPath, carName, carID, lapDate, lapTime);
+  BindLap(query, lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.LapDate, lap.LapTime);
   query.Bind(QStringLiteral("MERGED_NAME"), mergedName).Bind(QStringLiteral("MERGED_ID"), mergedID).Exec();
   return query.Next() && query.Integer(QStringLiteral("ANZAHL")) != 0;
+}
+
+void TLapTimePoolConnector::ImportLaps(const std::vector<TLapRecord>& laps,
+                                       const std::function<void(std::size_t, const QString&)>& refused) {
+  TTransaction transaction(GetSQLConnection());
+  AddMissingLaps(laps, refused);
+  ApplyCarAutoMerges();
+  transaction.Commit();
+}
+
+// The statements are prepared once for all laps, and the identifiers counted on here: no other
+// writer can add laps meanwhile, as the engine keeps the file to this process.
+void TLapTimePoolConnector::AddMissingLaps(const std::vector<TLapRecord>& laps,
+                                           const std::function<void(std::size_t, const QString&)>& refused) {
+  const TCarAutoMerges rules(*this);
+  qint64 next = GetNextLTPID();
+  TSQLQuery archived = CreateQuery(ArchivedStatement);
+  TSQLQuery insert = CreateQuery(InsertLapStatement);
+  for (std::size_t i = 0; i < laps.size(); ++i) {
+    const TLapRecord& lap = laps[i];
+    try {
+      if (Archived(archived, rules, lap)) continue;
+      if (next > std::numeric_limits<int>::max()) throw EDatabaseError(NoIdentifierLeft);
+      insert.Bind(QStringLiteral("LTP_ID"), static_cast<int>(next));
+      BindLap(insert, lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.LapDate, lap.LapTime);
+      insert.Exec();
+      ++next;
+    } catch (const EDatabaseError& e) {
+      refused(i, MessageOf(e));
+    }
+  }
 }
 
 void TLapTimePoolConnector::DeleteLapTime(int ltpID) {
@@ -173,56 +196,63 @@ void TLapTimePoolConnector::GetLapTimesForCarAndTrack(const QString& carName, co
                                                       const QString& trackName, const QString& trackPath,
                                                       QStringList* ltpIDs, QStringList& lapTimes,
                                                       QStringList& lapDates, bool orderByDate) {
-  TSQLQuery query = CreateQuery(
-      QStringLiteral("select LTP_ID, LAP_TIME, LAP_DATE from LAPTIMEPOOL where TRACK_NAME=:TRACK_NAME and "
-                     "TRACK_PATH=:TRACK_PATH   and CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID   and LTP_ID >= 0\r\n") +
-      (orderByDate ? QStringLiteral(" order by LAP_DATE, LAP_TIME") : QStringLiteral(" order by LAP_TIME, LAP_DATE")));
+  TSQLQuery query = CreateQuery(LapsStatement(
+      nullptr,
+      "TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH and CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID"));
   BindTrack(query, trackName, trackPath);
   BindCar(query, carName, carID);
   query.Exec();
-  while (query.Next()) {
-    AppendInteger(query, "LTP_ID", ltpIDs);
-    AppendInteger(query, "LAP_TIME", &lapTimes);
-    AppendInteger(query, "LAP_DATE", &lapDates);
-  }
+  TLapRows laps = TLapRows::Read(query, nullptr, nullptr);
+  laps.SortByTime(orderByDate);
+  laps.AppendTo(ltpIDs, lapTimes, lapDates);
+}
+
+TLapRows TLapTimePoolConnector::LapsOfCar(const QString& carName, const QString& carID) {
+  TSQLQuery query =
+      CreateQuery(LapsStatement("TRACK_NAME, TRACK_PATH", "CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID"));
+  BindCar(query, carName, carID);
+  query.Exec();
+  return TLapRows::Read(query, "TRACK_NAME", "TRACK_PATH");
+}
+
+TLapRows TLapTimePoolConnector::LapsOnTrack(const QString& trackName, const QString& trackPath) {
+  TSQLQuery query =
+      CreateQuery(LapsStatement("CAR_NAME, CAR_ID", "TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"));
+  BindTrack(query, trackName, trackPath);
+  query.Exec();
+  return TLapRows::Read(query, "CAR_NAME", "CAR_ID");
 }
 
 void TLapTimePoolConnector::GetBestLapsForCar(const QString& carName, const QString& carID, QStringList* ltpIDs,
                                               QStringList& trackNames, QStringList& trackPaths,
                                               QStringList& lapTimes, QStringList& lapDates) {
-  TSQLQuery query =
-      CreateQuery(BestLapsStatement("TRACK_NAME, TRACK_PATH", "CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID"));
-  BindCar(query, carName, carID);
-  AppendLaps(query, "TRACK_NAME", "TRACK_PATH", "MIN_LAP_TIME", ltpIDs, trackNames, trackPaths, lapTimes, lapDates);
+  TLapRows laps = LapsOfCar(carName, carID);
+  laps.KeepBestOfEachPlace();
+  laps.AppendTo(ltpIDs, trackNames, trackPaths, lapTimes, lapDates);
 }
 
 void TLapTimePoolConnector::GetBestLapsForTrack(const QString& trackName, const QString& trackPath,
                                                 QStringList* ltpIDs, QStringList& carNames, QStringList& carIDs,
                                                 QStringList& lapTimes, QStringList& lapDates) {
-  TSQLQuery query =
-      CreateQuery(BestLapsStatement("CAR_NAME, CAR_ID", "TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"));
-  BindTrack(query, trackName, trackPath);
-  AppendLaps(query, "CAR_NAME", "CAR_ID", "MIN_LAP_TIME", ltpIDs, carNames, carIDs, lapTimes, lapDates);
+  TLapRows laps = LapsOnTrack(trackName, trackPath);
+  laps.KeepBestOfEachPlace();
+  laps.AppendTo(ltpIDs, carNames, carIDs, lapTimes, lapDates);
 }
 
 void TLapTimePoolConnector::GetLapTimesForCar(const QString& carName, const QString& carID, QStringList* ltpIDs,
                                               QStringList& trackNames, QStringList& trackPaths,
                                               QStringList& lapTimes, QStringList& lapDates) {
-  TSQLQuery query = CreateQuery(QStringLiteral(
-      "select LTP_ID, LAP_DATE, TRACK_NAME, TRACK_PATH, LAP_TIME as MIN_LAP_TIME from LAPTIMEPOOL"
-      " where CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID and LTP_ID >= 0 order by TRACK_NAME, TRACK_PATH, LAP_TIME, LAP_DATE"));
-  BindCar(query, carName, carID);
-  AppendLaps(query, "TRACK_NAME", "TRACK_PATH", "MIN_LAP_TIME", ltpIDs, trackNames, trackPaths, lapTimes, lapDates);
+  TLapRows laps = LapsOfCar(carName, carID);
+  laps.SortByPlace();
+  laps.AppendTo(ltpIDs, trackNames, trackPaths, lapTimes, lapDates);
 }
 
 void TLapTimePoolConnector::GetLapTimesForTrack(const QString& trackName, const QString& trackPath,
                                                 QStringList* ltpIDs, QStringList& carNames, QStringList& carIDs,
                                                 QStringList& lapTimes, QStringList& lapDates) {
-  TSQLQuery query = CreateQuery(QStringLiteral(
-      "select LTP_ID, LAP_DATE, CAR_NAME, CAR_ID, LAP_TIME from LAPTIMEPOOL"
-      " where TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH and LTP_ID >= 0 order by CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE"));
-  BindTrack(query, trackName, trackPath);
-  AppendLaps(query, "CAR_NAME", "CAR_ID", "LAP_TIME", ltpIDs, carNames, carIDs, lapTimes, lapDates);
+  TLapRows laps = LapsOnTrack(trackName, trackPath);
+  laps.SortByPlace();
+  laps.AppendTo(ltpIDs, carNames, carIDs, lapTimes, lapDates);
 }
 
 void TLapTimePoolConnector::GetLapTimeInfo(int ltpID, QString& carName, QString& carID, QString& trackName,

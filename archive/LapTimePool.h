@@ -6,10 +6,22 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+#include <functional>
+#include <vector>
+
 namespace lumox {
 
 class TSQLQuery;
 class TCarAutoMerges;
+class TLapRows;
+
+// One lap as the simulator records it.
+struct TLapRecord {
+  QString TrackName, TrackPath, CarName, CarID;
+  int LapDate = 0;
+  int LapTime = 0;
+};
 
 // Every operation on the lap-time pool LAPTIMEPOOL and the car merge rules AUTOMERGES.
 // A lap is the six values (track name, track path, car name, car identifier, time, date);
@@ -42,6 +54,13 @@ class TLapTimePoolConnector {
   // merge rules move that car's laps to, so an import does not add again what a merge moved.
   bool LapTimeArchived(const TCarAutoMerges& rules, const QString& trackName, const QString& trackPath, const QString& carName,
                        const QString& carID, int lapDate, int lapTime);
+  // Adds every lap of `laps` that LapTimeArchived does not find, numbered on from
+  // GetNextLTPID, then applies the car merge rules, all in one transaction: nothing is stored
+  // until it commits, so the laps, which stay in the simulator's files, can be imported again
+  // after a failure. A lap the archive refuses undoes only itself; `refused` gets its place in
+  // `laps` and the engine's message.
+  void ImportLaps(const std::vector<TLapRecord>& laps,
+                  const std::function<void(std::size_t, const QString&)>& refused);
   // Hides a visible lap; an identifier below 1 changes nothing (negating it would revive a lap).
   void DeleteLapTime(int ltpID);
 
@@ -89,6 +108,14 @@ class TLapTimePoolConnector {
 
  private:
   TSQLQuery CreateQuery(const QString& sql) const;
+  // The visible laps of the car, or on the track, as stored, in no order.
+  TLapRows LapsOfCar(const QString& carName, const QString& carID);
+  TLapRows LapsOnTrack(const QString& trackName, const QString& trackPath);
+  // The part of ImportLaps before the merge rules are applied.
+  void AddMissingLaps(const std::vector<TLapRecord>& laps,
+                      const std::function<void(std::size_t, const QString&)>& refused);
+  // Runs the prepared query of LapTimeArchived for the lap.
+  static bool Archived(TSQLQuery& query, const TCarAutoMerges& rules, const TLapRecord& lap);
   // Gives every lap with the pair (`nameFrom`, `keyFrom`) in the two columns the new pair.
   void MovePair(const char* nameColumn, const char* keyColumn, const QString& nameFrom, const QString& keyFrom,
                 const QString& nameTo, const QString& keyTo);

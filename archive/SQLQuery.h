@@ -27,8 +27,13 @@ class TSQLQuery {
   QString String(const QString& column) const;
   int Integer(const QString& column) const;
 
+  // The position of a result column, for reading many rows by position.
+  int Column(const QString& name) const;
+  QString String(int column) const;
+  int Integer(int column) const;
+  bool IsNull(int column) const;
+
  private:
-  QVariant Value(const QString& column) const;
   [[noreturn]] void Fail(const QString& what) const;
 
   QSqlQuery Query;

@@ -4,9 +4,12 @@
 //   WarmStart      what start-up does when the fingerprints match: list the folders, compute
 //                  both fingerprints and read both lists from the database's cache tables;
 //   BaselineRead   the reference: read every car.ini and track.ini once, nothing more;
-//   WarmStartInMemory  the warm path with in-memory tables: what it costs besides the database.
-// The ratios ColdScan/BaselineRead and WarmStart/ColdScan (also with in-memory tables) are
-// printed at the end.
+//   WarmStartInMemory  the warm path with in-memory tables: what it costs besides the database;
+//   CloseUnchanged what closing the window stores when both lists came from the cache;
+//   CloseRewrite   the same when both were scanned, alternating between this installation and
+//                  one with a car and a track more in front, so that every row changes.
+// The ratios ColdScan/BaselineRead and WarmStart/ColdScan (also with in-memory tables) and the
+// closing times are printed at the end.
 #include "archive/DBExpressConnector.h"
 #include "installation/Cars.h"
 #include "installation/FileSystem.h"
@@ -70,6 +73,10 @@ struct TSetup {
   TTRACKSConnector Tracks;
   test::TFakeCarsTable CarsInMemory;
   test::TFakeTracksTable TracksInMemory;
+  std::unique_ptr<TIniTable> Settings;
+  TCars ScannedCars{{}}, CachedCars{{}}, ShiftedCars{{}};
+  TTracks ScannedTracks{{}}, CachedTracks{{}}, ShiftedTracks{{}};
+  QTemporaryDir Shifted;  // the same folders, linked, behind one more car and track
 
   TSetup() {
     const QString cars = CarsFolder(Zindo.path());
@@ -95,12 +102,27 @@ struct TSetup {
     Database->CreateCacheTables();
     Cars.SetSQLConnection(&Database->Connection(), true);
     Tracks.SetSQLConnection(&Database->Connection(), true);
-    const TCars scannedCars = TCars::CreateFromFolders(Zindo.path(), nullptr);
-    const TTracks scannedTracks = TTracks::CreateFromFolders(Zindo.path(), nullptr);
-    scannedCars.SaveToDB(Cars);
-    scannedTracks.SaveToDB(Tracks);
-    scannedCars.SaveToDB(CarsInMemory);
-    scannedTracks.SaveToDB(TracksInMemory);
+    Settings = std::make_unique<TIniTable>(Database->Connection(), QStringLiteral("SETTINGS"));
+    ScannedCars = TCars::CreateFromFolders(Zindo.path(), nullptr);
+    ScannedTracks = TTracks::CreateFromFolders(Zindo.path(), nullptr);
+    ScannedCars.SaveToDB(Cars);
+    ScannedTracks.SaveToDB(Tracks);
+    ScannedCars.SaveToDB(CarsInMemory);
+    ScannedTracks.SaveToDB(TracksInMemory);
+    Settings->WriteString(QStringLiteral("SPEEDUP"), QStringLiteral("CARS_MD5"), ScannedCars.FoldersMD5());
+    CachedCars = TCars::CreateFromDB(Cars, Zindo.path());
+    CachedTracks = TTracks::CreateFromDB(Tracks, Zindo.path());
+
+    using TFolderOf = QString (*)(const QString&);
+    for (const auto& [list, ini] :
+         {std::pair<TFolderOf, const char*>(CarsFolder, "car"), {TracksFolder, "track"}}) {
+      QDir().mkpath(list(Shifted.path()));
+      for (const QString& folder : QDir(list(Zindo.path())).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        QFile::link(JoinPath(list(Zindo.path()), folder), JoinPath(list(Shifted.path()), folder));
+      WriteFile(JoinPath(list(Shifted.path()), QStringLiteral("a-first/%1.ini").arg(ini)), IniText(ini, -1));
+    }
+    ShiftedCars = TCars::CreateFromFolders(Shifted.path(), nullptr);
+    ShiftedTracks = TTracks::CreateFromFolders(Shifted.path(), nullptr);
   }
 };
 
@@ -156,6 +178,38 @@ void WarmStartInMemory(benchmark::State& state) {
 }
 BENCHMARK(WarmStartInMemory)->Unit(benchmark::kMillisecond);
 
+// What closing the window stores: two check boxes, then each list's cache unless it came from
+// there; the lists alternate between the two pairs given.
+void Close(benchmark::State& state, const TCars* cars[2], const TTracks* tracks[2]) {
+  TSetup& setup = Setup();
+  const QString speedUp = QStringLiteral("SPEEDUP");
+  int turn = 0;
+  for (auto _ : state) {
+    setup.Settings->WriteBool(QStringLiteral("PROGRAM"), QStringLiteral("PREVIEW_PREFER_LOADING"), true);
+    setup.Settings->WriteBool(QStringLiteral("AI"), QStringLiteral("SHOW_ONLY_AVAILABLE"), false);
+    StoreCache(*setup.Settings, speedUp, QStringLiteral("CARS_MD5"), *cars[turn], setup.Cars);
+    StoreCache(*setup.Settings, speedUp, QStringLiteral("TRACKS_MD5"), *tracks[turn], setup.Tracks);
+    turn = 1 - turn;
+  }
+  if (TCars::CreateFromDB(setup.Cars, {}).FoldersMD5() != cars[1 - turn]->FoldersMD5() ||
+      setup.Settings->ReadString(speedUp, QStringLiteral("CARS_MD5"), {}) != cars[1 - turn]->FoldersMD5())
+    state.SkipWithError("the cache differs from the list last stored");
+}
+
+void CloseUnchanged(benchmark::State& state) {
+  const TCars* cars[2] = {&Setup().CachedCars, &Setup().CachedCars};
+  const TTracks* tracks[2] = {&Setup().CachedTracks, &Setup().CachedTracks};
+  Close(state, cars, tracks);
+}
+BENCHMARK(CloseUnchanged)->Unit(benchmark::kMillisecond);
+
+void CloseRewrite(benchmark::State& state) {
+  const TCars* cars[2] = {&Setup().ShiftedCars, &Setup().ScannedCars};
+  const TTracks* tracks[2] = {&Setup().ShiftedTracks, &Setup().ScannedTracks};
+  Close(state, cars, tracks);
+}
+BENCHMARK(CloseRewrite)->Unit(benchmark::kMillisecond);
+
 // Prints the runs as usual and keeps each one's time per iteration for the ratios.
 class TRatioReporter final : public benchmark::ConsoleReporter {
  public:
@@ -164,11 +218,13 @@ class TRatioReporter final : public benchmark::ConsoleReporter {
     for (const Run& run : runs) Times[run.benchmark_name()] = run.GetAdjustedRealTime();
   }
   void PrintRatios() const {
-    if (Times.size() < 4) return;
+    if (Times.size() < 6) return;
     const double cold = Times.at("ColdScan"), base = Times.at("BaselineRead");
     std::printf(
-        "ColdScan / BaselineRead = %.2f\nWarmStart / ColdScan = %.3f\nWarmStartInMemory / ColdScan = %.3f\n",
-        cold / base, Times.at("WarmStart") / cold, Times.at("WarmStartInMemory") / cold);
+        "ColdScan / BaselineRead = %.2f\nWarmStart / ColdScan = %.3f\nWarmStartInMemory / ColdScan = %.3f\n"
+        "Closing: unchanged %.1f ms, rewriting %.1f ms\n",
+        cold / base, Times.at("WarmStart") / cold, Times.at("WarmStartInMemory") / cold,
+        Times.at("CloseUnchanged"), Times.at("CloseRewrite"));
   }
 
  private:

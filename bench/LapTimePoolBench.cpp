@@ -173,13 +173,12 @@ void Undo(benchmark::State& state) {
 }
 
 void BM_Import100Laps(benchmark::State& state) {
-  TLapTimePoolConnector& pool = Archive->Pool;
+  std::vector<TLapRecord> laps;
+  for (const TLap& lap : Archive->Import)
+    laps.push_back({lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.Date, lap.Time});
   for (auto _ : state) {
-    const TCarAutoMerges rules(pool);
-    for (const TLap& lap : Archive->Import)
-      if (!pool.LapTimeArchived(rules, lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.Date, lap.Time))
-        pool.AddLapTime(lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.Date, lap.Time);
-    pool.ApplyCarAutoMerges();
+    Archive->Pool.ImportLaps(
+        laps, [&](std::size_t, const QString& reason) { state.SkipWithError(qPrintable(reason)); });
     Undo(state);
   }
 }

@@ -74,38 +74,37 @@ QString TBestLapsExchange::TrackName(const QString& folder) const {
       .ReadString(QStringLiteral("track.name"), QString());
 }
 
+// Every file is read before the import starts, so no error box shows while it runs.
 void TBestLapsExchange::RetrieveLapTimes() const {
-  const TCarAutoMerges rules(Pool);
-  TRefusedLaps refused;
-  for (const QString& folder : TrackFolders()) RetrieveTrack(folder, rules, refused);
-  Pool.ApplyCarAutoMerges();
-  ReportRefused(refused.Laps, refused.Reason);
+  std::vector<TLapRecord> laps;
+  QStringList files;
+  for (const QString& folder : TrackFolders()) ReadTrackLaps(folder, laps, files);
+  QStringList refused;
+  QString reason;
+  Pool.ImportLaps(laps, [&](std::size_t i, const QString& message) {
+    const TLapRecord& lap = laps[i];
+    refused << QStringLiteral("%1, %2: %3")
+                   .arg(files[qsizetype(i)], CarNameAndID(lap.CarName, lap.CarID),
+                        FormatLapTime(lap.LapTime));
+    reason = message;
+  });
+  ReportRefused(refused, reason);
 }
 
-void TBestLapsExchange::RetrieveTrack(const QString& folder, const TCarAutoMerges& rules,
-                                      TRefusedLaps& refused) const {
+void TBestLapsExchange::ReadTrackLaps(const QString& folder, std::vector<TLapRecord>& laps,
+                                      QStringList& files) const {
   const QString file = FindZindoFile(TrackDir(folder), BestLapsFile);
   if (file.isEmpty()) return;
   const std::optional<TZindoIni> ini = ReadWhole(file);
   if (!ini) return;
   const QString trackName = TrackName(folder);
-  const QString trackPath = TrackPath(folder);
   for (int slot = 0; slot < BestLapSlots; ++slot) {
-    const QString car = ini->ReadString(SlotKey(slot, "car"), QString());
-    const QString carID = ini->ReadString(SlotKey(slot, "car_id"), QString());
     const int lapTime = IntegerOr(ini->ReadString(SlotKey(slot, "laptime"), QString()), 0);
-    const int date = IntegerOr(ini->ReadString(SlotKey(slot, "date"), QString()), 0);
     if (lapTime <= 0) continue;
-    // A lap the archive refuses (a text longer than its column) is only that lap's failure;
-    // in a transaction the engine undoes just the failed statement.
-    try {
-      if (!Pool.LapTimeArchived(rules, trackName, trackPath, car, carID, date, lapTime))
-        Pool.AddLapTime(trackName, trackPath, car, carID, date, lapTime);
-    } catch (const EDatabaseError& e) {
-      refused.Laps
-          << QStringLiteral("%1, %2: %3").arg(file, CarNameAndID(car, carID), FormatLapTime(lapTime));
-      refused.Reason = MessageOf(e);
-    }
+    laps.push_back({trackName, TrackPath(folder), ini->ReadString(SlotKey(slot, "car"), QString()),
+                    ini->ReadString(SlotKey(slot, "car_id"), QString()),
+                    IntegerOr(ini->ReadString(SlotKey(slot, "date"), QString()), 0), lapTime});
+    files << file;
   }
 }
 

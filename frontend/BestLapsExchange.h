@@ -4,10 +4,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace lumox {
 
-class TCarAutoMerges;
 class TLapTimePoolConnector;
+struct TLapRecord;
 
 // What happens to the best-lap files before a launch (the stored FILL_BESTLAPS_MODE).
 enum class TFillMode { Keep = 0, Empty = 1, EmptyAndFill = 2 };
@@ -31,8 +33,8 @@ class TBestLapsExchange {
   TBestLapsExchange(const QString& zindoDir, TLapTimePoolConnector& pool);
 
   // Adds every lap of every track's file that the archive does not hold yet (deleted laps and
-  // laps moved by a car merge rule count as held), then applies the car merge rules. A lap the
-  // archive refuses is skipped; the refused laps are reported at the end.
+  // laps moved by a car merge rule count as held), then applies the car merge rules, in one
+  // transaction. A lap the archive refuses is skipped; the refused laps are reported at the end.
   void RetrieveLapTimes() const;
   // Clears the slots of every existing file; no file is created.
   void EmptyBestlaps() const;
@@ -49,11 +51,8 @@ class TBestLapsExchange {
   QStringList TrackFolders() const;
   QString TrackDir(const QString& folder) const;
   QString TrackName(const QString& folder) const;
-  struct TRefusedLaps {
-    QStringList Laps;  // one line per lap
-    QString Reason;    // the archive's message for the last one
-  };
-  void RetrieveTrack(const QString& folder, const TCarAutoMerges& rules, TRefusedLaps& refused) const;
+  // Appends the laps of the track's file to `laps` and the file's name, once per lap, to `files`.
+  void ReadTrackLaps(const QString& folder, std::vector<TLapRecord>& laps, QStringList& files) const;
   void FillTrack(const QString& folder, int lapCount) const;
 
   QString ZindoDir;

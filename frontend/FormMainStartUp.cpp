@@ -38,14 +38,6 @@ QString AutodetectZindoExe(const QString& appDir) {
   return {};
 }
 
-// Blanks the fingerprint while the cache table is rewritten, so a rewrite that fails or cuts
-// a text makes the next start scan the folders again.
-template <class List, class Table>
-void StoreCache(TIniTable& settings, const QString& key, const List& list, Table& table) {
-  settings.WriteString(SpeedUp, key, QString());
-  if (list.SaveToDB(table)) settings.WriteString(SpeedUp, key, list.FoldersMD5());
-}
-
 }  // namespace
 
 TFormMain::~TFormMain() { RunGuarded([this] { FormDestroy(); }); }
@@ -170,8 +162,8 @@ void TFormMain::FormClose() {
   settings.WriteBool(AI, QStringLiteral("SHOW_ONLY_AVAILABLE"), ZindoPage.Race.cbAIShowOnlyAvailable->isChecked());
   // A database left at its old version may lack the cache tables; it keeps its fingerprints.
   if (FDatabaseOutdated) return;
-  StoreCache(settings, QStringLiteral("CARS_MD5"), *FState.FCars, CARSConnector());
-  StoreCache(settings, QStringLiteral("TRACKS_MD5"), *FState.FTracks, TRACKSConnector());
+  StoreCache(settings, SpeedUp, QStringLiteral("CARS_MD5"), *FState.FCars, CARSConnector());
+  StoreCache(settings, SpeedUp, QStringLiteral("TRACKS_MD5"), *FState.FTracks, TRACKSConnector());
 }
 
 void TFormMain::FormDestroy() {

@@ -5,13 +5,11 @@
 
 #include <QAction>
 #include <QHBoxLayout>
+#include <QListView>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace lumox {
@@ -21,26 +19,6 @@ namespace {
 constexpr QSize DesignSize(679, 389);
 
 const QString LogName = QStringLiteral("QLOG.TXT");
-
-QTextCharFormat FormatOf(TQLogLineKind kind) {
-  const TQLogLook look = LookOf(kind);
-  QTextCharFormat format;
-  format.setForeground(QColor::fromRgb(look.Rgb));
-  format.setFontWeight(look.Bold ? QFont::Bold : QFont::Normal);
-  return format;
-}
-
-// Suspends repainting of a widget while its text changes.
-class TRepaintSuspended {
- public:
-  explicit TRepaintSuspended(QWidget* widget) : Widget(widget) { Widget->setUpdatesEnabled(false); }
-  ~TRepaintSuspended() { Widget->setUpdatesEnabled(true); }
-  TRepaintSuspended(const TRepaintSuspended&) = delete;
-  TRepaintSuspended& operator=(const TRepaintSuspended&) = delete;
-
- private:
-  QWidget* Widget;
-};
 
 }  // namespace
 
@@ -73,10 +51,15 @@ TFormViewQLOG::TFormViewQLOG(QWidget* owner, const QString& zindoDir)
   buttons->addStretch();
   buttons->setContentsMargins(4, 0, 4, 0);
 
-  RichEdit1 = new QTextEdit(this);
+  RichEdit1 = new QListView(this);
   RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-  RichEdit1->setReadOnly(true);
-  RichEdit1->setLineWrapMode(QTextEdit::NoWrap);
+  RichEdit1->setModel(&Lines);
+  RichEdit1->setUniformItemSizes(true);
+  RichEdit1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  RichEdit1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  RichEdit1->setWordWrap(false);
+  RichEdit1->setTextElideMode(Qt::ElideNone);
+  RichEdit1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
   auto* statusBar = new QStatusBar(this);
@@ -93,7 +76,7 @@ TFormViewQLOG::TFormViewQLOG(QWidget* owner, const QString& zindoDir)
   resize(DesignSize);
   if (const QScreen* shown = screen()) move(shown->availableGeometry().center() - rect().center());
 
-  ColorizeLog();
+  SizeRows();
 }
 
 QAction* TFormViewQLOG::AddAction(const char* name, const QString& caption, const QString& hint,
@@ -112,52 +95,33 @@ void TFormViewQLOG::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) RunGuarded([this] { BtnLastSessionClick(); });  // not when restored
 }
 
-// Every line gets the look of its kind; the document is built line by line, so a line is
-// never read as markup and the text matches the log's lines one to one. It is built before
-// the box shows it: a box without word wrap lays out all its text after every change.
-void TFormViewQLOG::ColorizeLog() {
-  auto* document = new QTextDocument(RichEdit1);
-  document->setUndoRedoEnabled(false);
-  QTextCursor cursor(document);
-  cursor.beginEditBlock();
-  const QStringList& lines = LogModel.Lines();
-  for (qsizetype i = 0; i < lines.size(); ++i) {
-    if (i > 0) cursor.insertBlock();
-    cursor.insertText(lines[i], FormatOf(ClassifyQLogLine(lines[i])));
-  }
-  cursor.endEditBlock();
-  RichEdit1->setDocument(document);  // frees the box's own empty document
+void TFormViewQLOG::SizeRows() {
+  const int widest = WidestLine(LogModel.Lines(), RichEdit1->font());
+  if (widest >= 0) Lines.SetRowSize(RichEdit1->sizeHintForIndex(Lines.index(widest)));
 }
 
 // Goes to the end first, so that selecting the separator scrolls up just far enough to
 // bring it to the top of the view with the last session below it.
 void TFormViewQLOG::BtnLastSessionClick() {
-  QTextCursor cursor(RichEdit1->document());
-  cursor.movePosition(QTextCursor::End);
-  RichEdit1->setTextCursor(cursor);
-  RichEdit1->ensureCursorVisible();
+  RichEdit1->scrollToBottom();
   RichEdit1->setFocus();
-
-  cursor.movePosition(QTextCursor::Start);
-  if (LogModel.LastSessionLine() >= 0) {
-    const QTextBlock separator = RichEdit1->document()->findBlockByNumber(LogModel.LastSessionLine());
-    cursor.setPosition(separator.position());
-    cursor.setPosition(separator.position() + separator.length() - 1, QTextCursor::KeepAnchor);
+  const int separator = LogModel.LastSessionLine();
+  if (separator < 0) {
+    RichEdit1->clearSelection();
+    RichEdit1->selectionModel()->setCurrentIndex(Lines.index(0), QItemSelectionModel::NoUpdate);
+    RichEdit1->scrollToTop();
+    return;
   }
-  RichEdit1->setTextCursor(cursor);
-  RichEdit1->ensureCursorVisible();
+  // Explicit, as the view would add the keys held (Ctrl of the shortcut) to its selection.
+  RichEdit1->selectionModel()->setCurrentIndex(Lines.index(separator), QItemSelectionModel::ClearAndSelect);
+  RichEdit1->scrollTo(Lines.index(separator), QAbstractItemView::PositionAtTop);
 }
 
 // The remaining lines keep the colours they have.
 void TFormViewQLOG::BtnDeleteButLastClick() {
-  {
-    const TRepaintSuspended suspended(RichEdit1);
-    const int removed = LogModel.DeleteOldSessions();
-    if (removed > 0) {
-      QTextCursor cursor(RichEdit1->document());
-      cursor.setPosition(RichEdit1->document()->findBlockByNumber(removed).position(), QTextCursor::KeepAnchor);
-      cursor.removeSelectedText();
-    }
+  if (LogModel.DeleteOldSessions() > 0) {
+    Lines.Reload();
+    SizeRows();
   }
   BtnLastSessionClick();
 }

@@ -1,18 +1,20 @@
 #pragma once
+#include "frontend/QLogLines.h"
 #include "frontend/QLogModel.h"
 
 #include <QDialog>
 #include <QString>
 
 class QAction;
+class QListView;
 class QShowEvent;
-class QTextEdit;
 
 namespace lumox {
 
 // Shows the simulator's log QLOG.TXT coloured by severity, opens at the last session, can
 // delete the sessions before it and save the log back. Widgets and actions carry their
-// component names as object names.
+// component names as object names. The log box is a list of lines, so that a log of many
+// megabytes opens at once: a text box lays out all of its text first.
 class TFormViewQLOG final : public QDialog {
  public:
   // Loads and colours QLOG.TXT of `zindoDir`. Throws EInOutError naming the file when it
@@ -31,11 +33,13 @@ class TFormViewQLOG final : public QDialog {
   void BtnDeleteButLastClick();
   void BtnSaveAndExitClick();
   void BtnQuitClick();
-  void ColorizeLog();
+  // Every row as wide as the widest line, so that no line is cut and none is measured twice.
+  void SizeRows();
 
   QString FileName;  // the log as found, written back under the same name
   TQLog LogModel;
-  QTextEdit* RichEdit1 = nullptr;
+  TQLogLines Lines{LogModel};
+  QListView* RichEdit1 = nullptr;
 };
 
 // Opens the log viewer modally over `parent` on the log of the simulator folder `zindoDir`.

@@ -30,13 +30,13 @@ bool HasEmptyWrittenBlock(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   lumox::fuzz::SilenceUserMessages();
-  lumox::TZindoIni first(lumox::fuzz::WriteScratchFile(data, size));
+  const QString name = QStringLiteral("fuzz.ini");
+  lumox::TZindoIni first(name, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
   (void)first.ReadString(QStringLiteral("results.best0.laptime"), QString());
   const std::string once = first.ToBytes();
   if (!first.IsLoadComplete() || HasEmptyWrittenBlock(once)) return 0;
 
-  lumox::TZindoIni second(
-      lumox::fuzz::WriteScratchFile(reinterpret_cast<const std::uint8_t*>(once.data()), once.size()));
+  lumox::TZindoIni second(name, QByteArray::fromStdString(once));
   if (second.IsLoadComplete() && second.ToBytes() != once) std::abort();
   return 0;
 }

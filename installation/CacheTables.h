@@ -49,10 +49,9 @@ struct TCacheRow {
 class ICarsTable {
  public:
   virtual ~ICarsTable() = default;
-  virtual void DeleteAll() = 0;
-  // Texts longer than their column are cut to its width.
-  virtual void InsertCar(int index, const QString& name, const QString& year, const QString& folder,
-                         const QString& id) = 0;
+  // Makes the table hold exactly `rows`, with the texts name, year, folder, id; texts longer
+  // than their column are cut to its width.
+  virtual void WriteCars(const std::vector<TCacheRow>& rows) = 0;
   // Every row, ordered by position, with the texts name, year, folder, id.
   virtual std::vector<TCacheRow> ReadCars() = 0;
 };
@@ -61,9 +60,9 @@ class ICarsTable {
 class ITracksTable {
  public:
   virtual ~ITracksTable() = default;
-  virtual void DeleteAll() = 0;
-  // Texts longer than their column are cut to its width.
-  virtual void InsertTrack(int index, const QString& name, const QString& folder, const QString& id) = 0;
+  // Makes the table hold exactly `rows`, with the texts name, folder, id; texts longer than
+  // their column are cut to its width.
+  virtual void WriteTracks(const std::vector<TCacheRow>& rows) = 0;
   // Every row, ordered by position, with the texts name, folder, id.
   virtual std::vector<TCacheRow> ReadTracks() = 0;
 };

@@ -39,8 +39,9 @@ QString TCar::DisplayName() const {
   return Year.isEmpty() ? Name : Name + QStringLiteral(" (") + Year + QStringLiteral(")");
 }
 
-bool TCar::SaveToDB(ICarsTable& table) const {
-  table.InsertCar(Index, Name, Year, Folder, ID);
+TCacheRow TCar::CacheRow() const { return {Index, {Name, Year, Folder, ID}}; }
+
+bool TCar::FitsCache() const {
   return FitsColumn(Name, CarNameWidth) && FitsColumn(Year, CarYearWidth) &&
          FitsColumn(Folder, CarFolderWidth) && FitsColumn(ID, CarIDWidth);
 }

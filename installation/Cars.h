@@ -25,6 +25,7 @@ class TCar {
   static std::unique_ptr<TCar> CreateFromFolder(int index, const QString& zindoDir, const QString& folder);
   // The cached `row`, placed at `index`; null when the table has no such row.
   static std::vector<TCacheRow> ReadRows(ICarsTable& table) { return table.ReadCars(); }
+  static void WriteRows(ICarsTable& table, const std::vector<TCacheRow>& rows) { table.WriteCars(rows); }
   // The car of a cache row (texts name, year, folder, id), at position `index`.
   static std::unique_ptr<TCar> CreateFromRow(const TCacheRow& row, int index, const QString& zindoDir);
 
@@ -34,10 +35,14 @@ class TCar {
   // "Name (Year)", or the name alone without a year.
   QString DisplayName() const;
   QString NameAndID() const { return CarNameAndID(Name, ID); }
-  // Inserts the car's row at its index; false when a text was cut to its column.
-  bool SaveToDB(ICarsTable& table) const;
+  // The car's row in the cache table, at its index.
+  TCacheRow CacheRow() const;
+  // False when a text is too long for its column.
+  bool FitsCache() const;
 
   int GetIndex() const { return Index; }
+  // The list that holds the car places it.
+  void SetIndex(int index) { Index = index; }
   const QString& GetName() const { return Name; }
   const QString& GetYear() const { return Year; }
   const QString& GetFolder() const { return Folder; }

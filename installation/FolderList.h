@@ -5,6 +5,7 @@
 #include "installation/Scans.h"
 #include "installation/Strings.h"
 #include "platform/Errors.h"
+#include "platform/InOrder.h"
 #include "platform/UserMessages.h"
 
 #include <QString>
@@ -104,10 +105,11 @@ class TFolderLookup {
 // cache table, with lookup by folder. An item type provides:
 //   TTable, the cache table's type;  static const char* ScanErrorIntro;
 //   static QStringList ListFolders(zindoDir);
-//   static unique_ptr<Item> CreateFromFolder(index, zindoDir, folder);
-//   static std::vector<TCacheRow> ReadRows(table);
+//   static unique_ptr<Item> CreateFromFolder(index, zindoDir, folder);  (safe on any thread)
+//   void SetIndex(index);
+//   static std::vector<TCacheRow> ReadRows(table);  static void WriteRows(table, rows);
 //   static unique_ptr<Item> CreateFromRow(row, index, zindoDir);
-//   bool SaveToDB(table) const;  (false: a text was cut to its column)
+//   TCacheRow CacheRow() const;  bool FitsCache() const;
 template <class Item>
 class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
  public:
@@ -130,42 +132,78 @@ class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
 
   Item* FindByFolder(const QString& folder) const { return Lookup.Find(folder); }
   const QString& GetZindoDir() const { return ZindoDir; }
+  // Read from the cache table, so the table holds it already.
+  bool IsFromCache() const { return FromCache; }
 
   // Replaces the table's rows with the list. False when some text did not fit its column:
   // the cache then differs from the list and must not be trusted at the next start.
   bool SaveToDB(TTable& table) const {
-    table.DeleteAll();
+    std::vector<TCacheRow> rows;
+    rows.reserve(this->Items.size());
     bool whole = true;
-    for (const auto& item : this->Items) whole = item->SaveToDB(table) && whole;
+    for (const auto& item : this->Items) {
+      rows.push_back(item->CacheRow());
+      whole = whole && item->FitsCache();
+    }
+    Item::WriteRows(table, rows);
     return whole;
   }
 
   void Clear() {
     Lookup.Clear();
     this->Items.clear();
+    FromCache = false;
   }
 
  private:
   // Makes an item of every folder. One that cannot be made is reported and left out, and
   // the next takes its position. The sink gets the number of folders and a step for each.
+  // The folders are read on several threads; their items join the list, and their messages
+  // are shown, in folder order on this one.
   void ScanFolders(IProgressSink* progress) {
     const QStringList folders = Item::ListFolders(ZindoDir);
     if (progress) progress->SetMax(int(folders.size()));
-    for (const QString& folder : folders) {
-      try {
-        this->Items.push_back(Item::CreateFromFolder(this->Count(), ZindoDir, folder));
-      } catch (const std::exception& e) {
-        ShowError(QLatin1String(Item::ScanErrorIntro) + folder + QStringLiteral(":\r\n") + MessageOf(e));
-      }
-      if (progress) progress->StepBy(1);
-    }
+    std::vector<TScanned> scanned(std::size_t(folders.size()));
+    RunInOrder(
+        scanned.size(),
+        [&](std::size_t i) {
+          const TThreadMessagesScope messages(scanned[i].Messages);
+          try {
+            scanned[i].Made = Item::CreateFromFolder(0, ZindoDir, folders[qsizetype(i)]);
+          } catch (...) {
+            scanned[i].Failure = std::current_exception();
+          }
+        },
+        [&](std::size_t i) {
+          Add(std::move(scanned[i]), folders[qsizetype(i)]);
+          if (progress) progress->StepBy(1);
+        });
     Lookup.Rebuild(this->Items);
+  }
+
+  // What reading one folder gave: its item, or why there is none, and the messages to show.
+  struct TScanned {
+    std::unique_ptr<Item> Made;
+    std::exception_ptr Failure;
+    TRecordedMessages Messages;
+  };
+
+  void Add(TScanned scanned, const QString& folder) {
+    scanned.Messages.Replay();
+    try {
+      if (scanned.Failure) std::rethrow_exception(scanned.Failure);
+      scanned.Made->SetIndex(this->Count());
+      this->Items.push_back(std::move(scanned.Made));
+    } catch (const std::exception& e) {
+      ShowError(QLatin1String(Item::ScanErrorIntro) + folder + QStringLiteral(":\r\n") + MessageOf(e));
+    }
   }
 
   // Reads the rows in order of position in one go. Positions below 0 and second rows of one
   // position are passed over, positions without a row skipped, so an empty table gives an
   // empty list and every item's index is its place in the list.
   void ReadFromDB(TTable& table) {
+    FromCache = true;
     int previous = -1;
     for (const TCacheRow& row : Item::ReadRows(table)) {
       if (row.Index <= previous) continue;
@@ -177,6 +215,7 @@ class TFolderList : public TItemList<Item, std::unique_ptr<Item>> {
 
   QString ZindoDir;
   TFolderLookup<Item> Lookup;
+  bool FromCache = false;
 };
 
 }  // namespace lumox

@@ -6,7 +6,11 @@
 
 #include <QFile>
 
-#include <new>
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <limits>
 #include <type_traits>
 
 namespace lumox {
@@ -14,10 +18,53 @@ namespace {
 
 static_assert(std::is_trivially_destructible_v<TIniNode>, "the store drops nodes without destroying them");
 
-bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t' || IsLineEnd(c); }
-bool IsSingleCharToken(char c) { return c == ';' || c == '=' || c == '{' || c == '}' || c == '~'; }
-bool EndsWord(char c) { return IsBlank(c) || c == '=' || c == '~'; }
+// Byte classes of the format: blanks separate tokens, a line end also ends a value or a
+// comment, a single-character token stands alone, and a word ends before a blank, "=" or "~".
+enum : std::uint8_t { kBlank = 1, kLineEnd = 2, kSingle = 4, kEndsWord = 8 };
+
+constexpr std::array<std::uint8_t, 256> kClasses = [] {
+  std::array<std::uint8_t, 256> classes{};
+  for (const unsigned char c : {' ', '\t'}) classes[c] = kBlank | kEndsWord;
+  for (const unsigned char c : {'\r', '\n'}) classes[c] = kBlank | kLineEnd | kEndsWord;
+  for (const unsigned char c : {';', '{', '}'}) classes[c] = kSingle;
+  for (const unsigned char c : {'=', '~'}) classes[c] = kSingle | kEndsWord;
+  return classes;
+}();
+
+bool Is(char c, std::uint8_t classes) { return (kClasses[static_cast<unsigned char>(c)] & classes) != 0; }
+
+// The high bit of every byte of `word` that equals `c`, and no other bit.
+std::uint64_t BytesEqual(std::uint64_t word, char c) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  const std::uint64_t x = word ^ (0x0101010101010101ull * static_cast<unsigned char>(c));
+  return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// The end of the line starting at `p` (its CR or LF, or `end`) and its last ";" (null when it
+// has none). Values and comments are most of a file's bytes, so this looks at eight of them a
+// step where the bytes of a word lie in reading order.
+struct TLineEnd {
+  const char* End;
+  const char* LastSemicolon;
+};
+
+TLineEnd FindLineEnd(const char* p, const char* end) {
+  const char* semicolon = nullptr;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; end - p >= 8; p += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, p, sizeof word);
+      const std::uint64_t ends = BytesEqual(word, '\r') | BytesEqual(word, '\n');
+      std::uint64_t semicolons = BytesEqual(word, ';');
+      if (ends) semicolons &= (ends & (~ends + 1)) - 1;  // only those before the line end
+      if (semicolons) semicolon = p + (63 - std::countl_zero(semicolons)) / 8;
+      if (ends) return {p + std::countr_zero(ends) / 8, semicolon};
+    }
+  }
+  for (; p < end && !Is(*p, kLineEnd); ++p)
+    if (*p == ';') semicolon = p;
+  return {p, semicolon};
+}
 
 std::string_view TrimControls(std::string_view s) {
   auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
@@ -34,61 +81,46 @@ QString FromBytes(std::string_view s) { return QString::fromLatin1(s.data(), qsi
   throw ELumox(QStringLiteral("TZindoIni.AppendTree: %1").arg(QLatin1String(what)));
 }
 
-// Tokens of the simulator's ini format over an in-memory file.
-class TIniLexer {
- public:
-  explicit TIniLexer(std::string_view text) : Text(text) {}
-
-  // The next token; empty only at the end of the file.
-  std::string_view ReadToken() {
-    SkipWhitespace();
-    if (Pos >= Text.size()) return {};
-    const std::size_t start = Pos++;
-    if (!IsSingleCharToken(Text[start])) {
-      while (Pos < Text.size() && !EndsWord(Text[Pos])) ++Pos;
-    }
-    return Text.substr(start, Pos - start);
-  }
-
-  // The rest of the line, untrimmed; consumes the CR or LF that ends it.
-  std::string_view ReadToLineEnd() {
-    const std::size_t start = Pos;
-    while (Pos < Text.size() && !IsLineEnd(Text[Pos])) ++Pos;
-    const std::string_view line = Text.substr(start, Pos - start);
-    if (Pos < Text.size()) ++Pos;
-    return line;
-  }
-
- private:
-  void SkipWhitespace() {
-    while (Pos < Text.size() && IsBlank(Text[Pos])) ++Pos;
-  }
-
-  std::string_view Text;
-  std::size_t Pos = 0;
-};
-
 // Builds the tree below `root` from the file's bytes, which `store` keeps. Throws ELumox on a
 // malformed file; everything read before the failure stays in the tree.
 class TIniParser {
  public:
   TIniParser(std::string_view text, TIniNode& root, TIniStore& store)
-      : Lexer(text), Root(root), Store(store), Void(store.NewNode(nullptr, "VOID", {}, nfHasValue)), Cur(&root) {}
+      : P(text.data()),
+        End(text.data() + text.size()),
+        Root(root),
+        Store(store),
+        Void(store.NewNode("VOID", {}, nfHasValue)),
+        Cur(&root) {
+    // Sizes are kept in 32 bits.
+    if (text.size() > std::numeric_limits<std::uint32_t>::max()) FailParse("file too large");
+  }
 
   void Run() {
-    for (std::string_view token = Lexer.ReadToken(); !token.empty(); token = Lexer.ReadToken()) {
-      if (token == ";") {
-        Add(";", Lexer.ReadToLineEnd(), nfComment);
-      } else if (token == "{") {
-        OpenBlock();
-      } else if (token == "}") {
-        CloseBlock();
-      } else if (token == "=") {
-        Assign();
-      } else if (token == "~") {
-        Reference();
-      } else {
-        Last = Add(token, {}, 0);
+    for (;;) {
+      while (P < End && Is(*P, kBlank)) ++P;
+      if (P == End) return;
+      const char* const token = P++;
+      switch (Is(*token, kSingle) ? *token : 0) {
+        case ';':
+          Add(";", ReadToLineEnd().Text, nfComment);
+          break;
+        case '{':
+          OpenBlock();
+          break;
+        case '}':
+          CloseBlock();
+          break;
+        case '=':
+          Assign();
+          break;
+        case '~':
+          Reference();
+          break;
+        default:
+          while (P < End && !Is(*P, kEndsWord)) ++P;
+          Last = Add({token, std::size_t(P - token)}, {}, 0);
+          LastLast = nullptr;
       }
     }
   }
@@ -96,51 +128,82 @@ class TIniParser {
   bool BlockOpen() const { return !Stack.empty(); }
 
  private:
+  struct TLine {
+    std::string_view Text;
+    const char* LastSemicolon;
+  };
+
+  // The rest of the line, untrimmed; consumes the CR or LF that ends it.
+  TLine ReadToLineEnd() {
+    const TLineEnd line = FindLineEnd(P, End);
+    const std::string_view text(P, std::size_t(line.End - P));
+    P = line.End < End ? line.End + 1 : End;
+    return {text, line.LastSemicolon};
+  }
+
   TIniNode* Add(std::string_view name, std::string_view value, TNodeFlags flags) {
-    TIniNode* node = Store.NewNode(Cur, name, value, flags);
-    Cur->AddChild(node);
+    TIniNode* node = Store.NewNode(name, value, flags);
+    Cur->AddChild(node, CurLast);
+    CurLast = node;
     return node;
   }
 
+  // A block opened with no symbol pending goes to the detached Void, at depth 0.
   void OpenBlock() {
     if (int(Stack.size()) >= TIniStore::kMaxDepth) FailParse("blocks nested too deeply");
-    Stack.push_back(Cur);
+    Stack.push_back({Cur, CurLast, CurDepth});
+    CurDepth = Last ? DepthOfLast() : 0;
+    CurLast = Last ? LastChildOfLast() : nullptr;
     Cur = Last ? Last : Void;
   }
 
   void CloseBlock() {
     if (Stack.empty()) return;
-    Cur = Stack.back();
+    // A block opened on Cur itself added to Cur: its last child is the one kept now.
+    if (Stack.back().Node != Cur) CurLast = Stack.back().LastChild;
+    Cur = Stack.back().Node;
+    CurDepth = Stack.back().Depth;
     Stack.pop_back();
     Last = nullptr;
   }
 
   void Assign() {
     if (!Last) FailParse("assign without symbol");
-    const std::string_view value = Lexer.ReadToLineEnd();
+    const TLine line = ReadToLineEnd();
+    const std::size_t valueSize =
+        line.LastSemicolon ? std::size_t(line.LastSemicolon - line.Text.data()) : line.Text.size();
     Last->AddFlags(nfHasValue);
-    Last->SetValue(value, true, Store);
+    Last->SetText(line.Text.substr(0, valueSize), line.Text.substr(valueSize));
   }
 
   void Reference() {
     if (!Last) FailParse("reference without symbol");
-    const std::string_view path = Lexer.ReadToLineEnd();
-    if (const TIniNode* source = Root.FindByPath(path)) source->CopyChildrenTo(*Last, DepthOf(*Last), Store);
+    const std::string_view path = ReadToLineEnd().Text;
+    if (const TIniNode* source = Root.FindByPath(path))
+      source->CopyChildrenTo(*Last, LastChildOfLast(), DepthOfLast(), Store);
   }
 
-  static int DepthOf(const TIniNode& node) {
-    int depth = 0;
-    for (const TIniNode* n = node.GetParent(); n; n = n->GetParent()) ++depth;
-    return depth;
-  }
+  // Last is a child of Cur, or Cur itself right after a block opened on it.
+  TIniNode*& LastChildOfLast() { return Last == Cur ? CurLast : LastLast; }
+  int DepthOfLast() const { return Last == Cur ? CurDepth : CurDepth + 1; }
 
-  TIniLexer Lexer;
+  struct TLevel {
+    TIniNode* Node;
+    TIniNode* LastChild;
+    int Depth;
+  };
+
+  const char* P;
+  const char* const End;
   TIniNode& Root;
   TIniStore& Store;
   TIniNode* Void;  // receives blocks opened with no symbol pending; never attached
   TIniNode* Cur;
+  TIniNode* CurLast = nullptr;  // Cur's last child
+  int CurDepth = 0;             // nodes between Cur and the top of its tree
   TIniNode* Last = nullptr;
-  std::vector<TIniNode*> Stack;
+  TIniNode* LastLast = nullptr;  // Last's last child
+  std::vector<TLevel> Stack;
 };
 
 }  // namespace
@@ -148,16 +211,11 @@ class TIniParser {
 TIniStore::TIniStore() = default;
 TIniStore::~TIniStore() = default;
 
-TIniNode* TIniStore::NewNode(TIniNode* parent, std::string_view name, std::string_view value, TNodeFlags flags) {
+void* TIniStore::NewChunkSlot() {
   if (NodeCount >= kMaxNodes) FailParse("too many nodes");
-  if (UsedInChunk == kChunkNodes) {
-    Chunks.emplace_back(new unsigned char[kChunkNodes * sizeof(TIniNode)]);
-    UsedInChunk = 0;
-  }
-  void* slot = Chunks.back().get() + UsedInChunk * sizeof(TIniNode);
-  ++UsedInChunk;
-  ++NodeCount;
-  return new (slot) TIniNode(parent, name, value, flags);
+  Chunks.emplace_back(new unsigned char[kChunkNodes * sizeof(TIniNode)]);
+  UsedInChunk = 0;
+  return Chunks.back().get();
 }
 
 std::string_view TIniStore::Keep(QByteArray bytes) {
@@ -168,31 +226,14 @@ std::string_view TIniStore::Keep(QByteArray bytes) {
 
 std::string_view TIniStore::Keep(std::string text) { return KeptTexts.emplace_back(std::move(text)); }
 
-void TIniNode::AddChild(TIniNode* node) {
-  (LastChild ? LastChild->Next : FirstChild) = node;
-  LastChild = node;
-  Flags |= nfHasChildren;
-}
-
-std::string TIniNode::GetPath() const {
-  if (!Parent || Parent->HasEmptyPath()) return std::string(Name);
-  return Parent->GetPath().append(1, '.').append(Name);
-}
-
-TIniNode* TIniNode::FindByPath(std::string_view path) {
-  if (HasEmptyPath()) return path.empty() ? this : FindBelow(path);
-  const std::string own = GetPath();
-  if (path == own) return this;
-  const bool below = path.size() > own.size() && path.starts_with(own) && path[own.size()] == '.';
-  return below ? FindBelow(path.substr(own.size() + 1)) : nullptr;
-}
+TIniNode* TIniNode::FindByPath(std::string_view path) { return path.empty() ? this : FindBelow(path); }
 
 // A child's path is its parent's path, ".", and its name, so only a child whose name starts
 // `rest` can have `rest` as its path or lead to a node that has; the order of visits stays
 // the pre-order of a full search.
 TIniNode* TIniNode::FindBelow(std::string_view rest) {
   for (TIniNode* child = FirstChild; child; child = child->Next) {
-    const std::string_view name = child->Name;
+    const std::string_view name = child->GetName();
     if (!rest.starts_with(name)) continue;
     if (rest.size() == name.size()) return child;
     if (child->FirstChild && rest[name.size()] == '.') {
@@ -202,33 +243,33 @@ TIniNode* TIniNode::FindBelow(std::string_view rest) {
   return nullptr;
 }
 
-void TIniNode::SplitComment(std::string_view text, std::string_view& value, std::string_view& comment) {
-  const std::size_t p = text.rfind(';');
-  value = text.substr(0, p);
-  comment = p == std::string_view::npos ? std::string_view() : text.substr(p);
+void TIniNode::SetText(std::string_view value, std::string_view comment) {
+  TextData = value.data();
+  ValueSize = std::uint32_t(value.size());
+  CommentSize = std::uint32_t(comment.size());
 }
 
-void TIniNode::SetValue(std::string_view text, bool takeComment, TIniStore& store) {
-  std::string_view value, comment;
-  SplitComment(text, value, comment);
-  if (takeComment) {
-    Value = value;
-    Comment = comment;
-    return;
-  }
-  std::string kept(value);
-  if (!Comment.empty() && !kept.empty() && kept.back() != ' ') kept.push_back(' ');  // blank before the comment
-  Value = store.Keep(std::move(kept));
+void TIniNode::ReplaceValue(std::string_view text, TIniStore& store) {
+  std::string kept(text.substr(0, text.rfind(';')));
+  if (CommentSize != 0 && !kept.empty() && kept.back() != ' ')
+    kept.push_back(' ');  // blank before the comment
+  const std::size_t valueSize = kept.size();
+  kept.append(GetComment());
+  TextData = store.Keep(std::move(kept)).data();
+  ValueSize = std::uint32_t(valueSize);
 }
 
-void TIniNode::CopyChildrenTo(TIniNode& dest, int destDepth, TIniStore& store) const {
+void TIniNode::CopyChildrenTo(TIniNode& dest, TIniNode*& destLast, int destDepth, TIniStore& store) const {
   if (destDepth >= TIniStore::kMaxDepth) FailParse("blocks nested too deeply");
-  // The last child is taken first: the source may be `dest` itself or one of its ancestors.
-  const TIniNode* const last = LastChild;
+  // The last child is found first: the source may be `dest` itself or one of its ancestors.
+  const TIniNode* last = FirstChild;
+  while (last && last->Next) last = last->Next;
   for (const TIniNode* child = FirstChild; child; child = child == last ? nullptr : child->Next) {
-    TIniNode* copy = store.NewNode(&dest, child->Name, child->Value, child->Flags);
-    if (child->FirstChild) child->CopyChildrenTo(*copy, destDepth + 1, store);
-    dest.AddChild(copy);
+    TIniNode* copy = store.NewNode(child->GetName(), child->GetValue(), child->Flags);
+    TIniNode* copyLast = nullptr;
+    if (child->FirstChild) child->CopyChildrenTo(*copy, copyLast, destDepth + 1, store);
+    dest.AddChild(copy, destLast);
+    destLast = copy;
   }
 }
 
@@ -240,40 +281,48 @@ void TIniNode::WriteTo(std::string& out, int indent) const {
     out += "\r\n";
   };
   if (Flags & nfComment) {
-    line({";", Value});
+    line({";", GetValue()});
   } else if (Flags & nfHasValue) {
-    line({Name, "=", Value, Comment});
+    line({GetName(), "=", GetValue(), GetComment()});
   }
   if (!FirstChild) return;
-  const bool block = !HasEmptyPath();
+  const bool block = indent >= 0;
   if (block) {
-    if (!(Flags & nfHasValue)) line({Name});
+    if (!(Flags & nfHasValue)) line({GetName()});
     line({"{"});
   }
   for (const TIniNode* child = FirstChild; child; child = child->Next) child->WriteTo(out, indent + 1);
   if (block) line({"}"});
 }
 
-TZindoIni::TZindoIni(const QString& fileName, TOpenBlockAtEnd openBlock)
-    : FileName(fileName), Store(std::make_unique<TIniStore>()), Root(Store->NewNode(nullptr, {}, {}, 0)) {
+TZindoIni::TZindoIni(const QString& fileName, TOpenBlockAtEnd openBlock) : FileName(fileName) {
+  Load(
+      [&] {
+        QFile file(FileName);
+        if (!file.open(QIODevice::ReadOnly)) throw EInOutError(file.errorString());
+        QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) throw EInOutError(file.errorString());
+        return bytes;
+      },
+      openBlock);
+}
+
+TZindoIni::TZindoIni(const QString& fileName, QByteArray bytes, TOpenBlockAtEnd openBlock)
+    : FileName(fileName) {
+  Load([&] { return std::move(bytes); }, openBlock);
+}
+
+void TZindoIni::Load(const std::function<QByteArray()>& read, TOpenBlockAtEnd openBlock) {
   try {
-    Load(openBlock);
+    TIniParser parser(Store->Keep(read()), *Root, *Store);
+    parser.Run();
+    if (openBlock == TOpenBlockAtEnd::Damaged && parser.BlockOpen())
+      throw EInOutError(
+          QStringLiteral("The file ends inside a block: it was cut off while it was being written."));
   } catch (const ELumox& e) {
     LoadError = MessageOf(e);
     ShowError(QStringLiteral("Error opening \"%1\":\r\n%2").arg(FileName, LoadError));
   }
-}
-
-void TZindoIni::Load(TOpenBlockAtEnd openBlock) {
-  QFile file(FileName);
-  if (!file.open(QIODevice::ReadOnly)) throw EInOutError(file.errorString());
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) throw EInOutError(file.errorString());
-  TIniParser parser(Store->Keep(std::move(bytes)), *Root, *Store);
-  parser.Run();
-  if (openBlock == TOpenBlockAtEnd::Damaged && parser.BlockOpen())
-    throw EInOutError(
-        QStringLiteral("The file ends inside a block: it was cut off while it was being written."));
 }
 
 TIniNode* TZindoIni::Find(const QString& path) const { return Root->FindByPath(Latin1Bytes(path)); }
@@ -290,7 +339,7 @@ void TZindoIni::WriteString(const QString& path, const QString& value) {
   std::string bytes = Latin1Bytes(value);
   bytes.resize(std::min(bytes.size(), bytes.find_first_of("\r\n")));
   if (TrimControls(node->GetValue()) == bytes) return;
-  node->SetValue(bytes, false, *Store);
+  node->ReplaceValue(bytes, *Store);
   // A node without a value keeps writing none, so its file does not change.
   if (node->GetFlags() & nfHasValue) Modified = true;
 }

@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,12 +36,14 @@ class TIniStore {
   TIniStore& operator=(const TIniStore&) = delete;
 
   // A new, unattached node. Throws ELumox when the tree would grow too large.
-  TIniNode* NewNode(TIniNode* parent, std::string_view name, std::string_view value, TNodeFlags flags);
+  TIniNode* NewNode(std::string_view name, std::string_view value, TNodeFlags flags);
   // Keeps `bytes` alive as long as the store and returns a view of them.
   std::string_view Keep(QByteArray bytes);
   std::string_view Keep(std::string text);
 
  private:
+  void* NewChunkSlot();
+
   static constexpr std::size_t kChunkNodes = 1024;
   std::vector<std::unique_ptr<unsigned char[]>> Chunks;
   std::size_t UsedInChunk = kChunkNodes;
@@ -48,57 +52,75 @@ class TIniStore {
   std::deque<std::string> KeptTexts;
 };
 
-// One node of a simulator ini tree. Names, values and comments are the file's bytes.
-// Children form a singly linked list in reading order.
+// One node of a simulator ini tree. Names, values and comments are the file's bytes; a node
+// keeps its value and its comment as one text, the comment starting at the last ";". Children
+// form a singly linked list in reading order. Nodes are small, as a tree holds several for
+// every line of its file.
 class TIniNode {
  public:
-  TIniNode(TIniNode* parent, std::string_view name, std::string_view value, TNodeFlags flags)
-      : Parent(parent), Name(name), Value(value), Flags(flags) {}
+  TIniNode(std::string_view name, std::string_view value, TNodeFlags flags)
+      : NameData(name.data()),
+        TextData(value.data()),
+        NameSize(std::uint32_t(name.size())),
+        ValueSize(std::uint32_t(value.size())),
+        Flags(flags) {}
 
-  void AddChild(TIniNode* node);
+  // Links `node` in after the child `previous`, or as the first child when that is null.
+  // Callers keep track of the last child, so that a node needs no field for it.
+  void AddChild(TIniNode* node, TIniNode* previous) {
+    (previous ? previous->Next : FirstChild) = node;
+    Flags |= nfHasChildren;
+  }
   void AddFlags(TNodeFlags flags) { Flags |= flags; }
 
-  // First node of this subtree, depth-first pre-order, whose full path equals `path`.
+  // This node for an empty `path`; else the first node below it, depth-first pre-order, whose
+  // names from this node down, joined by ".", give `path`.
   TIniNode* FindByPath(std::string_view path);
 
-  // Sets the value from `text` up to its last ";". With `takeComment` the rest becomes the
-  // comment and `text` must outlive the node (the parser's file bytes); without it the node keeps
-  // its comment, and the new value is kept in `store`.
-  void SetValue(std::string_view text, bool takeComment, TIniStore& store);
-  // Splits at the last ";": value before it, comment from it on.
-  static void SplitComment(std::string_view text, std::string_view& value, std::string_view& comment);
+  // Value and comment, which must follow right after the value and outlive the node (the
+  // parser's file bytes).
+  void SetText(std::string_view value, std::string_view comment);
+  // Replaces the value by `text` up to its last ";", keeping the comment; the new text is kept in `store`.
+  void ReplaceValue(std::string_view text, TIniStore& store);
 
   // Deep copy of this node's children (as they are when each level starts) below `dest`,
-  // which lies at nesting depth `destDepth`.
-  void CopyChildrenTo(TIniNode& dest, int destDepth, TIniStore& store) const;
+  // after its last child `destLast`, which it updates; `dest` lies at nesting depth
+  // `destDepth`. The copies carry no comments.
+  void CopyChildrenTo(TIniNode& dest, TIniNode*& destLast, int destDepth, TIniStore& store) const;
 
-  // Appends this node and its subtree in the simulator's layout, CR LF after every line.
+  // Appends this node and its subtree in the simulator's layout, CR LF after every line. The
+  // root is written with `indent` -1: its children only, without braces.
   void WriteTo(std::string& out, int indent) const;
 
-  std::string_view GetName() const { return Name; }
-  std::string_view GetValue() const { return Value; }
-  std::string_view GetComment() const { return Comment; }
-  // The full dotted path: the parent's path, ".", and the name; a top-level node's is its name.
-  std::string GetPath() const;
+  std::string_view GetName() const { return {NameData, NameSize}; }
+  std::string_view GetValue() const { return {TextData, ValueSize}; }
+  std::string_view GetComment() const { return {TextData + ValueSize, CommentSize}; }
   TNodeFlags GetFlags() const { return Flags; }
-  TIniNode* GetParent() const { return Parent; }
   const TIniNode* GetFirstChild() const { return FirstChild; }
   const TIniNode* GetNextSibling() const { return Next; }
 
  private:
   // The node in this subtree whose path, after this node's own path and ".", is `rest`.
   TIniNode* FindBelow(std::string_view rest);
-  bool HasEmptyPath() const { return Name.empty() && !Parent; }
 
-  TIniNode* Parent;
   TIniNode* FirstChild = nullptr;
-  TIniNode* LastChild = nullptr;
   TIniNode* Next = nullptr;
-  std::string_view Name;
-  std::string_view Value;
-  std::string_view Comment;
+  const char* NameData;
+  const char* TextData;  // the value, the comment right after it
+  std::uint32_t NameSize;
+  std::uint32_t ValueSize;
+  std::uint32_t CommentSize = 0;
   TNodeFlags Flags;
 };
+
+inline TIniNode* TIniStore::NewNode(std::string_view name, std::string_view value, TNodeFlags flags) {
+  void* slot = UsedInChunk < kChunkNodes && NodeCount < kMaxNodes
+                   ? Chunks.back().get() + UsedInChunk * sizeof(TIniNode)
+                   : NewChunkSlot();
+  ++UsedInChunk;
+  ++NodeCount;
+  return new (slot) TIniNode(name, value, flags);
+}
 
 // What a file that ends while a block is still open is: the general format allows it (a block
 // opened on one line, "a { b=1 }", stays open), but a file the simulator writes in its own
@@ -111,6 +133,8 @@ enum class TOpenBlockAtEnd { Allowed, Damaged };
 class TZindoIni {
  public:
   explicit TZindoIni(const QString& fileName, TOpenBlockAtEnd openBlock = TOpenBlockAtEnd::Allowed);
+  // Loads `bytes` as if they had been read from `fileName`, which only names them in messages.
+  TZindoIni(const QString& fileName, QByteArray bytes, TOpenBlockAtEnd openBlock = TOpenBlockAtEnd::Allowed);
 
   // Trimmed value at `path`, or `defaultValue` unchanged when there is no such node.
   QString ReadString(const QString& path, const QString& defaultValue) const;
@@ -136,11 +160,12 @@ class TZindoIni {
 
  private:
   TIniNode* Find(const QString& path) const;
-  void Load(TOpenBlockAtEnd openBlock);
+  // Parses what `read` returns; a failure is recorded and shown, never thrown.
+  void Load(const std::function<QByteArray()>& read, TOpenBlockAtEnd openBlock);
 
   QString FileName;
-  std::unique_ptr<TIniStore> Store;
-  TIniNode* Root;
+  std::unique_ptr<TIniStore> Store = std::make_unique<TIniStore>();
+  TIniNode* Root = Store->NewNode({}, {}, 0);
   QString LoadError;
   bool Modified = false;
 };

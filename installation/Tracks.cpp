@@ -33,8 +33,9 @@ bool TTrack::HasAIFile(const QString& carFolder) const {
   return AIFiles.contains(carFolder + QStringLiteral(".ini"), Qt::CaseInsensitive);
 }
 
-bool TTrack::SaveToDB(ITracksTable& table) const {
-  table.InsertTrack(Index, Name, Folder, ID);
+TCacheRow TTrack::CacheRow() const { return {Index, {Name, Folder, ID}}; }
+
+bool TTrack::FitsCache() const {
   return FitsColumn(Name, TrackNameWidth) && FitsColumn(Folder, TrackFolderWidth) &&
          FitsColumn(ID, TrackIDWidth);
 }

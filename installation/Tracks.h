@@ -20,6 +20,7 @@ class TTrack {
   // "Unnamed Track in Folder "<folder>"" and the folder as identifier stand in.
   static std::unique_ptr<TTrack> CreateFromFolder(int index, const QString& zindoDir, const QString& folder);
   static std::vector<TCacheRow> ReadRows(ITracksTable& table) { return table.ReadTracks(); }
+  static void WriteRows(ITracksTable& table, const std::vector<TCacheRow>& rows) { table.WriteTracks(rows); }
   // The track of a cache row (texts name, folder, id), at position `index`; its AI line files
   // are always read from the disk.
   static std::unique_ptr<TTrack> CreateFromRow(const TCacheRow& row, int index, const QString& zindoDir);
@@ -29,10 +30,14 @@ class TTrack {
 
   // The track has an AI line for the car in `carFolder`.
   bool HasAIFile(const QString& carFolder) const;
-  // Inserts the track's row at its index; false when a text was cut to its column.
-  bool SaveToDB(ITracksTable& table) const;
+  // The track's row in the cache table, at its index.
+  TCacheRow CacheRow() const;
+  // False when a text is too long for its column.
+  bool FitsCache() const;
 
   int GetIndex() const { return Index; }
+  // The list that holds the track places it.
+  void SetIndex(int index) { Index = index; }
   const QString& GetName() const { return Name; }
   const QString& GetFolder() const { return Folder; }
   const QString& GetPath() const { return Path; }

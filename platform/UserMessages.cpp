@@ -5,32 +5,56 @@
 namespace lumox {
 namespace {
 
+// The answer that commits to nothing.
+TMsgAnswer CautiousAnswer(TMsgButtons buttons) {
+  switch (buttons) {
+    case TMsgButtons::Ok:
+      return TMsgAnswer::Ok;
+    case TMsgButtons::OkCancel:
+      return TMsgAnswer::Cancel;
+    case TMsgButtons::YesNo:
+      return TMsgAnswer::No;
+  }
+  return TMsgAnswer::Cancel;
+}
+
 class TConsoleMessages final : public IUserMessages {
  public:
   TMsgAnswer Show(TMsgKind kind, const QString& text, TMsgButtons buttons) override {
     static const char* const kKindNames[] = {"Warning", "Error", "Information", "Confirmation"};
     std::fprintf(stderr, "%s: %s\n", kKindNames[static_cast<int>(kind)], qPrintable(text));
-    switch (buttons) {
-      case TMsgButtons::Ok: return TMsgAnswer::Ok;
-      case TMsgButtons::OkCancel: return TMsgAnswer::Cancel;
-      case TMsgButtons::YesNo: return TMsgAnswer::No;
-    }
-    return TMsgAnswer::Cancel;
+    return CautiousAnswer(buttons);
   }
 };
 
 TConsoleMessages gConsoleMessages;
 IUserMessages* gInstalled = &gConsoleMessages;
+thread_local IUserMessages* tThreadMessages = nullptr;
 
 }  // namespace
 
-IUserMessages& UserMessages() { return *gInstalled; }
+IUserMessages& UserMessages() { return tThreadMessages ? *tThreadMessages : *gInstalled; }
 
 TUserMessagesScope::TUserMessagesScope(IUserMessages& messages) : Previous(gInstalled) {
   gInstalled = &messages;
 }
 
 TUserMessagesScope::~TUserMessagesScope() { gInstalled = Previous; }
+
+TThreadMessagesScope::TThreadMessagesScope(IUserMessages& messages) : Previous(tThreadMessages) {
+  tThreadMessages = &messages;
+}
+
+TThreadMessagesScope::~TThreadMessagesScope() { tThreadMessages = Previous; }
+
+TMsgAnswer TRecordedMessages::Show(TMsgKind kind, const QString& text, TMsgButtons buttons) {
+  Messages.push_back({kind, text, buttons});
+  return CautiousAnswer(buttons);
+}
+
+void TRecordedMessages::Replay() const {
+  for (const TMessage& message : Messages) UserMessages().Show(message.Kind, message.Text, message.Buttons);
+}
 
 void ShowError(const QString& text) { UserMessages().Show(TMsgKind::Error, text, TMsgButtons::Ok); }
 

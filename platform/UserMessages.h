@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include <vector>
+
 namespace lumox {
 
 // The four kinds of modal message the program shows, their button sets and answers.
@@ -30,6 +32,35 @@ class TUserMessagesScope {
 
  private:
   IUserMessages* Previous;
+};
+
+// Sends the messages of the calling thread to `messages` (not owned) for as long as the scope
+// lives; other threads keep theirs. A worker thread must never show a box itself.
+class TThreadMessagesScope {
+ public:
+  explicit TThreadMessagesScope(IUserMessages& messages);
+  ~TThreadMessagesScope();
+  TThreadMessagesScope(const TThreadMessagesScope&) = delete;
+  TThreadMessagesScope& operator=(const TThreadMessagesScope&) = delete;
+
+ private:
+  IUserMessages* Previous;
+};
+
+// Keeps the messages given to it, answering each question with its cautious answer (Cancel or
+// No), until Replay shows them in the same order through UserMessages().
+class TRecordedMessages final : public IUserMessages {
+ public:
+  TMsgAnswer Show(TMsgKind kind, const QString& text, TMsgButtons buttons) override;
+  void Replay() const;
+
+ private:
+  struct TMessage {
+    TMsgKind Kind;
+    QString Text;
+    TMsgButtons Buttons;
+  };
+  std::vector<TMessage> Messages;
 };
 
 void ShowError(const QString& text);

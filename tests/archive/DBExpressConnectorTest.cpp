@@ -1,4 +1,5 @@
 #include "archive/DBExpressConnector.h"
+#include "installation/Cars.h"
 #include "platform/Errors.h"
 #include "tests/archive/TestDatabase.h"
 
@@ -82,6 +83,39 @@ TEST_F(Connectors, TextsAreCutToTheirColumnWidthsInCharacters) {
   EXPECT_EQ(Name, QString(100, 'n'));
   EXPECT_EQ(Folder, QString(100, 'f'));
   EXPECT_EQ(ID, QString(99, 'i') + car);
+}
+
+// What differs is written and what is left over removed; a position stored twice is written anew.
+TEST_F(Connectors, WritingRowsLeavesExactlyThoseRowsCutToTheirColumns) {
+  for (const int index : {0, 1, 2, 2, 7}) Cars.InsertCar(index, QString::number(index), "", "f", "");
+  const std::vector<TCacheRow> rows = {{0, {"0", "", "f", ""}},
+                                       {1, {"new", "1999", "n", "x"}},
+                                       {2, {"2", "", "f", ""}},
+                                       {3, {QString(101, 'n'), "", "l", ""}}};
+  Cars.WriteCars(rows);
+  QStringList read;
+  for (const TCacheRow& row : Cars.ReadCars()) read << QString::number(row.Index) + ":" + row.Texts.join("|");
+  EXPECT_EQ(read, QStringList({"0:0||f|", "1:new|1999|n|x", "2:2||f|", "3:" + QString(100, 'n') + "||l|"}));
+}
+
+// A list read from the cache is not written again; a rewrite that fails on the way leaves the
+// cache and its fingerprint as they were.
+TEST_F(Connectors, TheCacheIsRewrittenWholeWithItsFingerprintOrNotAtAll) {
+  test::TTempFolder zindo;
+  zindo.Write("data/cars/a/car.ini", "car\r\n{\r\n  name=A\r\n}\r\n");
+  TIniTable settings(Db.Connection(), "SETTINGS"), broken(Db.Connection(), "NO_SUCH_TABLE");
+  const auto fingerprint = [&] { return settings.ReadString("SPEEDUP", "CARS_MD5", {}); };
+  StoreCache(settings, "SPEEDUP", "CARS_MD5", TCars::CreateFromFolders(zindo.Path(), nullptr), Cars);
+  EXPECT_EQ(fingerprint(), CarFoldersMD5(zindo.Path()));
+
+  const QString stored = fingerprint();
+  zindo.Write("data/cars/b/car.ini", "car\r\n{\r\n  name=B\r\n}\r\n");
+  EXPECT_THROW(
+      StoreCache(broken, "SPEEDUP", "CARS_MD5", TCars::CreateFromFolders(zindo.Path(), nullptr), Cars),
+      EDatabaseError);
+  EXPECT_NO_THROW(StoreCache(broken, "SPEEDUP", "CARS_MD5", TCars::CreateFromDB(Cars, zindo.Path()), Cars));
+  EXPECT_EQ(TCars::CreateFromDB(Cars, zindo.Path()).GetFolders(), QStringList({"a"}));
+  EXPECT_EQ(fingerprint(), stored);
 }
 
 TEST(ColumnWidth, FitsColumnTellsWhetherATextWouldBeCut) {

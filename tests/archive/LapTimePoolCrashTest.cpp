@@ -1,9 +1,11 @@
-// A process adding laps is killed again and again; after each kill every lap whose insert had
-// returned must be there, and the engine's full validation must find the file sound.
+// A process importing laps is killed again and again. After each kill every lap whose import
+// had returned must be there, the import under way stored whole or not at all, importing its
+// laps again must add each once, and the engine's full validation must find the file sound.
 #include "archive/LapTimePool.h"
 #include "tests/archive/TestDatabase.h"
 
 #include "archive/SQLQuery.h"
+#include "tests/archive/ImportRound.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -17,12 +19,12 @@ namespace {
 
 constexpr int kKills = 30;
 
-// The laps the writer reported as added before it was killed.
-QList<int> RunWriterUntilKilled(const QString& database, int firstLap, std::mt19937& random) {
+// The rounds the writer reported as imported before it was killed.
+QList<int> RunWriterUntilKilled(const QString& database, int firstRound, std::mt19937& random) {
   QProcess writer;
-  writer.start(QStringLiteral(LUMOX_LAP_WRITER), {database, QString::number(firstLap)});
+  writer.start(QStringLiteral(LUMOX_LAP_WRITER), {database, QString::number(firstRound)});
   EXPECT_TRUE(writer.waitForStarted(10000));
-  // Kill after a few returned inserts, at a varying moment of the next one.
+  // Kill after a few returned imports, at a varying moment of the next one.
   const int reportsBeforeKill = 1 + static_cast<int>(random() % 20);
   QByteArray output;
   while (output.count('\n') < reportsBeforeKill && writer.waitForReadyRead(10000)) output += writer.readAllStandardOutput();
@@ -32,10 +34,10 @@ QList<int> RunWriterUntilKilled(const QString& database, int firstLap, std::mt19
   output += writer.readAllStandardOutput();
   EXPECT_EQ(writer.exitStatus(), QProcess::CrashExit) << writer.readAllStandardError().toStdString();
 
-  QList<int> laps;
+  QList<int> rounds;
   for (const QByteArray& line : output.split('\n'))
-    if (!line.isEmpty()) laps << line.toInt();
-  return laps;
+    if (!line.isEmpty()) rounds << line.toInt();
+  return rounds;
 }
 
 int StoredLaps(TSQLConnection& connection) {
@@ -69,24 +71,33 @@ bool ExpectNoValidationErrors(const QString& database, int kill) {
   return !lines.isEmpty();
 }
 
-TEST(LapTimePoolCrash, KilledWritersLoseNoReturnedLapAndLeaveASoundFile) {
+TEST(LapTimePoolCrash, KilledImportsLoseNoReturnedLapAndLeaveTheRestImportableAndASoundFile) {
   test::TTestDatabase db;
+  db.CreateLapTimeSchema();
+  db.Reconnect();
   std::mt19937 random(20261206);
-  int reported = 0;
+  int imported = 0;  // rounds in the archive
   int warned = 0;
   for (int kill = 0; kill < kKills; ++kill) {
-    const QList<int> laps = RunWriterUntilKilled(db.File(), 1000 * (kill + 1), random);
-    ASSERT_FALSE(laps.isEmpty()) << "kill " << kill;
-    reported += laps.size();
+    const QList<int> rounds = RunWriterUntilKilled(db.File(), 1000 * (kill + 1), random);
+    ASSERT_FALSE(rounds.isEmpty()) << "kill " << kill;
+    imported += int(rounds.size());
 
     TLapTimePoolConnector pool;
     pool.SetSQLConnection(&db.Connection());
-    for (int lap : laps)
-      EXPECT_TRUE(pool.LapTimeExists("Oval", "data\\tracks\\oval", "F3", "x1", lap, lap)) << "lap " << lap;
-    // At most the one insert that was under way when the kill came can have committed unseen.
+    for (int round : rounds)
+      for (const TLapRecord& lap : test::ImportRound(round))
+        EXPECT_TRUE(pool.LapTimeExists(lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.LapDate,
+                                       lap.LapTime))
+            << "round " << round;
     const int stored = StoredLaps(db.Connection());
-    EXPECT_GE(stored, reported);
-    EXPECT_LE(stored, reported + kill + 1);
+    EXPECT_TRUE(stored == imported * test::kLapsPerRound || stored == (imported + 1) * test::kLapsPerRound)
+        << stored << " laps after kill " << kill << ": the import under way is stored whole or not at all";
+    pool.ImportLaps(test::ImportRound(rounds.last() + 1),
+                    [](std::size_t, const QString& reason) { ADD_FAILURE() << reason.toStdString(); });
+    ++imported;
+    EXPECT_EQ(StoredLaps(db.Connection()), imported * test::kLapsPerRound)
+        << "importing again adds each lap once";
     db.Reconnect();  // the engine locks the file to one process
     warned += ExpectNoValidationErrors(db.File(), kill);
   }

@@ -184,6 +184,58 @@ TEST_F(LapTimeArchive, AllLapsOfACarOrOnATrack) {
   EXPECT_EQ(dates, QStringList({"500", "2000", "3000", "1000"}));
 }
 
+// The selections order their laps in the program; texts that differ in trailing blanks, case,
+// accents, control characters or code points above U+FFFF, and laps without a track name or
+// a time, must come in the order the database's own statements give. Each lap has a date of
+// its own, so the dates show the order.
+TEST_F(LapTimePool, SelectionsOrderTheirLapsAsTheDatabaseDoes) {
+  const QStringList texts = {"",
+                             " ",
+                             "a",
+                             "a ",
+                             "a\t",
+                             "a\x01",
+                             "A",
+                             "b",
+                             QString::fromUtf8("ä"),
+                             QString::fromUtf8("é"),
+                             QString(QChar(0xE000)),
+                             QString::fromUtf8("😀"),
+                             QString::fromUtf8("😀a"),
+                             "z"};
+  int date = 1;
+  for (qsizetype i = 0; i < texts.size(); ++i)
+    for (const qsizetype path : {i, (i + 5) % texts.size()})
+      for (int lap = 0; lap < 2; ++lap)
+        Add(texts[i], texts[path], "C", "c", 60000 + int(i * 7 + path + lap) % 4 * 1000, date++);
+  Db.Execute("insert into LAPTIMEPOOL values (90, null, 'x', 'C', 'c', 61000, 90)");
+  Db.Execute("insert into LAPTIMEPOOL values (91, 'a', 'a', 'C', 'c', null, 91)");
+  Db.Execute("insert into LAPTIMEPOOL values (92, 'a', 'a', 'C', 'c', 59000, null)");
+  const auto datesOf = [&](const QString& sql) {
+    QStringList dates;
+    TSQLQuery query(Db.Connection(), "select LAP_DATE from " + sql);
+    query.Exec();
+    while (query.Next()) dates << QString::number(query.Integer(0));
+    return dates;
+  };
+  const QString ofCar = "LAPTIMEPOOL where CAR_NAME = 'C' and CAR_ID = 'c' and LTP_ID >= 0";
+
+  Pool.GetLapTimesForCar("C", "c", nullptr, Names, Keys, Times, Dates);
+  EXPECT_EQ(Dates, datesOf(ofCar + " order by TRACK_NAME, TRACK_PATH, LAP_TIME, LAP_DATE"));
+  QStringList best, unused, times;
+  Pool.GetBestLapsForCar("C", "c", nullptr, unused, unused, times, best);
+  EXPECT_EQ(best,
+            datesOf("(select LAP_DATE, LAP_TIME, TRACK_NAME, TRACK_PATH, row_number() over (partition by "
+                    "TRACK_NAME, TRACK_PATH order by LAP_TIME nulls last, LAP_DATE, LTP_ID) as PLACE from " +
+                    ofCar + ") where PLACE = 1 order by LAP_TIME, TRACK_NAME, TRACK_PATH"));
+  for (const bool byDate : {false, true}) {
+    QStringList dates;
+    Pool.GetLapTimesForCarAndTrack("C", "c", "a", "a", nullptr, times, dates, byDate);
+    EXPECT_EQ(dates, datesOf(ofCar + " and TRACK_NAME = 'a' and TRACK_PATH = 'a' order by " +
+                             (byDate ? "LAP_DATE, LAP_TIME" : "LAP_TIME, LAP_DATE")));
+  }
+}
+
 TEST_F(LapTimeArchive, LapInfoIsStoredTextOrEmpty) {
   QString car = "x", id = "x", track = "x", path = "x";
   Pool.GetLapTimeInfo(6, car, id, track, path);

@@ -1,7 +1,8 @@
-// Adds laps to a database without end, printing each lap's number once AddLapTime has
-// returned; the crash test kills it at a random moment.
-// Usage: lumox_lap_writer DATABASE FIRST_NUMBER
+// Imports rounds of laps without end, each round in one import, printing the round's number
+// once its import has returned; the crash test kills it at a random moment.
+// Usage: lumox_lap_writer DATABASE FIRST_ROUND
 #include "archive/LapTimePool.h"
+#include "tests/archive/ImportRound.h"
 
 #include <QCoreApplication>
 
@@ -14,9 +15,12 @@ int main(int argc, char** argv) {
   lumox::TSQLConnection connection(QString::fromLocal8Bit(argv[1]));
   lumox::TLapTimePoolConnector pool;
   pool.SetSQLConnection(&connection);
-  for (int lap = std::atoi(argv[2]);; ++lap) {
-    pool.AddLapTime("Oval", "data\\tracks\\oval", "F3", "x1", lap, lap);
-    std::printf("%d\n", lap);
+  for (int round = std::atoi(argv[2]);; ++round) {
+    pool.ImportLaps(lumox::test::ImportRound(round), [](std::size_t, const QString& reason) {
+      std::fprintf(stderr, "refused: %s\n", qPrintable(reason));
+      std::exit(3);
+    });
+    std::printf("%d\n", round);
     std::fflush(stdout);
   }
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <map>
 
@@ -18,6 +19,14 @@ class TFakeTable {
   explicit TFakeTable(std::array<int, Columns> widths) : Widths(widths) {}
 
   void Clear() { Rows.clear(); }
+  void Write(const std::vector<TCacheRow>& rows) {
+    Clear();
+    for (const TCacheRow& row : rows) {
+      TRow texts;
+      std::copy_n(row.Texts.begin(), Columns, texts.begin());
+      Insert(row.Index, texts);
+    }
+  }
   void Insert(int index, TRow row) {
     for (std::size_t i = 0; i < Columns; ++i) row[i] = CutToColumn(row[i], Widths[i]);
     Rows.emplace(index, row);
@@ -36,11 +45,7 @@ class TFakeTable {
 
 class TFakeCarsTable final : public ICarsTable {
  public:
-  void DeleteAll() override { Table.Clear(); }
-  void InsertCar(int index, const QString& name, const QString& year, const QString& folder,
-                 const QString& id) override {
-    Table.Insert(index, {name, year, folder, id});
-  }
+  void WriteCars(const std::vector<TCacheRow>& rows) override { Table.Write(rows); }
   std::vector<TCacheRow> ReadCars() override { return Table.ReadAll(); }
 
   TFakeTable<4> Table{{CarNameWidth, CarYearWidth, CarFolderWidth, CarIDWidth}};
@@ -48,10 +53,7 @@ class TFakeCarsTable final : public ICarsTable {
 
 class TFakeTracksTable final : public ITracksTable {
  public:
-  void DeleteAll() override { Table.Clear(); }
-  void InsertTrack(int index, const QString& name, const QString& folder, const QString& id) override {
-    Table.Insert(index, {name, folder, id});
-  }
+  void WriteTracks(const std::vector<TCacheRow>& rows) override { Table.Write(rows); }
   std::vector<TCacheRow> ReadTracks() override { return Table.ReadAll(); }
 
   TFakeTable<3> Table{{TrackNameWidth, TrackFolderWidth, TrackIDWidth}};

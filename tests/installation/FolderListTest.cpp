@@ -113,7 +113,7 @@ TYPED_TEST(FolderList, RowsMissingFromTheCacheAreSkipped) {
   this->AddItem("c", "C");
   this->Scan().SaveToDB(this->Table);
   auto rows = this->Table.Table.GetRows();
-  this->Table.DeleteAll();
+  this->Table.Table.Clear();
   for (const int row : {0, 2}) this->Table.Table.Insert(row + 5, rows.at(row));
   const auto cached = this->ReadBack();
   EXPECT_EQ(cached.GetFolders(), QStringList({"a", "c"}));
@@ -167,18 +167,22 @@ TYPED_TEST(FolderList, LookupIgnoresCaseAndPositionsAreChecked) {
   EXPECT_THROW(list.GetFolder(0), std::out_of_range);
 }
 
-// An item type whose making fails for the folder "bad", to follow a failing scan.
+// An item type whose making warns for folders named "warn..." and fails for those named
+// "bad...", to follow a scan on one thread and on several.
 class TProbe {
  public:
   using TTable = ICarsTable;  // never used: probes are not cached
   TProbe(int index, QString folder) : Index(index), Folder(std::move(folder)) {}
-  static QStringList ListFolders(const QString&) { return {"good", "bad", "last"}; }
+  static inline QStringList Folders;
+  static QStringList ListFolders(const QString&) { return Folders; }
   static constexpr const char* ScanErrorIntro = TCar::ScanErrorIntro;
   static std::unique_ptr<TProbe> CreateFromFolder(int index, const QString&, const QString& folder) {
-    if (folder == "bad") throw EInOutError(std::string("disk on fire"));
+    if (folder.startsWith("warn")) ShowWarning(folder);
+    if (folder.startsWith("bad")) throw EInOutError(std::string("disk on fire"));
     return std::make_unique<TProbe>(index, folder);
   }
   int GetIndex() const { return Index; }
+  void SetIndex(int index) { Index = index; }
   const QString& GetFolder() const { return Folder; }
   const QString& GetName() const { return Folder; }
 
@@ -187,15 +191,29 @@ class TProbe {
   QString Folder;
 };
 
-TEST(FolderListScan, AnItemThatCannotBeMadeIsReportedAndLeftOut) {
-  test::TScriptedMessages messages;
-  TRecordingSink sink;
-  const auto probes = TFolderList<TProbe>::CreateFromFolders({}, &sink);
-  EXPECT_EQ(messages.Texts(), QStringList({"Error reading car information forbad:\r\ndisk on fire"}));
-  EXPECT_EQ(messages.Shown().at(0).Kind, TMsgKind::Error);
-  EXPECT_EQ(probes.GetFolders(), QStringList({"good", "last"}));
-  EXPECT_EQ(probes.Get(1).GetIndex(), 1) << "the next item takes the free position";
-  EXPECT_EQ(sink.Calls, std::vector<std::string>({"max 3", "step 1", "step 1", "step 1"}));
+TEST(FolderListScan, ItemsThatCannotBeMadeAreReportedAndLeftOutInFolderOrder) {
+  for (const int count : {3, 300}) {
+    QStringList made, expectedTexts;
+    std::vector<std::string> expectedSteps{"max " + std::to_string(count)};
+    TProbe::Folders.clear();
+    for (int i = 0; i < count; ++i) {
+      const QString folder = QStringList{"good", "bad", "warn"}[i % 3] + QString::number(i);
+      TProbe::Folders << folder;
+      if (i % 3 == 1) expectedTexts << "Error reading car information for" + folder + ":\r\ndisk on fire";
+      if (i % 3 != 1) made << folder;
+      if (i % 3 == 2) expectedTexts << folder;
+      expectedSteps.push_back("step 1");
+    }
+    test::TScriptedMessages messages;
+    TRecordingSink sink;
+    const auto probes = TFolderList<TProbe>::CreateFromFolders({}, &sink);
+    EXPECT_EQ(messages.Texts(), expectedTexts) << count;
+    EXPECT_EQ(messages.Shown().at(0).Kind, TMsgKind::Error);
+    EXPECT_EQ(probes.GetFolders(), made);
+    for (int i = 0; i < probes.Count(); ++i)
+      EXPECT_EQ(probes.Get(i).GetIndex(), i) << "the next item takes the free position";
+    EXPECT_EQ(sink.Calls, expectedSteps);
+  }
   EXPECT_STREQ(TTrack::ScanErrorIntro, "Error reading track information for");
 }
 

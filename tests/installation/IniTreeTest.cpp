@@ -94,6 +94,15 @@ TEST_F(IniTree, AReferenceToAnAncestorEnds) {
   EXPECT_EQ(Normalised("p\n{\nq ~p\n}\n"), "p\r\n{\r\n  q\r\n  {\r\n  }\r\n}\r\n");
 }
 
+// A reference right after a block opened on its symbol copies at that symbol's depth.
+TEST_F(IniTree, AReferenceCopiesDownToTheNestingLimit) {
+  for (const auto& [levels, complete] : {std::pair(999, true), std::pair(1000, false)}) {
+    EXPECT_EQ(Load("r\n{\nx=1\n}\n" + QByteArray("a\n{\n").repeated(levels) + "~r\n")->IsLoadComplete(),
+              complete)
+        << levels;
+  }
+}
+
 TEST_F(IniTree, BlocksWithoutASymbolAreNeitherFoundNorWritten) {
   auto ini = Load("{\nx=1\n}\ny=2\n");
   EXPECT_FALSE(ini->ValueExists("x"));

@@ -1,0 +1,35 @@
+#pragma once
+// The log's lines as a list model. A line's text, colour and weight are made only when a view
+// draws it, and every row has one size, so a log of hundreds of thousands of lines shows at
+// once and scrolls freely.
+#include "frontend/QLogModel.h"
+
+#include <QAbstractListModel>
+#include <QFont>
+#include <QSize>
+
+namespace lumox {
+
+class TQLogLines final : public QAbstractListModel {
+ public:
+  // Shows `log`, which must outlive the model.
+  explicit TQLogLines(const TQLog& log, QObject* parent = nullptr);
+
+  // The size of every row; the widest line's size keeps every line whole.
+  void SetRowSize(QSize size);
+  // Tells the views that the log's lines changed.
+  void Reload();
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+ private:
+  const TQLog& Log;
+  QSize RowSize;
+};
+
+// The row of the widest of `lines` in `font` (made bold, the wider weight), judged among the
+// lines with the most characters; -1 when there are none.
+int WidestLine(const QStringList& lines, const QFont& font);
+
+}  // namespace lumox
