@@ -57,6 +57,7 @@ class RaceSetupPage : public ::testing::Test {
     Setup.EditorPollInterval = 10ms;
     Setup.ShowCarPreview = [this] { ++CarPreviews; };
     Setup.ShowTrackPreview = [this] { ++TrackPreviews; };
+    Setup.RefreshPreviews = [this] { ++RefreshedPreviews; };
     Form.show();
   }
 
@@ -82,6 +83,7 @@ class RaceSetupPage : public ::testing::Test {
   TRaceSetupPage& Setup = Form.RaceSetup();
   int CarPreviews = 0;
   int TrackPreviews = 0;
+  int RefreshedPreviews = 0;
 };
 
 TEST_F(RaceSetupPage, SelectorsAreFilledWithoutSelectionAndTheProgramsOwnSelectionRunsNoHandler) {
@@ -213,6 +215,7 @@ TEST_F(RaceSetupPage, RescanKeepsTheSelectionsAndTellsOfACarThatVanished) {
   EXPECT_EQ(ItemTexts(List("lbRaceAICars")), (QStringList{"Go Kart", "Go Kart", "Twin (2001)"}));
   EXPECT_TRUE(ItemTexts(Combo("comboDefaultCar")).contains("Formula Three (1998)"));
   EXPECT_EQ(CarPreviews + TrackPreviews, 0);
+  EXPECT_EQ(RefreshedPreviews, 1);
 
   // Nothing chosen is nothing lost: a second rescan tells nothing.
   Widget<QPushButton>("BtnRescan")->click();
@@ -247,6 +250,7 @@ TEST_F(RaceSetupPage, EditingACarWaitsForTheEditorWithLaunchesBlockedThenRescans
   EXPECT_EQ(Selected("comboAICar"), "Formula 3 (1998)");
   EXPECT_EQ(ItemTexts(List("lbRaceAICars")), (QStringList{"Formula 3 (1998)", "Formula 3 (1998)"}));
   EXPECT_TRUE(Messages.Shown().empty());
+  EXPECT_EQ(RefreshedPreviews, 1);
 }
 
 TEST_F(RaceSetupPage, EditingATrackOrControlSetRescansItAndTellsWhenItIsGone) {
@@ -271,6 +275,7 @@ TEST_F(RaceSetupPage, EditingATrackOrControlSetRescansItAndTellsWhenItIsGone) {
   EXPECT_EQ(ItemTexts(Combo("comboDefaultTrack")), (QStringList{"another Ring", "Big Oval", "Hill Climb"}));
   EXPECT_EQ(Setup.GetCurrentTrack(), nullptr);
   EXPECT_EQ(Selected("comboDefaultCar"), "kart");
+  EXPECT_EQ(RefreshedPreviews, 1) << "after the track only";
 }
 
 TEST_F(RaceSetupPage, EditButtonsWithoutSelectionDoNothing) {
