@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "bitmap/Transforms.h"
@@ -11,6 +12,7 @@ namespace {
 
 constexpr int DefaultControlSize = 192;
 constexpr float MinScale = 0.001f;
+constexpr std::int32_t Fixed1 = 65536;  // 1.0 in 16.16 fixed point
 
 int ClampToInt(std::int64_t value) {
   return int(
@@ -23,16 +25,46 @@ int FittedLength(double value) {
   return int(std::min(std::nearbyint(value), double(std::numeric_limits<int>::max())));
 }
 
+// a × b / c rounded to nearest, halves away from zero; -1 when c is 0 or the result leaves
+// the int range.
+std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
+  if (c == 0) return -1;
+  const std::int64_t product = std::int64_t(a) * b, divisor = c;
+  const std::int64_t magnitude = (std::abs(product) + std::abs(divisor) / 2) / std::abs(divisor);
+  if (magnitude > std::numeric_limits<std::int32_t>::max()) return -1;
+  return std::int32_t((product < 0) != (divisor < 0) ? -magnitude : magnitude);
+}
+
 TRect Moved(const TRect& r, std::int64_t dx, std::int64_t dy) {
   return {ClampToInt(r.Left + dx), ClampToInt(r.Top + dy), ClampToInt(r.Right + dx),
           ClampToInt(r.Bottom + dy)};
 }
 
+// The dotted frame of a focus rectangle: every other pixel of its edge inverted.
+void DrawFocusRect(TBitmap32& b, const TRect& r) {
+  TRect clip;
+  if (!IntersectRect(clip, r, b.BoundsRect())) return;
+  const auto invert = [&](int x, int y) {
+    if (y >= clip.Top && y < clip.Bottom && x >= clip.Left && x < clip.Right && (x + y) % 2 == 0)
+      *b.PixelPtr(x, y) ^= 0x00FFFFFF;
+  };
+  for (int x = clip.Left; x < clip.Right; ++x) {
+    invert(x, r.Top);
+    if (r.Bottom - 1 > r.Top) invert(x, r.Bottom - 1);
+  }
+  for (int y = std::max(clip.Top, r.Top + 1); y < std::min(clip.Bottom, r.Bottom - 1); ++y) {
+    invert(r.Left, y);
+    if (r.Right - 1 > r.Left) invert(r.Right - 1, y);
+  }
+}
+
+TControlWindow NoWindow;
+
 }  // namespace
 
 // The paint box.
 
-TCustomPaintBox32::TCustomPaintBox32() {
+TCustomPaintBox32::TCustomPaintBox32() : FWindow(&NoWindow) {
   FBuffer.BeginUpdate();  // for good: nobody listens to the buffer
   SetSize(DefaultControlSize, DefaultControlSize);
 }
@@ -43,21 +75,24 @@ void TCustomPaintBox32::SetSize(int width, int height) {
   FWidth = width;
   FHeight = height;
   ResizeBuffer();
-  FBufferValid = false;
+  Invalidate();  // the placement depends on the size
 }
 
 void TCustomPaintBox32::Loaded() { FBufferValid = false; }
 
 void TCustomPaintBox32::Invalidate() {
   FBufferValid = false;
-  if (RequestPaint) RequestPaint();
+  FWindow->Invalidate();
 }
 
-void TCustomPaintBox32::Paint(const TScreenCopy& copyToScreen) {
+void TCustomPaintBox32::Paint(const TScreenCopy& screen) {
   ResizeBuffer();
   if (!FBufferValid) DoPaintBuffer();
-  const TLockGuard lock(FBuffer);
-  if (copyToScreen) copyToScreen(FBuffer, GetViewportRect());
+  {
+    const TLockGuard lock(FBuffer);
+    if (screen) screen(FBuffer, GetViewportRect());
+  }
+  DoPaintGDIOverlay(screen);
 }
 
 void TCustomPaintBox32::ResizeBuffer() {
@@ -83,11 +118,29 @@ void TCustomPaintBox32::ResizeBuffer() {
 
 TRect TCustomPaintBox32::GetViewportRect() const { return {0, 0, FWidth, FHeight}; }
 
+void TCustomPaintBox32::DoPaintGDIOverlay(const TScreenCopy&) { Fire(OnGDIOverlay); }
+
+void TCustomPaintBox32::MouseDown(TMouseButton, TShiftState, int, int) {
+  if ((FocusOnClick || FWindow->TabStop()) && FWindow->CanFocus()) FWindow->SetFocus();
+}
+
+void TCustomPaintBox32::MouseEnter() {
+  FMouseInside = true;
+  Fire(OnMouseEnter);
+}
+
+void TCustomPaintBox32::MouseLeave() {
+  FMouseInside = false;
+  Fire(OnMouseLeave);
+}
+
 // The image.
 
 TCustomImage32::TCustomImage32() {
   FBitmap.OnChange = [this](TThreadPersistent&) { Changed(); };
   FBitmap.OnResize = [this](TThreadPersistent&) { BitmapResized(); };
+  FLayers.OnChange = [this] { Changed(); };
+  FLayers.Repaint = [this] { Window().Repaint(); };
   InitDefaultStages();
 }
 
@@ -156,7 +209,7 @@ TBitmapSize TCustomImage32::GetBitmapSize() const {
     case TScaleMode::smStretch:
       return {Width(), Height()};
     case TScaleMode::smScale:
-      return {FittedLength(double(bw) * FScale), FittedLength(double(bh) * FScale)};
+      return ScaledBitmapSize();
     case TScaleMode::smResize: {
       const float sx = float(Width()) / float(bw), sy = float(Height()) / float(bh);
       if (sx < sy) return {Width(), FittedLength(double(bh) * sx)};
@@ -183,7 +236,28 @@ TRect TCustomImage32::GetBitmapRect() const {
   return fitted;
 }
 
+TBitmapSize TCustomImage32::ScaledBitmapSize() const {
+  const int bw = FBitmap.Width(), bh = FBitmap.Height();
+  if (FScaleMode != TScaleMode::smScale) return {bw, bh};
+  return {FittedLength(double(bw) * FScale), FittedLength(double(bh) * FScale)};
+}
+
+bool TCustomImage32::CanAutoSize(int& newWidth, int& newHeight) const {
+  using enum TAlign;
+  const TBitmapSize size = ScaledBitmapSize();
+  if (Align != alTop && Align != alBottom && Align != alClient && Align != alCustom) newWidth = size.Width;
+  if (Align != alLeft && Align != alRight && Align != alClient && Align != alCustom) newHeight = size.Height;
+  return true;
+}
+
 void TCustomImage32::BitmapResized() {
+  if (AutoSize) {
+    const TBitmapSize size = ScaledBitmapSize();
+    if (size.Width >= 1 && size.Height >= 1) {
+      SetSize(size.Width, size.Height);
+      Window().SetSize(size.Width, size.Height);
+    }
+  }
   if (UpdateCount == 0) FireImage(OnBitmapResize);
   InvalidateCache();
   Invalidate();
@@ -203,19 +277,31 @@ void TCustomImage32::InitDefaultStages() {
   add(false, StageControlFrame);
   add(true, StageDrawBitmap);
   add(false, StageBitmapFrame);
-  add(true, StageDrawLayers, 0x80000000u);
+  add(true, StageDrawLayers, LayerVisible);
+}
+
+void TCustomImage32::UpdateCache() {
+  FCache = {GetBitmapRect()};
+  if (!FBitmap.Empty()) {
+    const TRect& r = FCache.CachedBitmapRect;
+    const int width = ClampToInt(std::int64_t(r.Right) - r.Left);
+    const int height = ClampToInt(std::int64_t(r.Bottom) - r.Top);
+    FCache.ScaleX = MulDiv(width, Fixed1, FBitmap.Width());
+    FCache.ScaleY = MulDiv(height, Fixed1, FBitmap.Height());
+    FCache.ShiftX = r.Left;
+    FCache.ShiftY = r.Top;
+    FCache.RecScaleX = MulDiv(FBitmap.Width(), Fixed1, width);
+    FCache.RecScaleY = MulDiv(FBitmap.Height(), Fixed1, height);
+  }
+  CacheValid = true;
 }
 
 void TCustomImage32::DoPaintBuffer() {
-  if (!CacheValid) {
-    CachedBitmapRect = GetBitmapRect();
-    CacheValid = true;
-  }
+  if (!CacheValid) UpdateCache();
   TBitmap32& buffer = Buffer();
   for (int i = 0; i < FPaintStages.Count(); ++i) {
-    const TPaintStage& stage = FPaintStages.Items(i);
-    if (!stage.RunTime) continue;
-    switch (stage.Stage) {
+    if (!FPaintStages.Items(i).RunTime) continue;  // design-time stages: there is no designer
+    switch (FPaintStages.Items(i).Stage) {
       case StageCustom:
         ExecCustom(buffer, i);
         break;
@@ -228,12 +314,30 @@ void TCustomImage32::DoPaintBuffer() {
       case StageDrawBitmap:
         ExecDrawBitmap(buffer, i);
         break;
+      case StageDrawLayers:
+        ExecDrawLayers(buffer, i);
+        break;
+      case StageControlFrame:
+        ExecControlFrame(buffer, i);
+        break;
+      case StageBitmapFrame:
+        ExecBitmapFrame(buffer, i);
+        break;
       default:
-        break;  // layers, design-time frames and unknown kinds paint nothing
+        break;  // unknown kinds paint nothing
     }
   }
   TCustomPaintBox32::DoPaintBuffer();
 }
+
+void TCustomImage32::DoPaintGDIOverlay(const TScreenCopy& screen) {
+  for (int i = 0; i < FLayers.Count(); ++i) {
+    if (FLayers.Items(i).LayerOptions & LayerGDIOverlay) FLayers.Items(i).PaintGDI(screen);
+  }
+  TCustomPaintBox32::DoPaintGDIOverlay(screen);
+}
+
+void TCustomImage32::ExecBitmapFrame(TBitmap32& dest, int) { DrawFocusRect(dest, FCache.CachedBitmapRect); }
 
 void TCustomImage32::ExecClearBuffer(TBitmap32& dest, int) { dest.Clear(ColorToColor32(Color)); }
 
@@ -245,7 +349,7 @@ void TCustomImage32::ExecClearBackground(TBitmap32& dest, int) {
     dest.Clear(color);
     return;
   }
-  const TRect& r = CachedBitmapRect;
+  const TRect& r = FCache.CachedBitmapRect;
   const int w = Width(), h = Height();
   if (r.Left <= 0 && r.Right >= w && r.Top <= 0 && (r.Bottom >= h || FBitmapAlign == TBitmapAlign::baTile))
     return;
@@ -255,12 +359,16 @@ void TCustomImage32::ExecClearBackground(TBitmap32& dest, int) {
   dest.FillRectClipped(r.Right, r.Top, w, r.Bottom, color);
 }
 
+void TCustomImage32::ExecControlFrame(TBitmap32& dest, int) {
+  DrawFocusRect(dest, {0, 0, Width(), Height()});
+}
+
 void TCustomImage32::ExecCustom(TBitmap32& dest, int stageIndex) {
   if (OnPaintStage) OnPaintStage(*this, dest, stageIndex);
 }
 
 void TCustomImage32::ExecDrawBitmap(TBitmap32& dest, int) {
-  const TRect& r = CachedBitmapRect;
+  const TRect& r = FCache.CachedBitmapRect;
   if (FBitmap.Empty() || IsRectEmpty(r)) return;
   const TLockGuard lock(FBitmap);
   if (FBitmapAlign != TBitmapAlign::baTile) {
@@ -272,6 +380,37 @@ void TCustomImage32::ExecDrawBitmap(TBitmap32& dest, int) {
     for (int i = 0; i <= columns; ++i)
       FBitmap.DrawTo(dest, Moved(r, std::int64_t(r.Right) * i, std::int64_t(r.Bottom) * j));
   }
+}
+
+void TCustomImage32::ExecDrawLayers(TBitmap32& dest, int stageIndex) {
+  const std::uint32_t mask = FPaintStages.Items(stageIndex).Parameter;
+  for (int i = 0; i < FLayers.Count(); ++i) {
+    if (FLayers.Items(i).LayerOptions & mask) FLayers.Items(i).Paint(dest);
+  }
+}
+
+void TCustomImage32::MouseDown(TMouseButton button, TShiftState shift, int X, int Y) {
+  TCustomPaintBox32::MouseDown(button, shift, X, Y);
+  TCustomLayer* layer = FLayers.MouseEvents ? FLayers.MouseDown(button, shift, X, Y) : nullptr;
+  if (button == TMouseButton::mbLeft || FLayers.MouseListener) Window().SetCapture(true);
+  if (OnMouseDown) OnMouseDown(*this, button, shift, X, Y, layer);
+}
+
+void TCustomImage32::MouseMove(TShiftState shift, int X, int Y) {
+  TCustomLayer* layer = FLayers.MouseEvents ? FLayers.MouseMove(shift, X, Y) : nullptr;
+  if (OnMouseMove) OnMouseMove(*this, shift, X, Y, layer);
+}
+
+void TCustomImage32::MouseUp(TMouseButton button, TShiftState shift, int X, int Y) {
+  TCustomLayer* layer = FLayers.MouseEvents ? FLayers.MouseUp(button, shift, X, Y) : nullptr;
+  if (button == TMouseButton::mbLeft && !FLayers.MouseListener) Window().SetCapture(false);
+  if (OnMouseUp) OnMouseUp(*this, button, shift, X, Y, layer);
+}
+
+// A layer under the mouse may have changed the cursor.
+void TCustomImage32::MouseLeave() {
+  if (FLayers.MouseEvents && !FLayers.MouseListener) Window().RestoreScreenCursor();
+  TCustomPaintBox32::MouseLeave();
 }
 
 }  // namespace lumox

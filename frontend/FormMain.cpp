@@ -73,6 +73,7 @@ TFormMain::TFormMain(std::unique_ptr<IOpenDialog> openDialog)
   FArchivePage.ShowDBTools = [this] { ShowDBTools(this); };
   FRaceSetup.ShowCarPreview = [this] { ShowCarPreview(); };
   FRaceSetup.ShowTrackPreview = [this] { ShowTrackPreview(); };
+  FRaceSetup.RefreshPreviews = [this] { RefreshPreviews(); };
   ConnectHandlers();
   LapTimeOptions = [this] { return LapTimeOptionsShown(); };
   // SaveOptions raises when it refuses to write; the launch then stops with that error.
@@ -138,6 +139,18 @@ void TFormMain::ShowTrackPreview() {
   if (dir.isEmpty()) return;
   ShowPreview(*ZindoPage.CarAndTrack.ImgTrackPrv,
               ChooseTrackPreview(dir, SettingsWidgets.chkPrvPreferLoading->isChecked(), FState.FAppDir));
+}
+
+void TFormMain::RefreshPreviews() {
+  const TCarAndTrackWidgets& w = ZindoPage.CarAndTrack;
+  if (FRaceSetup.GetCurrentCar())
+    ShowCarPreview();
+  else
+    ClearPreview(*w.ImgCarPrv);
+  if (FRaceSetup.GetCurrentTrackFolder().isEmpty())
+    ClearPreview(*w.ImgTrackPrv);
+  else
+    ShowTrackPreview();
 }
 
 void TFormMain::BtnStartZindoClick() {

@@ -96,6 +96,9 @@ class TFormMain final : public QMainWindow {
   // The chosen car's (or variant's) picture, and the chosen track's.
   void ShowCarPreview();
   void ShowTrackPreview();
+  // After a rescan: the pictures of the selection as it now stands, read anew; a view whose
+  // selection is gone is left empty.
+  void RefreshPreviews();
 
   // The user moved to another page of PageControl1.
   void PageControl1Switched();

@@ -48,4 +48,9 @@ void ShowPreview(TImage32View& view, const TPreviewChoice& choice) {
   if (error) ShowHandlerError(error);
 }
 
+void ClearPreview(TImage32View& view) {
+  view.Image().Bitmap().Delete();
+  view.repaint();
+}
+
 }  // namespace lumox

@@ -28,5 +28,6 @@ TPreviewChoice ChooseTrackPreview(const QString& trackDir, bool preferLoading, c
 // (missing, unknown, damaged, too large) leaves the view empty and is reported in an error
 // box; the caller goes on either way.
 void ShowPreview(TImage32View& view, const TPreviewChoice& choice);
+void ClearPreview(TImage32View& view);
 
 }  // namespace lumox

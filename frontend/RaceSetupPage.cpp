@@ -334,6 +334,7 @@ void TRaceSetupPage::BtnEditCarIniClick() {
   FillCarCombos();
   ReselectCars(previous);
   RefreshAfterCarScan();
+  ShowPreview(RefreshPreviews);
 }
 
 void TRaceSetupPage::BtnEditTrackIniClick() {
@@ -344,6 +345,7 @@ void TRaceSetupPage::BtnEditTrackIniClick() {
   ScanTracks(nullptr);
   FillTrackCombo(nullptr);
   Reselect(CarAndTrack.comboDefaultTrack, previous, "track");
+  ShowPreview(RefreshPreviews);
 }
 
 void TRaceSetupPage::BtnEditControllerClick() {
@@ -365,6 +367,7 @@ void TRaceSetupPage::BtnRescanClick() {
   ReselectCars(previous);
   Reselect(CarAndTrack.comboDefaultTrack, previous.Track, "track");
   RefreshAfterCarScan();
+  ShowPreview(RefreshPreviews);
 }
 
 }  // namespace lumox

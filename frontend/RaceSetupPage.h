@@ -30,6 +30,8 @@ class TRaceSetupPage {
   // Called when the car or track selection (or variant) changed; the previews fill them in.
   std::function<void()> ShowCarPreview;
   std::function<void()> ShowTrackPreview;
+  // Called after a rescan of cars or tracks, which runs no change handler.
+  std::function<void()> RefreshPreviews;
   // How often a running editor is looked at.
   std::chrono::milliseconds EditorPollInterval{1000};
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -146,6 +147,13 @@ class TLayerChannels {
     const std::size_t rows = RowBytes == 0 ? 0 : (std::size_t(maxBytes) + RowBytes - 1) / RowBytes;
     Buffers[type].assign(std::min(rows, Height) * RowBytes, Fill[type]);
     return Buffers[type];
+  }
+
+  // Rows from here on have no data in any channel.
+  std::size_t RowsWithData() const {
+    std::size_t bytes = 0;
+    for (const auto& buffer : Buffers) bytes = std::max(bytes, buffer.size());
+    return RowBytes == 0 ? 0 : bytes / RowBytes;
   }
 
   TColorManager::TConstBytes Row(std::uint16_t type, std::size_t y) const {
@@ -299,7 +307,12 @@ bool TPSPGraphic::ReadLayer(TStream& stream, std::int64_t end, std::int64_t rowB
   if (alpha) {
     ColorManager.SetSource(schRGBAlpha, 8, 4);
     ColorManager.SetTarget(schBGRAlpha, 8, 4);
+    // Nothing is drawn yet: a new 32-bit block costs less than converting every empty pixel.
+    const int width = Width();
+    const int height = Height();
+    SetSize(0, 0);
     SetPixelFormat(TPixelFormat::pf32bit);
+    SetSize(width, height);
   }
   TLayerChannels channels(rowBytes, Height(), alpha);
   for (int i = 0; i < channelCount && stream.BytesLeft() >= BlockHeaderSize(version); ++i) {
@@ -319,6 +332,12 @@ bool TPSPGraphic::ReadLayer(TStream& stream, std::int64_t end, std::int64_t rowB
       ColorManager.SourceColorScheme() == schIndexed || ColorManager.SourceColorScheme() == schGray;
   for (int y = 0; y < Height(); ++y) {
     const std::size_t row = std::size_t(y);
+    // Rows past every channel's data all come out alike: a hostile file may claim millions.
+    if (row > channels.RowsWithData()) {
+      std::memcpy(ScanLine(y), ScanLine(y - 1), BytesPerScanLine());
+      RowDone(y);
+      continue;
+    }
     const std::array<TColorManager::TConstBytes, 4> sources{
         channels.Row(indexed ? CompositeChannel : RedChannel, row), channels.Row(GreenChannel, row),
         channels.Row(BlueChannel, row), channels.Row(CompositeChannel, row)};

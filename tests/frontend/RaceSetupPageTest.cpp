@@ -56,6 +56,7 @@ class RaceSetupPage : public ::testing::Test {
     Setup.EditorPollInterval = 10ms;
     Setup.ShowCarPreview = [this] { ++CarPreviews; };
     Setup.ShowTrackPreview = [this] { ++TrackPreviews; };
+    Setup.RefreshPreviews = [this] { ++RefreshedPreviews; };
     Form.show();
   }
 
@@ -80,6 +81,7 @@ class RaceSetupPage : public ::testing::Test {
   TRaceSetupPage& Setup = Form.RaceSetup();
   int CarPreviews = 0;
   int TrackPreviews = 0;
+  int RefreshedPreviews = 0;
 };
 
 TEST_F(RaceSetupPage, SelectorsStartWithoutSelectionAndTheProgramsOwnSelectionRunsNoHandler) {
@@ -176,6 +178,7 @@ TEST_F(RaceSetupPage, RescanKeepsTheSelectionsAndTellsOfACarThatVanishedOnlyOnce
             QStringList({"Go Kart", "ring", "A Wheel"}));
   EXPECT_EQ(Items(List("lbRaceAICars")), QStringList({"Go Kart", "Go Kart", "Twin (2001)"}));
   EXPECT_EQ(CarPreviews + TrackPreviews, 0);
+  EXPECT_EQ(RefreshedPreviews, 1);
   Click("BtnRescan");  // nothing chosen is nothing lost
   EXPECT_EQ(Messages.Shown().size(), 1u);
 }
@@ -200,6 +203,7 @@ TEST_F(RaceSetupPage, EditingACarWaitsForTheEditorWithLaunchesBlockedThenRescans
   EXPECT_EQ(Combo("comboAICar")->currentText(), "Formula 3 (1998)");
   EXPECT_EQ(Items(List("lbRaceAICars")), QStringList(2, "Formula 3 (1998)"));
   EXPECT_TRUE(Messages.Shown().empty());
+  EXPECT_EQ(RefreshedPreviews, 1);
 }
 
 TEST_F(RaceSetupPage, EditingATrackOrControlSetRescansItAndTellsWhenItIsGone) {
@@ -224,6 +228,7 @@ TEST_F(RaceSetupPage, EditingATrackOrControlSetRescansItAndTellsWhenItIsGone) {
   EXPECT_EQ(Combo("comboController")->currentIndex(), -1);
   EXPECT_EQ(Setup.GetCurrentTrack(), nullptr);
   EXPECT_EQ(Combo("comboDefaultCar")->currentText(), "kart");
+  EXPECT_EQ(RefreshedPreviews, 1) << "after the track only";
 
   qputenv("PATH", Zindo.File("no-such-folder").toUtf8());  // the notepad restores it
   Zindo.WriteCar("kart", "Edited Elsewhere");
