@@ -1,18 +1,17 @@
 // A process importing laps is killed again and again. After each kill every lap whose import
 // had returned must be there, the import under way stored whole or not at all, importing its
 // laps again must add each once, and the engine's full validation must find the file sound.
-#include "archive/LapTimePool.h"
-#include "tests/archive/TestDatabase.h"
-
-#include "archive/SQLQuery.h"
-#include "tests/archive/ImportRound.h"
+#include <gtest/gtest.h>
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
-#include <gtest/gtest.h>
-
 #include <random>
+
+#include "archive/LapTimePool.h"
+#include "archive/SQLQuery.h"
+#include "tests/archive/ImportRound.h"
+#include "tests/archive/TestDatabase.h"
 
 namespace lumox {
 namespace {
@@ -27,7 +26,8 @@ QList<int> RunWriterUntilKilled(const QString& database, int firstRound, std::mt
   // Kill after a few returned imports, at a varying moment of the next one.
   const int reportsBeforeKill = 1 + static_cast<int>(random() % 20);
   QByteArray output;
-  while (output.count('\n') < reportsBeforeKill && writer.waitForReadyRead(10000)) output += writer.readAllStandardOutput();
+  while (output.count('\n') < reportsBeforeKill && writer.waitForReadyRead(10000))
+    output += writer.readAllStandardOutput();
   QThread::usleep(random() % 15000);
   writer.kill();
   writer.waitForFinished(10000);
@@ -53,7 +53,8 @@ std::string Validate(const QString& database) {
   gfix.start(QStringLiteral(LUMOX_GFIX), {"-v", "-full", "-user", "ZINDO", database});
   gfix.waitForFinished(60000);
   const std::string output = gfix.readAll().toStdString();
-  return gfix.exitStatus() == QProcess::NormalExit && gfix.exitCode() == 0 ? output : "gfix failed\n" + output;
+  return gfix.exitStatus() == QProcess::NormalExit && gfix.exitCode() == 0 ? output
+                                                                           : "gfix failed\n" + output;
 }
 
 // A kill during a page allocation can leave a page allocated but unused, or a pointer page

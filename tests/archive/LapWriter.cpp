@@ -1,13 +1,12 @@
 // Imports rounds of laps without end, each round in one import, printing the round's number
 // once its import has returned; the crash test kills it at a random moment.
 // Usage: lumox_lap_writer DATABASE FIRST_ROUND
-#include "archive/LapTimePool.h"
-#include "tests/archive/ImportRound.h"
-
 #include <QCoreApplication>
-
 #include <cstdio>
 #include <cstdlib>
+
+#include "archive/LapTimePool.h"
+#include "tests/archive/ImportRound.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);

@@ -1,15 +1,15 @@
 #include "tests/archive/TestDatabase.h"
 
-#include "archive/SQLQuery.h"
-#include "archive/Schema.h"
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <gtest/gtest.h>
 
-#include <grp.h>
-#include <unistd.h>
+#include "archive/SQLQuery.h"
+#include "archive/Schema.h"
 
 // The embedded engine's threads can still be ending when the leak checker stops the process's
 // threads at exit, and the checker then crashes on their half-torn-down thread data. Programs
@@ -50,6 +50,14 @@ void TTestDatabase::Reconnect() {
 }
 
 void TTestDatabase::Execute(const QString& sql) { TSQLQuery(*Conn, sql).Exec(); }
+
+QStringList TTestDatabase::Rows(const QString& sql) {
+  TSQLQuery query(*Conn, sql);
+  query.Exec();
+  QStringList rows;
+  while (query.Next()) rows << query.String(QStringLiteral("R"));
+  return rows;
+}
 
 void TTestDatabase::CreateCacheTables() { RunSchemaStatements(*Conn, CarsAndTracksTables); }
 

@@ -3,6 +3,7 @@
 #include "tests/support/TempFolder.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -31,6 +32,8 @@ class TTestDatabase {
   void Reconnect();
   // Runs one statement that returns no rows.
   void Execute(const QString& sql);
+  // The column R of every row `sql` selects.
+  QStringList Rows(const QString& sql);
   // CARS and TRACKS as the schema updater makes them.
   void CreateCacheTables();
   // AUTOMERGES and the lap-time indexes as the schema updater makes them.

@@ -10,13 +10,15 @@ namespace lumox {
 namespace {
 
 using enum TPixelFormat;
+using test::PaddedRows;
 using test::TBmpSpec;
 using test::TBytes;
 
 const TPalette Four{{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 255, 0, 0}, {0, 0, 255, 0}};
 
-TBitmap Load(const TBytes& file) {
+TBitmap Load(const TBytes& file, std::int64_t position = 0) {
   TMemoryStream stream(file);
+  stream.SetPosition(position);
   TBitmap bitmap;
   bitmap.LoadFromStream(stream);
   return bitmap;
@@ -26,7 +28,8 @@ TBytes Bytes(const TBitmap& bitmap, int y, std::size_t count) {
   return TBytes(bitmap.ScanLine(y), bitmap.ScanLine(y) + count);
 }
 
-TBytes Colours(const TBitmap& bitmap, int y) {
+// Row y as red, green, blue bytes.
+TBytes Colours(const TBitmap& bitmap, int y = 0) {
   std::vector<std::uint32_t> row(std::size_t(bitmap.Width()));
   bitmap.ScanLineToBGRA(y, row);
   TBytes out;
@@ -35,14 +38,12 @@ TBytes Colours(const TBitmap& bitmap, int y) {
   return out;
 }
 
-struct TDepthCase {
-  std::uint16_t Bits;
-  TPixelFormat Format;
-  TBytes Top;     // the top row's pixel bytes, 3 pixels
-  TBytes Bottom;  // the bottom row's
-};
-
 TEST(BmpReader, ReadsEveryDepthBottomUpAndTopDown) {
+  struct TDepthCase {
+    std::uint16_t Bits;
+    TPixelFormat Format;
+    TBytes Top, Bottom;  // three pixels of each row as stored
+  };
   const TDepthCase cases[] = {
       {1, pf1bit, {0b1010'0000}, {0b0110'0000}},
       {4, pf4bit, {0x12, 0x30}, {0x32, 0x10}},
@@ -54,154 +55,91 @@ TEST(BmpReader, ReadsEveryDepthBottomUpAndTopDown) {
   for (const TDepthCase& c : cases) {
     for (const bool topDown : {false, true}) {
       TBmpSpec spec{.Width = 3, .Height = topDown ? -2 : 2, .Bits = c.Bits};
-      if (c.Bits <= 8) {
+      if (c.Bits <= 8) {  // a full palette for 1 bit, the colours used for more
         spec.Palette = TPalette(Four.begin(), Four.begin() + (c.Bits == 1 ? 2 : 4));
         spec.ColorsUsed = c.Bits == 1 ? 0 : 4;
       }
-      spec.Pixels = topDown ? test::PaddedRows({c.Top, c.Bottom}) : test::PaddedRows({c.Bottom, c.Top});
+      spec.Pixels = topDown ? PaddedRows({c.Top, c.Bottom}) : PaddedRows({c.Bottom, c.Top});
       const TBitmap bitmap = Load(test::BmpFile(spec));
       ASSERT_EQ(bitmap.PixelFormat(), c.Format) << c.Bits;
-      ASSERT_EQ(bitmap.Width(), 3);
-      ASSERT_EQ(bitmap.Height(), 2);
+      EXPECT_EQ(std::pair(bitmap.Width(), bitmap.Height()), std::pair(3, 2));
       EXPECT_EQ(Bytes(bitmap, 0, c.Top.size()), c.Top) << c.Bits << " top-down " << topDown;
       EXPECT_EQ(Bytes(bitmap, 1, c.Bottom.size()), c.Bottom) << c.Bits << " top-down " << topDown;
-      if (c.Bits <= 8) {
-        EXPECT_EQ(bitmap.Palette().size(), std::size_t(1) << std::min<int>(c.Bits, 2));
-      }
+      EXPECT_EQ(bitmap.Palette(), spec.Palette);
     }
   }
 }
 
-TEST(BmpReader, ReadsCoreHeadersWithThreeByteColours) {
-  TBmpSpec spec{
-      .HeaderSize = 12, .Width = 2, .Height = 1, .Bits = 1, .Palette = {{9, 8, 7, 0}, {1, 2, 3, 0}}};
-  spec.Pixels = test::PaddedRows({{0b0100'0000}});
-  const TBitmap bitmap = Load(test::BmpFile(spec));
-  EXPECT_EQ(Colours(bitmap, 0), (TBytes{9, 8, 7, 1, 2, 3}));
-}
-
-TEST(BmpReader, ColourTableUsesOnlyTheColoursUsed) {
-  TBmpSpec spec{.Width = 2, .Height = 1, .Bits = 8, .ColorsUsed = 2, .Palette = {{9, 8, 7, 0}, {1, 2, 3, 0}}};
-  spec.Pixels = test::PaddedRows({{1, 0}});
-  const TBitmap bitmap = Load(test::BmpFile(spec));
-  EXPECT_EQ(bitmap.Palette().size(), 2u);
-  EXPECT_EQ(Colours(bitmap, 0), (TBytes{1, 2, 3, 9, 8, 7}));
+// clang-format off
+TEST(BmpReader, ColourTablesOfCoreHeadersAndOfTheColoursUsed) {
+  const TPalette two{{9, 8, 7, 0}, {1, 2, 3, 0}};
+  const TBitmap core = Load(test::BmpFile(
+      {.HeaderSize = 12, .Width = 2, .Height = 1, .Bits = 1, .Palette = two, .Pixels = PaddedRows({{0b0100'0000}})}));
+  EXPECT_EQ(Colours(core), (TBytes{9, 8, 7, 1, 2, 3}));
+  const TBitmap used = Load(test::BmpFile(
+      {.Width = 2, .Height = 1, .Bits = 8, .ColorsUsed = 2, .Palette = two, .Pixels = PaddedRows({{1, 0}})}));
+  EXPECT_EQ(used.Palette().size(), 2u);
+  EXPECT_EQ(Colours(used), (TBytes{1, 2, 3, 9, 8, 7}));
 }
 
 TEST(BmpReader, BitFieldsKeepNativeLayoutsAndExpandOthers) {
-  TBmpSpec rgb565{.Width = 1, .Height = 1, .Bits = 16, .Compression = 3, .Masks = {0xF800, 0x7E0, 0x1F, 0}};
-  rgb565.Pixels = test::PaddedRows({{0xE0, 0x07}});
-  const TBitmap native = Load(test::BmpFile(rgb565));
+  const TBitmap native = Load(test::BmpFile({.Width = 1, .Height = 1, .Bits = 16, .Compression = 3,
+                                             .Masks = {0xF800, 0x7E0, 0x1F, 0}, .Pixels = {0xE0, 0x07, 0, 0}}));
   EXPECT_EQ(native.PixelFormat(), pf16bit);
-  EXPECT_EQ(Colours(native, 0), (TBytes{0, 0xFF, 0}));
+  EXPECT_EQ(Colours(native), (TBytes{0, 0xFF, 0}));
 
-  TBmpSpec argb4444{.HeaderSize = 56,
-                    .Width = 2,
-                    .Height = 1,
-                    .Bits = 16,
-                    .Compression = 3,
-                    .Masks = {0x0F00, 0x00F0, 0x000F, 0xF000}};
-  argb4444.Pixels = test::PaddedRows({{0x5F, 0x8F, 0x00, 0x00}});
-  const TBitmap expanded = Load(test::BmpFile(argb4444));
+  const TBitmap expanded = Load(test::BmpFile({.HeaderSize = 56, .Width = 2, .Height = 1, .Bits = 16, .Compression = 3,
+                                               .Masks = {0x0F00, 0x00F0, 0x000F, 0xF000},
+                                               .Pixels = {0x5F, 0x8F, 0x00, 0x00}}));
   EXPECT_EQ(expanded.PixelFormat(), pf32bit);
   EXPECT_EQ(Bytes(expanded, 0, 8), (TBytes{0xFF, 0x55, 0xFF, 0x88, 0, 0, 0, 0}));
 
   // Narrow channels repeat their high bits: five-bit red 3 is 24 (not 25), green 31 is 255.
-  TBmpSpec rgba5551{.HeaderSize = 56, .Width = 1, .Height = 1, .Bits = 16, .Compression = 3,
-                    .Masks = {0xF800, 0x07C0, 0x003E, 0x0001}};
-  rgba5551.Pixels = test::PaddedRows({{0xC1, 0x1F}});
-  EXPECT_EQ(Bytes(Load(test::BmpFile(rgba5551)), 0, 4), (TBytes{0, 0xFF, 24, 0xFF}));
+  const TBitmap rgba5551 = Load(test::BmpFile({.HeaderSize = 56, .Width = 1, .Height = 1, .Bits = 16, .Compression = 3,
+                                               .Masks = {0xF800, 0x07C0, 0x003E, 0x0001}, .Pixels = {0xC1, 0x1F, 0, 0}}));
+  EXPECT_EQ(Bytes(rgba5551, 0, 4), (TBytes{0, 0xFF, 24, 0xFF}));
 
-  TBmpSpec v5{.HeaderSize = 124,
-              .Width = 1,
-              .Height = 1,
-              .Bits = 32,
-              .Compression = 3,
-              .Masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}};
-  v5.Pixels = {1, 2, 3, 4};
-  EXPECT_EQ(Bytes(Load(test::BmpFile(v5)), 0, 4), (TBytes{1, 2, 3, 4}));
+  const TBitmap v5 = Load(test::BmpFile({.HeaderSize = 124, .Width = 1, .Height = 1, .Bits = 32, .Compression = 3,
+                                         .Masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, .Pixels = {1, 2, 3, 4}}));
+  EXPECT_EQ(Bytes(v5, 0, 4), (TBytes{1, 2, 3, 4}));
 }
+// clang-format on
 
-TEST(BmpReader, DecodesRunLengthEightBit) {
-  TBmpSpec spec{.Width = 6, .Height = 3, .Bits = 8, .Compression = 1, .ColorsUsed = 4, .Palette = Four};
-  spec.Pixels = {
+TEST(BmpReader, DecodesRunLengthsCuttingRunsAtTheRightEdge) {
+  TBmpSpec rle8{.Width = 6, .Height = 3, .Bits = 8, .Compression = 1, .ColorsUsed = 4, .Palette = Four};
+  rle8.Pixels = {
       3, 1, 0, 3, 2, 3, 1, 0,  // bottom row: run of three 1s, absolute 2 3 1 (padded), then
       0, 0,                    // end of line
       0, 2, 1, 1,              // delta: one right, one up, into the top row
       8, 2,                    // a run past the right edge is cut there
       0, 1,                    // end of bitmap: the middle row stays zero
   };
-  const TBitmap bitmap = Load(test::BmpFile(spec));
-  EXPECT_EQ(Bytes(bitmap, 2, 6), (TBytes{1, 1, 1, 2, 3, 1}));
-  EXPECT_EQ(Bytes(bitmap, 1, 6), (TBytes{0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(Bytes(bitmap, 0, 6), (TBytes{0, 2, 2, 2, 2, 2}));
+  const TBitmap eight = Load(test::BmpFile(rle8));
+  EXPECT_EQ(Bytes(eight, 2, 6), (TBytes{1, 1, 1, 2, 3, 1}));
+  EXPECT_EQ(Bytes(eight, 1, 6), (TBytes{0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(Bytes(eight, 0, 6), (TBytes{0, 2, 2, 2, 2, 2}));
+
+  TBmpSpec rle4{.Width = 7, .Height = 2, .Bits = 4, .Compression = 2, .ColorsUsed = 4, .Palette = Four};
+  rle4.Pixels = {5, 0x12, 0, 0, 0, 3, 0x31, 0x20, 2, 0x33, 0, 1};  // 1 2 1 2 1 | absolute 3 1 2, run 3 3
+  const TBitmap four = Load(test::BmpFile(rle4));
+  EXPECT_EQ(Bytes(four, 1, 4), (TBytes{0x12, 0x12, 0x10, 0x00}));
+  EXPECT_EQ(Bytes(four, 0, 3), (TBytes{0x31, 0x23, 0x30}));
 }
 
-TEST(BmpReader, DecodesRunLengthFourBit) {
-  TBmpSpec spec{.Width = 7, .Height = 2, .Bits = 4, .Compression = 2, .ColorsUsed = 4, .Palette = Four};
-  spec.Pixels = {
-      5, 0x12,              // 1 2 1 2 1
-      0, 0,                 // end of line
-      0, 3,    0x31, 0x20,  // absolute 3 1 2
-      2, 0x33,              // 3 3
-      0, 1,
-  };
-  const TBitmap bitmap = Load(test::BmpFile(spec));
-  EXPECT_EQ(Bytes(bitmap, 1, 4), (TBytes{0x12, 0x12, 0x10, 0x00}));
-  EXPECT_EQ(Bytes(bitmap, 0, 3), (TBytes{0x31, 0x23, 0x30}));
-}
-
-TEST(BmpReader, ZeroWidthGivesAnEmptyBitmap) {
-  const TBitmap bitmap = Load(test::BmpFile({.Width = 0, .Height = 5, .Bits = 24}));
-  EXPECT_TRUE(bitmap.Empty());
-  EXPECT_THROW(bitmap.ScanLine(0), EInvalidGraphic);
-}
-
-TEST(BmpReader, ReadsFromTheStreamPosition) {
-  TBmpSpec spec{.Width = 1, .Height = 1, .Bits = 24, .Pixels = {1, 2, 3, 0}};
+TEST(BmpReader, ReadsFromTheStreamPositionAndAZeroWidthIsEmpty) {
   TBytes file{0xAA, 0xBB, 0xCC};
-  const TBytes bmp = test::BmpFile(spec);
+  const TBytes bmp = test::BmpFile({.Width = 1, .Height = 1, .Bits = 24, .Pixels = {1, 2, 3, 0}});
   file.insert(file.end(), bmp.begin(), bmp.end());
-  TMemoryStream stream(file);
-  stream.SetPosition(3);
-  TBitmap bitmap;
-  bitmap.LoadFromStream(stream);
-  EXPECT_EQ(Bytes(bitmap, 0, 3), (TBytes{1, 2, 3}));
-}
-
-// A set of valid files covering every reading path.
-std::vector<TBytes> ValidFiles() {
-  std::vector<TBytes> files;
-  TBmpSpec indexed{.Width = 3, .Height = 2, .Bits = 8, .ColorsUsed = 4, .Palette = Four};
-  indexed.Pixels = test::PaddedRows({{1, 2, 3}, {3, 2, 1}});
-  files.push_back(test::BmpFile(indexed));
-  TBmpSpec core{.HeaderSize = 12, .Width = 2, .Height = 2, .Bits = 4, .Palette = TPalette(16)};
-  core.Pixels = test::PaddedRows({{0x12}, {0x30}});
-  files.push_back(test::BmpFile(core));
-  TBmpSpec masked{.HeaderSize = 40,
-                  .Width = 2,
-                  .Height = 2,
-                  .Bits = 16,
-                  .Compression = 3,
-                  .Masks = {0x0F00, 0x00F0, 0x000F, 0}};
-  masked.Pixels = test::PaddedRows({{1, 2, 3, 4}, {5, 6, 7, 8}});
-  files.push_back(test::BmpFile(masked));
-  TBmpSpec rle8{.Width = 4, .Height = 2, .Bits = 8, .Compression = 1, .ColorsUsed = 4, .Palette = Four};
-  rle8.Pixels = {4, 1, 0, 0, 0, 4, 1, 2, 3, 1, 0, 1};
-  files.push_back(test::BmpFile(rle8));
-  TBmpSpec rle4{.Width = 4, .Height = 2, .Bits = 4, .Compression = 2, .ColorsUsed = 4, .Palette = Four};
-  rle4.Pixels = {4, 0x12, 0, 0, 0, 4, 0x12, 0x31, 0, 1};
-  files.push_back(test::BmpFile(rle4));
-  return files;
+  EXPECT_EQ(Bytes(Load(file, 3), 0, 3), (TBytes{1, 2, 3}));
+  EXPECT_TRUE(Load(test::BmpFile({.Width = 0, .Height = 5, .Bits = 24})).Empty());
 }
 
 TEST(BmpReader, EveryCutShortFileIsAnInvalidGraphic) {
-  for (const TBytes& file : ValidFiles()) {
-    ASSERT_NO_THROW(Load(file));
-    for (std::size_t length = 0; length < file.size(); ++length) {
+  for (const auto& [name, file] : test::SampleBmpFiles()) {
+    ASSERT_NO_THROW(Load(file)) << name;
+    for (std::size_t length = 0; length < file.size(); ++length)
       EXPECT_THROW(Load(TBytes(file.begin(), file.begin() + std::ptrdiff_t(length))), EInvalidGraphic)
-          << "length " << length << " of " << file.size();
-    }
+          << name << " cut to " << length;
   }
 }
 
@@ -235,16 +173,12 @@ TEST(BmpReader, CorruptHeadersAreInvalidGraphics) {
     change(spec);
     EXPECT_THROW(Load(test::BmpFile(spec)), EInvalidGraphic) << what;
   }
-
-  TBytes file = test::BmpFile(good);
-  file[0] = 'X';
-  EXPECT_THROW(Load(file), EInvalidGraphic) << "magic";
-  file = test::BmpFile(good);
-  file[10] = 20;  // pixel data inside the header
-  EXPECT_THROW(Load(file), EInvalidGraphic) << "data offset";
-  file = test::BmpFile(good);
-  file[13] = 0x7F;  // pixel data far past the end
-  EXPECT_THROW(Load(file), EInvalidGraphic) << "data offset";
+  // The magic, pixel data inside the header, pixel data far past the end.
+  for (const auto& [offset, value] : {std::pair{0, 'X'}, {10, 20}, {13, 0x7F}}) {
+    TBytes file = test::BmpFile(good);
+    file[std::size_t(offset)] = std::uint8_t(value);
+    EXPECT_THROW(Load(file), EInvalidGraphic) << "byte " << offset;
+  }
 }
 
 }  // namespace

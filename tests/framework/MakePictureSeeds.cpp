@@ -11,81 +11,12 @@
 
 namespace {
 
-using lumox::TPalette;
-using lumox::test::TBmpSpec;
 using lumox::test::TBytes;
 using lumox::test::TJpegKind;
 
 void Save(const std::filesystem::path& path, const TBytes& bytes) {
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-void MakeBmpSeeds(const std::filesystem::path& folder) {
-  const TPalette four{{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 255, 0, 0}, {0, 0, 255, 0}};
-  using lumox::test::PaddedRows;
-  Save(folder / "mono.bmp", lumox::test::BmpFile({.Width = 9,
-                                                  .Height = 2,
-                                                  .Bits = 1,
-                                                  .Palette = {four[0], four[1]},
-                                                  .Pixels = PaddedRows({{0xA5, 0x80}, {0x5A, 0x00}})}));
-  Save(folder / "core4.bmp", lumox::test::BmpFile({.HeaderSize = 12,
-                                                   .Width = 3,
-                                                   .Height = 2,
-                                                   .Bits = 4,
-                                                   .Palette = TPalette(16, four[2]),
-                                                   .Pixels = PaddedRows({{0x12, 0x30}, {0xF0, 0x0F}})}));
-  Save(folder / "topdown8.bmp", lumox::test::BmpFile({.Width = 3,
-                                                      .Height = -2,
-                                                      .Bits = 8,
-                                                      .ColorsUsed = 4,
-                                                      .Palette = four,
-                                                      .Pixels = PaddedRows({{1, 2, 3}, {3, 2, 1}})}));
-  Save(folder / "rgb555.bmp",
-       lumox::test::BmpFile(
-           {.Width = 2, .Height = 2, .Bits = 16, .Pixels = PaddedRows({{1, 2, 3, 4}, {5, 6, 7, 8}})}));
-  Save(folder / "argb4444.bmp", lumox::test::BmpFile({.HeaderSize = 56,
-                                                      .Width = 2,
-                                                      .Height = 1,
-                                                      .Bits = 16,
-                                                      .Compression = 3,
-                                                      .Masks = {0x0F00, 0xF0, 0x0F, 0xF000},
-                                                      .Pixels = PaddedRows({{0x5F, 0x8F, 0x12, 0x34}})}));
-  Save(folder / "rgb24.bmp",
-       lumox::test::BmpFile({.Width = 2,
-                             .Height = 2,
-                             .Bits = 24,
-                             .Pixels = PaddedRows({{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}})}));
-  Save(folder / "v5.bmp", lumox::test::BmpFile({.HeaderSize = 124,
-                                                .Width = 2,
-                                                .Height = 1,
-                                                .Bits = 32,
-                                                .Compression = 3,
-                                                .Masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
-                                                .Pixels = {1, 2, 3, 4, 5, 6, 7, 8}}));
-  Save(folder / "rle8.bmp",
-       lumox::test::BmpFile({.Width = 6,
-                             .Height = 3,
-                             .Bits = 8,
-                             .Compression = 1,
-                             .ColorsUsed = 4,
-                             .Palette = four,
-                             .Pixels = {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 1, 1, 8, 2, 0, 1}}));
-  Save(folder / "rle4.bmp",
-       lumox::test::BmpFile({.Width = 7,
-                             .Height = 2,
-                             .Bits = 4,
-                             .Compression = 2,
-                             .ColorsUsed = 4,
-                             .Palette = four,
-                             .Pixels = {5, 0x12, 0, 0, 0, 3, 0x31, 0x20, 2, 0x33, 0, 1}}));
-}
-
-void MakeJpegSeeds(const std::filesystem::path& folder) {
-  Save(folder / "colour.jpg", lumox::test::QuadrantJpeg(16, 16));
-  Save(folder / "grey.jpg", lumox::test::QuadrantJpeg(16, 8, TJpegKind::Grey));
-  Save(folder / "progressive.jpg", lumox::test::QuadrantJpeg(24, 16, TJpegKind::Progressive));
-  Save(folder / "cmyk.jpg", lumox::test::QuadrantJpeg(8, 8, TJpegKind::Cmyk));
 }
 
 // The readers' files, each in the corpus of the fuzz target that reads its kind (the Photo-CD
@@ -113,10 +44,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path corpus = argv[1];
-  std::filesystem::create_directories(corpus / "bmp");
-  std::filesystem::create_directories(corpus / "jpeg");
-  MakeBmpSeeds(corpus / "bmp");
-  MakeJpegSeeds(corpus / "jpeg");
+  for (const char* folder : {"bmp", "jpeg"}) std::filesystem::create_directories(corpus / folder);
+  for (const auto& [name, file] : lumox::test::SampleBmpFiles())
+    Save(corpus / "bmp" / (std::string(name) + ".bmp"), file);
+  Save(corpus / "jpeg" / "colour.jpg", lumox::test::QuadrantJpeg(16, 16));
+  Save(corpus / "jpeg" / "grey.jpg", lumox::test::QuadrantJpeg(16, 8, TJpegKind::Grey));
+  Save(corpus / "jpeg" / "progressive.jpg", lumox::test::QuadrantJpeg(24, 16, TJpegKind::Progressive));
+  Save(corpus / "jpeg" / "cmyk.jpg", lumox::test::QuadrantJpeg(8, 8, TJpegKind::Cmyk));
   MakeReaderSeeds(corpus);
   return 0;
 }

@@ -1,8 +1,9 @@
 #include "tests/framework/PictureFiles.h"
 
 // clang-format off: the library's header uses FILE without including it
-#include <cstdio>
 #include <jpeglib.h>
+
+#include <cstdio>
 // clang-format on
 
 #include <cstdlib>
@@ -49,11 +50,11 @@ void PutInfoHeader(TBytes& out, const TBmpSpec& spec) {
   out.resize(14 + spec.HeaderSize);  // colour space fields stay zero
 }
 
-}  // namespace
-
 std::size_t BmpDataOffset(const TBmpSpec& spec) {
   return 14 + spec.HeaderSize + (MasksAfterHeader(spec) ? 12 : 0) + PaletteBytes(spec);
 }
+
+}  // namespace
 
 TBytes BmpFile(const TBmpSpec& spec) {
   TBytes out{'B', 'M'};
@@ -80,6 +81,34 @@ TBytes PaddedRows(const std::vector<TBytes>& rows) {
     out.resize((out.size() + 3) / 4 * 4);
   }
   return out;
+}
+
+std::vector<std::pair<const char*, TBytes>> SampleBmpFiles() {
+  const TPalette four{{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 255, 0, 0}, {0, 0, 255, 0}};
+  const std::array<std::uint32_t, 4> argb4444{0x0F00, 0xF0, 0x0F, 0xF000};
+  // clang-format off
+  return {
+      {"mono", BmpFile({.Width = 9, .Height = 2, .Bits = 1, .Palette = {four[0], four[1]},
+                        .Pixels = PaddedRows({{0xA5, 0x80}, {0x5A, 0x00}})})},
+      {"core4", BmpFile({.HeaderSize = 12, .Width = 3, .Height = 2, .Bits = 4, .Palette = TPalette(16, four[2]),
+                         .Pixels = PaddedRows({{0x12, 0x30}, {0xF0, 0x0F}})})},
+      {"topdown8", BmpFile({.Width = 3, .Height = -2, .Bits = 8, .ColorsUsed = 4, .Palette = four,
+                            .Pixels = PaddedRows({{1, 2, 3}, {3, 2, 1}})})},
+      {"rgb555", BmpFile({.Width = 2, .Height = 2, .Bits = 16, .Pixels = PaddedRows({{1, 2, 3, 4}, {5, 6, 7, 8}})})},
+      {"masks40", BmpFile({.Width = 2, .Height = 1, .Bits = 16, .Compression = 3, .Masks = argb4444,
+                           .Pixels = PaddedRows({{0x5F, 0x8F, 0x12, 0x34}})})},
+      {"argb4444", BmpFile({.HeaderSize = 56, .Width = 2, .Height = 1, .Bits = 16, .Compression = 3,
+                            .Masks = argb4444, .Pixels = PaddedRows({{0x5F, 0x8F, 0x12, 0x34}})})},
+      {"rgb24", BmpFile({.Width = 2, .Height = 2, .Bits = 24,
+                         .Pixels = PaddedRows({{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}})})},
+      {"v5", BmpFile({.HeaderSize = 124, .Width = 2, .Height = 1, .Bits = 32, .Compression = 3,
+                      .Masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, .Pixels = {1, 2, 3, 4, 5, 6, 7, 8}})},
+      {"rle8", BmpFile({.Width = 6, .Height = 3, .Bits = 8, .Compression = 1, .ColorsUsed = 4, .Palette = four,
+                        .Pixels = {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 1, 1, 8, 2, 0, 1}})},
+      {"rle4", BmpFile({.Width = 7, .Height = 2, .Bits = 4, .Compression = 2, .ColorsUsed = 4, .Palette = four,
+                        .Pixels = {5, 0x12, 0, 0, 0, 3, 0x31, 0x20, 2, 0x33, 0, 1}})},
+  };
+  // clang-format on
 }
 
 TBytes JpegFile(int width, int height, TJpegKind kind, const TBytes& samples) {

@@ -3,6 +3,7 @@
 // files written by the JPEG library.
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "framework/Bitmap.h"
@@ -26,11 +27,11 @@ struct TBmpSpec {
 // A complete file: file header, info header (and masks after a 40-byte header with bit
 // fields), colour table, pixel data.
 TBytes BmpFile(const TBmpSpec& spec);
-// Offset of the pixel data in a file made by BmpFile.
-std::size_t BmpDataOffset(const TBmpSpec& spec);
 
 // Rows of `width` pixels, each padded with zeros to a multiple of four bytes, in the order given.
 TBytes PaddedRows(const std::vector<TBytes>& rows);
+// Small valid BMP files, by name, that together take every path of the reader.
+std::vector<std::pair<const char*, TBytes>> SampleBmpFiles();
 
 enum class TJpegKind { Grey, Colour, Progressive, Cmyk };
 

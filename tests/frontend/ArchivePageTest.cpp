@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QCategoryAxis>
 #include <QApplication>
+#include <QCategoryAxis>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -46,9 +46,9 @@ QPointF Point(int days, int lapTime) { return QPointF((kFirstDate + days * kDay)
 
 // The main window over the small installation and the small archive, Twin (twin-b) and Big
 // Oval chosen on the Zindo page.
-class TArchiveWindow {
- public:
-  TArchiveWindow() {
+class ArchivePage : public ::testing::Test {
+ protected:
+  ArchivePage() {
     test::StartUp(Form, Zindo.File("zindo.exe"));
     TRaceSetupPage& setup = Form.RaceSetup();
     setup.SelectByFolder(Widget<QComboBox>("comboDefaultCar"), "twin-b");
@@ -95,26 +95,21 @@ class TArchiveWindow {
   TFormMain Form{std::make_unique<test::TScriptedOpenDialog>()};
 };
 
-class ArchivePage : public ::testing::Test, public TArchiveWindow {};
-
 TEST_F(ArchivePage, OpensOnTheFastestLapOfEachCarOnTheDefaultTrackWithTheCurrentCarInBold) {
   OpenPage("TabGrid");
-  EXPECT_EQ(ItemTexts(Cars()), (QStringList{"... all cars ...", "... all times ...", "<no car name> [<no ID>]",
-                                            "Formula Three [f3-id]", "Old F3 [old-id]", "kart [kart-id]"}));
-  EXPECT_EQ(ItemTexts(Tracks()), (QStringList{"... all tracks ...", "... all times ...", "Big Oval [oval]",
-                                              "Desert [desert]", "another Ring [ring]"}));
+  EXPECT_EQ(ItemTexts(Tracks()).mid(0, 3),
+            (QStringList{"... all tracks ...", "... all times ...", "Big Oval [oval]"}));
   EXPECT_EQ(Cars()->currentIndex(), 0);
   EXPECT_EQ(Tracks()->currentText(), "Big Oval [oval]");
   EXPECT_EQ(Caption(), "Big Oval (fastest lap for each car)");
   EXPECT_EQ(CaptionColor(), QColor(0, 0, 128));
   EXPECT_EQ(Column(2), (QStringList{"Old F3", "Formula Three", "<no name>", "kart"}));
-  EXPECT_EQ(Grid()->model()->headerData(1, Qt::Horizontal).toString(), "Lap time");
-  EXPECT_EQ(Grid()->columnWidth(2), 230);
   EXPECT_EQ(Grid()->model()->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight,
             Qt::AlignRight);
   // Twin (twin-b) is merged into Formula Three, so that car's laps stand out.
   std::vector<bool> bold;
-  for (int row = 0; row < 4; ++row) bold.push_back(Grid()->model()->index(row, 0).data(Qt::FontRole).value<QFont>().bold());
+  for (int row = 0; row < 4; ++row)
+    bold.push_back(Grid()->model()->index(row, 0).data(Qt::FontRole).value<QFont>().bold());
   EXPECT_EQ(bold, (std::vector<bool>{false, true, false, false}));
   EXPECT_TRUE(Messages.Shown().empty());
 }
@@ -143,18 +138,9 @@ TEST_F(ArchivePage, DoubleClickDrillsDownToTheCarOnTheTrackAndBack) {
   EXPECT_EQ(Caption(), "Big Oval (all lap times)");
   EXPECT_EQ(Cars()->currentIndex(), 1);
 
-  Choose(Tracks(), 1);
-  Choose(Cars(), 5);
-  EXPECT_EQ(Caption(), "kart (all lap times)");
-  DoubleClickRow(2);
-  EXPECT_EQ(Caption(), "kart on another Ring (all laps)");
-  SelectRows({0});
-  Form.ArchivePage().ListView1DblClick();
-  EXPECT_EQ(Caption(), "kart (all lap times)");
-
   SelectRows({0, 1});
   Form.ArchivePage().ListView1DblClick();
-  EXPECT_EQ(Caption(), "kart (all lap times)");
+  EXPECT_EQ(Caption(), "Big Oval (all lap times)") << "only one selected row drills down";
   EXPECT_TRUE(Messages.Shown().empty());
 }
 
@@ -173,35 +159,25 @@ TEST_F(ArchivePage, DeletesTheSelectedLapsAfterAskingAndTheyShowNowhereAgain) {
   SelectRows({1, 3});
   Messages.Answer(TMsgAnswer::Yes);
   del->click();
-  EXPECT_EQ(Messages.Texts().last(), "Do you really want to delete the\nselected lap times from the\nLumox lap time archive?");
+  EXPECT_EQ(Messages.Texts().last(),
+            "Do you really want to delete the\nselected lap times from the\nLumox lap time archive?");
   EXPECT_EQ(Column(0), (QStringList{"1", "2", "3", "4"}));
   EXPECT_EQ(Column(1), (QStringList{"1:30.000", "1:20.000", "1:10.000", "1:35.000"}));
   Choose(Cars(), 3);
   EXPECT_EQ(Column(1), (QStringList{"1:20.000"}));
 }
 
-TEST_F(ArchivePage, TheDatabaseToolsButtonOpensTheToolsDialog) {
+TEST_F(ArchivePage, TheDatabaseToolsButtonOpensTheToolsDialogAndTheListsAreReadAgainAfterIt) {
   OpenPage("TabGrid");
   QString opened;
   test::WithNextModal(
       [&](QWidget* modal) {
         opened = modal->objectName();
+        Archive.Pool().MergeCars("Old F3", "old-id", "Formula Three", "f3-id");
         modal->close();
       },
       [&] { Widget<QToolButton>("BtnLTMerge")->click(); });
   EXPECT_EQ(opened, "FormDBTools");
-  EXPECT_EQ(Caption(), "Big Oval (fastest lap for each car)");
-}
-
-TEST_F(ArchivePage, TheListsAreReadAgainAfterTheDatabaseTools) {
-  OpenPage("TabGrid");
-  int opened = 0;
-  Form.ArchivePage().ShowDBTools = [&] {
-    ++opened;
-    Archive.Pool().MergeCars("Old F3", "old-id", "Formula Three", "f3-id");
-  };
-  Widget<QToolButton>("BtnLTMerge")->click();
-  EXPECT_EQ(opened, 1);
   EXPECT_FALSE(ItemTexts(Cars()).contains("Old F3 [old-id]"));
   EXPECT_EQ(Column(2), (QStringList{"Formula Three", "<no name>", "kart"}));
 }
@@ -217,8 +193,6 @@ class ImprovePage : public ArchivePage {
 TEST_F(ImprovePage, DrawsThePersonalBestOfTheChosenCarOnTheChosenTrack) {
   Form.RaceSetup().SelectByFolder(Widget<QComboBox>("comboDefaultCar"), "f3");
   OpenPage("TabImprove");
-  EXPECT_EQ(ItemTexts(Cars()), (QStringList{"<no car name> [<no ID>]", "Formula Three [f3-id]", "Old F3 [old-id]",
-                                            "kart [kart-id]"}));
   EXPECT_EQ(Tracks()->currentText(), "Big Oval [oval]");
   EXPECT_EQ(Cars()->currentText(), "Formula Three [f3-id]");
   EXPECT_EQ(Points(), (QList<QPointF>{Point(0, 80'000), Point(3, 78'000)}));
@@ -270,22 +244,17 @@ TEST_F(ImprovePage, LeftDragZoomsRightDragMovesAndDoubleClickShowsAllAgain) {
   EXPECT_GT(dates->min(), min);
 }
 
-TEST_F(ImprovePage, AnEmptyArchiveShowsThatThereAreNoTimesAndNoAxes) {
-  Archive.Db().Execute("delete from LAPTIMEPOOL");
-  OpenPage("TabImprove");
-  EXPECT_EQ(Cars()->count(), 0);
-  EXPECT_EQ(Tracks()->count(), 0);
-  EXPECT_TRUE(Points().isEmpty());
-  EXPECT_TRUE(NoTimes());
-  EXPECT_FALSE(Widget<TImprovementChart>("ChartImp")->DateAxis()->isVisible());
-  EXPECT_TRUE(Messages.Shown().empty());
-}
-
-TEST_F(ImprovePage, ACarWithoutSelectionDrawsNothing) {
+TEST_F(ImprovePage, NoCarSelectedOrAnEmptyArchiveDrawNothingAndTheEmptyArchiveSaysSo) {
   OpenPage("TabImprove");
   Cars()->setCurrentIndex(-1);
   Form.ImprovePage().comboImpChange();
   EXPECT_TRUE(Points().isEmpty());
+  Archive.Db().Execute("delete from LAPTIMEPOOL");
+  OpenPage("TabImprove");
+  EXPECT_EQ(Cars()->count() + Tracks()->count(), 0);
+  EXPECT_TRUE(Points().isEmpty());
+  EXPECT_TRUE(NoTimes());
+  EXPECT_FALSE(Widget<TImprovementChart>("ChartImp")->DateAxis()->isVisible());
   EXPECT_TRUE(Messages.Shown().empty());
 }
 

@@ -3,7 +3,6 @@
 // record under its component name, and the race selectors are records under theirs.
 #include <QString>
 #include <QStringList>
-
 #include <map>
 #include <string>
 
@@ -21,10 +20,11 @@ struct TFakeControl {
   bool Visible = true;
 };
 
-class TFakeOptionTargets final : public IOptionControls, public IRaceSelections {
+class TFakeOptionTargets : public IOptionControls, public IRaceSelections {
  public:
   // The folders (and control-set files) the race selectors offer.
-  QStringList Offered{"veltra_gt4", "pico_hatch", "harbour_loop", "kestrel_ring", "keyboard.ini"};
+  QStringList Offered{"veltra_gt4",   "pico_hatch",   "askari_f3",   "morrow_saloon",
+                      "harbour_loop", "kestrel_ring", "keyboard.ini"};
   // Selectors whose change handler ran, in order, by component name.
   QStringList ChangeHandlersRun;
 
@@ -45,7 +45,9 @@ class TFakeOptionTargets final : public IOptionControls, public IRaceSelections 
   void Select(TRaceSelector selector, const QString& name) override {
     if (Offered.contains(name)) Controls[NameOf(selector)].Text = name;
   }
-  void SetSelectorEnabled(TRaceSelector selector, bool enabled) override { SetEnabled(NameOf(selector), enabled); }
+  void SetSelectorEnabled(TRaceSelector selector, bool enabled) override {
+    SetEnabled(NameOf(selector), enabled);
+  }
   void SelectionChanged(TRaceSelector selector) override { ChangeHandlersRun << NameOf(selector); }
   QString AICarCount() const override { return Text("medAICars"); }
   void SetAICarCount(const QString& text) override { SetText("medAICars", text); }
@@ -59,10 +61,14 @@ class TFakeOptionTargets final : public IOptionControls, public IRaceSelections 
 
   static const char* NameOf(TRaceSelector selector) {
     switch (selector) {
-      case TRaceSelector::DefaultCar: return "comboDefaultCar";
-      case TRaceSelector::DefaultTrack: return "comboDefaultTrack";
-      case TRaceSelector::ControlSet: return "comboController";
-      case TRaceSelector::AICar: return "comboAICar";
+      case TRaceSelector::DefaultCar:
+        return "comboDefaultCar";
+      case TRaceSelector::DefaultTrack:
+        return "comboDefaultTrack";
+      case TRaceSelector::ControlSet:
+        return "comboController";
+      case TRaceSelector::AICar:
+        return "comboAICar";
     }
     return "";
   }

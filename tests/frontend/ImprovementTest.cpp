@@ -1,7 +1,6 @@
-#include "frontend/Improvement.h"
-
 #include <gtest/gtest.h>
 
+#include "frontend/Improvement.h"
 #include "platform/Exception.h"
 
 namespace lumox {
@@ -19,7 +18,8 @@ TEST(Improvement, EachNewPersonalBestIsAPointAndEqualOrSlowerLapsAreNot) {
   const QStringList times = Texts({80'000, 85'000, 78'000, 78'000, 90'000, 77'000});
   EXPECT_EQ(ImprovementPoints(times, Dates, std::nullopt),
             (std::vector<TImprovementPoint>{{10, 80'000}, {30, 78'000}, {60, 77'000}}));
-  EXPECT_EQ(ImprovementPoints(Texts({65'000}), Dates, std::nullopt), (std::vector<TImprovementPoint>{{10, 65'000}}));
+  EXPECT_EQ(ImprovementPoints(Texts({65'000}), Dates, std::nullopt),
+            (std::vector<TImprovementPoint>{{10, 65'000}}));
   EXPECT_TRUE(ImprovementPoints({}, {}, std::nullopt).empty());
 }
 
@@ -62,9 +62,11 @@ TEST(ImprovementAxes, LabelDatesInUtcAndLapTimesAsMinutesSecondsAndMilliseconds)
 }
 
 TEST(ImprovementAxes, TicksAreMultiplesOfTheSmallestStepThatFits) {
-  EXPECT_EQ(AxisTicks(76'500, 80'500, LapTimeAxisSteps(), 7), (std::vector<double>{77'000, 78'000, 79'000, 80'000}));
+  EXPECT_EQ(AxisTicks(76'500, 80'500, LapTimeAxisSteps(), 7),
+            (std::vector<double>{77'000, 78'000, 79'000, 80'000}));
   EXPECT_EQ(AxisTicks(0, 3, {1, 2}, 7), (std::vector<double>{0, 1, 2, 3}));
-  EXPECT_EQ(AxisTicks(0, 100, {1, 2}, 3), (std::vector<double>{0, 2, 4}));  // no step fits: the largest, cut off
+  EXPECT_EQ(AxisTicks(0, 100, {1, 2}, 3),
+            (std::vector<double>{0, 2, 4}));  // no step fits: the largest, cut off
   EXPECT_TRUE(AxisTicks(5, 4, {1}, 7).empty());
 }
 

@@ -1,8 +1,7 @@
-#include "frontend/LapGrid.h"
-
 #include <gtest/gtest.h>
 
 #include "frontend/FrontEndState.h"
+#include "frontend/LapGrid.h"
 #include "installation/LapTimes.h"
 #include "tests/frontend/SmallArchive.h"
 
@@ -24,7 +23,8 @@ class LapGrid : public ::testing::Test {
     QStringList rows;
     for (int row = 0; row < Grid.RowCount(); ++row) {
       QStringList cells;
-      for (int column = 0; column < static_cast<int>(Grid.Columns().size()); ++column) cells << Grid.Cell(row, column);
+      for (int column = 0; column < static_cast<int>(Grid.Columns().size()); ++column)
+        cells << Grid.Cell(row, column);
       rows << cells.join('|');
     }
     return rows;
@@ -32,7 +32,10 @@ class LapGrid : public ::testing::Test {
   QStringList Headers() const {
     QStringList headers;
     for (const TGridColumn& column : Grid.Columns())
-      headers << QStringLiteral("%1 %2%3").arg(column.Caption).arg(column.Width).arg(column.RightAligned ? " R" : "");
+      headers << QStringLiteral("%1 %2%3")
+                     .arg(column.Caption)
+                     .arg(column.Width)
+                     .arg(column.RightAligned ? " R" : "");
     return headers;
   }
 
@@ -45,39 +48,46 @@ class LapGrid : public ::testing::Test {
 };
 
 TEST_F(LapGrid, ListsTheArchivesVisibleCarsAndTracksAsTheSelectorsShowThem) {
-  EXPECT_EQ(ArchiveCarTexts(State),
-            (QStringList{"<no car name> [<no ID>]", "Formula Three [f3-id]", "Old F3 [old-id]", "kart [kart-id]"}));
-  EXPECT_EQ(ArchiveTrackTexts(State), (QStringList{"Big Oval [oval]", "Desert [desert]", "another Ring [ring]"}));
+  EXPECT_EQ(ArchiveCarTexts(State), (QStringList{"<no car name> [<no ID>]", "Formula Three [f3-id]",
+                                                 "Old F3 [old-id]", "kart [kart-id]"}));
+  EXPECT_EQ(ArchiveTrackTexts(State),
+            (QStringList{"Big Oval [oval]", "Desert [desert]", "another Ring [ring]"}));
   EXPECT_EQ(ArchiveCarItem(State, "kart", "kart-id"), Kart);
   EXPECT_EQ(ArchiveCarItem(State, "Kart", "kart-id"), -1);
   EXPECT_EQ(ArchiveCarItem(State, "kart", ""), -1);
 }
 
 TEST_F(LapGrid, EachSelectionHasItsCaptionColumnsAndRowsInQueryOrder) {
-  EXPECT_EQ(Rows(0, Oval), (QStringList{"1|1:10.000|Old F3|old-id|" + Date(5), "2|1:18.000|Formula Three|f3-id|" + Date(3),
-                                        "3|1:30.000|<no name>|<no ID>|" + Date(4), "4|1:35.000|kart|kart-id|" + Date(2)}));
+  EXPECT_EQ(Rows(0, Oval),
+            (QStringList{"1|1:10.000|Old F3|old-id|" + Date(5), "2|1:18.000|Formula Three|f3-id|" + Date(3),
+                         "3|1:30.000|<no name>|<no ID>|" + Date(4), "4|1:35.000|kart|kart-id|" + Date(2)}));
   EXPECT_EQ(Grid.Mode(), gmTrackBestPerCar);
   EXPECT_EQ(Grid.Caption(), "Big Oval (fastest lap for each car)");
-  EXPECT_EQ(Headers(), (QStringList{"# 30 R", "Lap time 70 R", "Car 230", "Car ID 120", "Date and Time 120"}));
+  EXPECT_EQ(Headers(),
+            (QStringList{"# 30 R", "Lap time 70 R", "Car 230", "Car ID 120", "Date and Time 120"}));
   EXPECT_EQ(State.FLTRowIDs, (QStringList{"6", "4", "5", "3"}));
 
-  EXPECT_EQ(Rows(1, Oval), (QStringList{"1|1:30.000|<no name>|<no ID>|" + Date(4),
-                                        "2|1:18.000|Formula Three|f3-id|" + Date(3),
-                                        "3|1:20.000|Formula Three|f3-id|" + Date(0),
-                                        "4|1:25.000|Formula Three|f3-id|" + Date(1), "5|1:10.000|Old F3|old-id|" + Date(5),
-                                        "6|1:35.000|kart|kart-id|" + Date(2)}));
+  EXPECT_EQ(
+      Rows(1, Oval),
+      (QStringList{"1|1:30.000|<no name>|<no ID>|" + Date(4), "2|1:18.000|Formula Three|f3-id|" + Date(3),
+                   "3|1:20.000|Formula Three|f3-id|" + Date(0), "4|1:25.000|Formula Three|f3-id|" + Date(1),
+                   "5|1:10.000|Old F3|old-id|" + Date(5), "6|1:35.000|kart|kart-id|" + Date(2)}));
   EXPECT_EQ(Grid.Caption(), "Big Oval (all lap times)");
 
-  EXPECT_EQ(Rows(Kart, 0), (QStringList{"1|1:00.250|another Ring|ring|" + Date(8), "2|1:35.000|Big Oval|oval|" + Date(2),
-                                        "3|1:02:05.001|Desert|desert|" + Date(9)}));
+  EXPECT_EQ(Rows(Kart, 0),
+            (QStringList{"1|1:00.250|another Ring|ring|" + Date(8), "2|1:35.000|Big Oval|oval|" + Date(2),
+                         "3|1:02:05.001|Desert|desert|" + Date(9)}));
   EXPECT_EQ(Grid.Caption(), "kart (fastest lap for each track)");
-  EXPECT_EQ(Headers(), (QStringList{"# 30 R", "Lap time 70 R", "Track 230", "Track path 120", "Date and Time 120"}));
+  EXPECT_EQ(Headers(),
+            (QStringList{"# 30 R", "Lap time 70 R", "Track 230", "Track path 120", "Date and Time 120"}));
 
-  EXPECT_EQ(Rows(Kart, 1), (QStringList{"1|1:35.000|Big Oval|oval|" + Date(2), "2|1:02:05.001|Desert|desert|" + Date(9),
-                                        "3|1:00.250|another Ring|ring|" + Date(8)}));
+  EXPECT_EQ(Rows(Kart, 1),
+            (QStringList{"1|1:35.000|Big Oval|oval|" + Date(2), "2|1:02:05.001|Desert|desert|" + Date(9),
+                         "3|1:00.250|another Ring|ring|" + Date(8)}));
   EXPECT_EQ(Grid.Caption(), "kart (all lap times)");
 
-  EXPECT_EQ(Rows(F3, Oval), (QStringList{"1|1:18.000|" + Date(3), "2|1:20.000|" + Date(0), "3|1:25.000|" + Date(1)}));
+  EXPECT_EQ(Rows(F3, Oval),
+            (QStringList{"1|1:18.000|" + Date(3), "2|1:20.000|" + Date(0), "3|1:25.000|" + Date(1)}));
   EXPECT_EQ(Grid.Caption(), "Formula Three on Big Oval (all laps)");
   EXPECT_EQ(Headers(), (QStringList{"# 30 R", "Lap time 70 R", "Date and Time 100"}));
   EXPECT_EQ(State.FLTRowIDs, (QStringList{"4", "1", "2"}));
@@ -113,27 +123,11 @@ TEST_F(LapGrid, TheCurrentCarAfterItsMergeRuleIsBoldIgnoringAsciiCaseAndBlanks) 
   EXPECT_FALSE(Grid.IsBold(2));
 }
 
-TEST(LapGridLogic, ModesFollowTheTwoSelectors) {
-  EXPECT_EQ(GridModeOf(0, 2), gmTrackBestPerCar);
-  EXPECT_EQ(GridModeOf(1, 7), gmTrackAllLaps);
-  EXPECT_EQ(GridModeOf(2, 0), gmCarBestPerTrack);
-  EXPECT_EQ(GridModeOf(9, 1), gmCarAllLaps);
-  EXPECT_EQ(GridModeOf(2, 2), gmCarOnTrack);
-  EXPECT_EQ(GridModeOf(1, 0), gmInvalid);
-  EXPECT_EQ(GridModeOf(-1, 3), gmInvalid);
-}
-
-TEST(LapGridLogic, PathsEndAtTheirLastBackslashOrColon) {
-  EXPECT_EQ(LastPathComponent("data\\tracks\\oval"), "oval");
-  EXPECT_EQ(LastPathComponent("c:oval"), "oval");
-  EXPECT_EQ(LastPathComponent("a:b\\c"), "c");
-  EXPECT_EQ(LastPathComponent("oval"), "oval");
-  EXPECT_EQ(LastPathComponent("data\\"), "");
-}
-
 TEST(LapGridLogic, DrillingDownGoesToTheCarOnTheTrackAndBackToWhereItCameFrom) {
   const auto text = [](const TComboTarget& t) {
-    return t.Kind == TComboTarget::Keep ? QString("keep") : t.Kind == TComboTarget::OfLap ? QString("lap") : QString::number(t.Index);
+    return t.Kind == TComboTarget::Keep    ? QString("keep")
+           : t.Kind == TComboTarget::OfLap ? QString("lap")
+                                           : QString::number(t.Index);
   };
   const auto drill = [&](TGridMode mode, std::uint8_t last) {
     const TDrillDown d = DrillDownFrom(mode, last);

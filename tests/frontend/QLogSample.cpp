@@ -18,7 +18,8 @@ QByteArrayList SampleQLogLines(int filler) {
         << "12:00:02 (ERR) Track file not found: data\\tracks\\\xE9tang"
         << "12:05:00 --- session separator ---";
   AddFiller(lines, filler);
-  lines << "12:05:01 (WARN) Car variant missing" << "";
+  lines << "12:05:01 (WARN) Car variant missing"
+        << "";
   lines << "12:09:00 --- session separator ---";
   AddFiller(lines, filler);
   lines << "12:09:01 (INFO) Track N\xFCrburg loaded"

@@ -1,9 +1,9 @@
 #pragma once
 // A simulator log with three sessions and every kind of line, and a way to make writes fail.
+#include <sys/resource.h>
+
 #include <QByteArray>
 #include <QByteArrayList>
-
-#include <sys/resource.h>
 
 namespace lumox::test {
 

@@ -9,14 +9,8 @@ namespace {
 
 QStringList Texts(const TSelectorItems& items) {
   QStringList texts;
-  for (const TSelectorItem& item : items) texts.append(item.Text);
+  for (const TSelectorItem& item : items) texts.append(item.Text + "|" + item.Key);
   return texts;
-}
-
-QStringList Keys(const TSelectorItems& items) {
-  QStringList keys;
-  for (const TSelectorItem& item : items) keys.append(item.Key);
-  return keys;
 }
 
 class RaceSetup : public ::testing::Test {
@@ -29,40 +23,26 @@ class RaceSetup : public ::testing::Test {
 };
 
 TEST_F(RaceSetup, SelectorsAreSortedIgnoringCaseAndCarryFolderNames) {
-  EXPECT_EQ(CarItems(&Cars), (TSelectorItems{{"Formula Three (1998)", "f3"},
-                                             {"kart", "kart"},
-                                             {"Rally Car (2004)", "rally"},
-                                             {"Twin (2001)", "twin-a"},
-                                             {"Twin (2001)", "twin-b"}}));
-  EXPECT_EQ(TrackItems(&Tracks),
-            (TSelectorItems{{"another Ring", "ring"}, {"Big Oval", "oval"}, {"Hill Climb", "hill"}}));
-  EXPECT_TRUE(CarItems(nullptr).empty());
-  EXPECT_TRUE(TrackItems(nullptr).empty());
+  EXPECT_EQ(Texts(CarItems(&Cars)),
+            QStringList({"Formula Three (1998)|f3", "kart|kart", "Rally Car (2004)|rally",
+                         "Twin (2001)|twin-a", "Twin (2001)|twin-b"}));
+  EXPECT_EQ(Texts(TrackItems(&Tracks)),
+            QStringList({"another Ring|ring", "Big Oval|oval", "Hill Climb|hill"}));
+  EXPECT_TRUE(CarItems(nullptr).empty() && TrackItems(nullptr).empty());
+  EXPECT_EQ(Texts(AvailableAICarItems(&Cars, nullptr, false)).mid(0, 2),
+            QStringList({"Formula Three|f3", "kart|kart"}));
+  EXPECT_EQ(Texts(AvailableAICarItems(&Cars, Tracks.FindByFolder("oval"), true)),
+            QStringList({"Formula Three|f3", "Twin|twin-b"}));
+  EXPECT_TRUE(AvailableAICarItems(&Cars, Tracks.FindByFolder("hill"), true).empty());
+  EXPECT_TRUE(AvailableAICarItems(&Cars, nullptr, true).empty());
 }
 
-TEST_F(RaceSetup, AICarMultipleMatchesFoldersIgnoringCaseKeepsRepeatsAndDropsTheRest) {
+TEST_F(RaceSetup, TheRaceListParsesFoldersIgnoringCaseAddsThemExactlyAndRemovesRows) {
   ParseAICarMultiple("f3 F3 kart  gone twin-B", &Cars, Race);
   EXPECT_EQ(JoinAICarMultiple(Race), "f3 f3 kart twin-b");
-  EXPECT_EQ(Texts(RaceAICarItems(Race)),
-            (QStringList{"Formula Three (1998)", "Formula Three (1998)", "kart", "Twin (2001)"}));
-
-  ParseAICarMultiple("", &Cars, Race);
-  EXPECT_EQ(Race.Count(), 0);
-  EXPECT_EQ(JoinAICarMultiple(Race), "");
+  EXPECT_EQ(Texts(RaceAICarItems(Race)).last(), "Twin (2001)|twin-b");
   ParseAICarMultiple("f3", nullptr, Race);
   EXPECT_EQ(Race.Count(), 0);
-}
-
-TEST_F(RaceSetup, AvailableCarsShowNamesWithoutYearAndCanBeLimitedToTheTracksAILines) {
-  EXPECT_EQ(Texts(AvailableAICarItems(&Cars, nullptr, false)),
-            (QStringList{"Formula Three", "kart", "Rally Car", "Twin", "Twin"}));
-  EXPECT_EQ(Keys(AvailableAICarItems(&Cars, Tracks.FindByFolder("oval"), true)),
-            (QStringList{"f3", "twin-b"}));
-  EXPECT_EQ(Keys(AvailableAICarItems(&Cars, Tracks.FindByFolder("hill"), true)), QStringList());
-  EXPECT_EQ(Keys(AvailableAICarItems(&Cars, nullptr, true)), QStringList());
-}
-
-TEST_F(RaceSetup, AddingByExactFolderAndRemovingRowsKeepsTheRestInOrder) {
   AddRaceAICars(Race, &Cars, {"f3", "kart", "F3", "twin-a", "twin-b", "rally"});
   EXPECT_EQ(JoinAICarMultiple(Race), "f3 kart twin-a twin-b rally");
   RemoveRaceAICars(Race, {3, 1, 3});
@@ -70,11 +50,10 @@ TEST_F(RaceSetup, AddingByExactFolderAndRemovingRowsKeepsTheRestInOrder) {
   EXPECT_THROW(RemoveRaceAICars(Race, {3}), std::out_of_range);
 }
 
-TEST_F(RaceSetup, ControlSetsWithADisplayNameAreListedByItWithTheirFileName) {
-  EXPECT_EQ(ScanControllerSets(Zindo.Dir(), nullptr),
-            (TSelectorItems{{"A Wheel", "wheel.ini"}, {"Keyboard", "keyboard.ini"}}));
+TEST_F(RaceSetup, ControlSetsWithADisplayNameAreListedByItAndABrokenOneIsReported) {
   Zindo.Write("data/ctrlsets/broken.ini", "misc\r\n{\r\n  displayname=Half\r\n}\r\n~\r\n");
-  EXPECT_EQ(Texts(ScanControllerSets(Zindo.Dir(), nullptr)), (QStringList{"A Wheel", "Half", "Keyboard"}));
+  EXPECT_EQ(Texts(ScanControllerSets(Zindo.Dir(), nullptr)),
+            QStringList({"A Wheel|wheel.ini", "Half|broken.ini", "Keyboard|keyboard.ini"}));
   ASSERT_EQ(Messages.Shown().size(), 1u);
   EXPECT_TRUE(Messages.Texts()[0].contains("broken.ini"));
 }

@@ -21,8 +21,8 @@ TSmallArchive::TSmallArchive() {
 
 TSmallArchive::~TSmallArchive() { Pool().SetSQLConnection(nullptr); }
 
-int TSmallArchive::Add(const QString& track, const QString& path, const QString& car, const QString& id, int time,
-                       int days) {
+int TSmallArchive::Add(const QString& track, const QString& path, const QString& car, const QString& id,
+                       int time, int days) {
   const int ltpID = Pool().GetNextLTPID();
   Pool().AddLapTime(track, path, car, id, kFirstDate + days * kDay, time);
   return ltpID;

@@ -22,7 +22,8 @@ class TSmallArchive {
   TLapTimePoolConnector& Pool() { return LapTimePoolConnector(); }
   TTestDatabase& Db() { return Database; }
   // Adds a lap `days` after the first date and returns its identifier.
-  int Add(const QString& track, const QString& path, const QString& car, const QString& id, int time, int days);
+  int Add(const QString& track, const QString& path, const QString& car, const QString& id, int time,
+          int days);
 
  private:
   TTestDatabase Database;

@@ -1,16 +1,15 @@
-// What the car and track lists share: scanning with progress, the cache round trip,
-// lookup by folder and guarded positions.
-#include "installation/Cars.h"
-#include "installation/Tracks.h"
-#include "tests/installation/FakeCacheTables.h"
-#include "tests/support/ScriptedMessages.h"
-#include "tests/support/TempFolder.h"
-
+// The car and track lists: scanned with progress, cached and read back, looked up by folder.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "installation/Cars.h"
+#include "installation/Tracks.h"
+#include "tests/installation/FakeCacheTables.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempFolder.h"
 
 namespace lumox {
 namespace {
@@ -18,8 +17,6 @@ namespace {
 struct TTrackKind {
   using TList = TTracks;
   using TTable = test::TFakeTracksTable;
-  static constexpr const char* Folder = "data/tracks/";
-  static constexpr const char* Ini = "/track.ini";
   static constexpr const char* Section = "track";
   static constexpr int FolderWidth = TrackFolderWidth;
   static constexpr int NameWidth = TrackNameWidth;
@@ -29,8 +26,6 @@ struct TTrackKind {
 struct TCarKind {
   using TList = TCars;
   using TTable = test::TFakeCarsTable;
-  static constexpr const char* Folder = "data/cars/";
-  static constexpr const char* Ini = "/car.ini";
   static constexpr const char* Section = "car";
   static constexpr int FolderWidth = CarFolderWidth;
   static constexpr int NameWidth = CarNameWidth;
@@ -50,21 +45,19 @@ class FolderList : public ::testing::Test {
  protected:
   using TList = typename Kind::TList;
 
+  void WriteIni(const QString& folder, const QByteArray& content) const {
+    const QString section = QLatin1String(Kind::Section);
+    Zindo.Write("data/" + section + "s/" + folder + "/" + section + ".ini", content);
+  }
   void AddItem(const QString& folder, const QString& name) const {
-    Zindo.Write(Kind::Folder + folder + Kind::Ini, QStringLiteral("%1\r\n{\r\n  name=%2\r\n  id=%3\r\n}\r\n")
-                                                       .arg(QLatin1String(Kind::Section), name, folder)
-                                                       .toLatin1());
+    WriteIni(folder, QStringLiteral("%1\r\n{\r\n  name=%2\r\n  id=%3\r\n}\r\n")
+                         .arg(Kind::Section, name, folder)
+                         .toLatin1());
   }
   TList Scan(IProgressSink* progress = nullptr) const {
     return TList::CreateFromFolders(Zindo.Path(), progress);
   }
   TList ReadBack() { return TList::CreateFromDB(Table, Zindo.Path()); }
-
-  static QStringList Names(const TList& list) {
-    QStringList names;
-    for (int i = 0; i < list.Count(); ++i) names.append(list.GetName(i));
-    return names;
-  }
 
   test::TScriptedMessages Messages;
   test::TTempFolder Zindo;
@@ -74,51 +67,38 @@ class FolderList : public ::testing::Test {
 using Kinds = ::testing::Types<TTrackKind, TCarKind>;
 TYPED_TEST_SUITE(FolderList, Kinds);
 
-TYPED_TEST(FolderList, ACachedListReadsBackAsScanned) {
+TYPED_TEST(FolderList, ACachedListReadsBackAsScannedAndAnEmptyOneStaysEmpty) {
+  EXPECT_EQ(this->Scan().FoldersMD5(), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_TRUE(this->Scan().SaveToDB(this->Table));
+  EXPECT_EQ(this->ReadBack().Count(), 0) << "an empty table is no list of one blank entry";
+
   this->AddItem("oval", "Oval");
   this->AddItem("Monza", "Monza GP");
   this->AddItem("Zolder", "");
   const auto scanned = this->Scan();
   ASSERT_EQ(scanned.GetFolders(), QStringList({"Monza", "oval", "Zolder"}));
   EXPECT_EQ(scanned.FoldersMD5(), TypeParam::DiskMD5(this->Zindo.Path()));
-
   EXPECT_TRUE(scanned.SaveToDB(this->Table));
   EXPECT_TRUE(scanned.SaveToDB(this->Table)) << "saving again replaces the rows";
   const auto cached = this->ReadBack();
   EXPECT_EQ(cached.GetFolders(), scanned.GetFolders());
-  EXPECT_EQ(this->Names(cached), QStringList({"Monza GP", "Oval", ""}));
   EXPECT_EQ(cached.FoldersMD5(), scanned.FoldersMD5());
   for (int i = 0; i < cached.Count(); ++i) {
     EXPECT_EQ(cached.Get(i).GetIndex(), i);
-    EXPECT_EQ(cached.Get(i).GetID(), scanned.Get(i).GetID());
-    EXPECT_EQ(cached.Get(i).GetPath(), scanned.Get(i).GetPath());
+    EXPECT_EQ(QStringList({cached.GetName(i), cached.Get(i).GetID(), cached.Get(i).GetPath()}),
+              QStringList({scanned.GetName(i), scanned.Get(i).GetID(), scanned.Get(i).GetPath()}));
   }
   EXPECT_EQ(this->Table.Table.GetRows().size(), 3u);
-  EXPECT_TRUE(this->Messages.Shown().empty());
-}
 
-TYPED_TEST(FolderList, AnInstallationWithoutFoldersCachesAnEmptyList) {
-  const auto scanned = this->Scan();
-  EXPECT_EQ(scanned.Count(), 0);
-  EXPECT_EQ(scanned.FoldersMD5(), "d41d8cd98f00b204e9800998ecf8427e");
-  EXPECT_TRUE(scanned.SaveToDB(this->Table));
-  const auto cached = this->ReadBack();
-  EXPECT_EQ(cached.Count(), 0) << "an empty table is no list of one blank entry";
-  EXPECT_EQ(cached.FoldersMD5(), TypeParam::DiskMD5(this->Zindo.Path()));
-}
-
-TYPED_TEST(FolderList, RowsMissingFromTheCacheAreSkipped) {
-  this->AddItem("a", "A");
-  this->AddItem("b", "B");
-  this->AddItem("c", "C");
-  this->Scan().SaveToDB(this->Table);
+  // Positions without a row are skipped.
   auto rows = this->Table.Table.GetRows();
   this->Table.Table.Clear();
   for (const int row : {0, 2}) this->Table.Table.Insert(row + 5, rows.at(row));
-  const auto cached = this->ReadBack();
-  EXPECT_EQ(cached.GetFolders(), QStringList({"a", "c"}));
-  EXPECT_EQ(cached.Get(1).GetIndex(), 1);
-  EXPECT_EQ(cached.FindByFolder("c"), &cached.Get(1));
+  const auto gaps = this->ReadBack();
+  EXPECT_EQ(gaps.GetFolders(), QStringList({"Monza", "Zolder"}));
+  EXPECT_EQ(gaps.FindByFolder("zolder"), &gaps.Get(1));
+  EXPECT_EQ(gaps.Get(1).GetIndex(), 1);
+  EXPECT_TRUE(this->Messages.Shown().empty());
 }
 
 TYPED_TEST(FolderList, TextsTooLongForTheCacheMakeSavingReportIt) {
@@ -126,7 +106,6 @@ TYPED_TEST(FolderList, TextsTooLongForTheCacheMakeSavingReportIt) {
   EXPECT_TRUE(this->Scan().SaveToDB(this->Table));
   this->AddItem("short", QString(TypeParam::NameWidth + 1, QLatin1Char('n')));
   EXPECT_FALSE(this->Scan().SaveToDB(this->Table));
-
   this->AddItem("short", "Short");
   this->AddItem(QString(TypeParam::FolderWidth + 1, QLatin1Char('f')), "Long");
   EXPECT_FALSE(this->Scan().SaveToDB(this->Table));
@@ -134,19 +113,19 @@ TYPED_TEST(FolderList, TextsTooLongForTheCacheMakeSavingReportIt) {
   EXPECT_NE(this->ReadBack().FoldersMD5(), TypeParam::DiskMD5(this->Zindo.Path()));
 }
 
-TYPED_TEST(FolderList, AScanReportsTheFolderCountThenOneStepPerFolder) {
+TYPED_TEST(FolderList, AnUnreadableIniIsReportedWithWhatWasReadAndTheScanStepsOn) {
   this->AddItem("a", "A");
-  this->AddItem("b", "B");
-  this->Zindo.Write(TypeParam::Folder + QStringLiteral("broken") + TypeParam::Ini, "=no symbol\r\n");
+  this->WriteIni("b", QByteArray(TypeParam::Section) + "\r\n{\r\n  name=Kept\r\n}\r\n~\r\n");
+  this->WriteIni("c", "=no symbol\r\n");
   TRecordingSink sink;
   const auto scanned = this->Scan(&sink);
   EXPECT_EQ(sink.Calls, std::vector<std::string>({"max 3", "step 1", "step 1", "step 1"}));
-  EXPECT_EQ(scanned.Count(), 3);
-
-  TRecordingSink none;
-  test::TTempFolder empty;
-  TypeParam::TList::CreateFromFolders(empty.Path(), &none);
-  EXPECT_EQ(none.Calls, std::vector<std::string>({"max 0"}));
+  ASSERT_EQ(scanned.Count(), 3);
+  EXPECT_EQ(this->Messages.Shown().size(), 2u);
+  EXPECT_TRUE(this->Messages.Texts()[0].startsWith("Error opening \"" + this->Zindo.File("data/")));
+  EXPECT_EQ(scanned.GetName(1), "Kept");
+  EXPECT_TRUE(scanned.GetName(2).startsWith("Unnamed "));
+  EXPECT_TRUE(scanned.GetName(2).endsWith(" in Folder \"c\""));
 }
 
 TYPED_TEST(FolderList, LookupIgnoresCaseAndPositionsAreChecked) {
@@ -156,11 +135,9 @@ TYPED_TEST(FolderList, LookupIgnoresCaseAndPositionsAreChecked) {
   auto list = this->Scan();
   ASSERT_NE(list.FindByFolder("OVAL"), nullptr);
   EXPECT_EQ(list.FindByFolder("OVAL")->GetName(), "First") << "the first in list order wins";
-  EXPECT_EQ(list.FindByFolder("Monza"), &list.Get(0));
   EXPECT_EQ(list.FindByFolder("imola"), nullptr);
   EXPECT_THROW(list.Get(3), std::out_of_range);
   EXPECT_THROW(list.GetName(-1), std::out_of_range);
-
   list.Clear();
   EXPECT_EQ(list.Count(), 0);
   EXPECT_EQ(list.FindByFolder("monza"), nullptr) << "the lookup must not keep freed items";
@@ -214,7 +191,82 @@ TEST(FolderListScan, ItemsThatCannotBeMadeAreReportedAndLeftOutInFolderOrder) {
       EXPECT_EQ(probes.Get(i).GetIndex(), i) << "the next item takes the free position";
     EXPECT_EQ(sink.Calls, expectedSteps);
   }
-  EXPECT_STREQ(TTrack::ScanErrorIntro, "Error reading track information for");
+}
+
+// Cars with and without year, a template, a CAR.INI; tracks with and without AI lines.
+class Installation : public ::testing::Test {
+ protected:
+  Installation() {
+    Zindo.Write("data/cars/f3/car.ini", "car\r\n{\r\n  name=F3\r\n  year=1998\r\n  id=x1\r\n}\r\n");
+    Zindo.Write("data/cars/Default/CAR.INI", "car\r\n{\r\n  name=Default Car\r\n}\r\n");
+    Zindo.Write("data/cars/default/car.ini", "car\r\n{\r\n  name=Template\r\n}\r\n");
+    Zindo.Write("data/cars/bare/car.ini", "");
+    Zindo.Write("data/tracks/oval/track.ini", "track\r\n{\r\n  name= Big Oval \r\n  id=oval-1\r\n}\r\n");
+    Zindo.Write("data/tracks/oval/AI/F1.INI", "");
+    Zindo.Write("data/tracks/oval/AI/kart.ini", "");
+    Zindo.Write("data/tracks/Monza/TRACK.INI", "track\r\n{\r\n  name=Monza\r\n}\r\n");
+    Cars = TCars::CreateFromFolders(Zindo.Path(), nullptr);
+    Tracks = TTracks::CreateFromFolders(Zindo.Path(), nullptr);
+  }
+
+  test::TScriptedMessages Messages;
+  test::TTempFolder Zindo;
+  TCars Cars{{}};
+  TTracks Tracks{{}};
+};
+
+TEST_F(Installation, CarsHaveNameYearAndIdentifierAndTheirTexts) {
+  ASSERT_EQ(Cars.GetFolders(), QStringList({"bare", "Default", "f3"}));
+  EXPECT_EQ(Cars.Get(2).GetPath(), Zindo.File("data/cars/f3"));
+  EXPECT_EQ(Cars.GetDisplayName(2), "F3 (1998)");
+  EXPECT_EQ(Cars.GetDisplayName(1), "Default Car");
+  EXPECT_EQ(Cars.GetDisplayName(0), "Unnamed Car in Folder \"bare\"");
+  EXPECT_EQ(Cars.Get(2).NameAndID(), "F3 [x1]");
+  EXPECT_EQ(Cars.Get(1).NameAndID(), "Default Car [<no ID>]");
+  EXPECT_EQ(CarNameAndID(" \x01", "x1\r\n"), "<no car name> [x1]");
+  EXPECT_EQ(CarNameAndID(QString::fromLatin1("\xa0"
+                                             "F3"),
+                         ""),
+            QString::fromLatin1("\xa0"
+                                "F3 [<no ID>]"))
+      << "only codes 0 to 32 count as blanks";
+
+  std::vector<TListEntry<TCar>> entries{{"kept", nullptr}};
+  Cars.FillStrings(entries);
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[3].Text, "F3 (1998)");
+  EXPECT_EQ(entries[3].Object, &Cars.Get(2));
+}
+
+TEST_F(Installation, ARaceListRefersToCarsOfTheMainList) {
+  TCarRefs race;
+  EXPECT_EQ(race.Add(Cars.Get(2)), 0);
+  EXPECT_EQ(race.Add(Cars.Get(0)), 1);
+  EXPECT_EQ(race.Add(Cars.Get(2)), 2);
+  EXPECT_EQ(race.JoinFolders(" "), "f3 bare f3");
+  EXPECT_EQ(race.Get(1).GetIndex(), 0) << "a car keeps the index its own list gave it";
+  race.Delete(1);
+  EXPECT_EQ(race.GetFolders(), QStringList({"f3", "f3"}));
+  EXPECT_THROW(race.Delete(2), std::out_of_range);
+  race.Clear();
+  EXPECT_EQ(race.Count(), 0);
+  EXPECT_EQ(Cars.Count(), 3) << "the main list keeps its cars";
+}
+
+TEST_F(Installation, TracksHaveTrimmedNamesTheFolderForAMissingIdAndAILinesFromTheDisk) {
+  const TTrack& oval = *Tracks.FindByFolder("oval");
+  EXPECT_EQ(QStringList({oval.GetName(), oval.GetID()}), QStringList({"Big Oval", "oval-1"}));
+  EXPECT_EQ(Tracks.FindByFolder("monza")->GetID(), "Monza");
+  EXPECT_EQ(oval.GetAIFiles(), QStringList({"F1.INI", "kart.ini"}));
+  EXPECT_TRUE(oval.HasAIFile("f1"));
+  EXPECT_TRUE(oval.HasAIFile("KART"));
+  EXPECT_FALSE(oval.HasAIFile("f3"));
+
+  test::TFakeTracksTable table;
+  Tracks.SaveToDB(table);
+  Zindo.Write("data/tracks/Monza/ai/f1.ini", "");
+  EXPECT_TRUE(TTracks::CreateFromDB(table, Zindo.Path()).FindByFolder("Monza")->HasAIFile("F1"));
+  EXPECT_TRUE(Messages.Shown().empty());
 }
 
 }  // namespace

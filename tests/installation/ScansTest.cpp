@@ -1,40 +1,38 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <filesystem>
+#include <fstream>
+
+#include "installation/FileSystem.h"
 #include "installation/IniTree.h"
 #include "installation/Scans.h"
 #include "platform/Errors.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
 
-#include <QFile>
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-
 namespace lumox {
 namespace {
 
-// A small installation with the oddities real ones have: hidden folders, folders without
-// their ini file, a "default" car template, names differing only in case.
+// A small installation with the oddities real ones have: hidden folders, folders without their
+// ini file or with it in capitals, a "default" car template, names differing only in case.
 class Scans : public ::testing::Test {
  protected:
   Scans() {
-    for (const char* car : {"mini", "Alpha", "beta", "Default", "default", ".hidden"}) {
+    for (const char* car : {"mini", "Alpha", "beta", "Default", "default", ".hidden", "_x"})
       Zindo.Write(QStringLiteral("data/cars/%1/car.ini").arg(QLatin1String(car)), "car\r\n{\r\n}\r\n");
-    }
     Zindo.Write("data/cars/f1/CAR.INI", "");
     Zindo.MakeDir("data/cars/broken");
     Zindo.MakeDir("data/cars/zeta/car.ini");
     Zindo.Write("data/cars/readme.txt", "");
-
-    for (const char* track : {"oval", "OVAL", "Monza", ".cache"}) {
+    for (const char* track : {"oval", "OVAL", "Monza", ".cache"})
       Zindo.Write(QStringLiteral("data/tracks/%1/track.ini").arg(QLatin1String(track)), "");
-    }
-    Zindo.MakeDir("data/tracks/nodata");
-    Zindo.Write("data/tracks/oval/AI/f1.ini", "");
-    Zindo.Write("data/tracks/oval/AI/Mini.INI", "");
-    Zindo.Write("data/tracks/oval/AI/readme.txt", "");
-    Zindo.Write("data/tracks/oval/AI/.old.ini", "");
+    for (const char* file : {"f1.ini", "Mini.INI", "readme.txt", ".old.ini"})
+      Zindo.Write(QStringLiteral("data/tracks/oval/AI/") + file, "");
+    for (const char* file : {"pad.ini", "Wheel.INI", "notes.txt", ".backup.ini"})
+      Zindo.Write(QStringLiteral("data/ctrlsets/") + file, "");
     Zindo.MakeDir("data/tracks/oval/AI/kart.ini");
+    Zindo.MakeDir("data/ctrlsets/old.ini");
   }
 
   QString Track(const char* folder) const { return Zindo.File(QStringLiteral("data/tracks/") + folder); }
@@ -43,52 +41,45 @@ class Scans : public ::testing::Test {
   test::TTempFolder Zindo;
 };
 
-TEST_F(Scans, CarsAreVisibleFoldersWithCarIniExceptTheTemplate) {
-  EXPECT_EQ(ListCarFolders(Zindo.Path()), QStringList({"Alpha", "beta", "Default", "f1", "mini"}));
-  EXPECT_EQ(CarFoldersMD5(Zindo.Path()), "92ef36f38641598093b28d3fd7c83264");
-}
-
-TEST_F(Scans, TracksAreVisibleFoldersWithTrackIni) {
+TEST_F(Scans, ListsAreVisibleFoldersAndFilesByNameIgnoringCaseThenBytewise) {
+  EXPECT_EQ(ListCarFolders(Zindo.Path()), QStringList({"_x", "Alpha", "beta", "Default", "f1", "mini"}));
+  EXPECT_EQ(CarFoldersMD5(Zindo.Path()), FolderListMD5({"_x", "Alpha", "beta", "Default", "f1", "mini"}));
   EXPECT_EQ(ListTrackFolders(Zindo.Path()), QStringList({"Monza", "OVAL", "oval"}));
   EXPECT_EQ(ListTrackPaths(Zindo.Path()), QStringList({Track("Monza"), Track("OVAL"), Track("oval")}));
   EXPECT_EQ(TrackFoldersMD5(Zindo.Path()), "c6cd87b77cadbd56a08fe846a9507b18");
-}
+  EXPECT_EQ(ListTrackAIFiles(Track("oval")), QStringList({"f1.ini", "Mini.INI"}));
+  EXPECT_EQ(ListTrackAIFiles(Track("Monza")), QStringList());
+  EXPECT_EQ(ListControllerFiles(Zindo.Path()),
+            QStringList({Zindo.File("data/ctrlsets/pad.ini"), Zindo.File("data/ctrlsets/Wheel.INI")}));
+  EXPECT_EQ(ListFiles(Track("oval/AI"), {}, THidden::Include),
+            QStringList({".old.ini", "f1.ini", "Mini.INI", "readme.txt"}));
 
-TEST_F(Scans, AFolderWhoseNameIsNoUtf8CannotBeOpenedAndIsReportedOnce) {
+  // A folder whose name is no UTF-8 cannot be opened: it is reported once and left out.
   const std::filesystem::path bad = QFile::encodeName(Track("")).toStdString() + "R\xe9gion";
   std::filesystem::create_directory(bad);
   std::ofstream(bad / "track.ini").put('\n');
-  EXPECT_EQ(ListTrackFolders(Zindo.Path()), QStringList({"Monza", "OVAL", "oval"}));
   EXPECT_EQ(TrackFoldersMD5(Zindo.Path()), "c6cd87b77cadbd56a08fe846a9507b18");
-  ASSERT_EQ(Messages.Shown().size(), 1u);
-  EXPECT_TRUE(Messages.Shown()[0].Text.startsWith("The folder \"" + Track("R\u00e9gion") + "\" is left out"));
-}
+  EXPECT_EQ(Messages.Texts().size(), 1);
+  EXPECT_TRUE(Messages.Texts()[0].startsWith("The folder \"" + Track("R\u00e9gion") + "\" is left out"));
 
-TEST_F(Scans, AnEmptyInstallationHasNoFoldersAndTheFingerprintOfNothing) {
   test::TTempFolder empty;
-  EXPECT_EQ(ListCarFolders(empty.Path()), QStringList());
-  EXPECT_EQ(ListTrackFolders(empty.Path()), QStringList());
-  EXPECT_EQ(ListControllerFiles(empty.Path()), QStringList());
+  EXPECT_EQ(ListCarFolders(empty.Path()) + ListTrackFolders(empty.Path()) + ListControllerFiles(empty.Path()),
+            QStringList());
   EXPECT_EQ(CarFoldersMD5(empty.Path()), "d41d8cd98f00b204e9800998ecf8427e");
-  EXPECT_EQ(TrackFoldersMD5(empty.Path()), FolderListMD5({}));
 }
 
-TEST_F(Scans, ControllerSetsAreIniFilesAsFullPaths) {
-  Zindo.Write("data/ctrlsets/pad.ini", "");
-  Zindo.Write("data/ctrlsets/Wheel.INI", "");
-  Zindo.Write("data/ctrlsets/notes.txt", "");
-  Zindo.Write("data/ctrlsets/.backup.ini", "");
-  Zindo.MakeDir("data/ctrlsets/old.ini");
-  EXPECT_EQ(ListControllerFiles(Zindo.Path()),
-            QStringList({Zindo.File("data/ctrlsets/pad.ini"), Zindo.File("data/ctrlsets/Wheel.INI")}));
-}
+TEST_F(Scans, SimulatorFilesAreFoundByExactNameFirstThenIgnoringCase) {
+  for (const char* file : {"exact/CAR.INI", "exact/car.ini", "mixed/Car.ini", "mixed/CAR.INI"})
+    Zindo.Write(file, "");
+  Zindo.MakeDir("folders/car.ini");
+  Zindo.MakeDir("folders/AI");
+  EXPECT_EQ(FindZindoFile(Zindo.File("exact"), "car.ini"), Zindo.File("exact/car.ini"));
+  EXPECT_EQ(FindZindoFile(Zindo.File("mixed"), "car.ini"), Zindo.File("mixed/CAR.INI"));
+  EXPECT_EQ(FindZindoFile(Zindo.File("folders"), "car.ini"), QString());
+  EXPECT_EQ(FindZindoFolder(Zindo.File("folders"), "ai"), Zindo.File("folders/AI"));
+  EXPECT_EQ(FindZindoFolder(Zindo.File("missing"), "ai"), QString());
+  EXPECT_EQ(ZindoFilePath(Zindo.File("folders"), "track.ini"), Zindo.File("folders/track.ini"));
 
-TEST_F(Scans, AILinesAreTheIniFilesOfTheAiFolderInAnyCase) {
-  EXPECT_EQ(ListTrackAIFiles(Track("oval")), QStringList({"f1.ini", "Mini.INI"}));
-  EXPECT_EQ(ListTrackAIFiles(Track("Monza")), QStringList());
-}
-
-TEST_F(Scans, AnExecutableNeedsZindoIniBesideIt) {
   const QString exe = Zindo.Write("zindo.exe", "MZ");
   EXPECT_FALSE(IsZindoExecutable(exe));
   Zindo.Write("ZINDO.INI", "");
@@ -97,38 +88,53 @@ TEST_F(Scans, AnExecutableNeedsZindoIniBesideIt) {
   EXPECT_FALSE(IsZindoExecutable(Zindo.MakeDir("folder.exe")));
 }
 
-TEST_F(Scans, TheBlankBestLapsFileIsWhatTheIniWriterWritesForIt) {
+TEST_F(Scans, TheBlankBestLapsFileIsWhatTheIniWriterWritesAndAnExistingOneIsNeverTouched) {
   const QString path = Track("oval") + "/bestlaps.ini";
   CreateEmptyBestLaps(path);
-  const QByteArray bytes = test::ReadBytes(path);
-  EXPECT_TRUE(bytes.startsWith("results\r\n{\r\n  best0\r\n  {\r\n    laptime=0\r\n    date=0\r\n"
-                               "    car=\r\n    car_id=\r\n    flags=0\r\n  }\r\n  best1\r\n"));
-  EXPECT_TRUE(bytes.endsWith("  best9\r\n  {\r\n    laptime=0\r\n    date=0\r\n"
-                             "    car=\r\n    car_id=\r\n    flags=0\r\n  }\r\n}\r\n"));
-  EXPECT_EQ(bytes.count("\r\n"), 83);
-  EXPECT_EQ(bytes.count('\n'), 83);
+  const QByteArray slot =
+      "  {\r\n    laptime=0\r\n    date=0\r\n    car=\r\n    car_id=\r\n    flags=0\r\n  }\r\n";
+  QByteArray blank = "results\r\n{\r\n";
+  for (int i = 0; i < 10; ++i) blank += "  best" + QByteArray::number(i) + "\r\n" + slot;
+  EXPECT_EQ(test::ReadBytes(path), blank + "}\r\n");
+  EXPECT_EQ(TZindoIni(path).ToBytes(), blank.toStdString() + "}\r\n");
 
-  TZindoIni ini(path);
-  EXPECT_EQ(QByteArray::fromStdString(ini.ToBytes()), bytes);
-  ini.WriteString("results.best9.car_id", "F1 [2024]");
-  EXPECT_TRUE(QByteArray::fromStdString(ini.ToBytes()).contains("  best9\r\n  {\r\n    laptime=0\r\n    date=0\r\n"
-                                                                 "    car=\r\n    car_id=F1 [2024]\r\n"));
+  const QByteArray odd("not { an = ini\0", 15);
+  Zindo.Write("data/tracks/oval/bestlaps.ini", odd);
+  Zindo.Write("data/tracks/Monza/BestLaps.INI", "");
+  CreateEmptyBestLaps(path);
+  CreateEmptyBestLaps(Track("Monza") + "/bestlaps.ini");
+  EXPECT_EQ(test::ReadBytes(path), odd);
+  EXPECT_FALSE(QFile::exists(Track("Monza") + "/bestlaps.ini"));
+  EXPECT_THROW(CreateEmptyBestLaps(Track("gone") + "/bestlaps.ini"), EInOutError);
   EXPECT_TRUE(Messages.Shown().empty());
 }
 
-TEST_F(Scans, AnExistingBestLapsFileIsNeverTouched) {
-  const QByteArray odd("not { an = ini\0", 15);
-  const QString exact = Zindo.Write("data/tracks/oval/bestlaps.ini", odd);
-  const QString other = Zindo.Write("data/tracks/Monza/BestLaps.INI", "");
-  CreateEmptyBestLaps(exact);
-  CreateEmptyBestLaps(Track("Monza") + "/bestlaps.ini");
-  EXPECT_EQ(test::ReadBytes(exact), odd);
-  EXPECT_EQ(test::ReadBytes(other), "");
-  EXPECT_FALSE(QFile::exists(Track("Monza") + "/bestlaps.ini"));
+// The message of the EInOutError `action` throws.
+template <class F>
+QString ErrorOf(F action) {
+  try {
+    action();
+  } catch (const EInOutError& e) {
+    return MessageOf(e);
+  }
+  return "no error";
 }
 
-TEST_F(Scans, ABestLapsFileThatCannotBeWrittenIsAnError) {
-  EXPECT_THROW(CreateEmptyBestLaps(Track("gone") + "/bestlaps.ini"), EInOutError);
+TEST_F(Scans, CopiesAndWholeFileWritesReplaceTheTargetOrFailNamingTheFiles) {
+  const QString source = Zindo.Write("source.bin", QByteArray("new\0bytes", 9));
+  const QString target = Zindo.Write("target.bin", "old content that is longer");
+  CopyFileOverwriting(source, target);
+  EXPECT_EQ(test::ReadBytes(target), QByteArray("new\0bytes", 9));
+  const QString missing = Zindo.File("missing.bin");
+  EXPECT_TRUE(ErrorOf([&] { CopyFileOverwriting(missing, target); }).contains(missing));
+  EXPECT_TRUE(ErrorOf([&] { CopyFileOverwriting(source, Zindo.MakeDir("a folder")); }).contains(source));
+  EXPECT_EQ(test::ReadBytes(target), QByteArray("new\0bytes", 9));
+
+  WriteWholeFile(target, "new");
+  EXPECT_EQ(test::ReadBytes(target), "new");
+  EXPECT_TRUE(ErrorOf([&] {
+                WriteWholeFile(Zindo.File("no/such/f.txt"), "x");
+              }).contains(Zindo.File("no/such/f.txt")));
 }
 
 }  // namespace

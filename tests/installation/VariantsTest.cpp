@@ -1,21 +1,22 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
 #include "installation/Variants.h"
 #include "platform/Errors.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
 
-#include <QDir>
-#include <QFile>
-#include <gtest/gtest.h>
-
 namespace lumox {
 namespace {
 
-constexpr char kBlankRecord[] = "current\r\n{\r\n  folder=\r\n}\r\n";
+QByteArray Record(const char* folder) {
+  return QByteArray("current\r\n{\r\n  folder=") + folder + "\r\n}\r\n";
+}
 
-QByteArray Record(const char* folder) { return QByteArray("current\r\n{\r\n  folder=") + folder + "\r\n}\r\n"; }
-
-// A car with two variants: "dry" (unnamed) and "rain" (named, with a preview, a hidden
-// file and a sub-folder), besides folders that are not variants.
+// A car with two variants: "dry" (unnamed) and "rain" (named, with a preview, a hidden file and
+// a sub-folder), besides folders that are not variants.
 class Variants : public ::testing::Test {
  protected:
   Variants() {
@@ -33,91 +34,66 @@ class Variants : public ::testing::Test {
   }
 
   QString RecordFile() const { return Car.File("lumox_variants/variant.ini"); }
+  void Load() { Store.LoadFromCarFolder(Car.Path()); }
 
   test::TScriptedMessages Messages;
   test::TTempFolder Car;
   TLumoxVariant Store;
 };
 
-TEST_F(Variants, LoadingListsVariantsAndCreatesAMissingRecord) {
-  Store.LoadFromCarFolder(Car.Path());
-  EXPECT_EQ(test::ReadBytes(RecordFile()), kBlankRecord);
+TEST_F(Variants, LoadingListsTheVariantsSelectsTheRecordedOneAndCreatesAMissingRecord) {
+  Load();
+  EXPECT_EQ(test::ReadBytes(RecordFile()), Record(""));
   EXPECT_EQ(Store.GetFolders(), QStringList({"dry", "rain"}));
-  EXPECT_EQ(Store.GetNames(), QStringList({"<no name>", "Rain Setup"}));
-  EXPECT_EQ(Store.GetCurrentFolder(), "");
   const TComboContent combo = Store.ComboContent();
-  EXPECT_EQ(combo.Items, Store.GetNames());
+  EXPECT_EQ(combo.Items, QStringList({"<no name>", "Rain Setup"}));
   EXPECT_EQ(combo.ItemIndex, -1);
   EXPECT_TRUE(combo.Enabled);
+  Car.Write("lumox_variants/variant.ini", Record("RAIN"));
+  Load();
+  EXPECT_EQ(Store.ComboContent().ItemIndex, 1);
+
+  test::TTempFolder plainCar;
+  Store.LoadFromCarFolder(plainCar.Path());
+  EXPECT_FALSE(Store.HasVariants());
+  EXPECT_EQ(Store.ComboContent().Items, QStringList({"no variants available ..."}));
+  EXPECT_EQ(Store.ComboContent().ItemIndex, 0);
+  EXPECT_FALSE(Store.ComboContent().Enabled);
+  EXPECT_FALSE(QFile::exists(plainCar.File("lumox_variants")));
+  EXPECT_EQ(Store.GetPreviewFileName(0), "");
   EXPECT_TRUE(Messages.Shown().empty());
 }
 
-TEST_F(Variants, TheRecordedVariantIsSelectedIgnoringCase) {
-  Car.Write("lumox_variants/variant.ini", Record("RAIN"));
-  Store.LoadFromCarFolder(Car.Path());
-  EXPECT_EQ(Store.GetCurrentFolder(), "RAIN");
-  EXPECT_EQ(Store.ComboContent().ItemIndex, 1);
-}
-
-TEST_F(Variants, ACarWithoutVariantsOffersNone) {
-  Store.LoadFromCarFolder(Car.Path());
-  test::TTempFolder plainCar;
-  plainCar.Write("car.ini", "");
-  Store.LoadFromCarFolder(plainCar.Path());
-  EXPECT_FALSE(Store.HasVariants());
-  EXPECT_EQ(Store.GetCarFolder(), plainCar.Path());
-  const TComboContent combo = Store.ComboContent();
-  EXPECT_EQ(combo.Items, QStringList({"no variants available ..."}));
-  EXPECT_EQ(combo.ItemIndex, 0);
-  EXPECT_FALSE(combo.Enabled);
-  EXPECT_FALSE(QFile::exists(plainCar.File("lumox_variants")));
-  EXPECT_EQ(Store.GetPreviewFileName(0), "");
-}
-
-TEST_F(Variants, APreviewComesFromTheVariantElseFromTheCar) {
-  Store.LoadFromCarFolder(Car.Path());
+TEST_F(Variants, APreviewComesFromTheVariantInAnyCaseElseFromTheCar) {
+  Load();
   EXPECT_EQ(Store.GetPreviewFileName(1), Car.File("lumox_variants/rain/Preview.JPG"));
-  EXPECT_EQ(Store.GetPreviewFileName(0), Car.File("preview.tga"));
-  EXPECT_EQ(Store.GetPreviewFileName(-1), Car.File("preview.tga"));
-  EXPECT_EQ(Store.GetPreviewFileName(2), Car.File("preview.tga"));
+  for (const int other : {0, -1, 2})
+    EXPECT_EQ(Store.GetPreviewFileName(other), Car.File("preview.tga")) << other;
   Car.Write("lumox_variants/rain/preview.tga", "");
   EXPECT_EQ(Store.GetPreviewFileName(1), Car.File("lumox_variants/rain/preview.tga"));
 }
 
-TEST_F(Variants, ApplyingCopiesTheCarFilesAndRecordsTheVariant) {
+TEST_F(Variants, ApplyingCopiesTheFilesOverThoseOfAnyCaseAndRecordsTheVariant) {
   Car.Write("CAR.INI", "own car, other case");
   QFile::remove(Car.File("car.ini"));
-  Store.LoadFromCarFolder(Car.Path());
-  Store.Apply(1);
-  EXPECT_EQ(test::ReadBytes(Car.File("CAR.INI")), "rain car");
-  EXPECT_FALSE(QFile::exists(Car.File("car.ini")));
-  EXPECT_EQ(test::ReadBytes(Car.File(".tyres")), "rain tyres");
-  EXPECT_FALSE(QFile::exists(Car.File("Preview.JPG")));
-  EXPECT_FALSE(QFile::exists(Car.File("variant.ini")));
-  EXPECT_FALSE(QFile::exists(Car.File("sub")));
-  EXPECT_EQ(Store.GetCurrentFolder(), "rain");
-  EXPECT_EQ(test::ReadBytes(RecordFile()), Record("rain"));
-
-  TLumoxVariant reloaded;
-  reloaded.LoadFromCarFolder(Car.Path());
-  EXPECT_EQ(reloaded.ComboContent().ItemIndex, 1);
-}
-
-TEST_F(Variants, AnIndexOutOfRangeOrAVanishedVariantAppliesNothing) {
-  Store.LoadFromCarFolder(Car.Path());
+  Load();
   Store.Apply(2);
   Store.Apply(-1);
-  ASSERT_TRUE(QDir(Car.File("lumox_variants/dry")).removeRecursively());
-  EXPECT_THROW(Store.Apply(0), EInOutError);
-  EXPECT_EQ(test::ReadBytes(Car.File("car.ini")), "own car");
-  EXPECT_EQ(test::ReadBytes(RecordFile()), kBlankRecord);
+  EXPECT_EQ(test::ReadBytes(RecordFile()), Record(""));
+  Store.Apply(1);
+  EXPECT_EQ(test::ReadBytes(Car.File("CAR.INI")), "rain car");
+  EXPECT_EQ(test::ReadBytes(Car.File(".tyres")), "rain tyres");
+  for (const char* left : {"car.ini", "Preview.JPG", "variant.ini", "sub"})
+    EXPECT_FALSE(QFile::exists(Car.File(left))) << left;
+  EXPECT_EQ(Store.GetCurrentFolder(), "rain");
+  EXPECT_EQ(test::ReadBytes(RecordFile()), Record("rain"));
 }
 
-TEST_F(Variants, AFileThatCannotBeCopiedLeavesTheRecordAndIsNamed) {
+TEST_F(Variants, AFailedCopyOrAVanishedVariantLeavesTheRecordAndNamesWhatFailed) {
   Car.Write("lumox_variants/variant.ini", Record("dry"));
   Car.Write("lumox_variants/rain/body.gmt", "rain body");
   Car.MakeDir("body.gmt");
-  Store.LoadFromCarFolder(Car.Path());
+  Load();
   try {
     Store.Apply(1);
     FAIL() << "a failed copy was reported as success";
@@ -127,25 +103,27 @@ TEST_F(Variants, AFileThatCannotBeCopiedLeavesTheRecordAndIsNamed) {
     EXPECT_TRUE(message.contains(Car.File("lumox_variants/rain/body.gmt"))) << message.toStdString();
     EXPECT_FALSE(message.contains("car.ini")) << message.toStdString();
   }
-  EXPECT_EQ(test::ReadBytes(Car.File("car.ini")), "rain car");
+  EXPECT_EQ(test::ReadBytes(Car.File("car.ini")), "rain car");  // the other files were copied
   EXPECT_EQ(Store.GetCurrentFolder(), "dry");
+  EXPECT_EQ(test::ReadBytes(RecordFile()), Record("dry"));
+
+  ASSERT_TRUE(QDir(Car.File("lumox_variants/dry")).removeRecursively());
+  EXPECT_THROW(Store.Apply(0), EInOutError);
   EXPECT_EQ(test::ReadBytes(RecordFile()), Record("dry"));
 }
 
-TEST_F(Variants, ARecordThatDidNotLoadCompletelyIsNotRewritten) {
-  const QByteArray broken = "current\r\n{\r\n  folder=dry\r\n}\r\n=\r\nmore=1\r\n";
+TEST_F(Variants, ARecordThatDidNotLoadCompletelyIsNotRewrittenAndOneThatCannotBeMadeIsAnError) {
+  const QByteArray broken = Record("dry") + "=\r\nmore=1\r\n";
   Car.Write("lumox_variants/variant.ini", broken);
-  Store.LoadFromCarFolder(Car.Path());
+  Load();
   EXPECT_EQ(Store.GetCurrentFolder(), "dry");
   EXPECT_EQ(Messages.Shown().size(), 1u);
   EXPECT_THROW(Store.Apply(1), EInOutError);
-  EXPECT_EQ(test::ReadBytes(Car.File("car.ini")), "rain car");
   EXPECT_EQ(test::ReadBytes(RecordFile()), broken);
-}
 
-TEST_F(Variants, ARecordThatCannotBeCreatedIsAnError) {
+  QFile::remove(RecordFile());
   Car.MakeDir("lumox_variants/variant.ini");
-  EXPECT_THROW(Store.LoadFromCarFolder(Car.Path()), EInOutError);
+  EXPECT_THROW(Load(), EInOutError);
 }
 
 }  // namespace
