@@ -167,8 +167,7 @@ void TBitmap32::TakeGraphic(const TGraphic& source) {
   for (int y = 0; y < std::min(MapHeight, drawn.Height()); ++y) {
     drawn.ScanLineToBGRA(y, {ScanLine(y), std::size_t(width)});
   }
-  if (drawn.PixelFormat() == TPixelFormat::pf32bit || drawn.PixelFormat() == TPixelFormat::pfDevice)
-    ResetAlpha();
+  if (drawn.PixelFormat() == TPixelFormat::pf32bit || drawn.PixelFormat() == TPixelFormat::pfDevice) ResetAlpha();
 }
 
 void TBitmap32::AssignTo(TPicture& Dest) const { AssignTo(Dest.Bitmap()); }

@@ -1,53 +1,26 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "bitmap/Bitmap32.h"
 #include "platform/Exception.h"
+#include "tests/bitmap/WatchedBitmap.h"
 
 namespace lumox {
 namespace {
 
-struct TWatched : TBitmap32 {
-  std::string Events;
-  TWatched() {
-    OnChange = [this](TThreadPersistent&) { Events += "change "; };
-    OnResize = [this](TThreadPersistent&) { Events += "resize "; };
-    OnHandleChanged = [this](TThreadPersistent&) { Events += "handle "; };
-  }
-};
-
-TEST(Bitmap32Drawing, TheCanvasDrawsIntoThePixelsAndAnnouncesEachDrawing) {
-  TWatched b;
-  EXPECT_EQ(b.DC(), nullptr);
-  b.SetSize(5, 4);
-  b.Clear(0x11223344);
-  const TBlockInfo& info = b.BitmapInfo();
-  EXPECT_TRUE(info.HeaderSize == 40 && info.Planes == 1 && info.BitCount == 32 &&
-              info.Compression == TBlockCompression::None && info.ImageSize == 0);
-  EXPECT_TRUE(info.Width == 5 && info.Height == -4) << "top row first";
-  EXPECT_EQ(b.Handle().Bits, b.Bits());
-
-  TCanvas& canvas = b.Canvas();
-  EXPECT_EQ(&b.Canvas(), &canvas);
-  EXPECT_EQ(canvas.Handle(), b.DC());
-  b.Events.clear();
-  canvas.Brush.Color = RGB(0, 128, 255);
-  canvas.FillRect({1, 2, 3, 9});
-  canvas.Brush = NullBrush;
-  canvas.FillRect({0, 0, 5, 4});
-  EXPECT_EQ(b.Events, "change change ");
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 5; ++x)
-      EXPECT_EQ(*b.PixelPtr(x, y), x >= 1 && x < 3 && y >= 2 ? 0xFF0080FF : 0x11223344) << x << "," << y;
-}
+using test::TWatched;
 
 TEST(Bitmap32Drawing, ASizeChangeGivesTheCanvasAndTheFontTheNewContext) {
   TWatched b;
+  EXPECT_EQ(b.DC(), nullptr);
   b.SetSize(2, 2);
   TCanvas& canvas = b.Canvas();
+  EXPECT_EQ(&b.Canvas(), &canvas);
   b.Font().SetName("Serif");
   b.UpdateFont();
   EXPECT_EQ(b.DC()->Font().Family, "Serif");
@@ -59,6 +32,10 @@ TEST(Bitmap32Drawing, ASizeChangeGivesTheCanvasAndTheFontTheNewContext) {
   b.Events.clear();
   b.SetSize(3, 1);
   EXPECT_EQ(b.Events, "handle change resize ");
+  const TBlockInfo& info = b.BitmapInfo();
+  EXPECT_TRUE(info.HeaderSize == 40 && info.Planes == 1 && info.BitCount == 32 &&
+              info.Compression == TBlockCompression::None && info.ImageSize == 0);
+  EXPECT_TRUE(info.Width == 3 && info.Height == -1) << "top row first";
   EXPECT_EQ(canvas.Handle(), b.DC());
   EXPECT_EQ(b.DC()->SelectedBlock().Bits, b.Bits());
   EXPECT_EQ(b.DC()->Font(), SystemFont()) << "the new context starts with the system font";
@@ -93,11 +70,10 @@ TEST(Bitmap32Drawing, AContextThatCannotBeMadeLeavesTheBitmapEmpty) {
   for (const auto& [failure, text] : cases) {
     TFailingLayer layer;
     const TDeviceContextLayerScope scope(layer);
-    TWatched b;
+    TBitmap32 b;
     b.SetSize(4, 4);
     TCanvas& canvas = b.Canvas();
     layer.Failure = failure;
-    b.Events.clear();
     try {
       b.SetSize(8, 8);
       ADD_FAILURE() << text;
@@ -106,11 +82,6 @@ TEST(Bitmap32Drawing, AContextThatCannotBeMadeLeavesTheBitmapEmpty) {
     }
     EXPECT_TRUE(b.Empty() && b.Width() == 0 && b.Bits() == nullptr && b.DC() == nullptr) << text;
     EXPECT_EQ(canvas.Handle(), nullptr);
-    TBitmap framework;
-    layer.Failure = TFailingLayer::None;
-    b.SetSize(1, 1);
-    layer.Failure = failure;
-    EXPECT_THROW(b.AssignTo(framework), ELumox) << "copies onto a framework bitmap go through a context too";
   }
 }
 
@@ -138,91 +109,42 @@ TEST(Bitmap32Drawing, CopiesOntoAContextKeepEveryByteAtTheirPlace) {
   for (int y = 0; y < 2; ++y) EXPECT_EQ(std::memcmp(framework.ScanLine(y), b.ScanLine(y), 12), 0);
 }
 
-// The clipboard of a test: it keeps what it is given as the system one does.
-struct TMemoryClipboard : TClipboard {
-  TClipboardPicture Held;
-  void SetBlock(const TBlockInfo& info, const void* bits) override {
-    Held = {info.Width, -info.Height, {}};
-    for (int y = 0; y < Held.Height; ++y)
-      for (int x = 0; x < Held.Width; ++x) Held.Pixels.push_back(BlockRow(info, bits, y)[x] | 0xFF000000);
-  }
-  TClipboardPicture Picture() const override { return Held; }
-};
-
-TEST(Bitmap32Drawing, TheClipboardTakesAndGivesOpaquePicturesWithOneNotification) {
-  TBitmap32 b;
-  b.SetSize(2, 3);
-  for (int i = 0; i < 6; ++i) b.Bits()[i] = std::uint32_t(i) << 30 | std::uint32_t(i * 0x10203);
-  TMemoryClipboard clipboard;
-  b.AssignTo(clipboard);
-  TWatched pasted;
-  pasted.Assign(clipboard);
-  EXPECT_EQ(pasted.Events, "handle resize change ");
-  ASSERT_TRUE(pasted.Width() == 2 && pasted.Height() == 3);
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(pasted.Bits()[i], b.Bits()[i] | 0xFF000000) << i;
-  clipboard.Held = {1, 40000, {}};
-  EXPECT_THROW(pasted.Assign(clipboard), ELumox) << "a clipboard picture is refused like a picture file";
-  EXPECT_TRUE(pasted.Empty());
-}
-
 // A filer that writes what a bitmap defines when it says there is data.
 struct TRecordingFiler : TFiler {
   using TFiler::TFiler;
   std::map<std::string, TMemoryStream> Written;
-  TStreamProc Read;
-  void DefineBinaryProperty(std::string_view name, const TStreamProc& read, const TStreamProc& write,
+  void DefineBinaryProperty(std::string_view name, const TStreamProc&, const TStreamProc& write,
                             bool hasData) override {
-    Read = read;
     if (hasData) write(Written[std::string(name)]);
   }
 };
 
-struct TAncestorCase {
-  const char* Name;
-  std::function<void(TBitmap32& b)> Make;  // the ancestor from a copy of the written bitmap
-  bool Written;
-};
-
 TEST(Bitmap32Drawing, DataIsKeptOnlyWhereTheAncestorDiffers) {
-  TBitmap32 b;
+  TBitmap32 b, same, otherPixel, otherAlpha, otherSize, empty, alsoEmpty;
   b.SetSize(2, 2);
   b.Clear(0x80102030);
-  const TAncestorCase cases[] = {
-      {"equal", [](TBitmap32&) {}, false},
-      {"another pixel", [](TBitmap32& a) { *a.PixelPtr(1, 1) = 0x80102031; }, true},
-      {"another alpha", [](TBitmap32& a) { *a.PixelPtr(0, 0) = 0x81102030; }, true},
-      {"another size", [](TBitmap32& a) { a.SetSize(2, 1); }, true},
-      {"empty", [](TBitmap32& a) { a.SetSize(0, 0); }, true},
-  };
-  for (const TAncestorCase& c : cases) {
-    TBitmap32 ancestor;
-    ancestor.Assign(&b);
-    c.Make(ancestor);
-    TRecordingFiler filer(&ancestor);
-    b.DefineProperties(filer);
-    EXPECT_EQ(filer.Written.count("Data"), c.Written ? 1u : 0u) << c.Name;
-  }
-
+  for (TBitmap32* a : {&same, &otherPixel, &otherAlpha, &otherSize}) a->Assign(&b);
+  *otherPixel.PixelPtr(1, 1) = 0x80102031;
+  *otherAlpha.PixelPtr(0, 0) = 0x81102030;
+  otherSize.SetSize(2, 1);
   struct TOther : TPersistent {
   } other;
-  TRecordingFiler againstOther(&other), alone, emptyAlone, reader;
-  b.DefineProperties(againstOther);
-  EXPECT_EQ(againstOther.Written.count("Data"), 1u) << "an ancestor of another class";
-  TBitmap32 empty;
-  empty.DefineProperties(emptyAlone);
-  EXPECT_TRUE(emptyAlone.Written.empty()) << "an empty bitmap without ancestor keeps nothing";
-  TBitmap32 emptyAncestor;
-  TRecordingFiler bothEmpty(&emptyAncestor);
-  empty.DefineProperties(bothEmpty);
-  EXPECT_TRUE(bothEmpty.Written.empty());
-
-  b.DefineProperties(alone);
-  TBitmap32 read;
-  read.DefineProperties(reader);
-  TMemoryStream& data = alone.Written.at("Data");
-  data.SetPosition(0);
-  reader.Read(data);
-  EXPECT_EQ(std::memcmp(read.Bits(), b.Bits(), 16), 0) << "what is written reads back";
+  const std::tuple<const char*, TBitmap32*, const TPersistent*, bool> cases[] = {
+      {"equal", &b, &same, false},
+      {"another pixel", &b, &otherPixel, true},
+      {"another alpha", &b, &otherAlpha, true},
+      {"another size", &b, &otherSize, true},
+      {"empty ancestor", &b, &empty, true},
+      {"ancestor of another class", &b, &other, true},
+      {"no ancestor", &b, nullptr, true},
+      {"empty, no ancestor", &empty, nullptr, false},
+      {"both empty", &empty, &alsoEmpty, false},
+  };
+  for (const auto& [name, bitmap, ancestor, written] : cases) {
+    TRecordingFiler filer(ancestor);
+    bitmap->DefineProperties(filer);
+    EXPECT_EQ(filer.Written.count("Data"), written ? 1u : 0u) << name;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <QApplication>
+#include <gtest/gtest.h>
 
 #include "imageformats/FileFormatList.h"
 #include "platform/ScreenGraphics.h"
