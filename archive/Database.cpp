@@ -2,7 +2,9 @@
 
 #include <ibase.h>
 
+#include "installation/WriteGuard.h"
 #include "platform/Errors.h"
+#include "platform/FileDescriptor.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +12,8 @@
 #include <QSqlError>
 
 #include <atomic>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,30 +41,31 @@ QString PrepareDatabaseFile(const QString& appDir) {
   const QDir dir(appDir);
   const QString database = dir.absoluteFilePath(DatabaseFileName);
   const QString templ = dir.absoluteFilePath(TemplateFileName);
-  if (QFileInfo::exists(database) || !QFileInfo::exists(templ)) return database;
-  // QFile::copy writes a temporary file and renames it without replacing, so neither a
-  // failed copy nor a racing start leaves a half-written or overwritten database.
-  QFile source(templ);
-  if (!source.copy(database))
-    throw EInOutError(QStringLiteral("Could not copy the database template \"%1\" to \"%2\":\n%3")
-                          .arg(QDir::toNativeSeparators(templ), QDir::toNativeSeparators(database),
-                               source.errorString()));
-  // An installed template may be read-only; the database must not be.
-  QFile::setPermissions(database, QFile::permissions(database) | QFile::WriteOwner);
+  // The engine writes through whatever lies under the name, dangling links included.
+  if (QFileInfo(database).isSymLink() || QFileInfo::exists(database)) {
+    CheckWritable(appDir, database);
+  } else if (QFileInfo::exists(templ)) {
+    // Without replacing: a racing start must not overwrite the database the other one made.
+    CopyFileWithin(appDir, templ, database, TExisting::Keep);
+  }
   return database;
 }
 
 void UseLockFolderBeside(const QString& databaseFile) {
   const QByteArray folder = QFile::encodeName(databaseFile + QStringLiteral(".lock"));
   // Made here, not by the engine, which would keep it to its own user. A failure is left to
-  // the engine, whose error names the folder.
-  if (mkdir(folder.constData(), 0770) == 0) {
+  // the engine, whose error names the folder. The new folder is changed through its descriptor,
+  // so a link put in its place meanwhile is not followed.
+  const TFileDescriptor made(mkdir(folder.constData(), 0770) == 0
+                                 ? open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                                 : -1);
+  if (made.IsOpen()) {
     struct stat parent {};
     if (stat(QFile::encodeName(QFileInfo(databaseFile).absolutePath()).constData(), &parent) == 0 &&
-        chown(folder.constData(), static_cast<uid_t>(-1), parent.st_gid) != 0) {
+        fchown(made.Get(), static_cast<uid_t>(-1), parent.st_gid) != 0) {
       // Not a member of that group: the folder keeps the user's own.
     }
-    chmod(folder.constData(), S_ISGID | S_IRWXU | S_IRWXG);
+    fchmod(made.Get(), S_ISGID | S_IRWXU | S_IRWXG);
   }
   qputenv("FIREBIRD_LOCK", folder);
   if (!qEnvironmentVariableIsSet("FIREBIRD_TMP"))

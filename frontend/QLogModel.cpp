@@ -1,6 +1,7 @@
 #include "frontend/QLogModel.h"
 
 #include "installation/FileSystem.h"
+#include "installation/WriteGuard.h"
 #include "platform/Errors.h"
 
 #include <QFile>
@@ -94,7 +95,9 @@ TQLog TQLog::Load(const QString& path) {
   return FromBytes(bytes);
 }
 
-void TQLog::Save(const QString& path) const { WriteWholeFile(path, ToBytes()); }
+void TQLog::Save(const QString& zindoDir, const QString& path) const {
+  WriteWholeFile(zindoDir, path, ToBytes());
+}
 
 int TQLog::DeleteOldSessions() {
   if (LastSession <= 0) return 0;

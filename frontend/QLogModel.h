@@ -36,8 +36,9 @@ class TQLog {
 
   // Throws EInOutError naming the file when it cannot be read.
   static TQLog Load(const QString& path);
-  // Replaces the file through a temporary one; a failed save (EInOutError) leaves it whole.
-  void Save(const QString& path) const;
+  // Replaces the file, below `zindoDir`, through a temporary one; a failed or refused save
+  // (EInOutError) leaves it whole.
+  void Save(const QString& zindoDir, const QString& path) const;
 
   const QStringList& Lines() const { return LogLines; }
   // Index of the last separator line, or -1 when the log has none.

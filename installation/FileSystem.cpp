@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <filesystem>
@@ -114,24 +113,6 @@ QString FindZindoFolder(const QString& folder, const QString& name) {
 QString ZindoFilePath(const QString& folder, const QString& name) {
   const QString found = FindZindoFile(folder, name);
   return found.isEmpty() ? JoinPath(folder, name) : found;
-}
-
-void CopyFileOverwriting(const QString& source, const QString& target) {
-  std::error_code error;
-  std::filesystem::copy_file(NativePath(source), NativePath(target),
-                             std::filesystem::copy_options::overwrite_existing, error);
-  if (error) {
-    throw EInOutError(QStringLiteral("Could not copy \"%1\" to \"%2\": %3")
-                          .arg(source, target, QString::fromStdString(error.message())));
-  }
-}
-
-void WriteWholeFile(const QString& path, const QByteArray& bytes) {
-  QSaveFile file(path);
-  // commit() renames even after its own flush failed (disk full), so flush and check first.
-  const bool written =
-      file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit();
-  if (!written) throw EInOutError(QStringLiteral("Could not write \"%1\": %2").arg(path, file.errorString()));
 }
 
 }  // namespace lumox

@@ -32,12 +32,4 @@ QString FindZindoFolder(const QString& folder, const QString& name);
 // The file to read or write: the one found as above, else `folder` + "/" + `name`.
 QString ZindoFilePath(const QString& folder, const QString& name);
 
-// Copies `source` to `target`, replacing a file that exists. Throws EInOutError naming
-// both files when the copy fails.
-void CopyFileOverwriting(const QString& source, const QString& target);
-
-// Writes `bytes` to `path` through a temporary file, so a failed write leaves any old file
-// whole. Throws EInOutError naming the file on failure.
-void WriteWholeFile(const QString& path, const QByteArray& bytes);
-
 }  // namespace lumox

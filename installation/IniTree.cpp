@@ -1,6 +1,7 @@
 #include "installation/IniTree.h"
 
 #include "installation/FileSystem.h"
+#include "installation/WriteGuard.h"
 #include "platform/Errors.h"
 #include "platform/UserMessages.h"
 
@@ -354,16 +355,16 @@ std::string TZindoIni::ToBytes() const {
   return out;
 }
 
-void TZindoIni::SaveToFile(const QString& fileName) const {
+void TZindoIni::SaveToFile(const QString& within, const QString& fileName) const {
   if (!IsLoadComplete()) {
     throw EInOutError(QStringLiteral("\"%1\" was not saved: \"%2\" could not be read completely (%3).")
                           .arg(fileName, FileName, LoadError));
   }
-  WriteWholeFile(fileName, QByteArray::fromStdString(ToBytes()));
+  WriteWholeFile(within, fileName, QByteArray::fromStdString(ToBytes()));
 }
 
-void TZindoIni::SaveChanges() const {
-  if (Modified || !IsLoadComplete()) SaveToFile(FileName);
+void TZindoIni::SaveChanges(const QString& within) const {
+  if (Modified || !IsLoadComplete()) SaveToFile(within, FileName);
 }
 
 }  // namespace lumox

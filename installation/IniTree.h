@@ -143,12 +143,12 @@ class TZindoIni {
   void WriteString(const QString& path, const QString& value);
   bool ValueExists(const QString& path) const;
   bool SymbolExists(const QString& path) const;
-  // Writes the tree atomically. Throws EInOutError when the load was incomplete
-  // or the file cannot be written.
-  void SaveToFile(const QString& fileName) const;
+  // Writes the tree atomically, as WriteWholeFile does below `within`. Throws EInOutError when
+  // the load was incomplete or the file may not or cannot be written.
+  void SaveToFile(const QString& within, const QString& fileName) const;
   // Writes the tree back to its file when WriteString changed a value; leaves the file alone
   // otherwise. Throws as SaveToFile does.
-  void SaveChanges() const;
+  void SaveChanges(const QString& within) const;
 
   const QString& GetFileName() const { return FileName; }
   const TIniNode& GetRoot() const { return *Root; }
