@@ -4,9 +4,8 @@
 #include "installation/WriteGuard.h"
 #include "platform/Errors.h"
 
-#include <QFile>
-
 #include <array>
+#include <limits>
 #include <utility>
 
 namespace lumox {
@@ -86,13 +85,11 @@ QByteArray TQLog::ToBytes() const {
 }
 
 TQLog TQLog::Load(const QString& path) {
-  QFile file(path);
-  QByteArray bytes;
-  if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-  if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-    throw EInOutError(QStringLiteral("Could not read \"%1\": %2").arg(path, file.errorString()));
+  try {
+    return FromBytes(ReadRegularFile(path, std::numeric_limits<qint64>::max()));
+  } catch (const EInOutError& e) {
+    throw EInOutError(QStringLiteral("Could not read \"%1\": %2").arg(path, MessageOf(e)));
   }
-  return FromBytes(bytes);
 }
 
 void TQLog::Save(const QString& zindoDir, const QString& path) const {

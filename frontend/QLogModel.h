@@ -34,7 +34,7 @@ class TQLog {
   // Every line followed by CR LF, one byte per character.
   QByteArray ToBytes() const;
 
-  // Throws EInOutError naming the file when it cannot be read.
+  // Throws EInOutError naming the file when it cannot be read or is no regular file.
   static TQLog Load(const QString& path);
   // Replaces the file, below `zindoDir`, through a temporary one; a failed or refused save
   // (EInOutError) leaves it whole.

@@ -1,6 +1,7 @@
 #include "installation/FileSystem.h"
 
 #include "platform/Errors.h"
+#include "platform/FileDescriptor.h"
 #include "platform/UserMessages.h"
 
 #include <QFile>
@@ -11,6 +12,10 @@
 #include <set>
 #include <system_error>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumox {
 namespace {
@@ -113,6 +118,31 @@ QString FindZindoFolder(const QString& folder, const QString& name) {
 QString ZindoFilePath(const QString& folder, const QString& name) {
   const QString found = FindZindoFile(folder, name);
   return found.isEmpty() ? JoinPath(folder, name) : found;
+}
+
+QByteArray ReadRegularFile(const QString& path, qint64 maxSize) {
+  const TFileDescriptor fd(
+      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat status {};
+  if (!fd.IsOpen() || ::fstat(fd.Get(), &status) != 0) throw EInOutError(qt_error_string(errno));
+  if (!S_ISREG(status.st_mode)) throw EInOutError(QStringLiteral("It is not a regular file."));
+  if (status.st_size > maxSize) {
+    throw EInOutError(QStringLiteral("It holds %1 bytes, more than the %2 that Lumox reads of such a file.")
+                          .arg(status.st_size)
+                          .arg(maxSize));
+  }
+  QByteArray bytes(qsizetype(status.st_size), Qt::Uninitialized);
+  qsizetype size = 0;
+  // A file that grows while it is read is read as far as its size was.
+  while (size < bytes.size()) {
+    const ssize_t read = ::read(fd.Get(), bytes.data() + size, std::size_t(bytes.size() - size));
+    if (read < 0 && errno == EINTR) continue;
+    if (read < 0) throw EInOutError(qt_error_string(errno));
+    if (read == 0) break;
+    size += read;
+  }
+  bytes.truncate(size);
+  return bytes;
 }
 
 }  // namespace lumox

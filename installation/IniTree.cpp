@@ -5,8 +5,6 @@
 #include "platform/Errors.h"
 #include "platform/UserMessages.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -297,15 +295,7 @@ void TIniNode::WriteTo(std::string& out, int indent) const {
 }
 
 TZindoIni::TZindoIni(const QString& fileName, TOpenBlockAtEnd openBlock) : FileName(fileName) {
-  Load(
-      [&] {
-        QFile file(FileName);
-        if (!file.open(QIODevice::ReadOnly)) throw EInOutError(file.errorString());
-        QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) throw EInOutError(file.errorString());
-        return bytes;
-      },
-      openBlock);
+  Load([&] { return ReadRegularFile(FileName, kMaxIniFileSize); }, openBlock);
 }
 
 TZindoIni::TZindoIni(const QString& fileName, QByteArray bytes, TOpenBlockAtEnd openBlock)

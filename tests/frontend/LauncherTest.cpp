@@ -174,14 +174,15 @@ TEST_F(Launch, ClosingTheWindowDuringTheRaceEndsTheWaitImportsAndLeavesTheSimula
 }
 
 // What a hostile installation meets: a launch (with the variant "sprint" of the car
-// veltra_gt4 chosen), choosing that car, saving the options or the log.
+// veltra_gt4 chosen), choosing that car, saving the options or the log, a rescan.
 enum class TMeets {
   Launch,
   LaunchEmptying,
   LaunchFilling,
   ChoosingTheCar,
   SavingOptions,
-  SavingTheLog
+  SavingTheLog,
+  Rescan
 };
 
 // One layout made by a stranger's pack, what it meets and the part of the message the user
@@ -237,6 +238,8 @@ class HostileInstallation : public Launch, public ::testing::WithParamInterface<
         return ChooseTheCar();
       case TMeets::SavingOptions:
         return test::Find<QAction>(Form, "ActSaveOptions")->trigger();
+      case TMeets::Rescan:
+        return test::Find<QPushButton>(Form, "BtnRescan")->click();
       case TMeets::SavingTheLog:
         return test::WithNextModal(
             [](QWidget* viewer) {
@@ -338,7 +341,19 @@ INSTANTIATE_TEST_SUITE_P(
                              TMeets::SavingOptions, "zindo.ini\": it is a symbolic link to"},
         THostileInstallation{"LogLinkedOutside",
                              [](auto& zindo, auto& out) { MoveOut(zindo, "QLOG.TXT", out, "log.txt"); },
-                             TMeets::SavingTheLog, "QLOG.TXT\": it is a symbolic link to"}),
+                             TMeets::SavingTheLog, "QLOG.TXT\": it is a symbolic link to"},
+        THostileInstallation{"LogFifo",
+                             [](auto& zindo, auto&) {
+                               QFile::remove(zindo.File("QLOG.TXT"));
+                               test::MakeFifo(zindo.File("QLOG.TXT"));
+                             },
+                             TMeets::SavingTheLog, "QLOG.TXT\": It is not a regular file."},
+        THostileInstallation{"HugeCarIni",
+                             [](auto& zindo, auto&) {
+                               ASSERT_TRUE(
+                                   QFile::resize(zindo.File("data/cars/askari_f3/car.ini"), qint64(2) << 30));
+                             },
+                             TMeets::Rescan, "car.ini\":\r\nIt holds 2147483648 bytes"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // Stands in for the desktop's handler of local files.
