@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace lumox {
@@ -28,6 +29,36 @@ constexpr const char* Password = "qempt";
 QString NextConnectionName() {
   static std::atomic<int> counter{0};
   return QStringLiteral("lumox-%1").arg(++counter);
+}
+
+// The engine maps its lock and monitoring files into memory, a megabyte each to begin with. On a
+// full disk the first touch of a page that finds no room kills the process with SIGBUS, before
+// any message; so an open makes sure of room for them first, twice over.
+constexpr qint64 EngineRoom = 4 << 20;
+
+// The engine's lock folder is the program's own: it is never reached through a link, and it has
+// room for the engine's files. A folder the engine cannot use at all is left to its own error.
+void CheckEngineFolder() {
+  const QByteArray folder = qgetenv("FIREBIRD_LOCK");
+  if (folder.isEmpty()) return;
+  const QString name = QDir::toNativeSeparators(QFile::decodeName(folder));
+  struct stat status {};
+  if (lstat(folder.constData(), &status) == 0 && S_ISLNK(status.st_mode))
+    throw EDatabaseError(
+        QStringLiteral("The database engine's lock folder \"%1\" is a symbolic link. Lumox keeps "
+                       "the engine's files in a folder of its own: please remove the link.")
+            .arg(name));
+  struct statvfs disk {};
+  if (statvfs(folder.constData(), &disk) != 0) return;
+  const qint64 room = qint64(disk.f_bavail) * qint64(disk.f_frsize);
+  if (room < EngineRoom)
+    throw EDatabaseError(
+        QStringLiteral("The disk is full: the database engine needs %1 KB for its lock files in "
+                       "\"%2\", and %3 KB are free.\nPlease make room on that disk and start Lumox "
+                       "again.")
+            .arg(EngineRoom / 1024)
+            .arg(name)
+            .arg(room / 1024));
 }
 
 // Asked before every shut-down of the engine; a non-zero answer refuses it.
@@ -97,7 +128,9 @@ QSqlDatabase TSQLConnection::Database() {
     db.setPassword(Password);
   }
   QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
-  if (!db.isOpen() && !db.open())
+  if (db.isOpen()) return db;
+  CheckEngineFolder();
+  if (!db.open())
     throw EDatabaseError(QStringLiteral("Could not open the database \"%1\":\n%2")
                              .arg(QDir::toNativeSeparators(DatabaseFile), db.lastError().text()));
   return db;

@@ -46,7 +46,8 @@ class TSQLConnection : public QObject {
   TSQLConnection(const TSQLConnection&) = delete;
   TSQLConnection& operator=(const TSQLConnection&) = delete;
 
-  // The open connection; opens it when needed. Throws EDatabaseError naming the file.
+  // The open connection; opens it when needed. Throws EDatabaseError naming the file, or the
+  // engine's lock folder when that is a link or its disk is full.
   QSqlDatabase Database();
   const QString& GetDatabaseFile() const { return DatabaseFile; }
 

@@ -131,6 +131,17 @@ TEST_F(Database, MissingForeignOrBusyFilesGiveAnErrorNamingTheFile) {
   EXPECT_TRUE(isql.waitForFinished(10000));
 }
 
+TEST_F(Database, AnEngineLockFolderReachedThroughALinkIsRefusedNamingIt) {
+  const QByteArray lockFolder = qgetenv("FIREBIRD_LOCK");
+  const QString link = Db.Folder().File("lock");
+  test::MakeLink(QFile::decodeName(lockFolder), link);
+  qputenv("FIREBIRD_LOCK", QFile::encodeName(link));
+  const QString message = ErrorOf([&] { C.Database(); });
+  qputenv("FIREBIRD_LOCK", lockFolder);
+  EXPECT_TRUE(message.contains(link) && message.contains("symbolic link")) << message.toStdString();
+  EXPECT_NO_THROW(C.Database());
+}
+
 TEST_F(Database, SettingsAreTextsYAndNOrStrictDecimalIntegersWithDefaultsForTheRest) {
   TIniTable settings(C, "SETTINGS");
   const QString path = QString::fromUtf8(" C:\\Zindo\\zindo.exe – Ärger 🚗 ");
