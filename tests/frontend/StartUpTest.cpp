@@ -208,6 +208,39 @@ TEST_F(StartUp, AnUnreadableDatabaseIsReportedOnceTheWindowStaysAndNothingIsStor
   EXPECT_EQ(test::ReadBytes(AppDir() + "/" + DatabaseFileName), garbage);
 }
 
+// The only settings a newer program's database may end with are those it had: a newer release
+// of the same schema is used, a newer schema is left untouched and the program closes.
+TEST_F(StartUp, ADatabaseOfANewerSchemaIsReportedLeftUntouchedAndTheProgramCloses) {
+  auto form = Start(true);
+  Close(form);
+  const std::pair<const char*, bool> versions[] = {{"1.3.9.0", false}, {"1.4.0.0", true}, {"9.0.0.0", true}};
+  for (const auto& [version, newer] : versions) {
+    {
+      TSQLConnection connection(AppDir() + "/" + DatabaseFileName);
+      TIniTable settings(connection, "SETTINGS");
+      settings.WriteString("DATABASE", "VERSION", version);
+      settings.WriteString("PROGRAM", "ZINDO_EXE", "/nowhere/zindo.exe");  // to be replaced by a start
+      settings.WriteString("SPEEDUP", "CARS_MD5", "");                     // to be stored by a close
+    }
+    const QString all = "select SECTION || '/' || NAME || '=' || CONTENT as R from SETTINGS order by 1";
+    const QStringList before = Stored(all);
+    const qsizetype earlier = Messages.Texts().size();
+    form = Start();
+    EXPECT_EQ(StaysOpen(*form), !newer) << version;
+    Close(form);
+    EXPECT_EQ(Stored(all) == before, newer) << version;
+    const QStringList texts = Messages.Texts().mid(earlier);
+    EXPECT_EQ(texts.size(), qsizetype(newer)) << version;
+    if (newer) {
+      const QString text = texts.value(0);
+      EXPECT_TRUE(
+          text.contains(AppDir() + "/" + DatabaseFileName) && text.contains("newer") &&
+          text.contains(QStringLiteral("Please use Lumox %1 or newer.").arg(QString(version).left(3))))
+          << text.toStdString();
+    }
+  }
+}
+
 // Gives this process a mount namespace of its own and there a fresh file system of `megabytes`
 // on `folder`, gone with the process. Returns why not when it cannot: that needs root.
 QString MountSmallFileSystem(const QString& folder, int megabytes) {
