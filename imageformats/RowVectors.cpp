@@ -20,6 +20,31 @@ void StoreColours(std::uint8_t* target, __m128i first, __m128i second, __m128i t
   pixels::StorePixels24(target + 12, _mm_unpackhi_epi16(low, third));
 }
 
+// Four pixels in the low bytes of 32-bit lanes, stored whole or as 3-byte pixels.
+template <bool Alpha>
+void StoreFour(std::uint8_t* target, __m128i pixels) {
+  if constexpr (Alpha) {
+    Store(target, pixels);
+  } else {
+    pixels::StorePixels24(target, pixels);
+  }
+}
+
+// Sixteen pixels from sixteen bytes of each plane; without alpha, two bytes behind them are
+// written too, as StorePixels24 does.
+template <bool Alpha>
+void InterleaveSixteen(const TBytePlanes& planes, std::size_t i, std::uint8_t* target) {
+  constexpr std::size_t step = Alpha ? 16 : 12;
+  const __m128i first = Load(planes[0] + i), second = Load(planes[1] + i), third = Load(planes[2] + i);
+  const __m128i fourth = Alpha ? Load(planes[3] + i) : _mm_setzero_si128();
+  const __m128i low = _mm_unpacklo_epi8(first, second), high = _mm_unpackhi_epi8(first, second);
+  const __m128i lowRest = _mm_unpacklo_epi8(third, fourth), highRest = _mm_unpackhi_epi8(third, fourth);
+  StoreFour<Alpha>(target, _mm_unpacklo_epi16(low, lowRest));
+  StoreFour<Alpha>(target + step, _mm_unpackhi_epi16(low, lowRest));
+  StoreFour<Alpha>(target + 2 * step, _mm_unpacklo_epi16(high, highRest));
+  StoreFour<Alpha>(target + 3 * step, _mm_unpackhi_epi16(high, highRest));
+}
+
 // The bytes 8·k of eight 32-bit lanes (two vectors of four pixels) as eight 16-bit values.
 template <int K>
 __m128i Byte16(__m128i a, __m128i b) {
@@ -46,29 +71,18 @@ std::uint8_t Clamped(std::int32_t value) { return value < 0 ? 0 : value > 255 ? 
 }  // namespace
 
 void InterleaveBytes(const TBytePlanes& planes, std::uint8_t* target, std::size_t count) {
-  std::size_t i = 0;
-#if defined(__SSE2__)
   const bool alpha = planes[3] != nullptr;
   const std::size_t step = alpha ? 4 : 3;
-  // Three-byte pixels need one more pixel behind the sixteen for StorePixels24.
-  for (; i + (alpha ? 16 : 17) <= count; i += 16) {
-    const __m128i third = Load(planes[2] + i);
-    const __m128i fourth = alpha ? Load(planes[3] + i) : _mm_setzero_si128();
-    const __m128i pairs[2] = {_mm_unpacklo_epi8(Load(planes[0] + i), Load(planes[1] + i)),
-                              _mm_unpackhi_epi8(Load(planes[0] + i), Load(planes[1] + i))};
-    const __m128i rest[2] = {_mm_unpacklo_epi8(third, fourth), _mm_unpackhi_epi8(third, fourth)};
-    for (int half = 0; half < 2; ++half) {
-      const __m128i quads[2] = {_mm_unpacklo_epi16(pairs[half], rest[half]),
-                                _mm_unpackhi_epi16(pairs[half], rest[half])};
-      for (int q = 0; q < 2; ++q) {
-        std::uint8_t* t = target + (i + std::size_t(8 * half + 4 * q)) * step;
-        alpha ? Store(t, quads[q]) : pixels::StorePixels24(t, quads[q]);
-      }
-    }
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  if (alpha) {
+    for (; i + 16 <= count; i += 16) InterleaveSixteen<true>(planes, i, target + 4 * i);
+  } else {
+    for (; i + 17 <= count; i += 16) InterleaveSixteen<false>(planes, i, target + 3 * i);
   }
 #endif
-  const TBytePlanes rest{planes[0] + i, planes[1] + i, planes[2] + i, planes[3] ? planes[3] + i : nullptr};
-  InterleaveBytesPlain(rest, target + i * (planes[3] ? 4 : 3), count - i);
+  const TBytePlanes rest{planes[0] + i, planes[1] + i, planes[2] + i, alpha ? planes[3] + i : nullptr};
+  InterleaveBytesPlain(rest, target + i * step, count - i);
 }
 
 void InterleaveBytesPlain(const TBytePlanes& planes, std::uint8_t* target, std::size_t count) {

@@ -119,6 +119,18 @@ TEST_F(PictureReaders, RefuseHeadersTheirArithmeticCannotHold) {
   }
 }
 
+// 4 x 3 pixels in three planes: a run of 20 bytes fills the first row and the red and green
+// planes of the second; two literal bytes of blue follow, then the data end.
+TEST_F(PictureReaders, PCXRunsGoOnIntoTheNextRowAndRowsPastTheDataAreBlack) {
+  const TBytes header = Fields({{10, 1}, {5, 1}, {1, 1}, {8, 1}, {0, 4}, {3, 2}, {2, 2}, {72, 2}, {72, 2}}) +
+                        TBytes(49) + Fields({{3, 1}, {4, 2}, {1, 2}}) + TBytes(58);
+  const TColours colours = Colours(*LoadNamed("runs.pcx", header + TBytes{0xD4, 0x11, 0x22, 0x22}));
+  TColours expected(4, 0xFF111111);
+  expected.insert(expected.end(), {0xFF111122, 0xFF111122, 0xFF111100, 0xFF111100});
+  expected.insert(expected.end(), 4, 0xFF000000);
+  EXPECT_EQ(colours, expected);
+}
+
 TEST_F(PictureReaders, PalettesAndGamma) {
   TBytes pcx = Files().at("packed4.pcx").File;
   pcx[1] = 3;  // a version without a palette of its own: the standard colours
