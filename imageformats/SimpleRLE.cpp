@@ -68,10 +68,11 @@ std::int64_t TPCXRLEDecoder::DecodeBytes(const std::uint8_t*& input, std::int64_
   std::uint8_t* const wanted = output + bytes;
   std::uint8_t* const limit = output + std::max(room, bytes);
 #if defined(__SSE2__)
-  // Far from both ends, so no packet needs clipping. The bits of the bytes that would be run headers are
-  // found for 32 bytes at once; the bytes before a header are copied sixteen at a time and a short run is
-  // written eight bytes at a time, what lands behind them being overwritten after. Eight runs of one byte in
-  // a row, as bright areas of photographs give, become their eight bytes at once.
+  // Far from both ends, so no packet needs clipping. The bits of the bytes that would be run
+  // headers are found for 32 bytes at once; the bytes before a header are copied sixteen at a
+  // time and a short run is written eight bytes at a time, what lands behind them being
+  // overwritten after. Eight runs of one byte in a row, as bright areas of photographs give,
+  // become their eight bytes at once.
   const __m128i runBits = _mm_set1_epi8(char(0xC0)), lowBytes = _mm_set1_epi16(0xFF),
                 runOfOne = _mm_set1_epi16(0xC1);
   const auto load = [](const std::uint8_t* p) {
@@ -109,14 +110,17 @@ std::int64_t TPCXRLEDecoder::DecodeBytes(const std::uint8_t*& input, std::int64_
   }
 #endif
   while (out < wanted && in < inEnd) {
-    const std::uint8_t header = *in++;
+    const std::uint8_t header = *in;
     if ((header & 0xC0) != 0xC0) {
       *out++ = header;
-    } else if (in < inEnd) {
-      const std::int64_t count = std::min<std::int64_t>(header & 0x3F, limit - out);
-      std::memset(out, *in++, std::size_t(count));
-      out += count;
+      ++in;
+      continue;
     }
+    if (inEnd - in < 2) break;  // the run's byte is not here (yet): the header waits with it
+    const std::int64_t count = std::min<std::int64_t>(header & 0x3F, limit - out);
+    std::memset(out, in[1], std::size_t(count));
+    out += count;
+    in += 2;
   }
   input = in;
   return out - output;
