@@ -45,12 +45,14 @@ void InterleaveSixteen(const TBytePlanes& planes, std::size_t i, std::uint8_t* t
   StoreFour<Alpha>(target + 3 * step, _mm_unpackhi_epi16(high, highRest));
 }
 
-// The bytes 8·k of eight 32-bit lanes (two vectors of four pixels) as eight 16-bit values.
-template <int K>
-__m128i Byte16(__m128i a, __m128i b) {
-  const __m128i byte = _mm_set1_epi32(0xFF);
-  return _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(a, 8 * K), byte),
-                         _mm_and_si128(_mm_srli_epi32(b, 8 * K), byte));
+// The four samples of eight 4-byte pixels (four in `a`, four in `b`) as planes of bytes: the first
+// sample of each pixel in the low half of `low`, the second in its high half, the third and fourth
+// likewise in `high`. Three rounds of interleaving bytes sort them.
+void SplitQuads(__m128i a, __m128i b, __m128i& low, __m128i& high) {
+  const __m128i first = _mm_unpacklo_epi8(a, b), second = _mm_unpackhi_epi8(a, b);
+  const __m128i even = _mm_unpacklo_epi8(first, second), odd = _mm_unpackhi_epi8(first, second);
+  low = _mm_unpacklo_epi8(even, odd);
+  high = _mm_unpackhi_epi8(even, odd);
 }
 #endif
 
@@ -116,15 +118,18 @@ void CMYKToColour(const std::uint8_t* cmyk, std::uint8_t* target, std::size_t co
 #if defined(__SSE2__)
   // c·k div 255 is (c·k·0x8081) >> 23 for every product of two bytes.
   const __m128i reciprocal = _mm_set1_epi16(std::int16_t(0x8081)), white = _mm_set1_epi16(255);
+  const __m128i zero = _mm_setzero_si128();
   for (; i + 9 <= count; i += 8) {
-    const __m128i a = Load(cmyk + 4 * i), b = Load(cmyk + 4 * i + 16);
-    const __m128i k = Byte16<3>(a, b);
+    __m128i cyanMagenta, yellowBlack;
+    SplitQuads(Load(cmyk + 4 * i), Load(cmyk + 4 * i + 16), cyanMagenta, yellowBlack);
+    const __m128i k = _mm_unpackhi_epi8(yellowBlack, zero);
     const auto colour = [&](__m128i c) {
       const __m128i shade = _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(c, k), reciprocal), 7);
       return _mm_subs_epu16(white, _mm_add_epi16(_mm_sub_epi16(c, shade), k));
     };
-    const __m128i red = colour(Byte16<0>(a, b)), green = colour(Byte16<1>(a, b)),
-                  blue = colour(Byte16<2>(a, b));
+    const __m128i red = colour(_mm_unpacklo_epi8(cyanMagenta, zero)),
+                  green = colour(_mm_unpackhi_epi8(cyanMagenta, zero)),
+                  blue = colour(_mm_unpacklo_epi8(yellowBlack, zero));
     StoreColours(target + 3 * i, toBGR ? blue : red, green, toBGR ? red : blue);
   }
 #endif
