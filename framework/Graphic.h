@@ -38,7 +38,7 @@ class TGraphic {
 
   virtual void LoadFromStream(TStream& stream) = 0;
   // Classes that cannot write raise EInvalidGraphic.
-  virtual void SaveToStream(TStream& stream) const;
+  virtual void SaveToStream(TStream& stream);
   // Opens the file read-only and loads it through LoadFromStream. Formats that need files
   // beside the picture override it to learn the name.
   virtual void LoadFromFile(const std::string& path);
