@@ -30,6 +30,9 @@ TGeneratedArchive::TGeneratedArchive() {
   Generate();
   RunSchemaStatements(Db.Connection(), AutoMergeTable);
   for (int i = 0; i < kRules; ++i) Pool.AddCarAutoMerge(OldCarName(i), OldCarID(i), CarName(i), CarID(i));
+  // Listed as the schema updater lists the laps of an archive made before the lists.
+  RunSchemaStatements(Db.Connection(), LapListTables);
+  Pool.UpdateLapLists();
   if (!qEnvironmentVariableIsSet("LUMOX_BENCH_NO_INDEXES"))
     RunSchemaStatements(Db.Connection(), LapTimePoolIndexes);
   std::fprintf(stderr, "Generated %d laps in %lld ms\n", kLaps + kLongTrackLaps,

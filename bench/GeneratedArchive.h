@@ -2,8 +2,8 @@
 // A generated archive for the benchmarks: 200,000 laps over 300 tracks and 1,000 cars in a
 // fresh test database, then 40,000 laps of the car of the first generated lap on one more
 // track, the largest selections a user could make; every 50th lap deleted, 20 car merge rules
-// ("Old car N" [oN] into car N) and the lap-time indexes (left out when
-// LUMOX_BENCH_NO_INDEXES=1).
+// ("Old car N" [oN] into car N), the archive's lists of cars and tracks and the lap-time
+// indexes (left out when LUMOX_BENCH_NO_INDEXES=1).
 #include "archive/LapTimePool.h"
 #include "tests/archive/TestDatabase.h"
 
