@@ -117,11 +117,9 @@ void ReadListedPairs(TSQLConnection& connection, const TLapList& list, QStringLi
   }
 }
 
-// Gives every lap of the pair (`nameFrom`, `keyFrom`) the new pair, which is listed first so
-// that the list never lacks a pair that has laps.
+// Gives every lap of the pair (`nameFrom`, `keyFrom`) the new pair, which the caller has listed.
 void MovePair(TSQLConnection& connection, const TLapList& list, const QString& nameFrom,
               const QString& keyFrom, const QString& nameTo, const QString& keyTo) {
-  ListPair(connection, list, nameTo, keyTo);
   TSQLQuery(
       connection,
       ForList(list,
@@ -130,6 +128,25 @@ void MovePair(TSQLConnection& connection, const TLapList& list, const QString& n
       .Bind(QStringLiteral("KEY_TO"), keyTo)
       .Bind(QStringLiteral("NAME_FROM"), nameFrom)
       .Bind(QStringLiteral("KEY_FROM"), keyFrom)
+      .Exec();
+}
+
+// The new pair is listed before any lap moves, so that the list never lacks a pair that has laps.
+void MergePair(TSQLConnection& connection, const TLapList& list, const QString& nameFrom,
+               const QString& keyFrom, const QString& nameTo, const QString& keyTo) {
+  ListPair(connection, list, nameTo, keyTo);
+  MovePair(connection, list, nameFrom, keyFrom, nameTo, keyTo);
+}
+
+// The target cars of all rules in one statement, as an import applies every rule.
+void ListRuleTargets(TSQLConnection& connection) {
+  TSQLQuery(
+      connection,
+      ForList(CarList,
+              "insert into %1 (%2, %3) select distinct M.NAME_TO, M.IDPATH_TO from AUTOMERGES M where"
+              " M.MERGE_TYPE = :MERGE_TYPE and not exists (select 1 from %1 E where E.%2 is not distinct"
+              " from M.NAME_TO and E.%3 is not distinct from M.IDPATH_TO)"))
+      .Bind(QStringLiteral("MERGE_TYPE"), CarMerge)
       .Exec();
 }
 
@@ -341,12 +358,12 @@ void TLapTimePoolConnector::GetLapTimeInfo(int ltpID, QString& carName, QString&
 
 void TLapTimePoolConnector::MergeTracks(const QString& nameFrom, const QString& pathFrom, const QString& nameTo,
                                         const QString& pathTo) {
-  MovePair(GetSQLConnection(), TrackList, nameFrom, pathFrom, nameTo, pathTo);
+  MergePair(GetSQLConnection(), TrackList, nameFrom, pathFrom, nameTo, pathTo);
 }
 
 void TLapTimePoolConnector::MergeCars(const QString& nameFrom, const QString& idFrom, const QString& nameTo,
                                       const QString& idTo) {
-  MovePair(GetSQLConnection(), CarList, nameFrom, idFrom, nameTo, idTo);
+  MergePair(GetSQLConnection(), CarList, nameFrom, idFrom, nameTo, idTo);
 }
 
 void TLapTimePoolConnector::AddCarAutoMerge(const QString& nameFrom, const QString& idFrom, const QString& nameTo,
@@ -403,8 +420,9 @@ void TLapTimePoolConnector::DeleteAutoMerge(int mergeID) {
 void TLapTimePoolConnector::ApplyCarAutoMerges() {
   QStringList mergeIDs, namesFrom, idsFrom, namesTo, idsTo;
   GetCarAutoMerges(mergeIDs, namesFrom, idsFrom, namesTo, idsTo);
+  ListRuleTargets(GetSQLConnection());
   for (qsizetype rule = 0; rule < mergeIDs.size(); ++rule)
-    MergeCars(namesFrom[rule], idsFrom[rule], namesTo[rule], idsTo[rule]);
+    MovePair(GetSQLConnection(), CarList, namesFrom[rule], idsFrom[rule], namesTo[rule], idsTo[rule]);
 }
 
 void TLapTimePoolConnector::LookupCarAutoMerge(QString& carName, QString& carID) {
