@@ -194,7 +194,11 @@ TEST_F(LapTimePool, TheCarAndTrackListsFollowEveryWriteAsTheLapsThemselvesWouldG
   };
   const std::vector<std::pair<const char*, std::function<void()>>> steps = {
       {"as made", [] {}},
-      {"every lap of a car deleted", [&] { Pool.DeleteLapTime(6), Pool.DeleteLapTime(7); }},
+      {"every lap of a car deleted",
+       [&] {
+         Pool.DeleteLapTime(6);
+         Pool.DeleteLapTime(7);
+       }},
       {"a car merged into one without laps", [&] { Pool.MergeCars("Ferrari", "F1", "Alfa", "A1"); }},
       {"a track merged into another", [&] { Pool.MergeTracks("Spa", Spa, "Monza", Monza); }},
       {"an import whose rules move its lap and older ones",
