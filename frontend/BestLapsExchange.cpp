@@ -116,7 +116,7 @@ void TBestLapsExchange::EmptyBestlaps() const {
     if (!ini) continue;
     for (int slot = 0; slot < BestLapSlots; ++slot)
       WriteSlot(*ini, slot, QString(), QString(), QStringLiteral("0"), QStringLiteral("0"));
-    ini->SaveChanges();
+    ini->SaveChanges(ZindoDir);
   }
 }
 
@@ -126,7 +126,7 @@ void TBestLapsExchange::FillBestlaps(int lapCount) const {
 
 void TBestLapsExchange::FillTrack(const QString& folder, int lapCount) const {
   const QString file = ZindoFilePath(TrackDir(folder), BestLapsFile);
-  CreateEmptyBestLaps(file);
+  CreateEmptyBestLaps(ZindoDir, file);
   QStringList cars, carIDs, lapTimes, dates;
   Pool.GetBestLapsForTrack(TrackName(folder), TrackPath(folder), nullptr, cars, carIDs, lapTimes, dates);
   std::optional<TZindoIni> ini = ReadWhole(file);
@@ -134,7 +134,7 @@ void TBestLapsExchange::FillTrack(const QString& folder, int lapCount) const {
   const int count = std::min<qsizetype>(lapCount, cars.size());
   for (int slot = 0; slot < count; ++slot)
     WriteSlot(*ini, slot, cars[slot], carIDs[slot], lapTimes[slot], dates[slot]);
-  ini->SaveChanges();
+  ini->SaveChanges(ZindoDir);
 }
 
 }  // namespace lumox

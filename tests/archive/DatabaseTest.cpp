@@ -41,7 +41,7 @@ TEST_F(Database, TheTemplateIsAnEmptyDialectOneUtf8DatabaseOwnedByZindo) {
       QStringList{"1ZINDO1UTF800"});
 }
 
-TEST(DatabaseFile, TheTemplateIsCopiedWritableOnlyWhenNoDatabaseExistsAndAFailedCopyNamesBoth) {
+TEST(DatabaseFile, TheTemplateIsCopiedWritableOnlyWhenNoDatabaseExistsAFailedCopyNamesBothAndALinkIsRefused) {
   test::TTempFolder folder, broken;
   const QString database = folder.File(DatabaseFileName), templ = folder.File(TemplateFileName);
   PrepareDatabaseFile(folder.Path());
@@ -60,6 +60,15 @@ TEST(DatabaseFile, TheTemplateIsCopiedWritableOnlyWhenNoDatabaseExistsAndAFailed
   EXPECT_TRUE(message.contains(broken.File(TemplateFileName)) &&
               message.contains(broken.File(DatabaseFileName)));
   EXPECT_FALSE(QFile::exists(broken.File(DatabaseFileName)));
+  // The engine would write through a link, to another folder's database or, dangling, make one.
+  for (const QString& elsewhere : {database, folder.File("made.gdb")}) {
+    test::TTempFolder linked;
+    test::MakeLink(elsewhere, linked.File(DatabaseFileName));
+    QFile::copy(test::BuiltTemplate(), linked.File(TemplateFileName));
+    EXPECT_TRUE(ErrorOf<EInOutError>([&] { PrepareDatabaseFile(linked.Path()); }).contains("symbolic link"));
+  }
+  EXPECT_EQ(test::ReadBytes(database), "kept");
+  EXPECT_FALSE(QFile::exists(folder.File("made.gdb")));
 }
 
 TEST_F(Database, EveryStatementCommitsOnItsOwnAndErrorsReachTheCallerWithTheEngineMessage) {
@@ -103,14 +112,34 @@ TEST_F(Database, MissingForeignOrBusyFilesGiveAnErrorNamingTheFile) {
   ExpectOpenFailsNaming(folder.File("missing.gdb"));
   for (const QByteArray& bytes : {QByteArray("not a database\n"), QByteArray(8192, '\0'), QByteArray()})
     ExpectOpenFailsNaming(folder.Write(QStringLiteral("bad%1.gdb").arg(bytes.size()), bytes));
+  // Another program holds the file through the lock folder beside it, as the program would; a
+  // second one, in a fresh process that finds that folder the same way, must be refused.
   QProcess isql;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("FIREBIRD_LOCK", Db.File() + ".lock");
+  isql.setProcessEnvironment(environment);
   isql.start(test::IsqlTool(), {"-q", "-user", "ZINDO", Db.File()});
   isql.write("select 'ATTACHED' from RDB$DATABASE;\n");
   QByteArray output;
   while (!output.contains("ATTACHED") && isql.waitForReadyRead(10000)) output += isql.readAllStandardOutput();
-  ExpectOpenFailsNaming(Db.File());
+  ASSERT_TRUE(output.contains("ATTACHED"));
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT((UseLockFolderBeside(Db.File()), ExpectOpenFailsNaming(Db.File()),
+               std::_Exit(::testing::Test::HasFailure())),
+              ::testing::ExitedWithCode(0), "");
   isql.closeWriteChannel();
   EXPECT_TRUE(isql.waitForFinished(10000));
+}
+
+TEST_F(Database, AnEngineLockFolderReachedThroughALinkIsRefusedNamingIt) {
+  const QByteArray lockFolder = qgetenv("FIREBIRD_LOCK");
+  const QString link = Db.Folder().File("lock");
+  test::MakeLink(QFile::decodeName(lockFolder), link);
+  qputenv("FIREBIRD_LOCK", QFile::encodeName(link));
+  const QString message = ErrorOf([&] { C.Database(); });
+  qputenv("FIREBIRD_LOCK", lockFolder);
+  EXPECT_TRUE(message.contains(link) && message.contains("symbolic link")) << message.toStdString();
+  EXPECT_NO_THROW(C.Database());
 }
 
 TEST_F(Database, SettingsAreTextsYAndNOrStrictDecimalIntegersWithDefaultsForTheRest) {
