@@ -213,7 +213,7 @@ TEST_F(StartUp, AnUnreadableDatabaseIsReportedOnceTheWindowStaysAndNothingIsStor
 TEST_F(StartUp, ADatabaseOfANewerSchemaIsReportedLeftUntouchedAndTheProgramCloses) {
   auto form = Start(true);
   Close(form);
-  const std::pair<const char*, bool> versions[] = {{"1.3.9.0", false}, {"1.4.0.0", true}, {"9.0.0.0", true}};
+  const std::pair<const char*, bool> versions[] = {{"1.4.9.0", false}, {"1.5.0.0", true}, {"9.0.0.0", true}};
   for (const auto& [version, newer] : versions) {
     {
       TSQLConnection connection(AppDir() + "/" + DatabaseFileName);
