@@ -28,7 +28,8 @@ int TWindowProcList::Add(QWidget* control) {
 }
 
 bool TWindowProcList::Find(const QObject* control, int& index) {
-  if (control == CachedControl) {
+  // An empty cache holds no control, not a null one.
+  if (CachedIndex >= 0 && control == CachedControl) {
     index = CachedIndex;
     return true;
   }

@@ -198,6 +198,8 @@ TEST_F(ThemeManagerTest, AListFindsItsControlsAfterReorderingAndGivesThemBackExa
   std::ranges::sort(controls, std::less<>());
   QWidget* const last = controls[2];  // the others sort before it
   int index = -1;
+  EXPECT_FALSE(list.Find(nullptr, index));
+  EXPECT_EQ(index, 0);
   EXPECT_FALSE(list.Find(last, index));
   EXPECT_EQ(index, 0);
 
