@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "visualstyles/EventMessages.h"
 #include "visualstyles/ThemeManager.h"
 
 namespace lumox {
@@ -60,11 +61,13 @@ void TWindowProcList::Clear() {
   NeedsSort = false;
 }
 
-void TWindowProcList::PassOn(QWidget* control, const QEvent* event) {
+void TWindowProcList::PassOn(QWidget* control, TMessage& message) {
   int index;
   if (!Find(control, index)) return;
-  if (event->type() == RecreateWindowEvent())
+  if (message.Msg == message::RecreateWindow)
     if (TThemeManager* main = TThemeManager::Primary()) main->QueueRecreation(control);
+  message.PassedOn = true;
+  if (!message.Event) HandleByDefault(control, message);
 }
 
 bool TWindowProcList::TakeOut(const QObject* control) {
