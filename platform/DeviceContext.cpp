@@ -149,16 +149,24 @@ void TDC::StretchRows(const TRect& dest, const TBlockInfo& info, const void* bit
   const auto nearest = [](std::int64_t d, std::int64_t from, std::int64_t to) {
     return (2 * d + 1) * from / (2 * to);
   };
+  const std::size_t count = std::size_t(part.Right - part.Left);
+  // Source columns of the part's pixels, the same on every row.
+  std::vector<std::int64_t> columns;
+  if (srcWidth != dstWidth) {
+    columns.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+      columns[i] = source.Left + nearest(part.Left + std::int64_t(i) - dest.Left, srcWidth, dstWidth);
+  }
   for (std::int32_t y = part.Top; y < part.Bottom; ++y, out += outStride) {
     const std::uint32_t* row =
         BlockRow(info, bits, std::int32_t(source.Top + nearest(y - dest.Top, srcHeight, dstHeight)));
-    const std::size_t count = std::size_t(part.Right - part.Left);
-    if (srcWidth == dstWidth && set == 0) {
+    if (!columns.empty()) {
+      for (std::size_t i = 0; i < count; ++i) out[i] = row[columns[i]] | set;
+    } else if (set == 0) {
       std::memmove(out, row + source.Left + (part.Left - dest.Left), count * sizeof *out);
-      continue;
-    }
-    for (std::int32_t x = part.Left; x < part.Right; ++x) {
-      out[x - part.Left] = row[source.Left + nearest(x - dest.Left, srcWidth, dstWidth)] | set;
+    } else {
+      const std::uint32_t* from = row + source.Left + (part.Left - dest.Left);
+      for (std::size_t i = 0; i < count; ++i) out[i] = from[i] | set;
     }
   }
 }

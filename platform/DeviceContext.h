@@ -31,7 +31,7 @@ struct TPixelBlock {
 enum class TBlockCompression : std::uint32_t { None = 0 };
 
 // How a stretch copy reads a block of pixels that follow each other row after row with no gap.
-// A negative Height means Height rows with the top one first; a positive one, the bottom one
+// A negative Height means -Height rows with the top one first; a positive one, the bottom one
 // first. Only uncompressed blocks of 32 bits per pixel on one plane are read.
 struct TBlockInfo {
   std::uint32_t HeaderSize = 40;
