@@ -43,10 +43,6 @@ bool HasBothScrollBars(const QWidget* control) {
   return area && area->horizontalScrollBar()->isVisible() && area->verticalScrollBar()->isVisible();
 }
 
-TRect Shrunk(const TRect& rect, int by) {
-  return {rect.Left + by, rect.Top + by, rect.Right - by, rect.Bottom - by};
-}
-
 void FreeOwnServices() {
   TOwnServices& own = OwnServices();
   if (Installed == own.Services.get()) Installed = nullptr;
@@ -127,7 +123,8 @@ void TThemeServices::PaintClientEdge(QWidget* control, bool eraseCorner) {
   if (!HasClientEdge(control)) return;
   const TRect rect{0, 0, control->width(), control->height()};
   const std::unique_ptr<TDC> dc = CreateWindowDC(*control);
-  const TRect inner = Shrunk(rect, 2);
+  TRect inner = rect;
+  InflateRect(inner, -2, -2);
   if (eraseCorner && HasBothScrollBars(control)) {
     const int extent = control->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, control);
     dc->FillRect({inner.Right - extent, inner.Bottom - extent, inner.Right, inner.Bottom},

@@ -23,10 +23,6 @@ constexpr int GroupBoxCaptionIndent = 8;
 constexpr int ListTextIndent = 2;
 constexpr TColor Black = 0;
 
-TRect Shrunk(const TRect& rect, int by) {
-  return {rect.Left + by, rect.Top + by, rect.Right - by, rect.Bottom - by};
-}
-
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
 void SendUiStateChange(TThemeManager& manager, QWidget* form, TUiStateFlag flag) {
@@ -68,7 +64,7 @@ void PaintFrame3D(TDC& dc, TRect& rect, TColor topLeft, TColor bottomRight, int 
     dc.FillRect({rect.Left, rect.Top + 1, rect.Left + 1, rect.Bottom - 1}, TBrush{topLeft});
     dc.FillRect({rect.Right - 1, rect.Top, rect.Right, rect.Bottom}, TBrush{bottomRight});
     dc.FillRect({rect.Left, rect.Bottom - 1, rect.Right - 1, rect.Bottom}, TBrush{bottomRight});
-    rect = Shrunk(rect, 1);
+    InflateRect(rect, -1, -1);
   }
 }
 

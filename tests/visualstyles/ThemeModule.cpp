@@ -25,10 +25,6 @@ TStandInCall& Record(const char* function, TThemeHandle theme, int part, int sta
   return call;
 }
 
-TRect Shrunk(const TRect& rect, int by) {
-  return {rect.Left + by, rect.Top + by, rect.Right - by, rect.Bottom - by};
-}
-
 }  // namespace
 
 extern "C" {
@@ -78,13 +74,13 @@ std::int32_t DrawThemeEdge(TThemeHandle theme, TDeviceContext dc, std::int32_t p
                            const TRect* rect, std::uint32_t, std::uint32_t, TRect* content) {
   Record("DrawThemeEdge", theme, part, state, rect);
   ContextOf(dc).FillRect(*rect, TBrush{StandInColour(part, state)});
-  if (content) *content = Shrunk(*rect, StandInContentMargin);
+  if (content) InflateRect(*content = *rect, -StandInContentMargin, -StandInContentMargin);
   return 0;
 }
 std::int32_t GetThemeBackgroundContentRect(TThemeHandle theme, TDeviceContext, std::int32_t part,
                                            std::int32_t state, const TRect* bounds, TRect* content) {
   Record("GetThemeBackgroundContentRect", theme, part, state, bounds);
-  *content = Shrunk(*bounds, StandInContentMargin);
+  InflateRect(*content = *bounds, -StandInContentMargin, -StandInContentMargin);
   return 0;
 }
 std::int32_t IsThemeBackgroundPartiallyTransparent(TThemeHandle theme, std::int32_t part,
