@@ -38,6 +38,9 @@ inline constexpr std::uint32_t ReflectedStaticColour = 48440;  // WParam: device
 inline constexpr std::uint32_t QtOnly = 0xFFFFFFFF;
 }  // namespace message
 
+// What a non-client size answers when the whole window is to be redrawn, across and down.
+inline constexpr std::intptr_t RedrawWhole = 0x300;
+
 // Key codes the handlers look at.
 namespace key {
 inline constexpr int Tab = 9;

@@ -14,9 +14,6 @@
 namespace lumox {
 namespace {
 
-// The answer to a non-client size that asks for the whole window to be redrawn.
-constexpr std::intptr_t RedrawWhole = 0x300;
-
 int KeyCodeOf(const QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Tab:

@@ -19,8 +19,6 @@ namespace {
 
 // A header notification that list views keep to themselves while themed.
 constexpr int SwallowedHeaderCode = -329;
-// What a non-client size answers when the whole window is to be redrawn, across and down.
-constexpr std::intptr_t RedrawWhole = 0x300;
 
 // One message of one control, as a handler sees it.
 struct THandling {
@@ -208,8 +206,9 @@ bool HandleStatusBar(THandling& h) {
 void PaintTabSheetBorder(THandling& h) {
   const int border = BorderWidth(h.Control);
   const std::unique_ptr<TDC> dc = CreateWindowDC(*h.Control);
-  const TRect window = ClientRect(h.Control);
-  dc->ExcludeClipRect({border, border, window.Right - border, window.Bottom - border});
+  TRect client = ClientRect(h.Control);
+  InflateRect(client, -border, -border);
+  dc->ExcludeClipRect(client);
   dc->SetWindowOrigin({-border, -border});
   h.Services.PaintParentArea(h.Control, HandleOf(*dc));
 }
@@ -239,11 +238,12 @@ void PaintTrackBarItem(THandling& h, const TCustomDraw& draw) {
   const TSize focus = FocusBorder(h.Control);
   const TRect client = ClientRect(h.Control);
   if (draw.Item == TCustomDraw::Tics) {
-    const TRect inside{client.Left + focus.Width, client.Top + focus.Height, client.Right - focus.Width,
-                       client.Bottom - focus.Height};
+    TRect inside = client;
+    InflateRect(inside, -focus.Width, -focus.Height);
     h.Services.PaintParentArea(h.Control, draw.DC, nullptr, false, &inside);
   } else if (draw.Item == TCustomDraw::Channel) {
-    // The channel reaches along the track to the client area's ends.
+    // The channel's own rectangle (not the thumb's), reaching along the track to the client
+    // area's ends.
     TRect channel = TrackBarChannel(h.Control);
     const auto* slider = qobject_cast<const QSlider*>(h.Control);
     if (slider && slider->orientation() == Qt::Vertical) {
