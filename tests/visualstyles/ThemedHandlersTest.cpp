@@ -298,5 +298,24 @@ TEST_F(ThemedHandlersTest, EachClassPaintsWhatItHandlesThemedAndPassesEverything
   }
 }
 
+TEST_F(ThemedHandlersTest, AListViewColumnWithoutAnImageLosesItsImageFlagWithOrWithoutStyles) {
+  QListView list;
+  const struct {
+    std::uint32_t msg;
+    int imageIndex;
+    unsigned mask;
+  } rows[] = {{message::ListViewSetColumn, -1, 7},
+              {message::ListViewInsertColumn, -1, 7},
+              {message::ListViewInsertColumn, 2, TListColumn::ImageBit | 7}};
+  for (const bool styles : {true, false}) {
+    Start(styles);
+    for (const auto& row : rows) {
+      TMessage message = Column(row.msg, row.imageIndex);
+      EXPECT_FALSE(HandleThemed(*Manager, TControlClass::ListView, &list, message));
+      EXPECT_EQ(ColumnRecord.Mask, row.mask);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lumox
