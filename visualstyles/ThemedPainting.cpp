@@ -240,7 +240,6 @@ void PaintThemedGroupBox(const QGroupBox* groupBox, TDC& dc) {
                      tfSingleLine | (rightToLeft ? tfRight : tfLeft), 0);
 }
 
-// A plain frame has no caption: the panel's text stays empty, centred as the framework's panels.
 TPanelLook PanelLookOf(const QFrame* panel) {
   const bool framed = panel->frameShape() != QFrame::NoFrame;
   // A window-system panel is two bevels deep.
@@ -252,8 +251,6 @@ TPanelLook PanelLookOf(const QFrame* panel) {
   look.BorderWidth = panel->midLineWidth();
   look.Colour = BackgroundColour(panel);
   look.ParentColour = !panel->testAttribute(Qt::WA_SetPalette);
-  look.Font = FontSpecOf(panel->font());
-  look.FontColour = ColourOf(panel->palette().color(panel->foregroundRole()));
   if (const QWidget* parent = ParentControl(panel)) look.ParentBrushColour = BackgroundColour(parent);
   return look;
 }
@@ -272,15 +269,6 @@ void PaintThemedPanel(TThemeManager& manager, QWidget* panel, const TPanelLook& 
     PaintParentBackground(manager, panel, dc, &groupBox);
     dc.Restore(saved);
   }
-  if (look.Caption.isEmpty()) return;
-  dc.SelectFont(look.Font);
-  const int height = dc.TextExtent("W").Height;
-  TRect line = rect;
-  line.Top = (rect.Top + rect.Bottom - height) / 2;
-  line.Bottom = line.Top + height;
-  dc.SetTextColor(look.FontColour);
-  dc.SetBackgroundMode(TBackgroundMode::Transparent);
-  dc.DrawText(Utf8(look.Caption), line, look.Alignment | tfExpandTabs | tfMiddle);
 }
 
 void PaintImageMasked(TDC& dc, const QImage& image, TPoint at) {

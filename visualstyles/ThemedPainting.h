@@ -63,7 +63,8 @@ void PaintThemedGroupBox(const QGroupBox* groupBox, TDC& dc);
 
 enum class TBevel { None, Lowered, Raised };
 
-// How a panel draws itself, as a plain frame shows it.
+// How a panel draws itself, as a plain frame shows it. A plain frame has no caption, so a panel
+// has none either.
 struct TPanelLook {
   TBevel Outer = TBevel::None;
   TBevel Inner = TBevel::None;
@@ -73,10 +74,6 @@ struct TPanelLook {
   // It takes its parent's colour, and that colour.
   bool ParentColour = true;
   TColor ParentBrushColour = 0;
-  QString Caption;
-  std::uint32_t Alignment = tfCentre;
-  TFontSpec Font;
-  TColor FontColour = 0;
 };
 TPanelLook PanelLookOf(const QFrame* panel);
 

@@ -22,7 +22,9 @@ std::string Describe(const TStandInCall& call) {
     out << " " << QString::fromStdU16String(call.Class).toStdString() << " " << call.Part << "/"
         << call.State;
   if (call.Window) out << " " << reinterpret_cast<QObject*>(call.Window)->objectName().toStdString();
+  if (!call.Text.empty()) out << " \"" << QString::fromStdU16String(call.Text).toStdString() << "\"";
   if (call.HasRect) PrintTo(call.Rect, &(out << " "));
+  if (call.HasClip) PrintTo(call.Clip, &(out << " clip "));
   return out.str();
 }
 

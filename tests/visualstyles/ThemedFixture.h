@@ -16,7 +16,7 @@
 namespace lumox::test {
 
 // What the stand-in has recorded since the last Forget, one line a call: "background button
-// 1/1 (0,0,80,30)", "parent <window's object name>", ...
+// 1/1 (0,0,80,30)", "parent <window's object name>", "text button 4/1 \"Caption\" (8,0,52,15)"...
 std::vector<std::string> Recorded();
 void ForgetRecorded();
 TStandInTheme& StandIn();

@@ -126,7 +126,7 @@ TEST_F(ThemedHandlersTest, EachClassPaintsWhatItHandlesThemedAndPassesEverything
     return out.str();
   };
   const std::string groupFrame = "background button 4/1 " + rect(0, title.Height / 2, 120, 80);
-  const std::string groupText = "text button 4/1 " + rect(8, 0, 8 + title.Width, title.Height);
+  const std::string groupText = "text button 4/1 \"Group\" " + rect(8, 0, 8 + title.Width, title.Height);
   const std::intptr_t animationBrush =
       SolidBrushHandle(ColourOf(animation->palette().color(animation->backgroundRole())));
   using namespace message;

@@ -61,9 +61,10 @@ TEST_F(ThemedPaintingTest, AGroupBoxCaptionSitsEightPixelsInFromItsReadingSideAn
         return out.str();
       };
       const std::string details = "button 4/" + std::to_string(state) + " ";
-      EXPECT_EQ(Recorded(), (std::vector<std::string>{
-                                "background " + details + rect({0, caption.Height / 2, 200, 100}),
-                                "text " + details + rect({left, 0, left + caption.Width, caption.Height})}));
+      EXPECT_EQ(Recorded(),
+                (std::vector<std::string>{"background " + details + rect({0, caption.Height / 2, 200, 100}),
+                                          "text " + details + "\"Caption\" " +
+                                              rect({left, 0, left + caption.Width, caption.Height})}));
       const TColor frame = StandInColour(4, state);
       const int y = caption.Height / 2;
       EXPECT_EQ(ColourAt(left - 1, y), frame);
