@@ -14,8 +14,8 @@ namespace lumox {
 using TThemeHandle = std::uintptr_t;
 // The identity of a window, opaque to the library; 0 = none.
 using TWindowHandle = std::uintptr_t;
-class TDC;
 
+class TDC;
 // A drawing surface the library paints on: the address of one of the program's contexts.
 using TDeviceContext = std::uintptr_t;
 
