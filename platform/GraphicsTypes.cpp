@@ -21,6 +21,13 @@ void OffsetRect(TRect& R, int dx, int dy) {
   R.Bottom += dy;
 }
 
+void InflateRect(TRect& R, int dx, int dy) {
+  R.Left -= dx;
+  R.Right += dx;
+  R.Top -= dy;
+  R.Bottom += dy;
+}
+
 bool IsRectEmpty(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
 
 }  // namespace lumox

@@ -37,6 +37,8 @@ TRect MakeRect(int Left, int Top, int Right, int Bottom);
 // and answers false.
 bool IntersectRect(TRect& Dst, const TRect& R1, const TRect& R2);
 void OffsetRect(TRect& R, int dx, int dy);
+// Moves the left and right sides dx outwards and the top and bottom dy; negative moves inwards.
+void InflateRect(TRect& R, int dx, int dy);
 bool IsRectEmpty(const TRect& R);
 
 }  // namespace lumox
