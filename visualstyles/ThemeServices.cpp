@@ -142,7 +142,8 @@ void TThemeServices::RefreshStyleState() {
 }
 
 bool TThemeServices::AppWindowProc(QEvent* event) {
-  if (event->type() == QEvent::ThemeChange) {
+  // A new application style changes the look as a new desktop theme does.
+  if (event->type() == QEvent::ThemeChange || event->type() == QEvent::StyleChange) {
     RefreshStyleState();
     NotifyStyleChange();
   }
