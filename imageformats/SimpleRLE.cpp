@@ -128,9 +128,15 @@ std::int64_t TPCXRLEDecoder::DecodeBytes(const std::uint8_t*& input, std::int64_
 
 void TSGIRLEDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output, std::int64_t inputSize,
                             std::int64_t outputSize) {
+  DecodeRow(input, inputSize, output, outputSize);
+}
+
+std::int64_t TSGIRLEDecoder::DecodeRow(const std::uint8_t* input, std::int64_t inputSize,
+                                       std::uint8_t* output, std::int64_t outputSize) {
   const unsigned sampleBytes = SampleBits == 8 ? 1 : 2;
+  const std::int64_t room = decoding::UnitsToBytes(outputSize, sampleBytes);
   TPackedReader in(input, inputSize);
-  TUnpackedWriter out(output, decoding::UnitsToBytes(outputSize, sampleBytes));
+  TUnpackedWriter out(output, room);
   while (!out.Full()) {
     const std::uint8_t* header = in.Position();
     if (in.Skip(sampleBytes) < sampleBytes) break;
@@ -145,6 +151,7 @@ void TSGIRLEDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output, s
       out.Repeat(sample, sampleBytes, count);
     }
   }
+  return room - out.Left();
 }
 
 void TCUTRLEDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output, std::int64_t inputSize,

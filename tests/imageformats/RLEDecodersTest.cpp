@@ -149,6 +149,45 @@ TEST(RLEDecoders, PCXPacketsDecodeAlikeInOneCallAndRowByRow) {
   EXPECT_EQ(rows, expected);
 }
 
+// Rows of literal and run packets of every count, decoded whole, into a shorter row and from
+// input cut anywhere, in heap blocks of exactly their sizes: the row holds the bytes the packets
+// stand for, and the count of them is what the reader zeroes the rest of the row behind.
+TEST(RLEDecoders, SGIRowsTellHowManyBytesTheirPacketsGave) {
+  std::mt19937 random(2);
+  for (int row = 0; row < 300; ++row) {
+    // `made[i]`: the bytes the first i packed bytes stand for.
+    TBytes packed, expected;
+    std::vector<std::size_t> made{0};
+    const auto put = [&](std::uint8_t byte, std::size_t bytes) {
+      packed.push_back(byte);
+      made.push_back(made.back() + bytes);
+    };
+    for (int packet = int(random() % 40); packet > 0; --packet) {
+      const unsigned count = 1 + random() % 127;
+      const bool literal = random() % 2 == 0;
+      put(std::uint8_t((literal ? 0x80 : 0) | count), 0);
+      for (unsigned i = 0; i < (literal ? count : 1); ++i) {
+        const auto value = std::uint8_t(random());
+        put(value, literal ? 1 : count);
+        expected.insert(expected.end(), literal ? 1 : count, value);
+      }
+    }
+    put(0, 0);
+    const std::size_t cut = random() % packed.size();
+    for (const auto& [input, units] :
+         {std::pair{packed.size(), expected.size()},
+          {packed.size(), expected.size() - std::min<std::size_t>(expected.size(), 20)},
+          {cut, expected.size()}}) {
+      const std::unique_ptr<std::uint8_t[]> in(new std::uint8_t[input]), out(new std::uint8_t[units]);
+      std::copy_n(packed.begin(), input, in.get());
+      const std::int64_t written =
+          TSGIRLEDecoder(8).DecodeRow(in.get(), std::int64_t(input), out.get(), std::int64_t(units));
+      ASSERT_EQ(written, std::int64_t(std::min(units, made[input]))) << row << " " << input << " " << units;
+      EXPECT_TRUE(std::equal(out.get(), out.get() + written, expected.begin()));
+    }
+  }
+}
+
 TBytes Encoded(std::uint32_t depthBits, const TBytes& pixels) {
   const unsigned bytesPerPixel = (depthBits + 1) / 8;
   const std::uint64_t count = pixels.size() / std::max(bytesPerPixel, 1u);
