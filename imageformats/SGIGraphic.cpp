@@ -83,7 +83,7 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
   ColorManager.SetSource(p.ColorScheme, p.BitsPerSample, channels);
   ColorManager.SetTarget(grey ? schIndexed : p.ColorScheme == schRGB ? schBGR : schBGRAlpha, 8, channels);
   SetPixelFormat(ColorManager.GetPixelFormat(1));
-  SetSizeForOverwrite(int(p.Width), int(p.Height));
+  SetSizeForRows(int(p.Width), int(p.Height));
   if (grey) SetPalette(ColorManager.CreateGrayscalePalette(false));
   EndStage();
   StartStage(TFormatText::STransferring);
