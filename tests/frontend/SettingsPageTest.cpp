@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -7,8 +8,11 @@
 #include <QTest>
 
 #include "frontend/FormMain.h"
+#include "frontend/OpenDialog.h"
+#include "frontend/SettingsPage.h"
 #include "tests/archive/TestDatabase.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
+#include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
 
 namespace lumox {
@@ -90,7 +94,7 @@ TEST_F(SettingsPage, ThePickerTakesOnlySimulatorsReopeningInTheSameFolderAndCanc
                         "file or press Cancel to abort."));
   EXPECT_EQ(Messages.Shown()[0].Buttons, TMsgButtons::OkCancel);
   EXPECT_EQ(Dialog->Opened()[1].InitialDir, Files.File("other"));
-  EXPECT_EQ(Dialog->Opened()[1].Filter, "Program files (*.exe)");
+  EXPECT_EQ(Dialog->Opened()[1].Filter, "Program files (*.exe);;All files (*)");
   EXPECT_EQ(Edit("EditSettingsZindoPath")->text(), ValidExe);
 
   Dialog->Pick("");
@@ -109,6 +113,28 @@ TEST_F(SettingsPage, ThePickerTakesOnlySimulatorsReopeningInTheSameFolderAndCanc
   Messages.Answer(TMsgAnswer::Ok);
   Dialog->Pick(ValidExe);
   EXPECT_EQ(Form->LocateZindoExe(Files.Path()), ValidExe);
+}
+
+// A simulator on Linux is often a file without extension.
+TEST(OpenDialog, TheProgramPickerOffersWindowsProgramsFirstThenEveryFile) {
+  test::TTempFolder files;
+  const QString program = files.Write("zindo", "#!/bin/sh\n");
+  QStringList filters;
+  QString chosenFilter, picked;
+  test::WithNextModal(
+      [&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        filters = dialog->nameFilters();
+        chosenFilter = dialog->selectedNameFilter();
+        dialog->selectNameFilter(filters.last());
+        dialog->selectFile(program);
+        QMetaObject::invokeMethod(dialog, "accept");
+      },
+      [&] { picked = TOpenDialog().Execute(files.Path(), ProgramFilesFilter); });
+  EXPECT_EQ(filters, QStringList({"Program files (*.exe)", "All files (*)"}));
+  EXPECT_EQ(chosenFilter, filters.value(0));
+  EXPECT_EQ(picked, program);
 }
 
 TEST_F(SettingsPage, AFailedStoreKeepsTheUserOnThePageWhileCodeOrNoTableStoreNothing) {
