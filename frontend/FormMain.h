@@ -78,7 +78,7 @@ class TFormMain final : public QMainWindow {
   void ReadSettings();
   // False when no simulator was found and the user gave up looking.
   bool LocateZindo();
-  // False when the user refused the update.
+  // False when the user refused the update or it failed.
   bool UpdateDatabase();
   void ReadLaunchOptions();
   void LoadCarsAndTracks(TFormWait& wait);

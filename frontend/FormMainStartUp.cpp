@@ -114,8 +114,9 @@ bool TFormMain::UpdateDatabase() {
                            QStringLiteral("from version %1 to version %2.")
                                .arg(database.Format(majorMinor), FState.FVersion.Format(majorMinor));
   if (UserMessages().Show(TMsgKind::Warning, question, TMsgButtons::OkCancel) != TMsgAnswer::Ok) return false;
-  RunSchemaUpdater(*FState.SQLConnection1, FState.FVersion, database);
-  return true;
+  // An update that failed leaves the database as a refused one does: the program closes after
+  // start-up, and the update is offered again at the next start.
+  return RunSchemaUpdater(*FState.SQLConnection1, FState.FVersion, database);
 }
 
 void TFormMain::ReadLaunchOptions() {

@@ -57,9 +57,10 @@ class StartUp : public ::testing::Test {
                                                    : std::make_unique<test::TScriptedOpenDialog>());
     if (update) Messages.Answer(TMsgAnswer::Ok);
     test::WithNextModal(
-        [](QWidget* updater) {  // it updates when it is first active
-          ASSERT_TRUE(QTest::qWaitForWindowActive(updater));
-          updater->findChild<QPushButton*>("BtnOK")->click();
+        [](QWidget* updater) {  // Done is offered once the update has run
+          auto* done = updater->findChild<QPushButton*>("BtnOK");
+          ASSERT_TRUE(QTest::qWaitFor([&] { return done->isEnabled(); }));
+          done->click();
         },
         [&] { form->StartUp(appDir.isEmpty() ? AppDir() : appDir); });
     return form;
@@ -180,7 +181,7 @@ TEST_F(StartUp, WithoutSimulatorAndPickerCancelledItClosesAndStoresNothing) {
   EXPECT_EQ(Stored("select count(*) as R from SETTINGS", appDir), QStringList("0"));
 }
 
-TEST_F(StartUp, ARefusedUpdateClosesTheWindowAfterStartUpStoresOnlyTheCheckBoxesAndIsOfferedAgain) {
+TEST_F(StartUp, ARefusedOrFailedUpdateClosesTheWindowAfterStartUpStoresOnlyTheCheckBoxesAndIsOfferedAgain) {
   for (int start = 1; start <= 2; ++start) {
     Messages.Answer(TMsgAnswer::Cancel);
     auto form = Start();
@@ -188,6 +189,17 @@ TEST_F(StartUp, ARefusedUpdateClosesTheWindowAfterStartUpStoresOnlyTheCheckBoxes
     EXPECT_FALSE(StaysOpen(*form));
   }
   EXPECT_EQ(Messages.Texts(), QStringList(2, UpdateQuestion)) << "no error from the old tables";
+  {
+    // A table of that name without the indexed column: the last step fails.
+    TSQLConnection connection(AppDir() + "/" + DatabaseFileName);
+    TSQLQuery(connection, "CREATE TABLE TRACKS (OTHER INTEGER)").Exec();
+  }
+  auto form = Start(true);
+  EXPECT_TRUE(form->State().FInitialized);
+  EXPECT_FALSE(StaysOpen(*form));
+  form.reset();
+  ASSERT_EQ(Messages.Shown().size(), 4u);
+  EXPECT_EQ(Messages.Shown()[3].Kind, TMsgKind::Error);
   EXPECT_EQ(QStringList({Setting("VERSION"), Setting("CARS_MD5"), Setting("PREVIEW_PREFER_LOADING")}),
             QStringList({"<none>", "<none>", "N"}));
 }
