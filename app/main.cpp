@@ -6,6 +6,7 @@
 #include "frontend/MessageBoxes.h"
 #include "imageformats/Decoder.h"
 #include "imageformats/FileFormatList.h"
+#include "installation/FileSystem.h"
 #include "platform/TerminationSignals.h"
 #include "visualstyles/ThemeNexus.h"
 
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
   const lumox::TThemeNexus themeNexus;
   lumox::TMessageBoxes messageBoxes;
   const lumox::TUserMessagesScope messages(messageBoxes);
+  // Each folder an installation listing leaves out is reported once a run.
+  const lumox::TFolderNameReports folderReports;
   lumox::StartUpImageFormats();
   // What a picture decoder got past (a JPEG strip cut short) is shown as a warning box.
   lumox::SetDecoderWarningHandler(
@@ -23,12 +26,11 @@ int main(int argc, char** argv) {
   int exitCode = 0;
   {
     lumox::TFormMain formMain;
-    // Ctrl+C and kill close the window as the user does. During start-up they end its dialogs
-    // and waits, and the window closes once start-up is done. Installed before the database
-    // engine loads, which then passes the signals on.
-    const lumox::TTerminationSignals terminationSignals([&formMain] {
-      if (formMain.isVisible()) formMain.close();
-      QCoreApplication::exit(0);
+    // Installed before the database engine loads, which then passes the signals on. What is
+    // reported after a signal goes to stderr: nobody may be there to answer a box.
+    const lumox::TTerminationSignals terminationSignals([&] {
+      messageBoxes.Quitting();
+      formMain.EndOnSignal();
     });
     lumox::LeaveTerminationSignalsToTheProgram();
     formMain.StartUp(appDir);

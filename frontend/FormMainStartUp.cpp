@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -147,7 +148,19 @@ void TFormMain::LoadCarsAndTracks(TFormWait& wait) {
 
 void TFormMain::PostCloseRequest() { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); }
 
+void TFormMain::EndOnSignal() {
+  FEndingOnSignal = true;
+  if (isVisible()) close();
+  QCoreApplication::exit(0);
+}
+
 void TFormMain::closeEvent(QCloseEvent* event) {
+  bool mayQuit = true;
+  if (!FEndingOnSignal) RunGuarded([&] { mayQuit = FLauncher.MayQuit(); });
+  if (!mayQuit) {
+    event->ignore();
+    return;
+  }
   // A failure is reported once; the window closes all the same.
   RunGuarded([this] { FormClose(); });
   event->accept();
