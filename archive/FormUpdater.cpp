@@ -70,7 +70,7 @@ void TFormUpdater::showEvent(QShowEvent* event) {
   if (Started) return;
   Started = true;
   QMetaObject::invokeMethod(
-      this, [this] { RunUpdate(); }, Qt::QueuedConnection);
+      this, [this] { FormActivate(); }, Qt::QueuedConnection);
 }
 
 // Only Done closes the window; the window system's close requests are refused.
@@ -82,7 +82,7 @@ void TFormUpdater::closeEvent(QCloseEvent* event) {
   }
 }
 
-void TFormUpdater::RunUpdate() {
+void TFormUpdater::FormActivate() {
   RunGuarded([this] {
     TSchemaUpdater(FSQLConnection, FNewVersion, FDBVersion).Run([this](const QString& entry) {
       Memo1->appendPlainText(QString(entry).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));

@@ -31,7 +31,9 @@ class TFormUpdater final : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void RunUpdate();
+  // Runs the update: from a queued call once the window is shown, not on its activation, which
+  // a window manager may never give it.
+  void FormActivate();
   void BtnOKClick();
 
   TSQLConnection& FSQLConnection;
