@@ -16,6 +16,8 @@ using pixels::SetIndexAt;
 
 constexpr std::uint32_t OpaqueBlack = 0xFF000000u;
 
+std::int64_t CurrentPixelLimit = TBitmap::MaxPixels;
+
 bool IsIndexed(TPixelFormat format) {
   return format == TPixelFormat::pf1bit || format == TPixelFormat::pf4bit || format == TPixelFormat::pf8bit;
 }
@@ -83,11 +85,21 @@ const TGraphicClass& TBitmap::Class() {
 }
 
 void TBitmap::CheckSize(std::int64_t width, std::int64_t height) {
-  if (width < 0 || height < 0 || width > MaxSide || height > MaxSide || width * height > MaxPixels) {
+  if (width < 0 || height < 0 || width > MaxSide || height > MaxSide || width * height > CurrentPixelLimit) {
     throw EInvalidGraphic("Cannot make a picture of " + std::to_string(width) + " x " +
                           std::to_string(height) + " pixels: at most " + std::to_string(MaxSide) +
-                          " pixels a side and " + std::to_string(MaxPixels) + " pixels in all are allowed.");
+                          " pixels a side and " + std::to_string(CurrentPixelLimit) +
+                          " pixels in all are allowed.");
   }
+}
+
+std::int64_t TBitmap::PixelLimit() { return CurrentPixelLimit; }
+
+void TBitmap::SetPixelLimit(std::int64_t pixels) {
+  if (pixels < 0 || pixels > MaxPixels) {
+    throw EInvalidGraphic("A picture size limit of " + std::to_string(pixels) + " pixels is out of range.");
+  }
+  CurrentPixelLimit = pixels;
 }
 
 int TBitmap::BitsPerPixel(TPixelFormat format) {

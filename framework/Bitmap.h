@@ -37,8 +37,13 @@ class TBitmap : public TGraphic {
   const TGraphicClass& ClassType() const override { return Class(); }
 
   // Raises EInvalidGraphic unless a bitmap of width × height can be made (both at least 0,
-  // at most MaxSide, at most MaxPixels in all). Readers call it before making buffers.
+  // at most MaxSide, at most PixelLimit in all). Readers call it before making buffers.
   static void CheckSize(std::int64_t width, std::int64_t height);
+  // The most pixels a bitmap may hold: MaxPixels unless lowered. The fuzz targets lower it, so
+  // that a hostile header cannot make every run fill a picture of a quarter billion pixels.
+  static std::int64_t PixelLimit();
+  // Raises EInvalidGraphic for a limit below 0 or above MaxPixels.
+  static void SetPixelLimit(std::int64_t pixels);
   static int BitsPerPixel(TPixelFormat format);
   // Bytes of one DWORD-aligned row.
   static std::size_t BytesPerScanLine(std::int64_t width, int bitsPerPixel);

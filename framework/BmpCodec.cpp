@@ -122,7 +122,7 @@ void Validate(const TBmpInfo& info) {
 }
 
 // Reads the info header that follows the file header, and the masks that a 40-byte header
-// with bit fields keeps after itself.
+// with bit fields keeps after itself; the caller validates it.
 TBmpInfo ReadInfo(TStream& stream) {
   std::array<std::uint8_t, 124> h{};
   ReadExact(stream, h.data(), 4);
@@ -137,7 +137,6 @@ TBmpInfo ReadInfo(TStream& stream) {
     ReadExact(stream, masks.data(), masks.size());
     for (int i = 0; i < 3; ++i) info.Masks[std::size_t(i)] = U32(masks.data() + 4 * i);
   }
-  Validate(info);
   return info;
 }
 
@@ -278,6 +277,44 @@ void ReadRunLength(TStream& stream, const TBmpInfo& info, TBitmap& bitmap) {
   TRunLengthDecoder(data, info, bitmap).Decode();
 }
 
+// Replaces `bitmap` by an image of `info` and `palette` whose pixels begin at the stream's position.
+void ReadPixels(TStream& stream, const TBmpInfo& info, TPalette palette, TBitmap& bitmap) {
+  bitmap.ReleaseImage();
+  bitmap.SetPixelFormat(FormatOf(info));
+  bitmap.SetPalette(std::move(palette));
+  bitmap.SetSize(int(info.Width), int(info.Height));
+  if (bitmap.Empty()) return;
+  if (info.Compression == BI_RLE8 || info.Compression == BI_RLE4) {
+    ReadRunLength(stream, info, bitmap);
+  } else {
+    ReadUncompressed(stream, info, bitmap);
+  }
+}
+
+bool HasAlpha(const TBitmap& bitmap) {
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    const std::uint8_t* row = bitmap.ScanLine(y);
+    for (int x = 0; x < bitmap.Width(); ++x) {
+      if (row[4 * x + 3] != 0) return true;
+    }
+  }
+  return false;
+}
+
+// The AND mask of an icon image, rows in the order of its colour rows: a set bit makes its pixel
+// transparent, a clear one opaque.
+void ApplyMask(TStream& stream, const TBmpInfo& info, TBitmap& bitmap) {
+  const std::size_t stride = TBitmap::BytesPerScanLine(info.Width, 1);
+  if (stream.BytesLeft() < std::int64_t(stride) * info.Height) RaiseTruncated();
+  std::vector<std::uint8_t> mask(stride);
+  for (std::int64_t r = 0; r < info.Height; ++r) {
+    ReadExact(stream, mask.data(), std::int64_t(stride));
+    std::uint8_t* row = bitmap.ScanLine(TargetRow(info, r));
+    for (std::int64_t x = 0; x < info.Width; ++x)
+      row[4 * x + 3] = pixels::IndexAt(mask.data(), x, 1) ? 0 : 255;
+  }
+}
+
 void PutU16(std::uint8_t* p, std::uint32_t v) {
   p[0] = std::uint8_t(v);
   p[1] = std::uint8_t(v >> 8);
@@ -296,22 +333,27 @@ void ReadBmp(TStream& stream, TBitmap& bitmap) {
   ReadExact(stream, file.data(), FileHeaderSize);
   if (file[0] != 'B' || file[1] != 'M') RaiseInvalid();
   const TBmpInfo info = ReadInfo(stream);
+  Validate(info);
   TPalette palette = ReadPalette(stream, info);
   const std::int64_t dataOffset = base + U32(file.data() + 10);
   if (dataOffset < stream.Position()) RaiseInvalid();
   if (dataOffset > stream.Size()) RaiseTruncated();
   stream.SetPosition(dataOffset);
+  ReadPixels(stream, info, std::move(palette), bitmap);
+}
 
-  bitmap.ReleaseImage();
-  bitmap.SetPixelFormat(FormatOf(info));
-  bitmap.SetPalette(std::move(palette));
-  bitmap.SetSize(int(info.Width), int(info.Height));
-  if (bitmap.Empty()) return;
-  if (info.Compression == BI_RLE8 || info.Compression == BI_RLE4) {
-    ReadRunLength(stream, info, bitmap);
-  } else {
-    ReadUncompressed(stream, info, bitmap);
-  }
+void ReadIconBmp(TStream& stream, TBitmap& bitmap) {
+  TBmpInfo info = ReadInfo(stream);
+  // The height counts the mask rows too. Icons are never compressed, and the mask could not be
+  // found behind run-length data.
+  if (info.Height % 2 != 0) RaiseInvalid();
+  info.Height /= 2;
+  if (info.Compression != BI_RGB) RaiseUnsupported("The compression scheme is");
+  Validate(info);
+  ReadPixels(stream, info, ReadPalette(stream, info), bitmap);
+  const bool ownAlpha = info.Bits == 32 && HasAlpha(bitmap);
+  bitmap.SetPixelFormat(TPixelFormat::pf32bit);
+  if (!ownAlpha && !bitmap.Empty()) ApplyMask(stream, info, bitmap);
 }
 
 void WriteBmp(const TBitmap& bitmap, TStream& stream) {

@@ -10,6 +10,12 @@ namespace lumox {
 // file raises EInvalidGraphic.
 void ReadBmp(TStream& stream, TBitmap& bitmap);
 
+// Replaces `bitmap` by the BMP image of an icon at the stream's position: an info header whose
+// height counts the colour rows and the mask rows, the colour table, the colour rows, then the
+// AND mask. The result has 32 bits a pixel; its alpha is the image's own where a 32-bit image has
+// any, else the mask's. Every malformed, compressed or cut-short image raises EInvalidGraphic.
+void ReadIconBmp(TStream& stream, TBitmap& bitmap);
+
 // Writes `bitmap` uncompressed, bottom-up, with a 40-byte header (bit fields for 565 pixels).
 void WriteBmp(const TBitmap& bitmap, TStream& stream);
 

@@ -25,13 +25,8 @@ void TGraphic::Progress(TProgressStage stage, std::uint8_t percent, bool redrawN
   if (OnProgress) OnProgress(*this, stage, percent, redrawNow, rect, message);
 }
 
-void TUnloadableGraphic::LoadFromStream(TStream&) {
-  throw EInvalidGraphic("Cannot load image. Icons and metafiles are not supported as pictures.");
-}
-
-const TGraphicClass& TIcon::Class() {
-  static const TGraphicClass info{"TIcon", &CreateGraphic<TIcon>};
-  return info;
+void TMetafile::LoadFromStream(TStream&) {
+  throw EInvalidGraphic("Cannot load image. Windows metafiles are not shown as pictures.");
 }
 
 const TGraphicClass& TMetafile::Class() {

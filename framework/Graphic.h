@@ -82,26 +82,16 @@ std::unique_ptr<TGraphic> CreateGraphic() {
   return std::make_unique<T>();
 }
 
-// Icons and metafiles are registered under their extensions, but no preview is one: loading
-// them raises EInvalidGraphic.
-class TUnloadableGraphic : public TGraphic {
+// Windows metafiles are registered under their extensions, but they hold drawing records for the
+// Windows graphics interface, not pixels: loading one raises EInvalidGraphic.
+class TMetafile final : public TGraphic {
  public:
+  static const TGraphicClass& Class();
+  const TGraphicClass& ClassType() const override { return Class(); }
   bool Empty() const override { return true; }
   int Width() const override { return 0; }
   int Height() const override { return 0; }
   void LoadFromStream(TStream& stream) override;
-};
-
-class TIcon final : public TUnloadableGraphic {
- public:
-  static const TGraphicClass& Class();
-  const TGraphicClass& ClassType() const override { return Class(); }
-};
-
-class TMetafile final : public TUnloadableGraphic {
- public:
-  static const TGraphicClass& Class();
-  const TGraphicClass& ClassType() const override { return Class(); }
 };
 
 }  // namespace lumox

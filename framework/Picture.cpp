@@ -5,6 +5,7 @@
 
 #include "framework/Bitmap.h"
 #include "framework/Exceptions.h"
+#include "framework/Icon.h"
 #include "framework/JpegImage.h"
 
 namespace lumox {

@@ -5,6 +5,7 @@
 
 #include "framework/Bitmap.h"
 #include "framework/Exceptions.h"
+#include "framework/Icon.h"
 #include "framework/JpegImage.h"
 #include "framework/Picture.h"
 #include "imageformats/AutodeskGraphic.h"
@@ -135,6 +136,13 @@ void UnregisterAll(TFileFormatList& list) {
     list.UnregisterFileFormat({}, graphicClass());
 }
 
+// The framework's icon class shows PNG images through the PNG reader.
+void ReadIconPng(TStream& stream, TBitmap& bitmap) {
+  TPNGGraphic png;
+  png.LoadFromStream(stream);
+  bitmap.Assign(png);
+}
+
 int StartCount = 0;
 std::unique_ptr<TFileFormatList> TheList;
 
@@ -228,12 +236,14 @@ void StartUpImageFormats() {
   if (StartCount++ > 0) return;
   TheList = std::make_unique<TFileFormatList>();
   RegisterAll(*TheList);
+  TIcon::SetPngReader(&ReadIconPng);
 }
 
 void ShutDownImageFormats() {
   if (StartCount == 0 || --StartCount > 0) return;
   UnregisterAll(*TheList);
   TheList.reset();
+  TIcon::SetPngReader(nullptr);
 }
 
 TFileFormatList* FileFormatList() { return TheList.get(); }

@@ -71,8 +71,9 @@ class TFileFormatList {
   std::vector<std::unique_ptr<TExtensionEntry>> Extensions;
 };
 
-// Starts the picture formats: the first call creates the list and registers every reader.
-// Further calls only count; each needs its ShutDownImageFormats.
+// Starts the picture formats: the first call creates the list, registers every reader and gives
+// the framework's icon class the PNG reader. Further calls only count; each needs its
+// ShutDownImageFormats.
 void StartUpImageFormats();
 // The last call after the starts unregisters the readers and frees the list.
 void ShutDownImageFormats();

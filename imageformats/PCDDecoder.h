@@ -34,9 +34,12 @@ class TPCDDecoder : public TDecoder {
               std::int64_t outputSize) override;
 
  private:
+  // A lookup in which no code begins.
+  static std::vector<std::int16_t> EmptyLookup();
+
   struct TTable {
     // The entry whose code begins each 16-bit pattern (the first listed of several), -1 for none.
-    std::vector<std::int16_t> Lookup = std::vector<std::int16_t>(1 << 16, -1);
+    std::vector<std::int16_t> Lookup = EmptyLookup();
     std::vector<std::uint8_t> Lengths;
     std::vector<std::int8_t> Values;
   };

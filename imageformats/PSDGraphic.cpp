@@ -220,6 +220,8 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
   if (!BeginLoad(stream)) RaiseGraphicError(TFormatText::SInvalidImageFormat, {ShortName});
   stream.SetPosition(BasePosition);
   const THeader h = ParseHeader(ReadHeader<HeaderSize>(stream));
+  // Version 2 (large documents) lays its sections out differently.
+  if (h.Version != 1) RaiseGraphicError(TFormatText::SInvalidImageFormat, {ShortName});
   const TColorScheme scheme = ImageProperties.ColorScheme;
   if (!Showable(h, scheme)) RaiseGraphicError(TFormatText::SInvalidColorFormat, {ShortName});
   CheckImageSize(h.Columns, h.Rows, ShortName);

@@ -18,7 +18,7 @@ class TPSDGraphic : public TFormatGraphic {
   // Reads the header and passes over the sections up to the compression word, behind which
   // the stream is left; false unless the signature is exactly "8BPS".
   bool ReadImageProperties(TStream& stream, std::uint32_t imageIndex) override;
-  // Raises EInvalidGraphic for a file that is not a Photoshop file, has no pixels, or whose
+  // Raises EInvalidGraphic for a file that is not a Photoshop file of version 1, has no pixels, or whose
   // channels, depth and colour mode do not make a picture; EReadError when the stream ends early.
   void LoadFromStream(TStream& stream) override;
 };

@@ -103,12 +103,21 @@ TEST_F(Database, MissingForeignOrBusyFilesGiveAnErrorNamingTheFile) {
   ExpectOpenFailsNaming(folder.File("missing.gdb"));
   for (const QByteArray& bytes : {QByteArray("not a database\n"), QByteArray(8192, '\0'), QByteArray()})
     ExpectOpenFailsNaming(folder.Write(QStringLiteral("bad%1.gdb").arg(bytes.size()), bytes));
+  // Another program holds the file through the lock folder beside it, as the program would; a
+  // second one, in a fresh process that finds that folder the same way, must be refused.
   QProcess isql;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("FIREBIRD_LOCK", Db.File() + ".lock");
+  isql.setProcessEnvironment(environment);
   isql.start(test::IsqlTool(), {"-q", "-user", "ZINDO", Db.File()});
   isql.write("select 'ATTACHED' from RDB$DATABASE;\n");
   QByteArray output;
   while (!output.contains("ATTACHED") && isql.waitForReadyRead(10000)) output += isql.readAllStandardOutput();
-  ExpectOpenFailsNaming(Db.File());
+  ASSERT_TRUE(output.contains("ATTACHED"));
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT((UseLockFolderBeside(Db.File()), ExpectOpenFailsNaming(Db.File()),
+               std::_Exit(::testing::Test::HasFailure())),
+              ::testing::ExitedWithCode(0), "");
   isql.closeWriteChannel();
   EXPECT_TRUE(isql.waitForFinished(10000));
 }

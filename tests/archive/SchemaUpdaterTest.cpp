@@ -1,6 +1,8 @@
 // Databases made at each older schema, brought up to date by the updater and by its window.
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <map>
@@ -158,6 +160,8 @@ TEST_F(SchemaUpdater, TheRealWindowRunsTheUpdateOnceWhenShownEvenIfNeverActivate
   EXPECT_EQ(updater.windowTitle(), "Lumox Database Updater");
   EXPECT_FALSE(updater.windowFlags() & Qt::WindowCloseButtonHint);
   EXPECT_EQ(updater.LogLines(), QStringList({""}));
+  // The log's columns line up whichever fonts the machine has.
+  EXPECT_TRUE(QFontInfo(updater.findChild<QPlainTextEdit*>("Memo1")->font()).fixedPitch());
   EXPECT_FALSE(updater.findChild<QPushButton*>("BtnOK")->isEnabled());
   TNoActivation noActivation;
   updater.installEventFilter(&noActivation);

@@ -5,6 +5,7 @@
 
 #include "bitmap/Bitmap32.h"
 #include "framework/Exceptions.h"
+#include "framework/Icon.h"
 #include "framework/JpegImage.h"
 #include "tests/framework/PictureFiles.h"
 #include "tests/support/TempFolder.h"

@@ -68,6 +68,20 @@ TEST(Bitmap, SizesBeyondTheCapAndBadFormatsPalettesAndRowsAreRefused) {
   EXPECT_THROW(TBitmap().ScanLine(0), EInvalidGraphic);
 }
 
+TEST(Bitmap, ALoweredPixelLimitRefusesLargerPicturesAndTheLimitStaysInItsRange) {
+  struct TRestore {
+    ~TRestore() { TBitmap::SetPixelLimit(TBitmap::MaxPixels); }
+  } restore;
+  EXPECT_EQ(TBitmap::PixelLimit(), TBitmap::MaxPixels);
+  TBitmap::SetPixelLimit(100);
+  EXPECT_NO_THROW(TBitmap::CheckSize(10, 10));
+  EXPECT_THROW(TBitmap::CheckSize(101, 1), EInvalidGraphic);
+  EXPECT_THROW(Make(pf8bit, 11, 10), EInvalidGraphic);
+  for (const std::int64_t limit : {std::int64_t(-1), TBitmap::MaxPixels + 1})
+    EXPECT_THROW(TBitmap::SetPixelLimit(limit), EInvalidGraphic) << limit;
+  EXPECT_EQ(TBitmap::PixelLimit(), 100);
+}
+
 TEST(Bitmap, PixelsReadAsColoursInEveryFormat) {
   const TPalette palette{{10, 20, 30, 0}, {200, 100, 50, 0}, {1, 2, 3, 0}};
   EXPECT_EQ(Row(Make(pf1bit, 3, 1, palette, {0b0100'0000})), (TColours{0xFF0A141E, 0xFFC86432, 0xFF0A141E}));

@@ -1,6 +1,6 @@
 // Writes small picture files covering the readers' paths as fuzzing seeds:
-//   make_picture_seeds <folder>   makes <folder>/bmp, jpeg, tiff, targa, png, photo_readers and
-//   simple_readers
+//   make_picture_seeds <folder>   makes <folder>/bmp, jpeg, tiff, targa, png, photo_readers, icon
+//   and simple_readers
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -23,9 +23,9 @@ void Save(const std::filesystem::path& path, const TBytes& bytes) {
 // seeds come from the Photo-CD tests). Each PNG seed starts with the byte that tells its target
 // to leave the CRCs as they are.
 void MakeReaderSeeds(const std::filesystem::path& corpus) {
-  const std::map<std::string, std::string> targets{{"tga", "targa"},         {"png", "png"},
-                                                   {"tif", "tiff"},          {"eps", "tiff"},
-                                                   {"psd", "photo_readers"}, {"psp", "photo_readers"}};
+  const std::map<std::string, std::string> targets{
+      {"tga", "targa"},         {"png", "png"},           {"tif", "tiff"}, {"eps", "tiff"},
+      {"psd", "photo_readers"}, {"psp", "photo_readers"}, {"ico", "icon"}};
   for (auto [name, file] : lumox::test::ReaderFiles()) {
     const std::string kind = name.substr(name.rfind('.') + 1);
     const std::filesystem::path folder =

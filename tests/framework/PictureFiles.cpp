@@ -111,6 +111,29 @@ std::vector<std::pair<const char*, TBytes>> SampleBmpFiles() {
   // clang-format on
 }
 
+TBytes IconBmp(TBmpSpec spec, const TBytes& mask) {
+  spec.Height *= 2;
+  spec.Pixels.insert(spec.Pixels.end(), mask.begin(), mask.end());
+  const TBytes file = BmpFile(spec);
+  return TBytes(file.begin() + 14, file.end());
+}
+
+TBytes IconFile(const std::vector<TBytes>& images) {
+  TBytes out;
+  Put16(out, 0);
+  Put16(out, 1);
+  Put16(out, std::uint32_t(images.size()));
+  std::size_t offset = 6 + 16 * images.size();
+  for (const TBytes& image : images) {
+    out.resize(out.size() + 8);  // width, height, colours, reserved, planes, bits per pixel
+    Put32(out, std::uint32_t(image.size()));
+    Put32(out, std::uint32_t(offset));
+    offset += image.size();
+  }
+  for (const TBytes& image : images) out.insert(out.end(), image.begin(), image.end());
+  return out;
+}
+
 TBytes JpegFile(int width, int height, TJpegKind kind, const TBytes& samples) {
   jpeg_compress_struct info{};
   jpeg_error_mgr error{};

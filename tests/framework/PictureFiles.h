@@ -1,6 +1,6 @@
 #pragma once
-// Picture files made by the tests: BMP files with any header, depth and compression, and JPEG
-// files written by the JPEG library.
+// Picture files made by the tests: BMP files with any header, depth and compression, icons, and
+// JPEG files written by the JPEG library.
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -32,6 +32,13 @@ TBytes BmpFile(const TBmpSpec& spec);
 TBytes PaddedRows(const std::vector<TBytes>& rows);
 // Small valid BMP files, by name, that together take every path of the reader.
 std::vector<std::pair<const char*, TBytes>> SampleBmpFiles();
+
+// The BMP image of an icon: BmpFile's from the info header on, with `mask` (rows of one bit a
+// pixel, padded to four bytes) behind the pixels and the height doubled to count its rows.
+TBytes IconBmp(TBmpSpec spec, const TBytes& mask);
+// An icon of `images` (icon BMP images or PNG files) in the order given, behind a directory whose
+// entries state their sizes and offsets and leave the other fields zero.
+TBytes IconFile(const std::vector<TBytes>& images);
 
 enum class TJpegKind { Grey, Colour, Progressive, Cmyk };
 

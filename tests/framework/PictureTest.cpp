@@ -4,6 +4,7 @@
 
 #include "framework/Bitmap.h"
 #include "framework/Exceptions.h"
+#include "framework/Icon.h"
 #include "framework/JpegImage.h"
 #include "framework/Picture.h"
 #include "tests/framework/PictureFiles.h"

@@ -4,6 +4,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <filesystem>
@@ -57,6 +59,18 @@ TEST_F(OptionPages, TheSampleFileFillsThePagesAndTheSaveActionWritesWhatTheUserC
   Find<QCheckBox>(Form, "cbFog")->click();
   Form.SaveOptions();
   EXPECT_EQ(TZindoIni(Zindo.File("zindo.ini")).ReadString("fx.fog", ""), "0");
+}
+
+TEST_F(OptionPages, TheLapTimeHandlingPageAdvisesHowToKeepRoomForNewLaps) {
+  QGroupBox* note = nullptr;
+  for (auto* group : Find(Form, "TabLumoxOptions")->findChildren<QGroupBox*>())
+    if (group->title() == "Note") note = group;
+  ASSERT_TRUE(note);
+  EXPECT_EQ(note->findChild<QLabel*>()->text(),
+            "To make the best use of Lumox's lap time\narchive, check the 'Retrieve lap times ...'\n"
+            "checkbox and select the 'empty' or 'empty\nand fill ...' option below it to make room\n"
+            "for new lap times.\n\nKeep the number of filled lap times well\nbelow 10 (recommended: 5) "
+            "to reserve\nsome room for lap times with slower cars.");
 }
 
 TEST_F(OptionPages, EnablingRulesFollowTheUsersChoices) {

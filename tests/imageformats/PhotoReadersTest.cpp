@@ -55,6 +55,15 @@ TEST(PsdFile, BitmapAndLabModesAndLayoutsThatCannotBeShown) {
               "Invalid color format in PSD or PDD file.");
 }
 
+TEST(PsdFile, RefusesVersionsOtherThanOne) {
+  for (const std::uint8_t version : {0, 2, 3}) {  // 2: a large document, whose sections differ
+    TBytes file = TinyPsd("8BPS", 1, 8, 1, {1, 2});
+    file[5] = version;
+    EXPECT_EQ(LoadError<TPSDGraphic>(file),
+              "Cannot load image. Invalid or unexpected PSD or PDD image format.");
+  }
+}
+
 TEST(PspFile, RefusesOtherVersionsAndDepthsAndKeepsItsResolution) {
   EXPECT_FLOAT_EQ(Load<TPSPGraphic>(PspFile({})).ImageProperties.XResolution, 254);  // 100 per centimetre
   TBytes old = PspFile({});

@@ -64,9 +64,11 @@ TEST_F(PictureReaders, ShowWhatTheOraclesShowFailCleanlyWhenDamagedAndOnlyTheirC
     const auto claims =
         Claims<TTargaGraphic, TPNGGraphic, TTIFFGraphic, TEPSGraphic, TPSDGraphic, TPSPGraphic, TPCDGraphic,
                TPCXGraphic, TSGIGraphic, TPPMGraphic, TAutodeskGraphic, TCUTGraphic, TRLAGraphic>(stream);
+    // CUT files have no mark of their own; icons are read by the framework's class, which is not asked.
     std::vector<const TGraphicClass*> own;
-    if (!name.ends_with(".cut")) own.push_back(TPicture::GraphicClassOf(name.substr(name.rfind('.') + 1)));
-    EXPECT_EQ(claims, own);  // CUT files have no mark of their own
+    if (!name.ends_with(".cut") && !name.ends_with(".ico"))
+      own.push_back(TPicture::GraphicClassOf(name.substr(name.rfind('.') + 1)));
+    EXPECT_EQ(claims, own);
     EXPECT_EQ(stream.Position(), 0);
   }
 }

@@ -9,6 +9,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "tests/framework/PictureFiles.h"
 #include "tests/imageformats/FormatFiles.h"
 
 namespace lumox::test {
@@ -277,7 +278,11 @@ std::map<std::string, TReaderFile> ReaderFiles() {
       tool("rgba16.psd", alpha, "convert in -depth 16 -compress none psd:out"),
       tool("cmyk-rle.psd", colour, "convert in -colorspace CMYK -compress RLE psd:out"),
       tool("cmyk16.psd", colour, "convert in -colorspace CMYK -depth 16 psd:out"),
+      tool("rgba.ico", alpha, "convert in ico:out"),
+      tool("palette.ico", colours(16), "convert in -type Palette ico:out"),
+      tool("sizes.ico", colour, "convert in -resize 9x3! small.pam && convert small.pam in ico:out"),
   };
+  files["png.ico"] = {IconFile({PngFile(width, height, 8, 6, false, 0xF8, alpha.Samples)}), Colours(alpha)};
   files["grey-alpha-rle.psd"].Kept = 0xFFFFFF;  // the alpha of grey pictures is not shown
   files["cmyk-rle.psd"].Tolerance = files["cmyk16.psd"].Tolerance = 2;  // through ImageMagick's inks and back
   TRaster indexed = TestRaster(width, height, 3, 256, true);
