@@ -2,7 +2,9 @@
 
 #include <ibase.h>
 
+#include "installation/WriteGuard.h"
 #include "platform/Errors.h"
+#include "platform/FileDescriptor.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +12,10 @@
 #include <QSqlError>
 
 #include <atomic>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace lumox {
@@ -26,6 +31,36 @@ QString NextConnectionName() {
   return QStringLiteral("lumox-%1").arg(++counter);
 }
 
+// The engine maps its lock and monitoring files into memory, a megabyte each to begin with. On a
+// full disk the first touch of a page that finds no room kills the process with SIGBUS, before
+// any message; so an open makes sure of room for them first, twice over.
+constexpr qint64 EngineRoom = 4 << 20;
+
+// The engine's lock folder is the program's own: it is never reached through a link, and it has
+// room for the engine's files. A folder the engine cannot use at all is left to its own error.
+void CheckEngineFolder() {
+  const QByteArray folder = qgetenv("FIREBIRD_LOCK");
+  if (folder.isEmpty()) return;
+  const QString name = QDir::toNativeSeparators(QFile::decodeName(folder));
+  struct stat status {};
+  if (lstat(folder.constData(), &status) == 0 && S_ISLNK(status.st_mode))
+    throw EDatabaseError(
+        QStringLiteral("The database engine's lock folder \"%1\" is a symbolic link. Lumox keeps "
+                       "the engine's files in a folder of its own: please remove the link.")
+            .arg(name));
+  struct statvfs disk {};
+  if (statvfs(folder.constData(), &disk) != 0) return;
+  const qint64 room = qint64(disk.f_bavail) * qint64(disk.f_frsize);
+  if (room < EngineRoom)
+    throw EDatabaseError(
+        QStringLiteral("The disk is full: the database engine needs %1 KB for its lock files in "
+                       "\"%2\", and %3 KB are free.\nPlease make room on that disk and start Lumox "
+                       "again.")
+            .arg(EngineRoom / 1024)
+            .arg(name)
+            .arg(room / 1024));
+}
+
 // Asked before every shut-down of the engine; a non-zero answer refuses it.
 int RefuseShutDownOnSignals(const int reason, const int, void*) {
   return reason == fb_shutrsn_signal ? 1 : 0;
@@ -37,30 +72,31 @@ QString PrepareDatabaseFile(const QString& appDir) {
   const QDir dir(appDir);
   const QString database = dir.absoluteFilePath(DatabaseFileName);
   const QString templ = dir.absoluteFilePath(TemplateFileName);
-  if (QFileInfo::exists(database) || !QFileInfo::exists(templ)) return database;
-  // QFile::copy writes a temporary file and renames it without replacing, so neither a
-  // failed copy nor a racing start leaves a half-written or overwritten database.
-  QFile source(templ);
-  if (!source.copy(database))
-    throw EInOutError(QStringLiteral("Could not copy the database template \"%1\" to \"%2\":\n%3")
-                          .arg(QDir::toNativeSeparators(templ), QDir::toNativeSeparators(database),
-                               source.errorString()));
-  // An installed template may be read-only; the database must not be.
-  QFile::setPermissions(database, QFile::permissions(database) | QFile::WriteOwner);
+  // The engine writes through whatever lies under the name, dangling links included.
+  if (QFileInfo(database).isSymLink() || QFileInfo::exists(database)) {
+    CheckWritable(appDir, database);
+  } else if (QFileInfo::exists(templ)) {
+    // Without replacing: a racing start must not overwrite the database the other one made.
+    CopyFileWithin(appDir, templ, database, TExisting::Keep);
+  }
   return database;
 }
 
 void UseLockFolderBeside(const QString& databaseFile) {
   const QByteArray folder = QFile::encodeName(databaseFile + QStringLiteral(".lock"));
   // Made here, not by the engine, which would keep it to its own user. A failure is left to
-  // the engine, whose error names the folder.
-  if (mkdir(folder.constData(), 0770) == 0) {
+  // the engine, whose error names the folder. The new folder is changed through its descriptor,
+  // so a link put in its place meanwhile is not followed.
+  const TFileDescriptor made(mkdir(folder.constData(), 0770) == 0
+                                 ? open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                                 : -1);
+  if (made.IsOpen()) {
     struct stat parent {};
     if (stat(QFile::encodeName(QFileInfo(databaseFile).absolutePath()).constData(), &parent) == 0 &&
-        chown(folder.constData(), static_cast<uid_t>(-1), parent.st_gid) != 0) {
+        fchown(made.Get(), static_cast<uid_t>(-1), parent.st_gid) != 0) {
       // Not a member of that group: the folder keeps the user's own.
     }
-    chmod(folder.constData(), S_ISGID | S_IRWXU | S_IRWXG);
+    fchmod(made.Get(), S_ISGID | S_IRWXU | S_IRWXG);
   }
   qputenv("FIREBIRD_LOCK", folder);
   if (!qEnvironmentVariableIsSet("FIREBIRD_TMP"))
@@ -92,7 +128,9 @@ QSqlDatabase TSQLConnection::Database() {
     db.setPassword(Password);
   }
   QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
-  if (!db.isOpen() && !db.open())
+  if (db.isOpen()) return db;
+  CheckEngineFolder();
+  if (!db.open())
     throw EDatabaseError(QStringLiteral("Could not open the database \"%1\":\n%2")
                              .arg(QDir::toNativeSeparators(DatabaseFile), db.lastError().text()));
   return db;

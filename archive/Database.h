@@ -18,7 +18,8 @@ inline constexpr const char* TemplateFileName = "lumox.gdb.empty";
 
 // Makes sure `appDir` holds the database: when only the template is there it is copied to
 // lumox.gdb; an existing lumox.gdb is never touched. Returns the full path of lumox.gdb.
-// Throws EInOutError naming both files when the copy fails.
+// Throws EInOutError naming both files when the copy fails, and naming the database when it is
+// no regular file of `appDir` (a link, for one), which the engine would write through.
 QString PrepareDatabaseFile(const QString& appDir);
 
 // Points the embedded engine at the lock folder beside `databaseFile` ("<file>.lock") and its
@@ -45,7 +46,8 @@ class TSQLConnection : public QObject {
   TSQLConnection(const TSQLConnection&) = delete;
   TSQLConnection& operator=(const TSQLConnection&) = delete;
 
-  // The open connection; opens it when needed. Throws EDatabaseError naming the file.
+  // The open connection; opens it when needed. Throws EDatabaseError naming the file, or the
+  // engine's lock folder when that is a link or its disk is full.
   QSqlDatabase Database();
   const QString& GetDatabaseFile() const { return DatabaseFile; }
 

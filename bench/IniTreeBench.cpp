@@ -2,6 +2,7 @@
 #include "installation/IniTree.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -67,7 +68,7 @@ BENCHMARK_F(IniFile, LoadAndSave)(benchmark::State& state) {
   const QString out = Path + ".out";
   for (auto _ : state) {
     lumox::TZindoIni ini(Path);
-    ini.SaveToFile(out);
+    ini.SaveToFile(QFileInfo(Path).path(), out);
   }
   state.SetBytesProcessed(state.iterations() * Size);
 }

@@ -7,6 +7,7 @@
 #include "framework/BmpCodec.h"
 #include "framework/Exceptions.h"
 #include "framework/PixelAccess.h"
+#include "framework/PixelVectors.h"
 
 namespace lumox {
 namespace {
@@ -69,12 +70,6 @@ void SetDirectAt(std::uint8_t* row, int x, TPixelFormat format, std::uint32_t bg
     default:
       std::memcpy(row + 4 * x, &bgra, 4);  // little-endian: B, G, R, A
   }
-}
-
-std::uint32_t PaletteBGRA(const TPalette& palette, unsigned index) {
-  if (index >= palette.size()) return OpaqueBlack;
-  const TPaletteEntry& e = palette[index];
-  return OpaqueColour(e.Red, e.Green, e.Blue);
 }
 
 }  // namespace
@@ -194,14 +189,25 @@ const std::uint8_t* TBitmap::ScanLine(int y) const {
   return Bits.get() + std::size_t(y) * Stride;
 }
 
+TBitmap::TIndexColours TBitmap::BlackColours() {
+  TIndexColours colours;
+  colours.fill(OpaqueBlack);
+  return colours;
+}
+
 void TBitmap::SetPalette(TPalette palette) {
   if (palette.size() > 256) throw EInvalidGraphic("A palette holds at most 256 colours.");
   Colors = std::move(palette);
+  IndexColours = BlackColours();
+  GreyRamp = Colors.size() == IndexColours.size();
+  for (std::size_t i = 0; i < Colors.size(); ++i) {
+    IndexColours[i] = OpaqueColour(Colors[i].Red, Colors[i].Green, Colors[i].Blue);
+    GreyRamp = GreyRamp && IndexColours[i] == (OpaqueBlack | std::uint32_t(i) * 0x010101u);
+  }
 }
 
 std::uint32_t TBitmap::PixelBGRA(const std::uint8_t* row, int x) const {
-  return IsIndexed(Format) ? PaletteBGRA(Colors, IndexAt(row, x, BitsPerPixel(Format)))
-                           : DirectAt(row, x, Format);
+  return IsIndexed(Format) ? IndexColours[IndexAt(row, x, BitsPerPixel(Format))] : DirectAt(row, x, Format);
 }
 
 std::uint8_t TBitmap::NearestIndex(std::uint32_t bgra, int bits) const {
@@ -233,22 +239,31 @@ void TBitmap::FillColor(TColor color) {
 
 void TBitmap::ScanLineToBGRA(int y, std::span<std::uint32_t> out) const {
   const std::uint8_t* row = ScanLine(y);
-  const int count = int(std::min<std::size_t>(out.size(), std::size_t(PixelWidth)));
+  const std::size_t count = std::min<std::size_t>(out.size(), std::size_t(PixelWidth));
+  std::uint32_t* to = out.data();
   switch (Format) {
     case TPixelFormat::pfDevice:
     case TPixelFormat::pf32bit:
-      std::memcpy(out.data(), row, std::size_t(count) * 4);
+      std::memcpy(to, row, count * 4);
       break;
-    case TPixelFormat::pf24bit:  // most decoded pictures: each pixel read as four bytes, the fourth replaced
-      for (int x = 0; x + 1 < count; ++x, row += 3) {
-        std::uint32_t bgrx;
-        std::memcpy(&bgrx, row, 4);
-        out[std::size_t(x)] = bgrx | OpaqueBlack;
+    case TPixelFormat::pf24bit:
+      pixels::BGRToBGRA(row, to, count);
+      break;
+    case TPixelFormat::pf8bit:
+      if (GreyRamp) {
+        pixels::GreyToBGRA(row, to, count);
+      } else {
+        for (std::size_t x = 0; x < count; ++x) to[x] = IndexColours[row[x]];
       }
-      if (count > 0) out[std::size_t(count) - 1] = DirectAt(row, 0, Format);
       break;
+    case TPixelFormat::pf1bit:
+    case TPixelFormat::pf4bit: {
+      const int bits = BitsPerPixel(Format);
+      for (std::size_t x = 0; x < count; ++x) to[x] = IndexColours[IndexAt(row, std::int64_t(x), bits)];
+      break;
+    }
     default:
-      for (int x = 0; x < count; ++x) out[std::size_t(x)] = PixelBGRA(row, x);
+      for (std::size_t x = 0; x < count; ++x) to[x] = DirectAt(row, int(x), Format);
   }
 }
 
@@ -257,7 +272,7 @@ void TBitmap::ReleaseImage() {
   PixelWidth = PixelHeight = 0;
   Stride = 0;
   Format = TPixelFormat::pfDevice;
-  Colors.clear();
+  SetPalette({});
   TransparentValue = 0;
   SetTransparent(false);
 }
@@ -270,7 +285,7 @@ void TBitmap::CopyFrom(const TBitmap& other) {
   PixelWidth = other.PixelWidth;
   PixelHeight = other.PixelHeight;
   Stride = other.Stride;
-  Colors = other.Colors;
+  SetPalette(other.Colors);
   TransparentValue = other.TransparentValue;
   SetTransparent(other.Transparent());
 }

@@ -2,6 +2,7 @@
 // The device-independent bitmap every picture reader decodes into: a pixel format, a size,
 // DWORD-aligned scan lines (row 0 at the top) and the palette of the indexed formats.
 // New pixels are always zero; sizes are checked against a cap before anything is allocated.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -98,6 +99,9 @@ class TBitmap : public TGraphic {
   };
   using TPixels = std::unique_ptr<std::uint8_t[], TFree>;
 
+  // Each index's colour as 0xAARRGGBB, black past the palette's end, for whole rows at once.
+  using TIndexColours = std::array<std::uint32_t, 256>;
+
   static TPixels Allocate(std::size_t bytes, bool zeroed = true);
   void Resize(int width, int height, bool zeroed);
   void CopyFrom(const TBitmap& other);
@@ -111,7 +115,12 @@ class TBitmap : public TGraphic {
   std::size_t Stride = 0;
   TPixels Bits;
   TPalette Colors;
+  TIndexColours IndexColours = BlackColours();
+  // Every index shows its own grey level (the 8-bit grey ramp), so a row needs no look-ups.
+  bool GreyRamp = false;
   TColor TransparentValue = 0;
+
+  static TIndexColours BlackColours();
 };
 
 }  // namespace lumox

@@ -301,6 +301,13 @@ bool HasAlpha(const TBitmap& bitmap) {
   return false;
 }
 
+void MakeOpaque(TBitmap& bitmap) {
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    std::uint8_t* row = bitmap.ScanLine(y);
+    for (int x = 0; x < bitmap.Width(); ++x) row[4 * x + 3] = 255;
+  }
+}
+
 // The AND mask of an icon image, rows in the order of its colour rows: a set bit makes its pixel
 // transparent, a clear one opaque.
 void ApplyMask(TStream& stream, const TBmpInfo& info, TBitmap& bitmap) {
@@ -340,6 +347,10 @@ void ReadBmp(TStream& stream, TBitmap& bitmap) {
   if (dataOffset > stream.Size()) RaiseTruncated();
   stream.SetPosition(dataOffset);
   ReadPixels(stream, info, std::move(palette), bitmap);
+  // Without an alpha mask the fourth byte of a 32-bit pixel is reserved, and most writers leave
+  // it 0: shown as alpha, the whole picture would vanish. Only a file that uses it keeps it.
+  const bool alphaMasked = info.Compression == BI_BITFIELDS && info.Masks[3] != 0;
+  if (info.Bits == 32 && !alphaMasked && !HasAlpha(bitmap)) MakeOpaque(bitmap);
 }
 
 void ReadIconBmp(TStream& stream, TBitmap& bitmap) {

@@ -81,7 +81,9 @@ std::int64_t Transfer(Byte* bytes, std::int64_t count, std::int64_t position, Ca
 }  // namespace
 
 TFileStream::TFileStream(const std::string& path, TFileMode mode) {
-  const int flags = mode == TFileMode::Read ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
+  // A FIFO put where a picture was found would hold the reader until a writer came: reading
+  // opens without waiting, and the check below refuses it.
+  const int flags = mode == TFileMode::Read ? O_RDONLY | O_NONBLOCK : O_WRONLY | O_CREAT | O_TRUNC;
   Handle = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
   if (Handle < 0) RaiseOpenError(path, errno);
   struct stat info {};

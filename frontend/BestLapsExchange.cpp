@@ -155,7 +155,7 @@ void TBestLapsExchange::EmptyBestlaps(TArchiveFirst archiveFirst) {
     if (KeptFolders.contains(file.Folder)) continue;
     for (int slot = 0; slot < BestLapSlots; ++slot)
       WriteSlot(file.Ini, slot, QString(), QString(), QStringLiteral("0"), QStringLiteral("0"));
-    file.Ini.SaveChanges();
+    file.Ini.SaveChanges(ZindoDir);
   }
 }
 
@@ -192,7 +192,7 @@ void TBestLapsExchange::FillBestlaps(int lapCount) {
 
 void TBestLapsExchange::FillTrack(const QString& folder, int lapCount) {
   const QString file = ZindoFilePath(TrackDir(folder), BestLapsFile);
-  CreateEmptyBestLaps(file);
+  CreateEmptyBestLaps(ZindoDir, file);
   QStringList cars, carIDs, lapTimes, dates;
   Pool.GetBestLapsForTrack(TrackName(folder), TrackPath(folder), nullptr, cars, carIDs, lapTimes, dates);
   std::optional<TZindoIni> ini = ReadWhole(file);
@@ -200,7 +200,7 @@ void TBestLapsExchange::FillTrack(const QString& folder, int lapCount) {
   const int count = std::min<qsizetype>(lapCount, cars.size());
   for (int slot = 0; slot < count; ++slot)
     WriteSlot(*ini, slot, cars[slot], carIDs[slot], lapTimes[slot], dates[slot]);
-  ini->SaveChanges();
+  ini->SaveChanges(ZindoDir);
 }
 
 }  // namespace lumox

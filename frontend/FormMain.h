@@ -81,6 +81,11 @@ class TFormMain final : public QMainWindow {
   void FormCreate();
   // Start-up's steps after the window is set up.
   void OpenDatabase(const QString& appDir);
+  // The schema version the database was last brought to.
+  TVersion DatabaseVersion() const;
+  // True, once the user is told, when a newer program made the database: this one must not
+  // write into it.
+  bool DatabaseIsNewer() const;
   void ReadSettings();
   // False when no simulator was found and the user gave up looking.
   bool LocateZindo();

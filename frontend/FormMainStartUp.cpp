@@ -28,6 +28,7 @@ const QString ZindoStart = QStringLiteral("ZINDOSTART");
 const QString SpeedUp = QStringLiteral("SPEEDUP");
 const QString ZindoExeName = QStringLiteral("zindo.exe");
 constexpr int DefaultIgnorePercent = 150;
+const QString MajorMinor = QStringLiteral("%MAJOR.%MINOR");
 
 // Where the simulator lies when the stored path is no longer right: beside the program, or
 // one folder up; empty when in neither.
@@ -46,6 +47,10 @@ TFormMain::~TFormMain() { RunGuarded([this] { FormDestroy(); }); }
 void TFormMain::StartUp(const QString& appDir) {
   RunGuarded([&] {
     OpenDatabase(appDir);
+    if (DatabaseIsNewer()) {
+      PostCloseRequest();
+      return;
+    }
     ReadSettings();
     if (!LocateZindo()) {
       PostCloseRequest();
@@ -106,14 +111,31 @@ bool TFormMain::LocateZindo() {
   return true;
 }
 
+TVersion TFormMain::DatabaseVersion() const {
+  return TVersion(FState.FSettings->ReadString(QStringLiteral("DATABASE"), QStringLiteral("VERSION"),
+                                               QStringLiteral("0.0.0.0")));
+}
+
+// Schemas change with the major and minor version only, so a newer release of the same
+// schema is no reason to stop.
+bool TFormMain::DatabaseIsNewer() const {
+  const TVersion database = DatabaseVersion();
+  if (!FState.FVersion.IsOlder(database, 2)) return false;
+  ShowError(
+      QStringLiteral("The database \"%1\" comes from Lumox %2, which is newer than this Lumox %3.\r\n"
+                     "This Lumox leaves it untouched, with its settings and lap times, and closes now.\r\n"
+                     "Please use Lumox %2 or newer.")
+          .arg(QDir::toNativeSeparators(FState.SQLConnection1->GetDatabaseFile()),
+               database.Format(MajorMinor), FState.FVersion.Format(MajorMinor)));
+  return true;
+}
+
 bool TFormMain::UpdateDatabase() {
-  const TVersion database(
-      FState.FSettings->ReadString(QStringLiteral("DATABASE"), QStringLiteral("VERSION"), QStringLiteral("0.0.0.0")));
+  const TVersion database = DatabaseVersion();
   if (!database.IsOlder(FState.FVersion, 2)) return true;
-  const QString majorMinor = QStringLiteral("%MAJOR.%MINOR");
   const QString question = QStringLiteral("Lumox will now update the database\r\n") +
                            QStringLiteral("from version %1 to version %2.")
-                               .arg(database.Format(majorMinor), FState.FVersion.Format(majorMinor));
+                               .arg(database.Format(MajorMinor), FState.FVersion.Format(MajorMinor));
   if (UserMessages().Show(TMsgKind::Warning, question, TMsgButtons::OkCancel) != TMsgAnswer::Ok) return false;
   // An update that failed leaves the database as a refused one does: the program closes after
   // start-up, and the update is offered again at the next start.

@@ -1,11 +1,11 @@
 #include "frontend/QLogModel.h"
 
 #include "installation/FileSystem.h"
+#include "installation/WriteGuard.h"
 #include "platform/Errors.h"
 
-#include <QFile>
-
 #include <array>
+#include <limits>
 #include <utility>
 
 namespace lumox {
@@ -85,16 +85,16 @@ QByteArray TQLog::ToBytes() const {
 }
 
 TQLog TQLog::Load(const QString& path) {
-  QFile file(path);
-  QByteArray bytes;
-  if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-  if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-    throw EInOutError(QStringLiteral("Could not read \"%1\": %2").arg(path, file.errorString()));
+  try {
+    return FromBytes(ReadRegularFile(path, std::numeric_limits<qint64>::max()));
+  } catch (const EInOutError& e) {
+    throw EInOutError(QStringLiteral("Could not read \"%1\": %2").arg(path, MessageOf(e)));
   }
-  return FromBytes(bytes);
 }
 
-void TQLog::Save(const QString& path) const { WriteWholeFile(path, ToBytes()); }
+void TQLog::Save(const QString& zindoDir, const QString& path) const {
+  WriteWholeFile(zindoDir, path, ToBytes());
+}
 
 int TQLog::DeleteOldSessions() {
   if (LastSession <= 0) return 0;

@@ -34,10 +34,11 @@ class TQLog {
   // Every line followed by CR LF, one byte per character.
   QByteArray ToBytes() const;
 
-  // Throws EInOutError naming the file when it cannot be read.
+  // Throws EInOutError naming the file when it cannot be read or is no regular file.
   static TQLog Load(const QString& path);
-  // Replaces the file through a temporary one; a failed save (EInOutError) leaves it whole.
-  void Save(const QString& path) const;
+  // Replaces the file, below `zindoDir`, through a temporary one; a failed or refused save
+  // (EInOutError) leaves it whole.
+  void Save(const QString& zindoDir, const QString& path) const;
 
   const QStringList& Lines() const { return LogLines; }
   // Index of the last separator line, or -1 when the log has none.

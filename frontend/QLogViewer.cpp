@@ -23,7 +23,10 @@ const QString LogName = QStringLiteral("QLOG.TXT");
 }  // namespace
 
 TFormViewQLOG::TFormViewQLOG(QWidget* owner, const QString& zindoDir, TLogSaving saving)
-    : QDialog(owner), FileName(ZindoFilePath(zindoDir, LogName)), LogModel(TQLog::Load(FileName)) {
+    : QDialog(owner),
+      ZindoDir(zindoDir),
+      FileName(ZindoFilePath(zindoDir, LogName)),
+      LogModel(TQLog::Load(FileName)) {
   setObjectName(QStringLiteral("FormViewQLOG"));
   setWindowTitle(QStringLiteral("Lumox QLOG viewer"));
 
@@ -131,7 +134,7 @@ void TFormViewQLOG::BtnDeleteButLastClick() {
 
 // A failed save raises before the window closes, so the error box shows over the open window.
 void TFormViewQLOG::BtnSaveAndExitClick() {
-  LogModel.Save(FileName);
+  LogModel.Save(ZindoDir, FileName);
   accept();
 }
 

@@ -39,6 +39,7 @@ class TFormViewQLOG final : public QDialog {
   // Every row as wide as the widest line, so that no line is cut and none is measured twice.
   void SizeRows();
 
+  QString ZindoDir;
   QString FileName;  // the log as found, written back under the same name
   TQLog LogModel;
   TQLogLines Lines{LogModel};

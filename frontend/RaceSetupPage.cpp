@@ -196,7 +196,7 @@ void TRaceSetupPage::comboDefaultCarChange() {
   // The selector shows what was read even when the variant record could not be made.
   std::exception_ptr error;
   try {
-    State.FVariants.LoadFromCarFolder(car->GetPath());
+    State.FVariants.LoadFromCarFolder(car->GetZindoDir(), car->GetPath());
   } catch (...) {
     error = std::current_exception();
   }

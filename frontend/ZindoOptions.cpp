@@ -382,7 +382,7 @@ void TZindoOptions::Save(const QString& zindoDir, const QDateTime& now) const {
   }
   TZindoIni ini(fileName);
   SaveOptionsTo(ini, Targets, now);
-  ini.SaveChanges();
+  ini.SaveChanges(zindoDir);
 }
 
 }  // namespace lumox

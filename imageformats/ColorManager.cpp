@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "imageformats/FormatTexts.h"
@@ -124,6 +125,31 @@ std::size_t FitToTargetWidth(std::array<TPaletteEntry, 256>& entries, int source
   return targetMax + 1;
 }
 
+// Of the single-precision values next to `factor`, the nearest one whose rounded products with
+// every chroma sample less `centre` give the table's entries (times `sign`); none when no value
+// within a few steps does. A product a hair's breadth below a half can round up to it in single
+// precision; a neighbouring factor then gives the table's rounding.
+std::optional<float> SingleFactor(float factor, std::int32_t centre, const std::vector<std::int32_t>& table,
+                                  std::int32_t sign) {
+  const auto reproduces = [&](float candidate) {
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      std::int32_t term = 0;
+      if (!rows::ChromaTerm(std::int32_t(i), centre, candidate, term) || sign * term != table[i])
+        return false;
+    }
+    return true;
+  };
+  if (reproduces(factor)) return factor;
+  float below = factor, above = factor;
+  for (int step = 0; step < 8; ++step) {
+    below = std::nextafter(below, -INFINITY);
+    above = std::nextafter(above, INFINITY);
+    if (reproduces(below)) return below;
+    if (reproduces(above)) return above;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 // Every manager starts with the same table, so it is computed once.
@@ -228,6 +254,13 @@ void TColorManager::InitializeYCbCr() {
     CrToGreen[std::size_t(i)] = -RoundHalfEven(r * f2, Limit);
     CbToGreen[std::size_t(i)] = -RoundHalfEven(b * f4, Limit);
   }
+  const auto red = SingleFactor(f1, redCentre, CrToRed, 1),
+             green = SingleFactor(f2, redCentre, CrToGreen, -1),
+             blue = SingleFactor(f3, blueCentre, CbToBlue, 1),
+             greenFromBlue = SingleFactor(f4, blueCentre, CbToGreen, -1);
+  VectorChroma.reset();
+  if (red && green && blue && greenFromBlue)
+    VectorChroma = rows::TChromaFactors{*red, *green, *blue, *greenFromBlue, blueCentre, redCentre};
 }
 
 void TColorManager::PrepareConversion() {

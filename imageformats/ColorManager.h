@@ -9,11 +9,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "framework/Bitmap.h"
 #include "imageformats/FlagSet.h"
+#include "imageformats/RowVectors.h"
 #include "platform/Exception.h"
 
 namespace lumox {
@@ -183,7 +185,8 @@ class TColorManager {
                   std::uint8_t mask) const;
 
   // The converter families; the named converters differ only in these flags.
-  void ConvertColourRow(const TRow& row, bool swapRedBlue) const;
+  // `sourceBits` stands for SourceBits, so that reduced samples can take the byte path.
+  void ConvertColourRow(const TRow& row, bool swapRedBlue, int sourceBits) const;
   void ConvertCMYKRow(const TRow& row, bool toBGR) const;
   void ConvertLabRow(const TRow& row, bool toBGR) const;
   void ConvertLumaChromaRow(const TRow& row, bool toBGR) const;
@@ -223,6 +226,9 @@ class TColorManager {
   std::vector<std::int32_t> CrToRed, CbToBlue, CrToGreen, CbToGreen;
   // Red from Cr, green from Cr, blue from Cb, green from Cb, as the chroma tables were built.
   std::array<float, 4> ChromaFactors{};
+  // Factors whose single-precision products reproduce every entry of the chroma tables, when
+  // there are such; then whole rows of bytes take the vector way.
+  std::optional<rows::TChromaFactors> VectorChroma;
   TColorScheme SourceScheme = TColorScheme::schRGB;
   TColorScheme TargetScheme = TColorScheme::schBGR;
   TRowConverter RowConverter = nullptr;

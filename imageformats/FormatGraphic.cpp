@@ -1,6 +1,8 @@
 #include "imageformats/FormatGraphic.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "framework/Exceptions.h"
 
@@ -55,6 +57,11 @@ void TFormatGraphic::ApplyFileGamma(float gamma) {
   ColorManager.SetGamma(gamma, 2.2f);
   ColorManager.TargetOptions.Include(TConversionOption::optApplyGamma);
   ImageProperties.Options.Include(TImageOption::ioUseGamma);
+}
+
+void TFormatGraphic::ClearRows(int first, int end) {
+  for (int y = std::max(first, 0); y < std::min(end, Height()); ++y)
+    std::memset(ScanLine(y), 0, BytesPerScanLine());
 }
 
 bool PeekBuffer(TStream& stream, void* buffer, std::int64_t count) {

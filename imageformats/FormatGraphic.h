@@ -149,6 +149,9 @@ class TFormatGraphic : public TBitmap {
 
   // Shows the pixels through the file's gamma, against a display gamma of 2.2.
   void ApplyFileGamma(float gamma);
+  // Rows `first` to `end` - 1 become zero, as a new bitmap's are: for a reader that sized the
+  // bitmap for overwriting and did not reach them.
+  void ClearRows(int first, int end);
 };
 
 // Class-level CanLoad for a file: opens it read-only and asks Format::CanLoad of the stream.

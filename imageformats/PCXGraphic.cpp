@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -92,24 +93,51 @@ std::optional<TPalette> PaletteFor(const THeader& h, TPixelFormat format, const 
   return std::nullopt;
 }
 
-// The rows the pixel data fills, each `rowSize` bytes, zero where the data ends early. Never
-// more rows than the data can make, so a short file cannot ask for a huge buffer.
-std::vector<std::uint8_t> ReadRows(TStream& stream, bool runLength, std::int64_t dataSize,
-                                   std::int64_t rowSize, std::int64_t height) {
-  // A run of two bytes makes at most 63.
-  const std::int64_t producible = runLength ? dataSize / 2 * 63 + dataSize % 2 : dataSize;
-  const std::int64_t rows = std::min(height, (producible + rowSize - 1) / rowSize);
-  std::vector<std::uint8_t> buffer(std::size_t(rows * rowSize));
-  if (!runLength) {
-    stream.Read(buffer.data(), std::min(dataSize, std::int64_t(buffer.size())));
-    return buffer;
+// The rows of the pixel data one after the other. Run-length packets may run on into the next
+// row; what a row's data lack is zero.
+class TRowReader {
+ public:
+  TRowReader(TStream& stream, bool runLength, std::int64_t dataSize, std::int64_t rowSize)
+      : Input(stream, 2 * rowSize + 2, dataSize),
+        RunLength(runLength),
+        RowSize(rowSize),
+        // A run makes at most 63 bytes, so at most 62 run on behind the row.
+        Row(std::size_t(rowSize + 63)) {}
+
+  // The next row; none when the data hold nothing of it.
+  const std::uint8_t* Next() {
+    std::memmove(Row.data(), Row.data() + RowSize, std::size_t(Carried));
+    std::int64_t have = Carried;
+    while (have < RowSize) {
+      Input.Fill();
+      const std::uint8_t* const start = Input.Data();
+      const std::uint8_t* next = start;
+      if (RunLength) {
+        have += Decoder.DecodeBytes(next, Input.Available(), Row.data() + have, RowSize - have,
+                                    std::int64_t(Row.size()) - have);
+      } else {
+        const std::int64_t taken = std::min(Input.Available(), RowSize - have);
+        std::memcpy(Row.data() + have, next, std::size_t(taken));
+        next += taken;
+        have += taken;
+      }
+      Input.Consume(next);
+      if (next == start) break;  // the data have ended
+    }
+    Carried = std::max<std::int64_t>(have - RowSize, 0);
+    if (have == 0) return nullptr;
+    if (have < RowSize) std::fill(Row.begin() + have, Row.begin() + RowSize, std::uint8_t(0));
+    return Row.data();
   }
-  const std::vector<std::uint8_t> packed = ReadAvailable(stream, dataSize);
-  const std::uint8_t* input = packed.data();
-  std::uint8_t* output = buffer.data();
-  TPCXRLEDecoder().Decode(input, output, std::int64_t(packed.size()), std::int64_t(buffer.size()));
-  return buffer;
-}
+
+ private:
+  TReadAhead Input;
+  TPCXRLEDecoder Decoder;
+  bool RunLength;
+  std::int64_t RowSize;
+  std::vector<std::uint8_t> Row;
+  std::int64_t Carried = 0;
+};
 
 // Pixel x takes bit x of plane k as bit k of its 4-bit index.
 void MergePlanes(const std::uint8_t* row, std::size_t bytesPerLine, unsigned planes, std::size_t width,
@@ -180,28 +208,36 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
   if (PixelFormat() == TPixelFormat::pf8bit) trailing = TrailingPalette(stream, dataSize);
   if (trailing) dataSize -= PaletteBlockSize;
   if (auto palette = PaletteFor(h, PixelFormat(), ColorManager, trailing)) SetPalette(std::move(*palette));
-  SetSize(int(p.Width), int(p.Height));
-
-  const std::int64_t bytesPerLine = h.BytesPerLine, rowSize = h.Planes * bytesPerLine;
-  const std::vector<std::uint8_t> rows = ReadRows(stream, h.Encoding == 1, dataSize, rowSize, p.Height);
+  SetSizeForOverwrite(int(p.Width), int(p.Height));
   EndStage();
   StartStage(TFormatText::STransferring);
+  const std::int64_t bytesPerLine = h.BytesPerLine, rowSize = h.Planes * bytesPerLine;
+  TRowReader rows(stream, h.Encoding == 1, dataSize, rowSize);
   const std::size_t width = p.Width;
-  for (std::int64_t y = 0; y < std::int64_t(rows.size()) / rowSize; ++y) {
-    const std::uint8_t* r = rows.data() + y * rowSize;
-    const TColorManager::TBytes target(ScanLine(int(y)), BytesPerScanLine());
-    if (layout == TLayout::Planes) {
-      MergePlanes(r, std::size_t(bytesPerLine), h.Planes, width, target.data());
-    } else if (layout == TLayout::Colour) {
-      const std::array<TConstBytes, 3> planes{TConstBytes(r, std::size_t(bytesPerLine)),
-                                              TConstBytes(r + bytesPerLine, std::size_t(bytesPerLine)),
-                                              TConstBytes(r + 2 * bytesPerLine, std::size_t(bytesPerLine))};
-      ColorManager.ConvertRow(planes, target, width, 0xFF);
-    } else {
-      ColorManager.ConvertRow(TConstBytes(r, std::size_t(rowSize)), target, width, 0xFF);
+  std::int64_t y = 0;
+  try {
+    for (; y < Height(); ++y) {
+      const std::uint8_t* r = rows.Next();
+      if (r == nullptr) break;
+      const TColorManager::TBytes target(ScanLine(int(y)), BytesPerScanLine());
+      if (layout == TLayout::Planes) {
+        MergePlanes(r, std::size_t(bytesPerLine), h.Planes, width, target.data());
+      } else if (layout == TLayout::Colour) {
+        const std::array<TConstBytes, 3> planes{TConstBytes(r, std::size_t(bytesPerLine)),
+                                                TConstBytes(r + bytesPerLine, std::size_t(bytesPerLine)),
+                                                TConstBytes(r + 2 * bytesPerLine, std::size_t(bytesPerLine))};
+        ColorManager.ConvertRow(planes, target, width, 0xFF);
+      } else {
+        ColorManager.ConvertRow(TConstBytes(r, std::size_t(rowSize)), target, width, 0xFF);
+      }
+      RowDone(y);
     }
-    RowDone(y);
+  } catch (...) {
+    ClearRows(int(y), Height());
+    throw;
   }
+  // Rows the data do not reach stay black.
+  ClearRows(int(y), Height());
   EndStage();
 }
 

@@ -157,11 +157,17 @@ void TPPMGraphic::LoadFromStream(TStream& stream) {
     ColorManager.SetTarget(colour ? schBGR : schIndexed, p.BitsPerSample, p.SamplesPerPixel);
     SetPixelFormat(ColorManager.GetPixelFormat(1));
     if (!colour) SetPalette(ColorManager.CreateGrayscalePalette(p.BitsPerSample == 1));
-    SetSize(int(p.Width), int(p.Height));
+    SetSizeForOverwrite(int(p.Width), int(p.Height));
     Row.resize(colour ? 3 * std::size_t(p.Width) : 0);
-    for (int y = 0; y < Height(); ++y) {
-      ReadRow(ScanLine(y));
-      RowDone(y);
+    int y = 0;
+    try {
+      for (; y < Height(); ++y) {
+        ReadRow(ScanLine(y));
+        RowDone(y);
+      }
+    } catch (...) {
+      ClearRows(y, Height());
+      throw;
     }
   }
   EndStage();

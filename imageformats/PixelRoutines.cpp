@@ -8,10 +8,16 @@
 namespace lumox {
 namespace {
 
-// Adds to every byte from `distance` on the byte `distance` before it.
-void UndoPredictor(std::uint8_t* row, std::size_t count, std::size_t distance) {
-  for (std::size_t i = 0; i < distance * count; ++i)
-    row[i + distance] = std::uint8_t(row[i + distance] + row[i]);
+// Adds to every byte from `Distance` on the byte `Distance` before it. The running sums stay in
+// registers, so no byte waits for the one stored just before.
+template <std::size_t Distance>
+void UndoPredictor(std::uint8_t* row, std::size_t count) {
+  std::uint8_t sums[Distance];
+  std::memcpy(sums, row, Distance);
+  for (std::uint8_t* pixel = row + Distance; pixel < row + Distance * (count + 1); pixel += Distance) {
+#pragma GCC unroll 4
+    for (std::size_t k = 0; k < Distance; ++k) pixel[k] = sums[k] = std::uint8_t(sums[k] + pixel[k]);
+  }
 }
 
 }  // namespace
@@ -26,9 +32,9 @@ void ReverseLongBytes(void* values, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i, p += 4) std::reverse(p, p + 4);
 }
 
-void UndoPredictor1(std::uint8_t* row, std::size_t count) { UndoPredictor(row, count, 1); }
-void UndoPredictor3(std::uint8_t* row, std::size_t count) { UndoPredictor(row, count, 3); }
-void UndoPredictor4(std::uint8_t* row, std::size_t count) { UndoPredictor(row, count, 4); }
+void UndoPredictor1(std::uint8_t* row, std::size_t count) { UndoPredictor<1>(row, count); }
+void UndoPredictor3(std::uint8_t* row, std::size_t count) { UndoPredictor<3>(row, count); }
+void UndoPredictor4(std::uint8_t* row, std::size_t count) { UndoPredictor<4>(row, count); }
 
 void UpsamplePlane(std::size_t width, std::size_t height, std::size_t scanLength,
                    std::span<std::uint8_t> pixels) {

@@ -1,6 +1,7 @@
 #include "imageformats/ReaderSupport.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "imageformats/FormatGraphic.h"
 
@@ -38,6 +39,26 @@ std::vector<std::uint8_t> ReadAvailable(TStream& stream, std::int64_t count) {
   std::vector<std::uint8_t> bytes(std::size_t(std::clamp<std::int64_t>(count, 0, stream.BytesLeft())));
   bytes.resize(std::size_t(stream.Read(bytes.data(), std::int64_t(bytes.size()))));
   return bytes;
+}
+
+TReadAhead::TReadAhead(TStream& stream, std::int64_t minimum, std::int64_t limit)
+    : Stream(stream),
+      Start(stream.Position()),
+      Minimum(minimum),
+      Left(limit),
+      Buffer(std::size_t(std::max<std::int64_t>(2 * minimum, 1 << 18))) {}
+
+void TReadAhead::Fill() {
+  if (Size - At >= Minimum || Exhausted) return;
+  std::memmove(Buffer.data(), Buffer.data() + At, std::size_t(Size - At));
+  Size -= At;
+  Consumed += At;
+  At = 0;
+  const std::int64_t read =
+      Stream.Read(Buffer.data() + Size, std::min(std::int64_t(Buffer.size()) - Size, Left));
+  Left -= read;
+  Exhausted = read == 0;
+  Size += read;
 }
 
 }  // namespace lumox

@@ -60,4 +60,30 @@ void CheckImageSize(std::int64_t width, std::int64_t height, std::string_view fo
 // more than the stream holds, so a size taken from a file cannot make the buffer huge.
 std::vector<std::uint8_t> ReadAvailable(TStream& stream, std::int64_t count);
 
+// The stream read ahead in blocks for a run-length decoder whose packets run across rows.
+// Release puts the stream's position just behind the bytes consumed.
+class TReadAhead {
+ public:
+  // `minimum`: the bytes one row can take at most; `limit`: the bytes that may be read in all.
+  TReadAhead(TStream& stream, std::int64_t minimum, std::int64_t limit = INT64_MAX);
+
+  // Makes `minimum` bytes available, or all that are left.
+  void Fill();
+  const std::uint8_t* Data() const { return Buffer.data() + At; }
+  std::int64_t Available() const { return Size - At; }
+  void Consume(const std::uint8_t* upTo) { At = upTo - Buffer.data(); }
+  void Release() { Stream.SetPosition(Start + Consumed + At); }
+
+ private:
+  TStream& Stream;
+  std::int64_t Start;
+  std::int64_t Minimum;
+  std::int64_t Left;
+  std::vector<std::uint8_t> Buffer;
+  std::int64_t Size = 0;
+  std::int64_t At = 0;
+  std::int64_t Consumed = 0;
+  bool Exhausted = false;
+};
+
 }  // namespace lumox

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "imageformats/ColorManager.h"
+#include "imageformats/RowVectors.h"
 
 namespace lumox {
 namespace {
@@ -155,13 +156,11 @@ void MoveColourBytes(const std::uint8_t* source, std::uint8_t* target, std::size
 // Planes of bytes into interleaved pixels, every pixel produced and no gamma: only bytes move.
 void InterleavePlanes(const std::array<const std::uint8_t*, 4>& planes, std::uint8_t* target,
                       std::size_t count, bool swapRedBlue, bool copyAlpha, int targetStep) {
-  const std::uint8_t *first = planes[swapRedBlue ? 2 : 0], *second = planes[1],
-                     *third = planes[swapRedBlue ? 0 : 2];
-  for (std::size_t i = 0; i < count; ++i, target += targetStep) {
-    target[0] = first[i];
-    target[1] = second[i];
-    target[2] = third[i];
-    if (copyAlpha) target[3] = planes[3][i];
+  const rows::TBytePlanes ordered{planes[swapRedBlue ? 2 : 0], planes[1], planes[swapRedBlue ? 0 : 2],
+                                  copyAlpha ? planes[3] : nullptr};
+  if (targetStep == 3 || copyAlpha) return rows::InterleaveBytes(ordered, target, count);
+  for (std::size_t i = 0; i < count; ++i, target += targetStep) {  // the alpha place keeps its byte
+    for (std::size_t k = 0; k < 3; ++k) target[k] = ordered[k][i];
   }
 }
 
@@ -238,12 +237,27 @@ std::uint32_t RoundToWord(long double value) {
 
 }  // namespace
 
-void TColorManager::ConvertColourRow(const TRow& row, bool swapRedBlue) const {
+void TColorManager::ConvertColourRow(const TRow& row, bool swapRedBlue, int sourceBits) const {
   const bool sourceAlpha = SourceOptions.Contains(optAlpha), targetAlpha = TargetOptions.Contains(optAlpha);
   const bool copyAlpha = sourceAlpha && targetAlpha;
   const int sourceStep = sourceAlpha ? 4 : 3, targetStep = targetAlpha ? 4 : 3;
   const bool gamma = TargetOptions.Contains(optApplyGamma), swap = SourceOptions.Contains(optByteSwap);
-  if (SourceBits == 8 && TargetBits == 8 && !gamma && row.Mask == 0xFF) {
+  if (sourceBits == 16 && TargetBits == 8 && !row.Planar && row.Mask == 0xFF) {
+    // Reduced block by block, the samples take the byte path (gamma is looked up after reducing
+    // there as here; alpha is reduced only).
+    std::array<std::uint8_t, 1020> reduced;
+    const std::size_t blockPixels = reduced.size() / std::size_t(sourceStep);
+    for (std::size_t done = 0; done < row.Count; done += blockPixels) {
+      const std::size_t n = std::min(blockPixels, row.Count - done);
+      rows::ReduceWords(row.Source[0] + 2 * done * std::size_t(sourceStep), reduced.data(),
+                        n * std::size_t(sourceStep), swap);
+      const TRow block{
+          .Source = {reduced.data()}, .Target = row.Target + done * std::size_t(targetStep), .Count = n};
+      ConvertColourRow(block, swapRedBlue, 8);
+    }
+    return;
+  }
+  if (sourceBits == 8 && TargetBits == 8 && !gamma && row.Mask == 0xFF) {
     if (row.Planar) {
       InterleavePlanes(row.Source, row.Target, row.Count, swapRedBlue, copyAlpha, targetStep);
     } else {
@@ -253,7 +267,7 @@ void TColorManager::ConvertColourRow(const TRow& row, bool swapRedBlue) const {
     return;
   }
   const std::uint8_t* lut = gamma ? Gamma.data() : Identity.data();
-  ForWidths(SourceBits, TargetBits, [&]<int S, int T>() {
+  ForWidths(sourceBits, TargetBits, [&]<int S, int T>() {
     const TSamples samples = SamplesOf(row.Source, row.Planar, copyAlpha ? 4 : 3, sourceStep, S / 8);
     const std::size_t pixelBytes = std::size_t(targetStep * T / 8);
     ForEachProduced(row.Count, row.Mask, [&](std::size_t n, std::size_t i) {
@@ -267,14 +281,16 @@ void TColorManager::ConvertColourRow(const TRow& row, bool swapRedBlue) const {
   });
 }
 
-void TColorManager::RowFromRGBToRGB(const TRow& row) const { ConvertColourRow(row, false); }
-void TColorManager::RowFromRGBToBGR(const TRow& row) const { ConvertColourRow(row, true); }
-void TColorManager::RowFromBGRToRGB(const TRow& row) const { ConvertColourRow(row, true); }
-void TColorManager::RowFromBGRToBGR(const TRow& row) const { ConvertColourRow(row, false); }
+void TColorManager::RowFromRGBToRGB(const TRow& row) const { ConvertColourRow(row, false, SourceBits); }
+void TColorManager::RowFromRGBToBGR(const TRow& row) const { ConvertColourRow(row, true, SourceBits); }
+void TColorManager::RowFromBGRToRGB(const TRow& row) const { ConvertColourRow(row, true, SourceBits); }
+void TColorManager::RowFromBGRToBGR(const TRow& row) const { ConvertColourRow(row, false, SourceBits); }
 
 void TColorManager::ConvertCMYKRow(const TRow& row, bool toBGR) const {
   const int targetStep = TargetOptions.Contains(optAlpha) ? 4 : 3;
   const bool swap = SourceOptions.Contains(optByteSwap);
+  if (SourceBits == 8 && TargetBits == 8 && !row.Planar && row.Mask == 0xFF && targetStep == 3)
+    return rows::CMYKToColour(row.Source[0], row.Target, row.Count, toBGR);
   ForWidths(SourceBits, TargetBits, [&]<int S, int T>() {
     const TSamples samples = SamplesOf(row.Source, row.Planar, 4, 4, S / 8);
     const std::size_t pixelBytes = std::size_t(targetStep * T / 8);
@@ -283,8 +299,7 @@ void TColorManager::ConvertCMYKRow(const TRow& row, bool toBGR) const {
       if constexpr (S == 8) {
         const std::uint32_t k = *samples.At(n, 3);
         for (int c = 0; c < 3; ++c) {
-          const std::uint32_t v = *samples.At(n, c);
-          const std::uint8_t value = ClampByte(255 - std::int32_t(v - v * k / 255 + k));
+          const std::uint8_t value = rows::InkToColour(*samples.At(n, c), k);
           rgb[std::size_t(c)] = T == 8 ? value : value * 257u;
         }
       } else {
@@ -329,6 +344,9 @@ void TColorManager::RowFromLabToBGR(const TRow& row) const { ConvertLabRow(row, 
 void TColorManager::ConvertLumaChromaRow(const TRow& row, bool toBGR) const {
   const int targetStep = TargetOptions.Contains(optAlpha) ? 4 : 3;
   const bool photo = SourceScheme == TColorScheme::schPhotoYCC;
+  if (VectorChroma && SourceBits == 8 && TargetBits == 8 && !row.Planar && row.Mask == 0xFF &&
+      targetStep == 3)
+    return rows::LumaChromaToColour(row.Source[0], row.Target, row.Count, *VectorChroma, toBGR);
   ForWidths(SourceBits, TargetBits, [&]<int S, int T>() {
     const TSamples samples = SamplesOf(row.Source, row.Planar, 3, 3, S / 8);
     const std::size_t pixelBytes = std::size_t(targetStep * T / 8);
@@ -379,6 +397,8 @@ void TColorManager::RowFromGray(const TRow& row) const {
   const int step = SourceOptions.Contains(optAlpha) ? 2 : 1;
   ForWidths(SourceBits, TargetBits, [&]<int S, int T>() {
     const std::uint8_t* source = row.Source[0];
+    if (S == 16 && T == 8 && step == 1 && row.Mask == 0xFF)
+      return rows::ReduceWords(source, row.Target, row.Count, swap);
     ForEachProduced(row.Count, row.Mask, [&](std::size_t n, std::size_t i) {
       const std::uint8_t* s = source + n * step * S / 8;
       std::uint32_t value;

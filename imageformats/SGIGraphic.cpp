@@ -83,7 +83,7 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
   ColorManager.SetSource(p.ColorScheme, p.BitsPerSample, channels);
   ColorManager.SetTarget(grey ? schIndexed : p.ColorScheme == schRGB ? schBGR : schBGRAlpha, 8, channels);
   SetPixelFormat(ColorManager.GetPixelFormat(1));
-  SetSize(int(p.Width), int(p.Height));
+  SetSizeForOverwrite(int(p.Width), int(p.Height));
   if (grey) SetPalette(ColorManager.CreateGrayscalePalette(false));
   EndStage();
   StartStage(TFormatText::STransferring);
@@ -96,11 +96,18 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
     planes[std::size_t(c)] = {buffer.data() + std::size_t(c) * planeBytes, planeBytes};
     sources[std::size_t(c)] = planes[std::size_t(c)];
   }
-  for (std::uint32_t y = 0; y < p.Height; ++y) {
-    ReadAndDecode(planes, y);
-    const TColorManager::TBytes target(ScanLine(int(p.Height - 1 - y)), BytesPerScanLine());
-    ColorManager.ConvertRow(std::span(sources.data(), std::size_t(channels)), target, p.Width, 0xFF);
-    RowDone(y);
+  // Rows are stored from the bottom up.
+  std::uint32_t y = 0;
+  try {
+    for (; y < p.Height; ++y) {
+      ReadAndDecode(planes, y);
+      const TColorManager::TBytes target(ScanLine(int(p.Height - 1 - y)), BytesPerScanLine());
+      ColorManager.ConvertRow(std::span(sources.data(), std::size_t(channels)), target, p.Width, 0xFF);
+      RowDone(y);
+    }
+  } catch (...) {
+    ClearRows(0, int(p.Height - y));
+    throw;
   }
   Decoder.reset();
   EndStage();

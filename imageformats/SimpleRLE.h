@@ -20,6 +20,12 @@ class TPCXRLEDecoder : public TDecoder {
  public:
   void Decode(const std::uint8_t*& input, std::uint8_t*& output, std::int64_t inputSize,
               std::int64_t outputSize) override;
+  // As Decode, but a run that reaches past `bytes` is written on as far as `room` bytes reach
+  // (room at least `bytes`), so a reader can carry the surplus into the next row; `input` moves
+  // behind the packets used, and stays on a run header whose byte lies past the input's end, so
+  // that a reader can decode that run once it has read on. Returns the bytes written.
+  std::int64_t DecodeBytes(const std::uint8_t*& input, std::int64_t inputSize, std::uint8_t* output,
+                           std::int64_t bytes, std::int64_t room);
 };
 
 // SGI: bit 7 set literal, clear run, count in bits 0-6, count 0 ends the row. With 16-bit

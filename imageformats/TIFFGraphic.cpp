@@ -408,9 +408,12 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
       LoadStrips(stream);
     }
   } catch (...) {
+    ClearRows(int(ImageProperties.CurrentRow), Height());
     EndStage();
     throw;
   }
+  // Rows no strip reaches stay black.
+  ClearRows(int(ImageProperties.CurrentRow), Height());
   Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
 }
 
@@ -502,7 +505,7 @@ void TTIFFGraphic::SetUpColorManager() {
 
   TBitmap::CheckSize(p.Width, p.Height);
   SetPixelFormat(HasAlphaSample(p) ? TPixelFormat::pf8bit : colors.GetPixelFormat(1));
-  SetSize(int(p.Width), int(p.Height));
+  SetSizeForOverwrite(int(p.Width), int(p.Height));
   ProgressRect.Right = std::int32_t(p.Width);
   if (target == schIndexed) {
     LoadPalette();
@@ -585,6 +588,8 @@ void TTIFFGraphic::LoadStrips(TStream& stream) {
   const std::unique_ptr<TDecoder> decoder = CreateDecoder();
   const std::vector<TStrip> strips = PlanStrips(decoder != nullptr);
   if (decoder) decoder->DecodeInit();
+  // A strip's inflated rows are shown whether or not its checksum agrees, so it is not worked out.
+  if (auto* inflater = dynamic_cast<TLZ77Decoder*>(decoder.get())) inflater->SkipChecksum();
   Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
   StartStage(TFormatText::STransferring);
 
@@ -598,9 +603,9 @@ void TTIFFGraphic::LoadStrips(TStream& stream) {
     const std::int64_t length = std::min(stream.BytesLeft(), strip.Length);
     budget -= length;
     if (budget < 0) RaiseInvalidFormat();
-    // What a strip cut short or a decoder leaves out stays zero.
-    rows.assign(std::size_t(std::int64_t{strip.Rows} * p.BytesPerLine), 0);
+    rows.resize(std::size_t(std::int64_t{strip.Rows} * p.BytesPerLine));
     if (decoder) {
+      std::fill(rows.begin(), rows.end(), 0);  // what a decoder leaves out stays zero
       packed.resize(std::size_t(length));
       stream.ReadBuffer(packed.data(), length);
       const std::uint8_t* input = packed.data();
@@ -608,6 +613,7 @@ void TTIFFGraphic::LoadStrips(TStream& stream) {
       decoder->Decode(input, output, length, std::int64_t(rows.size()));
     } else {
       stream.ReadBuffer(rows.data(), length);
+      std::fill(rows.begin() + length, rows.end(), 0);  // what a strip cut short lacks stays zero
     }
     TransferRows(rows.data(), strip.Rows, decoder != nullptr);
   }

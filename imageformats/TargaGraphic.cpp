@@ -71,44 +71,6 @@ std::optional<TPalette> ReadPalette(TStream& stream, const THeader& h, const TCo
   return colorManager.CreateColorPalette(map, layout, h.ColorMapLength, true);
 }
 
-// The stream read ahead in blocks for the run-length decoder. Release puts the stream's
-// position just behind the bytes consumed.
-class TReadAhead {
- public:
-  // `minimum`: the bytes one row can take at most.
-  TReadAhead(TStream& stream, std::int64_t minimum)
-      : Stream(stream),
-        Start(stream.Position()),
-        Minimum(minimum),
-        Buffer(std::size_t(std::max<std::int64_t>(2 * minimum, 1 << 18))) {}
-
-  // Makes `Minimum` bytes available, or all that are left in the stream.
-  void Fill() {
-    if (Size - At >= Minimum || Exhausted) return;
-    std::memmove(Buffer.data(), Buffer.data() + At, std::size_t(Size - At));
-    Size -= At;
-    Consumed += At;
-    At = 0;
-    const std::int64_t read = Stream.Read(Buffer.data() + Size, std::int64_t(Buffer.size()) - Size);
-    Exhausted = read == 0;
-    Size += read;
-  }
-  const std::uint8_t* Data() const { return Buffer.data() + At; }
-  std::int64_t Available() const { return Size - At; }
-  void Consume(const std::uint8_t* upTo) { At = upTo - Buffer.data(); }
-  void Release() { Stream.SetPosition(Start + Consumed + At); }
-
- private:
-  TStream& Stream;
-  std::int64_t Start;
-  std::int64_t Minimum;
-  std::vector<std::uint8_t> Buffer;
-  std::int64_t Size = 0;
-  std::int64_t At = 0;
-  std::int64_t Consumed = 0;
-  bool Exhausted = false;
-};
-
 }  // namespace
 
 const TGraphicClass& TTargaGraphic::Class() {

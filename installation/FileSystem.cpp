@@ -1,17 +1,21 @@
 #include "installation/FileSystem.h"
 
 #include "platform/Errors.h"
+#include "platform/FileDescriptor.h"
 #include "platform/UserMessages.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <filesystem>
 #include <set>
 #include <system_error>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumox {
 namespace {
@@ -123,22 +127,29 @@ QString ZindoFilePath(const QString& folder, const QString& name) {
   return found.isEmpty() ? JoinPath(folder, name) : found;
 }
 
-void CopyFileOverwriting(const QString& source, const QString& target) {
-  std::error_code error;
-  std::filesystem::copy_file(NativePath(source), NativePath(target),
-                             std::filesystem::copy_options::overwrite_existing, error);
-  if (error) {
-    throw EInOutError(QStringLiteral("Could not copy \"%1\" to \"%2\": %3")
-                          .arg(source, target, QString::fromStdString(error.message())));
+QByteArray ReadRegularFile(const QString& path, qint64 maxSize) {
+  const TFileDescriptor fd(
+      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat status {};
+  if (!fd.IsOpen() || ::fstat(fd.Get(), &status) != 0) throw EInOutError(qt_error_string(errno));
+  if (!S_ISREG(status.st_mode)) throw EInOutError(QStringLiteral("It is not a regular file."));
+  if (status.st_size > maxSize) {
+    throw EInOutError(QStringLiteral("It holds %1 bytes, more than the %2 that Lumox reads of such a file.")
+                          .arg(status.st_size)
+                          .arg(maxSize));
   }
-}
-
-void WriteWholeFile(const QString& path, const QByteArray& bytes) {
-  QSaveFile file(path);
-  // commit() renames even after its own flush failed (disk full), so flush and check first.
-  const bool written =
-      file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit();
-  if (!written) throw EInOutError(QStringLiteral("Could not write \"%1\": %2").arg(path, file.errorString()));
+  QByteArray bytes(qsizetype(status.st_size), Qt::Uninitialized);
+  qsizetype size = 0;
+  // A file that grows while it is read is read as far as its size was.
+  while (size < bytes.size()) {
+    const ssize_t read = ::read(fd.Get(), bytes.data() + size, std::size_t(bytes.size() - size));
+    if (read < 0 && errno == EINTR) continue;
+    if (read < 0) throw EInOutError(qt_error_string(errno));
+    if (read == 0) break;
+    size += read;
+  }
+  bytes.truncate(size);
+  return bytes;
 }
 
 }  // namespace lumox

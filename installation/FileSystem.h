@@ -54,12 +54,9 @@ QString FindZindoFolder(const QString& folder, const QString& name);
 // The file to read or write: the one found as above, else `folder` + "/" + `name`.
 QString ZindoFilePath(const QString& folder, const QString& name);
 
-// Copies `source` to `target`, replacing a file that exists. Throws EInOutError naming
-// both files when the copy fails.
-void CopyFileOverwriting(const QString& source, const QString& target);
-
-// Writes `bytes` to `path` through a temporary file, so a failed write leaves any old file
-// whole. Throws EInOutError naming the file on failure.
-void WriteWholeFile(const QString& path, const QByteArray& bytes);
+// The bytes of the regular file `path`, through links. Throws EInOutError with the reason, for
+// the caller to name the file, when it cannot be read, is no regular file (a FIFO would hold
+// the program) or holds more than `maxSize` bytes, which are then not read.
+QByteArray ReadRegularFile(const QString& path, qint64 maxSize);
 
 }  // namespace lumox

@@ -1,10 +1,9 @@
 #include "installation/IniTree.h"
 
 #include "installation/FileSystem.h"
+#include "installation/WriteGuard.h"
 #include "platform/Errors.h"
 #include "platform/UserMessages.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <array>
@@ -296,15 +295,7 @@ void TIniNode::WriteTo(std::string& out, int indent) const {
 }
 
 TZindoIni::TZindoIni(const QString& fileName, TOpenBlockAtEnd openBlock) : FileName(fileName) {
-  Load(
-      [&] {
-        QFile file(FileName);
-        if (!file.open(QIODevice::ReadOnly)) throw EInOutError(file.errorString());
-        QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) throw EInOutError(file.errorString());
-        return bytes;
-      },
-      openBlock);
+  Load([&] { return ReadRegularFile(FileName, kMaxIniFileSize); }, openBlock);
 }
 
 TZindoIni::TZindoIni(const QString& fileName, QByteArray bytes, TOpenBlockAtEnd openBlock)
@@ -354,16 +345,16 @@ std::string TZindoIni::ToBytes() const {
   return out;
 }
 
-void TZindoIni::SaveToFile(const QString& fileName) const {
+void TZindoIni::SaveToFile(const QString& within, const QString& fileName) const {
   if (!IsLoadComplete()) {
     throw EInOutError(QStringLiteral("\"%1\" was not saved: \"%2\" could not be read completely (%3).")
                           .arg(fileName, FileName, LoadError));
   }
-  WriteWholeFile(fileName, QByteArray::fromStdString(ToBytes()));
+  WriteWholeFile(within, fileName, QByteArray::fromStdString(ToBytes()));
 }
 
-void TZindoIni::SaveChanges() const {
-  if (Modified || !IsLoadComplete()) SaveToFile(FileName);
+void TZindoIni::SaveChanges(const QString& within) const {
+  if (Modified || !IsLoadComplete()) SaveToFile(within, FileName);
 }
 
 }  // namespace lumox

@@ -127,6 +127,10 @@ inline TIniNode* TIniStore::NewNode(std::string_view name, std::string_view valu
 // layout ends that way only when the writing was cut off.
 enum class TOpenBlockAtEnd { Allowed, Damaged };
 
+// No ini file of the simulator comes near this size; a larger one is refused unread, so that one
+// file in a stranger's pack cannot fill the memory or hold up the start.
+inline constexpr qint64 kMaxIniFileSize = 16 << 20;
+
 // One simulator ini file (zindo.ini, car.ini, track.ini, bestlaps.ini, ...) as a tree.
 // Loading never throws: a failure is shown as an error message and leaves what was read.
 // Such a partial tree is never written back: SaveToFile refuses it.
@@ -143,12 +147,12 @@ class TZindoIni {
   void WriteString(const QString& path, const QString& value);
   bool ValueExists(const QString& path) const;
   bool SymbolExists(const QString& path) const;
-  // Writes the tree atomically. Throws EInOutError when the load was incomplete
-  // or the file cannot be written.
-  void SaveToFile(const QString& fileName) const;
+  // Writes the tree atomically, as WriteWholeFile does below `within`. Throws EInOutError when
+  // the load was incomplete or the file may not or cannot be written.
+  void SaveToFile(const QString& within, const QString& fileName) const;
   // Writes the tree back to its file when WriteString changed a value; leaves the file alone
   // otherwise. Throws as SaveToFile does.
-  void SaveChanges() const;
+  void SaveChanges(const QString& within) const;
 
   const QString& GetFileName() const { return FileName; }
   const TIniNode& GetRoot() const { return *Root; }

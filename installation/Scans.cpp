@@ -2,6 +2,7 @@
 
 #include "installation/FileSystem.h"
 #include "installation/Strings.h"
+#include "installation/WriteGuard.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -69,10 +70,10 @@ bool IsZindoExecutable(const QString& exePath) {
   return exe.isFile() && !FindZindoFile(exe.path(), QStringLiteral("zindo.ini")).isEmpty();
 }
 
-void CreateEmptyBestLaps(const QString& fileName) {
+void CreateEmptyBestLaps(const QString& zindoDir, const QString& fileName) {
   const QFileInfo file(fileName);
   if (!FindZindoFile(file.path(), file.fileName()).isEmpty()) return;
-  WriteWholeFile(fileName, BestLapsTemplate());
+  WriteWholeFile(zindoDir, fileName, BestLapsTemplate());
 }
 
 QString FolderListMD5(const QStringList& folders) {

@@ -25,9 +25,9 @@ QStringList ListTrackAIFiles(const QString& trackDir);
 // `exePath` is a file with zindo.ini beside it.
 bool IsZindoExecutable(const QString& exePath);
 
-// Writes the blank best-laps file unless a file of that name (in any case) exists.
-// Throws EInOutError when it cannot be written.
-void CreateEmptyBestLaps(const QString& fileName);
+// Writes the blank best-laps file, below `zindoDir`, unless a file of that name (in any case)
+// exists. Throws EInOutError when it may not or cannot be written.
+void CreateEmptyBestLaps(const QString& zindoDir, const QString& fileName);
 
 // Folder-list fingerprint: lowercase hex MD5 of the names joined by ";".
 QString FolderListMD5(const QStringList& folders);

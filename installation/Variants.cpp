@@ -2,6 +2,7 @@
 
 #include "installation/FileSystem.h"
 #include "installation/IniTree.h"
+#include "installation/WriteGuard.h"
 #include "platform/Errors.h"
 
 #include <array>
@@ -33,6 +34,7 @@ bool IsVariantOwnFile(const QString& name) {
 }  // namespace
 
 void TLumoxVariant::Clear() {
+  ZindoDir.clear();
   CarFolder.clear();
   CurrentFolder.clear();
   Names.clear();
@@ -41,8 +43,9 @@ void TLumoxVariant::Clear() {
 
 QString TLumoxVariant::VariantsFolder() const { return JoinPath(CarFolder, QStringLiteral("lumox_variants")); }
 
-void TLumoxVariant::LoadFromCarFolder(const QString& carFolder) {
+void TLumoxVariant::LoadFromCarFolder(const QString& zindoDir, const QString& carFolder) {
   Clear();
+  ZindoDir = zindoDir;
   CarFolder = carFolder;
   if (!FolderExists(VariantsFolder())) return;
   CurrentFolder = ReadCurrentFolder();
@@ -53,7 +56,7 @@ QString TLumoxVariant::ReadCurrentFolder() const {
   QString record = FindZindoFile(VariantsFolder(), kVariantIni);
   if (record.isEmpty()) {
     record = JoinPath(VariantsFolder(), kVariantIni);
-    WriteWholeFile(record, "current\r\n{\r\n  folder=\r\n}\r\n");
+    WriteWholeFile(ZindoDir, record, "current\r\n{\r\n  folder=\r\n}\r\n");
   }
   return TZindoIni(record).ReadString(kCurrentFolderPath, {});
 }
@@ -96,7 +99,7 @@ void TLumoxVariant::Apply(int index) {
     if (IsVariantOwnFile(name)) continue;
     try {
       // A file the car has under another case is replaced, not doubled.
-      CopyFileOverwriting(JoinPath(source, name), ZindoFilePath(CarFolder, name));
+      CopyFileWithin(ZindoDir, JoinPath(source, name), ZindoFilePath(CarFolder, name), TExisting::Replace);
     } catch (const EInOutError& e) {
       failures.append(MessageOf(e));
     }
@@ -109,7 +112,7 @@ void TLumoxVariant::Apply(int index) {
   CurrentFolder = Folders[index];
   TZindoIni record(ZindoFilePath(VariantsFolder(), kVariantIni));
   record.WriteString(kCurrentFolderPath, CurrentFolder);
-  record.SaveChanges();
+  record.SaveChanges(ZindoDir);
 }
 
 }  // namespace lumox

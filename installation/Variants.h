@@ -18,9 +18,10 @@ struct TComboContent {
 // the current variant at current.folder.
 class TLumoxVariant {
  public:
-  // Replaces the content with the variants of `carFolder`. Creates the record of the
-  // current variant when it is missing; throws EInOutError when that fails.
-  void LoadFromCarFolder(const QString& carFolder);
+  // Replaces the content with the variants of `carFolder` in the installation `zindoDir`,
+  // below which every file of the car is written. Creates the record of the current variant
+  // when it is missing; throws EInOutError when that fails or is refused.
+  void LoadFromCarFolder(const QString& zindoDir, const QString& carFolder);
   bool HasVariants() const { return !Folders.isEmpty(); }
   TComboContent ComboContent() const;
   // The preview picture of the variant at `index`, else the car's own, else empty.
@@ -28,8 +29,9 @@ class TLumoxVariant {
   // Copies the files of the variant at `index` into the car folder and records it as
   // current; nothing happens for an index out of range. When any file cannot be copied,
   // the others are still copied, the record is left as it was and EInOutError names the
-  // files that failed. Throws EInOutError too when the variant folder is gone or the
-  // record cannot be written.
+  // files that failed or were refused (a link in the car folder, a variant file linked to
+  // one outside the installation). Throws EInOutError too when the variant folder is gone or
+  // the record cannot be written.
   void Apply(int index);
 
   const QString& GetCarFolder() const { return CarFolder; }
@@ -44,6 +46,7 @@ class TLumoxVariant {
   QString VariantsFolder() const;
   bool IsValid(int index) const { return index >= 0 && index < Folders.size(); }
 
+  QString ZindoDir;
   QString CarFolder;
   QString CurrentFolder;
   QStringList Names;    // display names

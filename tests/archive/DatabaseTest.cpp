@@ -41,7 +41,7 @@ TEST_F(Database, TheTemplateIsAnEmptyDialectOneUtf8DatabaseOwnedByZindo) {
       QStringList{"1ZINDO1UTF800"});
 }
 
-TEST(DatabaseFile, TheTemplateIsCopiedWritableOnlyWhenNoDatabaseExistsAndAFailedCopyNamesBoth) {
+TEST(DatabaseFile, TheTemplateIsCopiedWritableOnlyWhenNoDatabaseExistsAFailedCopyNamesBothAndALinkIsRefused) {
   test::TTempFolder folder, broken;
   const QString database = folder.File(DatabaseFileName), templ = folder.File(TemplateFileName);
   PrepareDatabaseFile(folder.Path());
@@ -60,6 +60,15 @@ TEST(DatabaseFile, TheTemplateIsCopiedWritableOnlyWhenNoDatabaseExistsAndAFailed
   EXPECT_TRUE(message.contains(broken.File(TemplateFileName)) &&
               message.contains(broken.File(DatabaseFileName)));
   EXPECT_FALSE(QFile::exists(broken.File(DatabaseFileName)));
+  // The engine would write through a link, to another folder's database or, dangling, make one.
+  for (const QString& elsewhere : {database, folder.File("made.gdb")}) {
+    test::TTempFolder linked;
+    test::MakeLink(elsewhere, linked.File(DatabaseFileName));
+    QFile::copy(test::BuiltTemplate(), linked.File(TemplateFileName));
+    EXPECT_TRUE(ErrorOf<EInOutError>([&] { PrepareDatabaseFile(linked.Path()); }).contains("symbolic link"));
+  }
+  EXPECT_EQ(test::ReadBytes(database), "kept");
+  EXPECT_FALSE(QFile::exists(folder.File("made.gdb")));
 }
 
 TEST_F(Database, EveryStatementCommitsOnItsOwnAndErrorsReachTheCallerWithTheEngineMessage) {
@@ -120,6 +129,17 @@ TEST_F(Database, MissingForeignOrBusyFilesGiveAnErrorNamingTheFile) {
               ::testing::ExitedWithCode(0), "");
   isql.closeWriteChannel();
   EXPECT_TRUE(isql.waitForFinished(10000));
+}
+
+TEST_F(Database, AnEngineLockFolderReachedThroughALinkIsRefusedNamingIt) {
+  const QByteArray lockFolder = qgetenv("FIREBIRD_LOCK");
+  const QString link = Db.Folder().File("lock");
+  test::MakeLink(QFile::decodeName(lockFolder), link);
+  qputenv("FIREBIRD_LOCK", QFile::encodeName(link));
+  const QString message = ErrorOf([&] { C.Database(); });
+  qputenv("FIREBIRD_LOCK", lockFolder);
+  EXPECT_TRUE(message.contains(link) && message.contains("symbolic link")) << message.toStdString();
+  EXPECT_NO_THROW(C.Database());
 }
 
 TEST_F(Database, SettingsAreTextsYAndNOrStrictDecimalIntegersWithDefaultsForTheRest) {

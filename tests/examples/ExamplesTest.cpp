@@ -29,7 +29,7 @@ class ExampleInstallation : public ::testing::Test {
   int RunZindo(const QList<std::pair<QString, QString>>& values = {}) const {
     TZindoIni ini(Root.File("zindo.ini"));
     for (const auto& [path, value] : values) ini.WriteString(path, value);
-    ini.SaveToFile(ini.GetFileName());
+    ini.SaveToFile(Root.Path(), ini.GetFileName());
     QProcess zindo;
     zindo.setWorkingDirectory(QDir::tempPath());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -64,7 +64,7 @@ TEST_F(ExampleInstallation, EveryIniFileLoadsCompletelyInTheSimulatorsLayout) {
   }
   EXPECT_GE(files, 20);
   EXPECT_TRUE(Messages.Texts().isEmpty()) << Messages.Texts().join("\n").toStdString();
-  CreateEmptyBestLaps(Root.File("blank.ini"));
+  CreateEmptyBestLaps(Root.Path(), Root.File("blank.ini"));
   EXPECT_EQ(test::ReadBytes(BestLaps("harbour_loop")), test::ReadBytes(Root.File("blank.ini")));
 }
 

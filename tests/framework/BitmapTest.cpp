@@ -93,6 +93,31 @@ TEST(Bitmap, PixelsReadAsColoursInEveryFormat) {
   EXPECT_EQ(Row(Make(pf32bit, 1, 1, {}, {1, 2, 3, 4})), TColours{0x04030201});
 }
 
+// Rows longer than the sixteen pixels a vector step takes, each read under the palette in force.
+TEST(Bitmap, EightBitRowsShowThePaletteSetLast) {
+  TPalette ramp(256);
+  for (std::size_t i = 0; i < ramp.size(); ++i)
+    ramp[i] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
+  std::vector<std::uint8_t> indices(21);
+  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = std::uint8_t(i * 13);
+  const auto grey = [](std::uint32_t level) { return 0xFF000000 | level * 0x010101; };
+  TBitmap bitmap = Make(pf8bit, 21, 1, ramp, indices);
+  const TColours greys = Row(bitmap);
+  EXPECT_EQ(greys.back(), grey(20 * 13 % 256));
+  for (std::size_t i = 0; i < indices.size(); ++i) EXPECT_EQ(greys[i], grey(indices[i])) << i;
+
+  ramp[13] = {13, 13, 14, 0};  // no longer a plain ramp
+  bitmap.SetPalette(ramp);
+  EXPECT_EQ(Row(bitmap)[1], 0xFF0D0D0E);
+  EXPECT_EQ(Row(bitmap)[2], grey(26));
+  TBitmap copy;
+  copy.Assign(bitmap);
+  EXPECT_EQ(Row(copy), Row(bitmap));
+  bitmap.SetPalette({{1, 2, 3, 0}});  // index 13 now lies past the palette
+  EXPECT_EQ(Row(bitmap)[0], 0xFF010203);
+  EXPECT_EQ(Row(bitmap)[1], 0xFF000000);
+}
+
 TEST(Bitmap, ChangingTheFormatConvertsEveryPixel) {
   const TBitmap indexed = Make(pf4bit, 4, 1, Palette, {0x12, 0x30});
   TBitmap wider;

@@ -103,6 +103,22 @@ TEST(BmpReader, BitFieldsKeepNativeLayoutsAndExpandOthers) {
                                          .Masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, .Pixels = {1, 2, 3, 4}}));
   EXPECT_EQ(Bytes(v5, 0, 4), (TBytes{1, 2, 3, 4}));
 }
+
+// The fourth byte is alpha only where the file uses it; left 0 everywhere, it is not.
+TEST(BmpReader, ThirtyTwoBitPixelsWhoseFourthBytesAreAllZeroAreOpaque) {
+  const struct { std::uint32_t Compression, AlphaMask; TBytes Pixels, Loaded; } cases[] = {
+    {0, 0, {1, 2, 3, 0, 4, 5, 6, 0}, {1, 2, 3, 255, 4, 5, 6, 255}},
+    {3, 0, {1, 2, 3, 0, 4, 5, 6, 0}, {1, 2, 3, 255, 4, 5, 6, 255}},
+    {0, 0, {1, 2, 3, 0, 4, 5, 6, 9}, {1, 2, 3, 0, 4, 5, 6, 9}},
+    {3, 0xFF000000, {1, 2, 3, 0, 4, 5, 6, 0}, {1, 2, 3, 0, 4, 5, 6, 0}},
+  };
+  for (const auto& c : cases) {
+    const TBitmap loaded = Load(test::BmpFile({.HeaderSize = 56, .Width = 2, .Height = 1, .Bits = 32,
+                                               .Compression = c.Compression,
+                                               .Masks = {0xFF0000, 0xFF00, 0xFF, c.AlphaMask}, .Pixels = c.Pixels}));
+    EXPECT_EQ(Bytes(loaded, 0, 8), c.Loaded) << c.Compression << " " << c.AlphaMask;
+  }
+}
 // clang-format on
 
 TEST(BmpReader, DecodesRunLengthsCuttingRunsAtTheRightEdge) {

@@ -53,6 +53,8 @@ TEST(FileStream, WritesReadsBackAndNamesAFileItCannotOpen) {
     EXPECT_NE(std::string(e.what()).find(missing), std::string::npos);
   }
   EXPECT_THROW(TFileStream(folder.Path().toStdString(), TFileMode::Read), EFOpenError);
+  test::MakeFifo(folder.File("fifo.bmp"));  // refused at once, not read when a writer comes
+  EXPECT_THROW(TFileStream(folder.File("fifo.bmp").toStdString(), TFileMode::Read), EFOpenError);
 }
 
 }  // namespace

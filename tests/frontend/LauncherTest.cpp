@@ -6,16 +6,20 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <unistd.h>
 
 #include "archive/LapTimePool.h"
+#include "frontend/BestLapsExchange.h"
 #include "frontend/FormMain.h"
 #include "installation/IniTree.h"
+#include "platform/EventGuard.h"
 #include "platform/TerminationSignals.h"
 #include "tests/archive/TestDatabase.h"
 #include "tests/frontend/FormStartUp.h"
@@ -23,6 +27,7 @@
 #include "tests/support/FindWidget.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempFolder.h"
 
 namespace lumox {
 namespace {
@@ -268,6 +273,188 @@ TEST_F(Launch, ADamagedBestLapsFileIsReportedOnceALaunchAndLeftAsItIs) {
   Start();
   EXPECT_EQ(Messages.Texts().size(), 2) << "once again at the next launch";
 }
+// What a hostile installation meets: a launch (with the variant "sprint" of the car
+// veltra_gt4 chosen), choosing that car, saving the options or the log, a rescan.
+enum class TMeets {
+  Launch,
+  LaunchEmptying,
+  LaunchFilling,
+  ChoosingTheCar,
+  SavingOptions,
+  SavingTheLog,
+  Rescan
+};
+
+// One layout made by a stranger's pack, what it meets and the part of the message the user
+// gets; a layout Lumox may write gives none, and the variant is applied.
+struct THostileInstallation {
+  const char* Name;
+  std::function<void(const test::TTempFolder& zindo, const test::TTempFolder& outside)> Make;
+  TMeets Meets;
+  const char* Message;
+  const char* Kept = nullptr;  // a file of the installation that keeps its bytes
+};
+
+void PrintTo(const THostileInstallation& row, std::ostream* os) { *os << row.Name; }
+
+const char* const Car = "data/cars/veltra_gt4/";
+const char* const Record = "data/cars/veltra_gt4/lumox_variants/variant.ini";
+const char* const Sprint = "data/cars/veltra_gt4/lumox_variants/sprint/";
+
+// Moves the installation's `file` to `outside` and leaves a link to it in its place.
+void MoveOut(const test::TTempFolder& zindo, const QString& file, const test::TTempFolder& outside,
+             const QString& name) {
+  ASSERT_TRUE(QDir().rename(zindo.File(file), outside.File(name)));
+  test::MakeLink(outside.File(name), zindo.File(file));
+}
+
+class HostileInstallation : public Launch, public ::testing::WithParamInterface<THostileInstallation> {
+ protected:
+  HostileInstallation() {
+    Outside.Write("victim.txt", "the user's own file");
+    Outside.Write("id_rsa", "private key");
+    Outside.MakeDir("autostart");
+    Zindo.Write(QString(Sprint) + "physics.ini", "sprint physics");
+    ChooseTheCar();
+    test::Find<QComboBox>(Form, "comboDefaultCarVariant")
+        ->setCurrentIndex(Form.State().FVariants.GetFolders().indexOf("sprint"));
+  }
+  void ChooseTheCar() {
+    ASSERT_TRUE(
+        Form.RaceSetup().SelectByFolder(test::Find<QComboBox>(Form, "comboDefaultCar"), "veltra_gt4"));
+    RunGuarded([this] { Form.RaceSetup().comboDefaultCarChange(); });
+  }
+  void Meet(TMeets meets) {
+    switch (meets) {
+      case TMeets::Launch:
+        return Start();
+      case TMeets::LaunchEmptying:
+        Options.FillMode = int(TFillMode::Empty);
+        return Start();
+      case TMeets::LaunchFilling:
+        Options.FillMode = int(TFillMode::EmptyAndFill);
+        return Start();
+      case TMeets::ChoosingTheCar:
+        return ChooseTheCar();
+      case TMeets::SavingOptions:
+        return test::Find<QAction>(Form, "ActSaveOptions")->trigger();
+      case TMeets::Rescan:
+        return test::Find<QPushButton>(Form, "BtnRescan")->click();
+      case TMeets::SavingTheLog:
+        return test::WithNextModal(
+            [](QWidget* viewer) {
+              test::Find<QPushButton>(*viewer, "BtnDeleteButLast")->click();
+              test::Find<QPushButton>(*viewer, "BtnSaveAndExit")->click();
+              viewer->close();
+            },
+            [this] { test::Find<QAction>(Form, "ActViewQLOG")->trigger(); });
+    }
+  }
+
+  test::TTempFolder Outside;
+};
+
+TEST_P(HostileInstallation, MeetsAClearMessageAndNoFileOutsideChanges) {
+  const THostileInstallation& row = GetParam();
+  row.Make(Zindo, Outside);
+  const QMap<QString, QByteArray> outside = test::Snapshot(Outside.Path());
+  const QByteArray kept = row.Kept ? test::ReadBytes(Zindo.File(row.Kept)) : QByteArray();
+  Meet(row.Meets);
+  const QString shown = Messages.Texts().join("\n");
+  if (*row.Message) {
+    EXPECT_TRUE(shown.contains(row.Message)) << shown.toStdString();
+  } else {
+    EXPECT_EQ(shown, "");
+    EXPECT_EQ(Form.State().FVariants.GetCurrentFolder(), "sprint");
+  }
+  if (row.Kept) {
+    EXPECT_EQ(test::ReadBytes(Zindo.File(row.Kept)), kept);
+  }
+  EXPECT_EQ(test::Snapshot(Outside.Path()), outside);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packs, HostileInstallation,
+    ::testing::Values(
+        THostileInstallation{"CarFileLinkedOutside",
+                             [](auto& zindo, auto& out) {
+                               test::MakeLink(out.File("victim.txt"),
+                                              zindo.File(QString(Car) + "physics.ini"));
+                             },
+                             TMeets::Launch, "physics.ini\" is a symbolic link to", Record},
+        THostileInstallation{"DanglingCarFileLink",
+                             [](auto& zindo, auto& out) {
+                               test::MakeLink(out.File("autostart/x.desktop"),
+                                              zindo.File(QString(Car) + "physics.ini"));
+                             },
+                             TMeets::Launch, "physics.ini\" is a symbolic link to", Record},
+        THostileInstallation{"VariantFileLinkedToAPrivateFile",
+                             [](auto& zindo, auto& out) {
+                               QFile::remove(zindo.File(QString(Sprint) + "car.ini"));
+                               test::MakeLink(out.File("id_rsa"), zindo.File(QString(Sprint) + "car.ini"));
+                             },
+                             TMeets::Launch, "car.ini\" is a symbolic link to",
+                             "data/cars/veltra_gt4/car.ini"},
+        THostileInstallation{"DanglingVariantRecord",
+                             [](auto& zindo, auto& out) {
+                               QFile::remove(zindo.File(Record));
+                               test::MakeLink(out.File(".bash_aliases"), zindo.File(Record));
+                             },
+                             TMeets::ChoosingTheCar, "variant.ini\": it is a symbolic link to"},
+        THostileInstallation{"VariantRecordSwappedForALinkAfterItWasRead",
+                             [](auto& zindo, auto& out) { MoveOut(zindo, Record, out, "aliases"); },
+                             TMeets::Launch, "variant.ini\": it is a symbolic link to"},
+        THostileInstallation{
+            "CarFolderLinkedOutside",
+            [](auto& zindo, auto& out) { MoveOut(zindo, "data/cars/veltra_gt4", out, "veltra"); },
+            TMeets::Launch, "veltra_gt4\" is a symbolic link to"},
+        THostileInstallation{"CarFolderLinkedInside",
+                             [](auto& zindo, auto&) {
+                               zindo.MakeDir("packs");
+                               ASSERT_TRUE(QDir().rename(zindo.File("data/cars/veltra_gt4"),
+                                                         zindo.File("packs/veltra")));
+                               test::MakeLink("../../packs/veltra", zindo.File("data/cars/veltra_gt4"));
+                             },
+                             TMeets::Launch, ""},
+        THostileInstallation{"BestLapsLinkedToABackup",
+                             [](auto& zindo, auto& out) {
+                               MoveOut(zindo, "data/tracks/kestrel_ring/bestlaps.ini", out, "backup.ini");
+                             },
+                             TMeets::LaunchEmptying, "bestlaps.ini\": it is a symbolic link to"},
+        THostileInstallation{"DanglingBestLapsLink",
+                             [](auto& zindo, auto& out) {
+                               test::MakeLink(out.File("made.ini"),
+                                              zindo.File("data/tracks/dunmore_park/bestlaps.ini"));
+                             },
+                             TMeets::LaunchFilling, "bestlaps.ini\": it is a symbolic link to"},
+        THostileInstallation{
+            "BestLapsFifo",
+            [](auto& zindo, auto&) { test::MakeFifo(zindo.File("data/tracks/dunmore_park/bestlaps.ini")); },
+            TMeets::LaunchFilling, "bestlaps.ini\": it is not a regular file"},
+        THostileInstallation{"OptionsLinkedOutside",
+                             [](auto& zindo, auto& out) {
+                               out.Write("zindo.ini",
+                                         test::ReadBytes(zindo.File("zindo.ini")).replace("fps=1", "fps=0"));
+                               QFile::remove(zindo.File("zindo.ini"));
+                               test::MakeLink(out.File("zindo.ini"), zindo.File("zindo.ini"));
+                             },
+                             TMeets::SavingOptions, "zindo.ini\": it is a symbolic link to"},
+        THostileInstallation{"LogLinkedOutside",
+                             [](auto& zindo, auto& out) { MoveOut(zindo, "QLOG.TXT", out, "log.txt"); },
+                             TMeets::SavingTheLog, "QLOG.TXT\": it is a symbolic link to"},
+        THostileInstallation{"LogFifo",
+                             [](auto& zindo, auto&) {
+                               QFile::remove(zindo.File("QLOG.TXT"));
+                               test::MakeFifo(zindo.File("QLOG.TXT"));
+                             },
+                             TMeets::SavingTheLog, "QLOG.TXT\": It is not a regular file."},
+        THostileInstallation{"HugeCarIni",
+                             [](auto& zindo, auto&) {
+                               ASSERT_TRUE(
+                                   QFile::resize(zindo.File("data/cars/askari_f3/car.ini"), qint64(2) << 30));
+                             },
+                             TMeets::Rescan, "car.ini\":\r\nIt holds 2147483648 bytes"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 // Stands in for the desktop's handler of local files.
 class TFileOpener final : public QObject {

@@ -12,6 +12,10 @@
 #include <QTabWidget>
 #include <QTest>
 #include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 #include <tuple>
 
@@ -214,6 +218,105 @@ TEST_F(StartUp, AnUnreadableDatabaseIsReportedOnceTheWindowStaysAndNothingIsStor
   ASSERT_EQ(Messages.Shown().size(), 1u);
   EXPECT_EQ(Messages.Shown()[0].Kind, TMsgKind::Error);
   EXPECT_EQ(test::ReadBytes(AppDir() + "/" + DatabaseFileName), garbage);
+}
+
+// The only settings a newer program's database may end with are those it had: a newer release
+// of the same schema is used, a newer schema is left untouched and the program closes.
+TEST_F(StartUp, ADatabaseOfANewerSchemaIsReportedLeftUntouchedAndTheProgramCloses) {
+  auto form = Start(true);
+  Close(form);
+  const std::pair<const char*, bool> versions[] = {{"1.3.9.0", false}, {"1.4.0.0", true}, {"9.0.0.0", true}};
+  for (const auto& [version, newer] : versions) {
+    {
+      TSQLConnection connection(AppDir() + "/" + DatabaseFileName);
+      TIniTable settings(connection, "SETTINGS");
+      settings.WriteString("DATABASE", "VERSION", version);
+      settings.WriteString("PROGRAM", "ZINDO_EXE", "/nowhere/zindo.exe");  // to be replaced by a start
+      settings.WriteString("SPEEDUP", "CARS_MD5", "");                     // to be stored by a close
+    }
+    const QString all = "select SECTION || '/' || NAME || '=' || CONTENT as R from SETTINGS order by 1";
+    const QStringList before = Stored(all);
+    const qsizetype earlier = Messages.Texts().size();
+    form = Start();
+    EXPECT_EQ(StaysOpen(*form), !newer) << version;
+    Close(form);
+    EXPECT_EQ(Stored(all) == before, newer) << version;
+    const QStringList texts = Messages.Texts().mid(earlier);
+    EXPECT_EQ(texts.size(), qsizetype(newer)) << version;
+    if (newer) {
+      const QString text = texts.value(0);
+      EXPECT_TRUE(
+          text.contains(AppDir() + "/" + DatabaseFileName) && text.contains("newer") &&
+          text.contains(QStringLiteral("Please use Lumox %1 or newer.").arg(QString(version).left(3))))
+          << text.toStdString();
+    }
+  }
+}
+
+// Gives this process a mount namespace of its own and there a fresh file system of `megabytes`
+// on `folder`, gone with the process. Returns why not when it cannot: that needs root.
+QString MountSmallFileSystem(const QString& folder, int megabytes) {
+  const QByteArray size = "size=" + QByteArray::number(megabytes) + "m";
+  if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+      ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, size.constData()) != 0)
+    return QStringLiteral("No small file system can be mounted here: %1").arg(qt_error_string(errno));
+  return {};
+}
+
+// Why no small file system can be mounted here, or "" when one can. Tried in a child process:
+// only a process with a single thread may take a mount namespace of its own.
+QString WhyNoSmallFileSystem() {
+  const test::TTempFolder folder;
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(MountSmallFileSystem(folder.Path(), 1).isEmpty() ? 0 : 1);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
+  return MountSmallFileSystem(folder.Path(), 1);  // fails here as well, and says why
+}
+
+// Writes `file` until its file system is full.
+void FillUp(const QString& file) {
+  QFile filler(file);
+  ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+  for (qint64 block = 1 << 20; block > 0; block /= 2) {
+    while (filler.write(QByteArray(block, 'x')) == block) continue;
+  }
+}
+
+// The program in a small file system of its own that is full: with no database yet the
+// template cannot be copied, with one the engine finds no room for its lock files; each is
+// told, naming its folder, and start-up goes no further. Once there is room the database opens.
+TEST_F(StartUp, AFullDiskIsReportedNamingTheFolderAndWithRoomAgainTheDatabaseOpens) {
+  if (const QString reason = WhyNoSmallFileSystem(); !reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, where the engine has not started yet
+  const QString database = AppDir() + "/" + DatabaseFileName, filler = AppDir() + "/filler";
+  const auto startOnAFullDisk = [&] {
+    ASSERT_EQ(MountSmallFileSystem(AppDir(), 16), "");
+    UseLockFolderBeside(database);
+    MakeAppDir(AppDir());
+    FillUp(filler);
+    auto form = Start();
+    EXPECT_FALSE(form->State().FInitialized || QFile::exists(database));
+    QFile::remove(filler);
+    ASSERT_TRUE(QFile::copy(test::BuiltTemplate(), database));
+    FillUp(filler);
+    form = Start();
+    EXPECT_FALSE(form->State().FInitialized);
+    QFile::remove(filler);
+    form = Start(true);
+    EXPECT_TRUE(form->State().FInitialized);
+    const QStringList texts = Messages.Texts();
+    ASSERT_EQ(texts.size(), 3);
+    EXPECT_TRUE(texts[0].contains(AppDir() + "/" + TemplateFileName) &&
+                texts[0].contains("No space left on device"))
+        << texts[0].toStdString();
+    EXPECT_TRUE(texts[1].contains("The disk is full") && texts[1].contains(database + ".lock"))
+        << texts[1].toStdString();
+    EXPECT_EQ(texts[2], UpdateQuestion);
+  };
+  EXPECT_EXIT((startOnAFullDisk(), std::_Exit(::testing::Test::HasFailure())), ::testing::ExitedWithCode(0),
+              "");
 }
 
 // The built program, run by root and then by nobody (when the tests run as root) through one lock folder.

@@ -42,7 +42,7 @@ class ZindoOptions : public ::testing::Test {
   // Writes `source` as the ini writer lays it out and returns those bytes.
   QByteArray WriteIni(const QByteArray& source) {
     const QString path = Zindo.Write("zindo.ini", source);
-    TZindoIni(path).SaveToFile(path);
+    TZindoIni(path).SaveToFile(Zindo.Path(), path);
     return Saved();
   }
   QByteArray Saved() { return test::ReadBytes(Zindo.File("zindo.ini")); }
@@ -52,7 +52,7 @@ class ZindoOptions : public ::testing::Test {
     WriteIni(SourceIni());
     TZindoIni ini(Zindo.File("zindo.ini"));
     for (const auto& [key, value] : values) ini.WriteString(key, value);
-    ini.SaveToFile(ini.GetFileName());
+    ini.SaveToFile(Zindo.Path(), ini.GetFileName());
     Options.Load(Zindo.Path());
   }
   void Save() { Options.Save(Zindo.Path(), QDateTime(QDate(2006, 1, 2), QTime(12, 34, 56))); }

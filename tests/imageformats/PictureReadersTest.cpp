@@ -121,6 +121,36 @@ TEST_F(PictureReaders, RefuseHeadersTheirArithmeticCannotHold) {
   }
 }
 
+// Run-length pictures of 4 pixels a row in three planes of bytes.
+TBytes PCXOfFourPixelRows(int height, const TBytes& packets) {
+  return Fields({{10, 1},
+                 {5, 1},
+                 {1, 1},
+                 {8, 1},
+                 {0, 4},
+                 {3, 2},
+                 {std::uint64_t(height - 1), 2},
+                 {72, 2},
+                 {72, 2}}) +
+         TBytes(49) + Fields({{3, 1}, {4, 2}, {1, 2}}) + TBytes(58) + packets;
+}
+
+// A run of 20 bytes fills the first row and the red and green planes of the second; two literal
+// bytes of blue follow, then the data end. Then a row whose packets lie behind more runs of
+// nothing than the reader reads ahead at once, one of them cut by the end of that block.
+TEST_F(PictureReaders, PCXRunsGoOnIntoTheNextRowAndRowsPastTheDataAreBlack) {
+  TColours expected(4, 0xFF111111);
+  expected.insert(expected.end(), {0xFF111122, 0xFF111122, 0xFF111100, 0xFF111100});
+  expected.insert(expected.end(), 4, 0xFF000000);
+  EXPECT_EQ(Colours(*LoadNamed("runs.pcx", PCXOfFourPixelRows(3, {0xD4, 0x11, 0x22, 0x22}))), expected);
+
+  TBytes packets{0x01};
+  for (int i = 0; i < 200000; ++i) packets.insert(packets.end(), {0xC0, 0x00});
+  for (std::uint8_t b = 2; b <= 12; ++b) packets.push_back(b);
+  EXPECT_EQ(Colours(*LoadNamed("empty-runs.pcx", PCXOfFourPixelRows(1, packets))),
+            (TColours{0xFF010509, 0xFF02060A, 0xFF03070B, 0xFF04080C}));
+}
+
 TEST_F(PictureReaders, PalettesAndGamma) {
   TBytes pcx = Files().at("packed4.pcx").File;
   pcx[1] = 3;  // a version without a palette of its own: the standard colours

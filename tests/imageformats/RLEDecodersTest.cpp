@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
+#include <random>
 
 #include "imageformats/SimpleRLE.h"
 #include "imageformats/TargaRLE.h"
@@ -101,6 +103,50 @@ TEST(RLEDecoders, ACUTCallDecodesOneLineAndMovesToTheNext) {
   decoder.Decode(input, row, lines.data() + lines.size() - input, 1);
   EXPECT_EQ(rows[5], 9);
   EXPECT_EQ(input, lines.data() + lines.size());
+}
+
+// Literal bytes, runs of every count (0 to 63) and long stretches of runs of one byte, as the
+// bright parts of photographs give: decoded in one call, most of it goes the fast way; decoded
+// 64 bytes a call with the surplus of a run carried on, as the reader takes rows, all of it
+// goes the careful way. Both must give the bytes the packets stand for.
+TEST(RLEDecoders, PCXPacketsDecodeAlikeInOneCallAndRowByRow) {
+  std::mt19937 random(1);
+  TBytes packed, expected;
+  for (int packet = 0; packet < 20000; ++packet) {
+    const auto value = std::uint8_t(random());
+    const unsigned kind = packet / 500 % 2 == 0 ? random() % 3 : 1;
+    const unsigned count = kind == 2 ? random() % 64 : 1;
+    if (kind == 0 && value < 0xC0) {
+      packed.push_back(value);
+    } else {
+      packed.insert(packed.end(), {std::uint8_t(0xC0 | count), value});
+    }
+    expected.insert(expected.end(), count, value);
+  }
+  TPCXRLEDecoder decoder;
+  TBytes whole(expected.size() + 63);
+  const std::uint8_t* input = packed.data();
+  EXPECT_EQ(decoder.DecodeBytes(input, std::int64_t(packed.size()), whole.data(),
+                                std::int64_t(expected.size()), std::int64_t(whole.size())),
+            std::int64_t(expected.size()));
+  EXPECT_EQ(input, packed.data() + packed.size());
+  whole.resize(expected.size());
+  EXPECT_EQ(whole, expected);
+
+  TBytes rows, row(64 + 63);
+  std::int64_t carried = 0;
+  input = packed.data();
+  while (rows.size() < expected.size()) {
+    const std::int64_t made =
+        carried + decoder.DecodeBytes(input, packed.data() + packed.size() - input, row.data() + carried,
+                                      64 - carried, 127 - carried);
+    ASSERT_GT(made, 0);
+    rows.insert(rows.end(), row.begin(), row.begin() + std::min<std::int64_t>(made, 64));
+    carried = std::max<std::int64_t>(made - 64, 0);
+    std::memmove(row.data(), row.data() + 64, std::size_t(carried));
+  }
+  rows.resize(expected.size());
+  EXPECT_EQ(rows, expected);
 }
 
 TBytes Encoded(std::uint32_t depthBits, const TBytes& pixels) {

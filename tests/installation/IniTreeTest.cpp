@@ -74,9 +74,9 @@ TEST_F(IniTree, WritingKeepsTheCommentEndsAtALineBreakAndSavesThroughAReplacemen
   ini.WriteString("k", "9");
   ini.WriteString("missing", "3");
   EXPECT_EQ(ini.ToBytes(), "a=6 ;note\r\nb=2\r\nk=9\r\nk=2\r\n");
-  ini.SaveToFile(ini.GetFileName());
+  ini.SaveToFile(Folder.Path(), ini.GetFileName());
   EXPECT_EQ(test::ReadBytes(ini.GetFileName()), "a=6 ;note\r\nb=2\r\nk=9\r\nk=2\r\n");
-  EXPECT_THROW(ini.SaveToFile(Folder.File("no/such/folder/x.ini")), EInOutError);
+  EXPECT_THROW(ini.SaveToFile(Folder.Path(), Folder.File("no/such/folder/x.ini")), EInOutError);
 }
 
 struct TMalformed {
@@ -100,7 +100,7 @@ TEST_P(MalformedIni, IsReportedKeepsWhatWasReadAndIsNeverWrittenBack) {
   EXPECT_EQ(Messages.Shown().at(0).Kind, TMsgKind::Error);
   EXPECT_FALSE(ini.IsLoadComplete());
   EXPECT_TRUE(ini.ValueExists(m.KeptPath));
-  EXPECT_THROW(ini.SaveToFile(path), EInOutError);
+  EXPECT_THROW(ini.SaveToFile(Folder.Path(), path), EInOutError);
   EXPECT_EQ(test::ReadBytes(path), m.Bytes);
 }
 
@@ -128,7 +128,7 @@ TEST_F(IniTree, AMissingFileOrAFolderIsReportedAndNeverSavedButAReadOnlyFileRead
     const TZindoIni ini(path);
     EXPECT_TRUE(Messages.Texts().last().startsWith("Error opening \"" + path + "\":\r\n"));
     EXPECT_EQ(ini.ReadString("a", "d"), "d");
-    EXPECT_THROW(ini.SaveToFile(Folder.File("absent.ini")), EInOutError);
+    EXPECT_THROW(ini.SaveToFile(Folder.Path(), Folder.File("absent.ini")), EInOutError);
   }
   EXPECT_FALSE(QFile::exists(Folder.File("absent.ini")));
   const QString readOnly = Folder.Write("ro.ini", "a=1\n");

@@ -95,7 +95,7 @@ TEST_F(Scans, SimulatorFilesAreFoundByExactNameFirstThenIgnoringCase) {
 
 TEST_F(Scans, TheBlankBestLapsFileIsWhatTheIniWriterWritesAndAnExistingOneIsNeverTouched) {
   const QString path = Track("oval") + "/bestlaps.ini";
-  CreateEmptyBestLaps(path);
+  CreateEmptyBestLaps(Zindo.Path(), path);
   const QByteArray slot =
       "  {\r\n    laptime=0\r\n    date=0\r\n    car=\r\n    car_id=\r\n    flags=0\r\n  }\r\n";
   QByteArray blank = "results\r\n{\r\n";
@@ -106,40 +106,12 @@ TEST_F(Scans, TheBlankBestLapsFileIsWhatTheIniWriterWritesAndAnExistingOneIsNeve
   const QByteArray odd("not { an = ini\0", 15);
   Zindo.Write("data/tracks/oval/bestlaps.ini", odd);
   Zindo.Write("data/tracks/Monza/BestLaps.INI", "");
-  CreateEmptyBestLaps(path);
-  CreateEmptyBestLaps(Track("Monza") + "/bestlaps.ini");
+  CreateEmptyBestLaps(Zindo.Path(), path);
+  CreateEmptyBestLaps(Zindo.Path(), Track("Monza") + "/bestlaps.ini");
   EXPECT_EQ(test::ReadBytes(path), odd);
   EXPECT_FALSE(QFile::exists(Track("Monza") + "/bestlaps.ini"));
-  EXPECT_THROW(CreateEmptyBestLaps(Track("gone") + "/bestlaps.ini"), EInOutError);
+  EXPECT_THROW(CreateEmptyBestLaps(Zindo.Path(), Track("gone") + "/bestlaps.ini"), EInOutError);
   EXPECT_TRUE(Messages.Shown().empty());
-}
-
-// The message of the EInOutError `action` throws.
-template <class F>
-QString ErrorOf(F action) {
-  try {
-    action();
-  } catch (const EInOutError& e) {
-    return MessageOf(e);
-  }
-  return "no error";
-}
-
-TEST_F(Scans, CopiesAndWholeFileWritesReplaceTheTargetOrFailNamingTheFiles) {
-  const QString source = Zindo.Write("source.bin", QByteArray("new\0bytes", 9));
-  const QString target = Zindo.Write("target.bin", "old content that is longer");
-  CopyFileOverwriting(source, target);
-  EXPECT_EQ(test::ReadBytes(target), QByteArray("new\0bytes", 9));
-  const QString missing = Zindo.File("missing.bin");
-  EXPECT_TRUE(ErrorOf([&] { CopyFileOverwriting(missing, target); }).contains(missing));
-  EXPECT_TRUE(ErrorOf([&] { CopyFileOverwriting(source, Zindo.MakeDir("a folder")); }).contains(source));
-  EXPECT_EQ(test::ReadBytes(target), QByteArray("new\0bytes", 9));
-
-  WriteWholeFile(target, "new");
-  EXPECT_EQ(test::ReadBytes(target), "new");
-  EXPECT_TRUE(ErrorOf([&] {
-                WriteWholeFile(Zindo.File("no/such/f.txt"), "x");
-              }).contains(Zindo.File("no/such/f.txt")));
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ class Variants : public ::testing::Test {
   }
 
   QString RecordFile() const { return Car.File("lumox_variants/variant.ini"); }
-  void Load() { Store.LoadFromCarFolder(Car.Path()); }
+  void Load() { Store.LoadFromCarFolder(Car.Path(), Car.Path()); }
 
   test::TScriptedMessages Messages;
   test::TTempFolder Car;
@@ -54,7 +54,7 @@ TEST_F(Variants, LoadingListsTheVariantsSelectsTheRecordedOneAndCreatesAMissingR
   EXPECT_EQ(Store.ComboContent().ItemIndex, 1);
 
   test::TTempFolder plainCar;
-  Store.LoadFromCarFolder(plainCar.Path());
+  Store.LoadFromCarFolder(plainCar.Path(), plainCar.Path());
   EXPECT_FALSE(Store.HasVariants());
   EXPECT_EQ(Store.ComboContent().Items, QStringList({"no variants available ..."}));
   EXPECT_EQ(Store.ComboContent().ItemIndex, 0);

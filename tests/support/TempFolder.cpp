@@ -1,9 +1,12 @@
 #include "tests/support/TempFolder.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumox::test {
 
@@ -30,6 +33,27 @@ QByteArray ReadBytes(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {};
   return file.readAll();
+}
+
+void MakeLink(const QString& target, const QString& link) {
+  EXPECT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0)
+      << link.toStdString();
+}
+
+void MakeFifo(const QString& fifo) { EXPECT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0); }
+
+QMap<QString, QByteArray> Snapshot(const QString& folder) {
+  QMap<QString, QByteArray> entries;
+  for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                       QDirIterator::Subdirectories);
+       it.hasNext();) {
+    const QFileInfo entry(it.next());
+    // A FIFO is not read, which would wait for a writer.
+    entries[entry.filePath()] = entry.isSymLink() ? "-> " + QFile::encodeName(entry.symLinkTarget())
+                                : entry.isFile()  ? ReadBytes(entry.filePath())
+                                                  : QByteArray("(no file)");
+  }
+  return entries;
 }
 
 }  // namespace lumox::test

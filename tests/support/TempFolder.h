@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -22,5 +23,13 @@ class TTempFolder {
 };
 
 QByteArray ReadBytes(const QString& path);
+
+// Makes `link` a symbolic link that holds `target`, and `fifo` a FIFO.
+void MakeLink(const QString& target, const QString& link);
+void MakeFifo(const QString& fifo);
+
+// Every entry below `folder`, each with its bytes, or where it leads for a link, to tell
+// whether anything in it changed.
+QMap<QString, QByteArray> Snapshot(const QString& folder);
 
 }  // namespace lumox::test

@@ -1,0 +1,50 @@
+#pragma once
+// The row conversions that readers spend most of their time in, each in a vector form (SSE2, on
+// x86-64) and the plain form every other machine uses. Both forms give the same bytes for every
+// input; the vector form finishes each row with the plain one. Every pixel is produced: the
+// colour manager calls these only for whole rows without gamma.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace lumox::rows {
+
+// Planes of bytes into pixels of three bytes (`planes[3]` none) or four: pixel i takes byte i of
+// each plane in the order given.
+using TBytePlanes = std::array<const std::uint8_t*, 4>;
+void InterleaveBytes(const TBytePlanes& planes, std::uint8_t* target, std::size_t count);
+void InterleaveBytesPlain(const TBytePlanes& planes, std::uint8_t* target, std::size_t count);
+
+// 16-bit samples into 8-bit ones by w·255 div 65535, the two bytes of each sample exchanged
+// first when `swap` is set. `count` counts samples.
+void ReduceWords(const std::uint8_t* words, std::uint8_t* target, std::size_t count, bool swap);
+void ReduceWordsPlain(const std::uint8_t* words, std::uint8_t* target, std::size_t count, bool swap);
+
+// Interleaved 8-bit cyan, magenta, yellow and black into three-byte pixels, blue first when
+// `toBGR` is set, else red first.
+void CMYKToColour(const std::uint8_t* cmyk, std::uint8_t* target, std::size_t count, bool toBGR);
+void CMYKToColourPlain(const std::uint8_t* cmyk, std::uint8_t* target, std::size_t count, bool toBGR);
+// One colour byte of the ink sample `c` under black `k`.
+constexpr std::uint8_t InkToColour(std::uint32_t c, std::uint32_t k) {
+  const std::int32_t value = 255 - std::int32_t(c - c * k / 255 + k);
+  return value < 0 ? 0 : std::uint8_t(value);
+}
+
+// Luma and two chroma samples in single precision: each chroma term is the chroma sample less its
+// centre, times its factor, rounded to the nearest integer (halves to even) as a float product.
+struct TChromaFactors {
+  float RedFromCr = 0, GreenFromCr = 0, BlueFromCb = 0, GreenFromCb = 0;
+  std::int32_t CbCentre = 128, CrCentre = 128;
+};
+// The term of chroma sample `chroma` with centre `centre` and factor `factor`; false when the
+// product is too large for the vector form.
+bool ChromaTerm(std::int32_t chroma, std::int32_t centre, float factor, std::int32_t& term);
+// Interleaved 8-bit luma, blue and red chroma into three-byte pixels (blue first when `toBGR`):
+// blue = luma + Cb term, green = luma − Cr term − Cb term, red = luma + Cr term, each clamped to
+// 0..255. Every term must be one ChromaTerm computes.
+void LumaChromaToColour(const std::uint8_t* ycc, std::uint8_t* target, std::size_t count,
+                        const TChromaFactors& factors, bool toBGR);
+void LumaChromaToColourPlain(const std::uint8_t* ycc, std::uint8_t* target, std::size_t count,
+                             const TChromaFactors& factors, bool toBGR);
+
+}  // namespace lumox::rows

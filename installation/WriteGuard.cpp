@@ -1,0 +1,284 @@
+#include "installation/WriteGuard.h"
+
+#include "installation/FileSystem.h"
+#include "platform/Errors.h"
+#include "platform/FileDescriptor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace lumox {
+namespace {
+
+QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+
+// The real location of `path`, every link resolved; empty, with errno set, when it has none.
+QByteArray RealPath(const QString& path) {
+  char* real = ::realpath(Native(path).constData(), nullptr);
+  if (!real) return {};
+  QByteArray result(real);
+  std::free(real);
+  return result;
+}
+
+// Where the link `name` in `folder` leads, as written in it.
+QString LinkText(int folder, const QByteArray& name) {
+  char buffer[PATH_MAX];
+  const ssize_t size = ::readlinkat(folder, name.constData(), buffer, sizeof buffer);
+  return size < 0 ? QString() : QFile::decodeName(QByteArray(buffer, size));
+}
+
+// One write or copy as messages name it: what was refused or failed, and the one file it names
+// alone, which the reasons then call "it".
+struct TAction {
+  QString Refused;  // "Lumox did not write ..."
+  QString Failed;   // "Could not write ..."
+  QString OnlyFile;
+
+  static TAction Write(const QString& path) {
+    return {QStringLiteral("Lumox did not write \"%1\"").arg(path),
+            QStringLiteral("Could not write \"%1\"").arg(path), path};
+  }
+  static TAction Copy(const QString& source, const QString& target) {
+    return {QStringLiteral("Lumox did not copy \"%1\" to \"%2\"").arg(source, target),
+            QStringLiteral("Could not copy \"%1\" to \"%2\"").arg(source, target),
+            {}};
+  }
+  QString Subject(const QString& path) const {
+    return path == OnlyFile ? QStringLiteral("it") : QStringLiteral("\"%1\"").arg(path);
+  }
+  [[noreturn]] void Refuse(const QString& reason) const {
+    throw EInOutError(Refused + QStringLiteral(": ") + reason);
+  }
+  [[noreturn]] void Fail(int error) const {
+    throw EInOutError(Failed + QStringLiteral(": ") + qt_error_string(error));
+  }
+};
+
+// The folder every write stays below, at its real location and open there.
+class TBound {
+ public:
+  TBound(const QString& within, const TAction& action) : Path(QDir::cleanPath(within)), Real(RealPath(Path)) {
+    if (Real.isEmpty()) action.Fail(errno);
+    Folder = TFileDescriptor(::open(Real.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!Folder.IsOpen()) action.Fail(errno);
+  }
+
+  // The part of the real location `real` below the bound ("" for the bound itself); none when
+  // `real` lies elsewhere.
+  std::optional<QByteArray> Below(const QByteArray& real) const {
+    if (real == Real) return QByteArray();
+    const QByteArray prefix = Real.endsWith('/') ? Real : Real + '/';
+    if (real.isEmpty() || !real.startsWith(prefix)) return std::nullopt;
+    return real.mid(prefix.size());
+  }
+
+  // Opens `path` with `flags` where it really lies, which must be below the bound (`elsewhere`
+  // ends the refusal when it is not). No link is followed on the way: one that took the place
+  // of a folder or file since its location was found is refused.
+  TFileDescriptor Open(const QString& path, int flags, const QString& elsewhere,
+                       const TAction& action) const {
+    const QByteArray real = RealPath(path);
+    if (real.isEmpty()) action.Fail(errno);
+    const std::optional<QByteArray> below = Below(real);
+    if (!below) action.Refuse(WhyOutside(path) + elsewhere);
+    TFileDescriptor fd(OpenBeneath(Folder.Get(), *below, flags | O_CLOEXEC));
+    if (fd.IsOpen()) return fd;
+    if (errno == ELOOP || errno == EXDEV || errno == ENOTDIR)
+      action.Refuse(
+          QStringLiteral("a symbolic link took the place of %1 or one of its folders while Lumox was "
+                         "checking it.")
+              .arg(action.Subject(path)));
+    action.Fail(errno);
+  }
+
+  // Why `path` lies outside the bound: the first link on its way from the bound that leads
+  // elsewhere, or nothing more when the path itself lies elsewhere.
+  QString WhyOutside(const QString& path) const {
+    const QString relative = QDir(Path).relativeFilePath(QDir::cleanPath(path));
+    QString walked = Path;
+    for (const QString& part : relative.split(QLatin1Char('/'))) {
+      if (part == QLatin1String("..")) break;
+      walked = JoinPath(walked, part);
+      struct stat status {};
+      if (::lstat(Native(walked).constData(), &status) != 0) break;
+      if (S_ISLNK(status.st_mode) && !Below(RealPath(walked)))
+        return QStringLiteral("\"%1\" is a symbolic link to \"%2\", outside \"%3\"")
+            .arg(walked, LinkText(AT_FDCWD, Native(walked)), Path);
+    }
+    return QStringLiteral("\"%1\" lies outside \"%2\"").arg(path, Path);
+  }
+
+ private:
+  const QString Path;
+  const QByteArray Real;
+  TFileDescriptor Folder;
+};
+
+// The folder a file is written in, open, the file's name there, and the permissions of the
+// regular file that is there now.
+struct TTarget {
+  TFileDescriptor Folder;
+  QByteArray Name;
+  std::optional<mode_t> ExistingMode;
+};
+
+TTarget OpenTarget(const TBound& bound, const QString& path, const TAction& action) {
+  const QFileInfo info(path);
+  TTarget target{bound.Open(info.path(), O_PATH | O_DIRECTORY,
+                            QStringLiteral(". Lumox reads such folders but never writes into them."), action),
+                 Native(info.fileName()), std::nullopt};
+  struct stat status {};
+  if (::fstatat(target.Folder.Get(), target.Name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno != ENOENT) action.Fail(errno);
+    return target;
+  }
+  if (S_ISLNK(status.st_mode)) {
+    action.Refuse(
+        QStringLiteral("%1 is a symbolic link to \"%2\". Lumox never writes through symbolic links, "
+                       "which may lead to any file on this computer.")
+            .arg(action.Subject(path), LinkText(target.Folder.Get(), target.Name)));
+  }
+  if (!S_ISREG(status.st_mode))
+    action.Refuse(QStringLiteral("%1 is not a regular file.").arg(action.Subject(path)));
+  target.ExistingMode = status.st_mode & 0777;
+  return target;
+}
+
+// The regular file `path` below the bound, open for reading, and its status. It is opened
+// without blocking, so that a FIFO in its place cannot hold the program.
+TFileDescriptor OpenSource(const TBound& bound, const QString& path, struct stat& status,
+                           const TAction& action) {
+  TFileDescriptor fd = bound.Open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY,
+                                  QStringLiteral(". Lumox copies no files from there."), action);
+  if (::fstat(fd.Get(), &status) != 0) action.Fail(errno);
+  if (!S_ISREG(status.st_mode))
+    action.Refuse(QStringLiteral("%1 is not a regular file.").arg(action.Subject(path)));
+  return fd;
+}
+
+bool WriteAll(int fd, const char* data, qint64 size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, std::size_t(size));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+bool CopyBytes(int from, int to) {
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t read = ::read(from, buffer, sizeof buffer);
+    if (read < 0 && errno == EINTR) continue;
+    if (read <= 0) return read == 0;
+    if (!WriteAll(to, buffer, read)) return false;
+  }
+}
+
+// Moves the file `temp` to the target's name, with Keep only where no file is.
+bool Rename(const TTarget& target, const QByteArray& temp, TExisting existing) {
+  const int folder = target.Folder.Get();
+  const char* from = temp.constData();
+  const char* to = target.Name.constData();
+  if (existing == TExisting::Replace) return ::renameat(folder, from, folder, to) == 0;
+  if (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) return true;
+  // A file system that cannot rename without replacing can still link without it.
+  return errno == EINVAL && ::linkat(folder, from, folder, to, 0) == 0 && ::unlinkat(folder, from, 0) == 0;
+}
+
+// Fills a fresh hidden file beside the target through `fill`, which returns false with errno
+// set when it fails, makes sure it is on the disk and gives it the target's name. On failure
+// the temporary file goes and the target stays as it was.
+void Replace(const TTarget& target, mode_t mode, TExisting existing, const std::function<bool(int)>& fill,
+             const TAction& action) {
+  QByteArray temp;
+  TFileDescriptor file;
+  while (!file.IsOpen()) {
+    temp = ".lumox-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+    file = TFileDescriptor(::openat(target.Folder.Get(), temp.constData(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    if (!file.IsOpen() && errno != EEXIST) action.Fail(errno);
+  }
+  // A file system that cannot sync (EINVAL) has nothing to report.
+  const auto synced = [&] { return ::fsync(file.Get()) == 0 || errno == EINVAL; };
+  if (fill(file.Get()) && synced() && Rename(target, temp, existing)) return;
+  const int error = errno;
+  ::unlinkat(target.Folder.Get(), temp.constData(), 0);
+  action.Fail(error);
+}
+
+}  // namespace
+
+void CheckWritable(const QString& within, const QString& path) {
+  const TAction action = TAction::Write(path);
+  OpenTarget(TBound(within, action), path, action);
+}
+
+void WriteWholeFile(const QString& within, const QString& path, const QByteArray& bytes) {
+  const TAction action = TAction::Write(path);
+  const TTarget target = OpenTarget(TBound(within, action), path, action);
+  Replace(
+      target, 0666, TExisting::Replace,
+      [&](int fd) {
+        return WriteAll(fd, bytes.constData(), bytes.size()) &&
+               (!target.ExistingMode || ::fchmod(fd, *target.ExistingMode) == 0);
+      },
+      action);
+}
+
+void CopyFileWithin(const QString& within, const QString& source, const QString& target, TExisting existing) {
+  const TAction action = TAction::Copy(source, target);
+  const TBound bound(within, action);
+  struct stat status {};
+  const TFileDescriptor from = OpenSource(bound, source, status, action);
+  const TTarget to = OpenTarget(bound, target, action);
+  if (existing == TExisting::Keep && to.ExistingMode) action.Fail(EEXIST);
+  Replace(
+      to, (status.st_mode & 0777) | S_IWUSR, existing, [&](int fd) { return CopyBytes(from.Get(), fd); },
+      action);
+}
+
+int OpenBeneath(int folder, const QByteArray& relative, int flags, TResolve resolve) {
+  const QByteArray path = relative.isEmpty() ? QByteArrayLiteral(".") : relative;
+  if (resolve == TResolve::Kernel) {
+    open_how how{};
+    how.flags = std::uint64_t(flags);
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS;
+    const long fd = ::syscall(SYS_openat2, folder, path.constData(), &how, sizeof how);
+    // Kernels before 5.6, and some sandboxes, do not offer the call.
+    if (fd >= 0 || (errno != ENOSYS && errno != EPERM)) return int(fd);
+  }
+  TFileDescriptor current(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
+  const QList<QByteArray> parts = path.split('/');
+  for (qsizetype i = 0; i < parts.size() && current.IsOpen(); ++i) {
+    if (parts[i] == "..") {
+      errno = EXDEV;
+      return -1;
+    }
+    const bool last = i + 1 == parts.size();
+    current = TFileDescriptor(::openat(current.Get(), parts[i].constData(),
+                                       (last ? flags : O_PATH | O_DIRECTORY | O_CLOEXEC) | O_NOFOLLOW));
+  }
+  return current.Release();
+}
+
+}  // namespace lumox

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "installation/WriteGuard.h"
+#include "platform/Errors.h"
+#include "platform/FileDescriptor.h"
+#include "tests/support/TempFolder.h"
+
+namespace lumox {
+namespace {
+
+// The message of the EInOutError `action` throws, or "" when it throws none.
+template <class F>
+QString ErrorOf(F action) {
+  try {
+    action();
+  } catch (const EInOutError& e) {
+    return MessageOf(e);
+  }
+  return {};
+}
+
+// An installation and, outside it, a folder of the user's files that must never change. The
+// layouts of the table below are made through it.
+class WriteGuard : public ::testing::Test {
+ public:
+  WriteGuard() {
+    Out.Write("victim.txt", "the user's own file");
+    In.Write("car/physics.ini", "the car's own physics");
+    In.Write("store/real/car.ini", "a car kept in the installation");
+    In.MakeDir("variant");
+  }
+  void Link(const QString& target, const QString& name) const { test::MakeLink(target, In.File(name)); }
+  void Fifo(const QString& name) const { test::MakeFifo(In.File(name)); }
+
+  test::TTempFolder In, Out;
+};
+
+TEST_F(WriteGuard, CopiesAndWholeFileWritesReplaceTheTargetOrFailNamingTheFiles) {
+  const test::TTempFolder& Zindo = In;
+  const QString source = Zindo.Write("source.bin", QByteArray("new\0bytes", 9));
+  const QString target = Zindo.Write("target.bin", "old content that is longer");
+  CopyFileWithin(Zindo.Path(), source, target, TExisting::Replace);
+  EXPECT_EQ(test::ReadBytes(target), QByteArray("new\0bytes", 9));
+  const QString missing = Zindo.File("missing.bin");
+  EXPECT_TRUE(
+      ErrorOf([&] { CopyFileWithin(Zindo.Path(), missing, target, TExisting::Replace); }).contains(missing));
+  EXPECT_TRUE(ErrorOf([&] {
+                CopyFileWithin(Zindo.Path(), source, Zindo.MakeDir("a folder"), TExisting::Replace);
+              }).contains(source));
+  EXPECT_TRUE(
+      ErrorOf([&] { CopyFileWithin(Zindo.Path(), source, target, TExisting::Keep); }).contains(target));
+  EXPECT_EQ(test::ReadBytes(target), QByteArray("new\0bytes", 9));
+
+  QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+  WriteWholeFile(Zindo.Path(), target, "new");
+  EXPECT_EQ(test::ReadBytes(target), "new");
+  EXPECT_EQ(QFile::permissions(target),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
+  EXPECT_TRUE(ErrorOf([&] {
+                WriteWholeFile(Zindo.Path(), Zindo.File("no/such/f.txt"), "x");
+              }).contains(Zindo.File("no/such/f.txt")));
+  EXPECT_EQ(QDir(Zindo.Path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
+      << "no temporary file is left";
+}
+
+// One hostile layout, the write or copy it meets, and the part of the refusal it gives; a
+// write that may go ahead gives none. (The layouts of stranger's packs that the program's own
+// writing paths meet are the launch tests' table; these are the rest.)
+struct THostile {
+  const char* Name;
+  std::function<void(const WriteGuard&)> Make;
+  const char* Target;
+  const char* Source;  // a copy from here; null for a write
+  const char* Refusal;
+};
+
+void PrintTo(const THostile& row, std::ostream* os) { *os << row.Name; }
+
+class HostileLayout : public WriteGuard, public ::testing::WithParamInterface<THostile> {
+ public:
+  void Make() const { GetParam().Make(*this); }
+};
+
+TEST_P(HostileLayout, IsRefusedWithAMessageAndNoChangeOrWrittenInsideAndTheUsersFilesStayAsTheyWere) {
+  const THostile& row = GetParam();
+  Make();
+  const QMap<QString, QByteArray> outside = test::Snapshot(Out.Path()), inside = test::Snapshot(In.Path());
+  const QString target = In.File(row.Target);
+  const bool existed = QFileInfo::exists(target);
+  const QString message = ErrorOf([&] {
+    if (row.Source)
+      CopyFileWithin(In.Path(), In.File(row.Source), target, TExisting::Replace);
+    else
+      WriteWholeFile(In.Path(), target, "written");
+  });
+  EXPECT_TRUE(message.contains(row.Refusal)) << message.toStdString();
+  EXPECT_EQ(message.isEmpty(), QString(row.Refusal).isEmpty()) << message.toStdString();
+  if (message.isEmpty()) {
+    EXPECT_EQ(test::ReadBytes(target), row.Source ? test::ReadBytes(In.File(row.Source)) : "written");
+  } else {
+    EXPECT_EQ(test::Snapshot(In.Path()), inside);
+    EXPECT_EQ(QFileInfo::exists(target), existed);
+  }
+  EXPECT_EQ(test::Snapshot(Out.Path()), outside);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Installations, HostileLayout,
+    ::testing::Values(
+        THostile{"FileLinkedInside", [](auto& t) { t.Link("physics.ini", "car/engine.ini"); },
+                 "car/engine.ini", nullptr, "it is a symbolic link to \"physics.ini\""},
+        THostile{"HardLinkToOutside",
+                 [](auto& t) {
+                   ASSERT_EQ(::link(QFile::encodeName(t.Out.File("victim.txt")).constData(),
+                                    QFile::encodeName(t.In.File("car/engine.ini")).constData()),
+                             0);
+                 },
+                 "car/engine.ini", nullptr, ""},
+        THostile{"OutsideTheInstallation", [](auto&) {}, "../lumox-write-guard-test.txt", nullptr,
+                 "lies outside"},
+        THostile{"VariantFileLinkedInside",
+                 [](auto& t) { t.Link("../store/real/car.ini", "variant/engine.ini"); }, "car/engine.ini",
+                 "variant/engine.ini", ""},
+        THostile{"VariantFileIsAFifo", [](auto& t) { t.Fifo("variant/engine.ini"); }, "car/engine.ini",
+                 "variant/engine.ini", "variant/engine.ini\" is not a regular file"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// Two threads: one swaps the folder a file is written in, and that file, with links to the
+// user's files, as fast as it can; the other writes. Whichever the writer meets, nothing
+// outside changes.
+TEST_F(WriteGuard, ALinkSwappedInWhileAFileIsWrittenIsNeverFollowed) {
+  Out.Write("track/bestlaps.ini", "the user's backup");
+  In.Write("tracks/oval/bestlaps.ini", "laps");
+  Link(Out.File("track"), "tracks/away");
+  Link(Out.File("victim.txt"), "tracks/oval/linked.ini");
+  const QMap<QString, QByteArray> outside = test::Snapshot(Out.Path());
+  const TFileDescriptor tracks(
+      ::open(QFile::encodeName(In.File("tracks")).constData(), O_PATH | O_DIRECTORY));
+  const TFileDescriptor oval(
+      ::open(QFile::encodeName(In.File("tracks/oval")).constData(), O_PATH | O_DIRECTORY));
+  std::atomic<bool> stop = false;
+  std::thread swapper([&] {
+    while (!stop) {
+      ::renameat2(tracks.Get(), "oval", tracks.Get(), "away", RENAME_EXCHANGE);
+      ::renameat2(oval.Get(), "bestlaps.ini", oval.Get(), "linked.ini", RENAME_EXCHANGE);
+    }
+  });
+  int written = 0;
+  for (int i = 0; i < 300; ++i) {
+    written +=
+        ErrorOf([&] { WriteWholeFile(In.Path(), In.File("tracks/oval/bestlaps.ini"), "new"); }).isEmpty();
+  }
+  stop = true;
+  swapper.join();
+  EXPECT_GT(written, 0);
+  EXPECT_EQ(test::Snapshot(Out.Path()), outside);
+}
+
+TEST(OpenBeneath, FollowsNoLinkWhetherTheKernelOrAWalkResolvesThePath) {
+  test::TTempFolder folder;
+  folder.Write("a/b/file", "");
+  ASSERT_EQ(::symlink("b", QFile::encodeName(folder.File("a/link")).constData()), 0);
+  ASSERT_EQ(::symlink("file", QFile::encodeName(folder.File("a/b/linked")).constData()), 0);
+  const TFileDescriptor root(::open(QFile::encodeName(folder.File("a")).constData(), O_PATH | O_DIRECTORY));
+  for (const TResolve resolve : {TResolve::Kernel, TResolve::Walk}) {
+    EXPECT_TRUE(TFileDescriptor(OpenBeneath(root.Get(), "b/file", O_RDONLY, resolve)).IsOpen());
+    EXPECT_TRUE(TFileDescriptor(OpenBeneath(root.Get(), "", O_PATH | O_DIRECTORY, resolve)).IsOpen());
+    for (const char* refused : {"link/file", "b/linked", "../a/b/file", "link"})
+      EXPECT_FALSE(TFileDescriptor(OpenBeneath(root.Get(), refused, O_RDONLY, resolve)).IsOpen()) << refused;
+  }
+}
+
+}  // namespace
+}  // namespace lumox
