@@ -9,11 +9,13 @@
 #include "imageformats/Decoder.h"
 #include "imageformats/FileFormatList.h"
 #include "installation/FileSystem.h"
+#include "platform/ScreenGraphics.h"
 #include "platform/TerminationSignals.h"
 #include "visualstyles/ThemeNexus.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  const lumox::TDeviceContextLayerScope deviceContexts(lumox::ScreenDeviceContextLayer());
   const lumox::TThemeNexus themeNexus;
   lumox::TMessageBoxes messageBoxes;
   const lumox::TUserMessagesScope messages(messageBoxes);

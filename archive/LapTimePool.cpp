@@ -1,5 +1,6 @@
 #include "archive/LapTimePool.h"
 
+#include "archive/IniTable.h"
 #include "archive/LapRows.h"
 #include "archive/SQLQuery.h"
 #include "installation/Strings.h"
@@ -61,6 +62,92 @@ void AppendInteger(const TSQLQuery& query, const char* column, QStringList* list
 
 void AppendTrimmed(const TSQLQuery& query, const char* column, QStringList& list) {
   list.append(TrimControls(query.String(QString::fromLatin1(column))));
+}
+
+// A list of the archive: its table and the two lap columns it lists.
+struct TLapList {
+  const char* Table;
+  const char* Name;
+  const char* Key;
+};
+constexpr TLapList CarList{"LAPCARS", "CAR_NAME", "CAR_ID"};
+constexpr TLapList TrackList{"LAPTRACKS", "TRACK_NAME", "TRACK_PATH"};
+
+// `sql` with %1 replaced by the list's table, %2 and %3 by its columns.
+QString ForList(const TLapList& list, const char* sql) {
+  return QString::fromLatin1(sql)
+      .replace(QLatin1String("%1"), QLatin1String(list.Table))
+      .replace(QLatin1String("%2"), QLatin1String(list.Name))
+      .replace(QLatin1String("%3"), QLatin1String(list.Key));
+}
+
+// Pairs are told apart as "=" and DISTINCT tell them apart (texts that differ only in trailing
+// blanks are one pair), except that NULL is a pair of its own, as DISTINCT has it.
+void ListPairsOfLapsFrom(TSQLConnection& connection, const TLapList& list, int firstID) {
+  TSQLQuery(connection,
+            ForList(list,
+                    "insert into %1 (%2, %3) select distinct L.%2, L.%3 from LAPTIMEPOOL L where L.LTP_ID >= "
+                    ":FIRST_ID and not exists (select 1 from %1 E where E.%2 is not distinct from L.%2"
+                    " and E.%3 is not distinct from L.%3)"))
+      .Bind(QStringLiteral("FIRST_ID"), firstID)
+      .Exec();
+}
+
+void ListPair(TSQLConnection& connection, const TLapList& list, const QString& name, const QString& key) {
+  TSQLQuery(connection,
+            ForList(list,
+                    "merge into %1 E using RDB$DATABASE on E.%2 is not distinct from :NAME and E.%3 is"
+                    " not distinct from :KEY when not matched then insert (%2, %3) values (:NAME, :KEY)"))
+      .Bind(QStringLiteral("NAME"), name)
+      .Bind(QStringLiteral("KEY"), key)
+      .Exec();
+}
+
+void ReadListedPairs(TSQLConnection& connection, const TLapList& list, QStringList& names,
+                     QStringList& keys) {
+  TSQLQuery query(connection,
+                  ForList(list,
+                          "select E.%2, E.%3 from %1 E where exists (select 1 from LAPTIMEPOOL L where"
+                          " L.%2 is not distinct from E.%2 and L.%3 is not distinct from E.%3 and"
+                          " L.LTP_ID + 0 >= 0) order by E.%2, E.%3"));
+  query.Exec();
+  while (query.Next()) {
+    AppendTrimmed(query, list.Name, names);
+    AppendTrimmed(query, list.Key, keys);
+  }
+}
+
+// Gives every lap of the pair (`nameFrom`, `keyFrom`) the new pair, which the caller has listed.
+void MovePair(TSQLConnection& connection, const TLapList& list, const QString& nameFrom,
+              const QString& keyFrom, const QString& nameTo, const QString& keyTo) {
+  TSQLQuery(
+      connection,
+      ForList(list,
+              "update LAPTIMEPOOL set %2 = :NAME_TO, %3 = :KEY_TO where %2 = :NAME_FROM and %3 = :KEY_FROM"))
+      .Bind(QStringLiteral("NAME_TO"), nameTo)
+      .Bind(QStringLiteral("KEY_TO"), keyTo)
+      .Bind(QStringLiteral("NAME_FROM"), nameFrom)
+      .Bind(QStringLiteral("KEY_FROM"), keyFrom)
+      .Exec();
+}
+
+// The new pair is listed before any lap moves, so that the list never lacks a pair that has laps.
+void MergePair(TSQLConnection& connection, const TLapList& list, const QString& nameFrom,
+               const QString& keyFrom, const QString& nameTo, const QString& keyTo) {
+  ListPair(connection, list, nameTo, keyTo);
+  MovePair(connection, list, nameFrom, keyFrom, nameTo, keyTo);
+}
+
+// The target cars of all rules in one statement, as an import applies every rule.
+void ListRuleTargets(TSQLConnection& connection) {
+  TSQLQuery(
+      connection,
+      ForList(CarList,
+              "insert into %1 (%2, %3) select distinct M.NAME_TO, M.IDPATH_TO from AUTOMERGES M where"
+              " M.MERGE_TYPE = :MERGE_TYPE and not exists (select 1 from %1 E where E.%2 is not distinct"
+              " from M.NAME_TO and E.%3 is not distinct from M.IDPATH_TO)"))
+      .Bind(QStringLiteral("MERGE_TYPE"), CarMerge)
+      .Exec();
 }
 
 // The visible laps matching `condition`, with the columns of the other side when given.
@@ -172,24 +259,26 @@ void TLapTimePoolConnector::DeleteLapTime(int ltpID) {
   query.Bind(QStringLiteral("NEW_LTP_ID"), -ltpID).Bind(QStringLiteral("OLD_LTP_ID"), ltpID).Exec();
 }
 
+void TLapTimePoolConnector::UpdateLapLists() {
+  const QString section = QStringLiteral("SPEEDUP"), key = QStringLiteral("LAPLISTS_LTP_ID");
+  const int newest = GetNextLTPID() - 1;
+  TIniTable settings(GetSQLConnection(), QStringLiteral("SETTINGS"));
+  const int listed = settings.ReadInteger(section, key, -1);
+  if (newest == listed) return;
+  // The identifiers went down: laps were removed by other means, and all are listed anew.
+  const int firstID = newest > listed ? listed + 1 : 0;
+  for (const TLapList& list : {CarList, TrackList}) ListPairsOfLapsFrom(GetSQLConnection(), list, firstID);
+  settings.WriteInteger(section, key, newest);
+}
+
 void TLapTimePoolConnector::GetCars(QStringList& carNames, QStringList& carIDs) {
-  TSQLQuery query =
-      CreateQuery(QStringLiteral("select distinct CAR_NAME, CAR_ID from LAPTIMEPOOL where LTP_ID >= 0 order by CAR_NAME"));
-  query.Exec();
-  while (query.Next()) {
-    AppendTrimmed(query, "CAR_NAME", carNames);
-    AppendTrimmed(query, "CAR_ID", carIDs);
-  }
+  UpdateLapLists();
+  ReadListedPairs(GetSQLConnection(), CarList, carNames, carIDs);
 }
 
 void TLapTimePoolConnector::GetTracks(QStringList& trackNames, QStringList& trackPaths) {
-  TSQLQuery query = CreateQuery(
-      QStringLiteral("select distinct TRACK_NAME, TRACK_PATH from LAPTIMEPOOL where LTP_ID >= 0 order by TRACK_NAME"));
-  query.Exec();
-  while (query.Next()) {
-    AppendTrimmed(query, "TRACK_NAME", trackNames);
-    AppendTrimmed(query, "TRACK_PATH", trackPaths);
-  }
+  UpdateLapLists();
+  ReadListedPairs(GetSQLConnection(), TrackList, trackNames, trackPaths);
 }
 
 void TLapTimePoolConnector::GetLapTimesForCarAndTrack(const QString& carName, const QString& carID,
@@ -269,21 +358,12 @@ void TLapTimePoolConnector::GetLapTimeInfo(int ltpID, QString& carName, QString&
 
 void TLapTimePoolConnector::MergeTracks(const QString& nameFrom, const QString& pathFrom, const QString& nameTo,
                                         const QString& pathTo) {
-  MovePair("TRACK_NAME", "TRACK_PATH", nameFrom, pathFrom, nameTo, pathTo);
+  MergePair(GetSQLConnection(), TrackList, nameFrom, pathFrom, nameTo, pathTo);
 }
 
 void TLapTimePoolConnector::MergeCars(const QString& nameFrom, const QString& idFrom, const QString& nameTo,
                                       const QString& idTo) {
-  MovePair("CAR_NAME", "CAR_ID", nameFrom, idFrom, nameTo, idTo);
-}
-
-void TLapTimePoolConnector::MovePair(const char* nameColumn, const char* keyColumn, const QString& nameFrom,
-                                     const QString& keyFrom, const QString& nameTo, const QString& keyTo) {
-  const QString name = QString::fromLatin1(nameColumn);
-  const QString key = QString::fromLatin1(keyColumn);
-  TSQLQuery query = CreateQuery(
-      QStringLiteral("update LAPTIMEPOOL set %1 = :%1_TO, %2 = :%2_TO where %1 = :%1_FROM and %2 = :%2_FROM").arg(name, key));
-  query.Bind(name + "_TO", nameTo).Bind(key + "_TO", keyTo).Bind(name + "_FROM", nameFrom).Bind(key + "_FROM", keyFrom).Exec();
+  MergePair(GetSQLConnection(), CarList, nameFrom, idFrom, nameTo, idTo);
 }
 
 void TLapTimePoolConnector::AddCarAutoMerge(const QString& nameFrom, const QString& idFrom, const QString& nameTo,
@@ -340,8 +420,9 @@ void TLapTimePoolConnector::DeleteAutoMerge(int mergeID) {
 void TLapTimePoolConnector::ApplyCarAutoMerges() {
   QStringList mergeIDs, namesFrom, idsFrom, namesTo, idsTo;
   GetCarAutoMerges(mergeIDs, namesFrom, idsFrom, namesTo, idsTo);
+  ListRuleTargets(GetSQLConnection());
   for (qsizetype rule = 0; rule < mergeIDs.size(); ++rule)
-    MergeCars(namesFrom[rule], idsFrom[rule], namesTo[rule], idsTo[rule]);
+    MovePair(GetSQLConnection(), CarList, namesFrom[rule], idsFrom[rule], namesTo[rule], idsTo[rule]);
 }
 
 void TLapTimePoolConnector::LookupCarAutoMerge(QString& carName, QString& carID) {

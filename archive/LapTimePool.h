@@ -64,8 +64,16 @@ class TLapTimePoolConnector {
   // Hides a visible lap; an identifier below 1 changes nothing (negating it would revive a lap).
   void DeleteLapTime(int ltpID);
 
+  // The distinct cars, or tracks, of the visible laps, by name and then identifier or path.
   void GetCars(QStringList& carNames, QStringList& carIDs);
   void GetTracks(QStringList& trackNames, QStringList& trackPaths);
+  // The archive keeps its cars and tracks in LAPCARS and LAPTRACKS, so that its lists need not
+  // be found among all laps. Every pair of a visible lap is listed there; a listed pair may have
+  // no visible laps left, and the lists leave it out. Laps are listed when the lists are read:
+  // this lists the pairs of every lap numbered above the largest identifier listed so far
+  // (SPEEDUP/LAPLISTS_LTP_ID), whoever added it, so laps added by an older program that does
+  // not keep the lists are listed too. Merges list their target before they move a lap.
+  void UpdateLapLists();
   // Fastest first (ties by date), or oldest first (ties by time) when `orderByDate` is set.
   void GetLapTimesForCarAndTrack(const QString& carName, const QString& carID, const QString& trackName,
                                  const QString& trackPath, QStringList* ltpIDs, QStringList& lapTimes,
@@ -116,9 +124,6 @@ class TLapTimePoolConnector {
                       const std::function<void(std::size_t, const QString&)>& refused);
   // Runs the prepared query of LapTimeArchived for the lap.
   static bool Archived(TSQLQuery& query, const TCarAutoMerges& rules, const TLapRecord& lap);
-  // Gives every lap with the pair (`nameFrom`, `keyFrom`) in the two columns the new pair.
-  void MovePair(const char* nameColumn, const char* keyColumn, const QString& nameFrom, const QString& keyFrom,
-                const QString& nameTo, const QString& keyTo);
 
   QPointer<TSQLConnection> FSQLConnection;
 };

@@ -28,6 +28,14 @@ constexpr TSchemaStatement CarsAndTracksStatements[] = {
     {Index, "IDX_TRACKS_TRK_IDX", "CREATE INDEX IDX_TRACKS_TRK_IDX ON TRACKS (TRK_IDX)"},
 };
 
+// The columns are those of LAPTIMEPOOL, whose widths the template sets.
+constexpr TSchemaStatement LapListStatements[] = {
+    {Table, "LAPCARS", "CREATE TABLE LAPCARS (CAR_NAME VARCHAR(255), CAR_ID VARCHAR(255))"},
+    {Index, "IDX_LAPCARS_CAR_NAME", "CREATE INDEX IDX_LAPCARS_CAR_NAME ON LAPCARS (CAR_NAME)"},
+    {Table, "LAPTRACKS", "CREATE TABLE LAPTRACKS (TRACK_NAME VARCHAR(255), TRACK_PATH VARCHAR(255))"},
+    {Index, "IDX_LAPTRACKS_TRACK_NAME", "CREATE INDEX IDX_LAPTRACKS_TRACK_NAME ON LAPTRACKS (TRACK_NAME)"},
+};
+
 // Two UTF8 columns of 255 characters exceed the engine's key size, so each lookup is indexed
 // on its name column alone; names are selective enough. The identifier is indexed both ways
 // so that the next free identifier reads the maximum and the minimum from the index ends.
@@ -65,6 +73,7 @@ bool Exists(TSQLConnection& connection, const TSchemaStatement& statement) {
 
 const std::span<const TSchemaStatement> AutoMergeTable{AutoMergeStatements};
 const std::span<const TSchemaStatement> CarsAndTracksTables{CarsAndTracksStatements};
+const std::span<const TSchemaStatement> LapListTables{LapListStatements};
 const std::span<const TSchemaStatement> LapTimePoolIndexes{LapTimePoolStatements};
 
 void RunSchemaStatements(TSQLConnection& connection, std::span<const TSchemaStatement> statements) {

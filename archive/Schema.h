@@ -19,6 +19,9 @@ struct TSchemaStatement {
 extern const std::span<const TSchemaStatement> AutoMergeTable;
 // The cached car and track lists (schema version 1.2.0.0).
 extern const std::span<const TSchemaStatement> CarsAndTracksTables;
+// The cars and the tracks of the archived laps, kept in step with the laps so that the archive's
+// lists need not be found among all laps (schema version 1.4.0.0).
+extern const std::span<const TSchemaStatement> LapListTables;
 // Indexes that let the lap-time lookups and the import avoid scanning the whole pool.
 extern const std::span<const TSchemaStatement> LapTimePoolIndexes;
 

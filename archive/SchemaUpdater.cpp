@@ -1,6 +1,7 @@
 #include "archive/SchemaUpdater.h"
 
 #include "archive/IniTable.h"
+#include "archive/LapTimePool.h"
 #include "archive/SQLQuery.h"
 #include "archive/Schema.h"
 #include "installation/Strings.h"
@@ -20,6 +21,7 @@ const TSchemaUpdater::TStep TSchemaUpdater::Steps[] = {
     {"0.7.0.0", "  Trimming track paths ...", &TSchemaUpdater::TrimTrackPaths},
     {"0.9.0.0", "  Creating auto-merge table ...", &TSchemaUpdater::CreateAutoMergeTable},
     {"1.2.0.0", "  Creating tables CARS and TRACKS ...", &TSchemaUpdater::CreateCarsAndTracksTables},
+    {"1.4.0.0", "  Creating tables LAPCARS and LAPTRACKS ...", &TSchemaUpdater::CreateLapListTables},
 };
 
 namespace {
@@ -86,5 +88,13 @@ void TSchemaUpdater::TrimEachTrackPath(const std::function<QString(const QString
 void TSchemaUpdater::CreateAutoMergeTable() { RunSchemaStatements(FSQLConnection, AutoMergeTable); }
 
 void TSchemaUpdater::CreateCarsAndTracksTables() { RunSchemaStatements(FSQLConnection, CarsAndTracksTables); }
+
+// The lists are filled here, once, rather than when the archive page first reads them.
+void TSchemaUpdater::CreateLapListTables() {
+  RunSchemaStatements(FSQLConnection, LapListTables);
+  TLapTimePoolConnector pool;
+  pool.SetSQLConnection(&FSQLConnection);
+  pool.UpdateLapLists();
+}
 
 }  // namespace lumox

@@ -31,6 +31,7 @@ class TSchemaUpdater {
   void TrimTrackPaths();
   void CreateAutoMergeTable();
   void CreateCarsAndTracksTables();
+  void CreateLapListTables();
   // Gives every lap path that `trimmed` changes (an empty one stays as it is) its trimmed form.
   void TrimEachTrackPath(const std::function<QString(const QString&)>& trimmed);
 

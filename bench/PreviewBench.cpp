@@ -17,6 +17,7 @@
 #include "frontend/Image32View.h"
 #include "frontend/Previews.h"
 #include "imageformats/FileFormatList.h"
+#include "platform/ScreenGraphics.h"
 
 namespace {
 
@@ -80,6 +81,14 @@ void Show(benchmark::State& state, const char* format) {
   for (auto _ : state) ShowPreview(*view, {installation.Preview(format, turn++), TScaleMode::smStretch});
 }
 
+// The paint of a preview whose buffer is up to date: the copy onto the window alone.
+void RepaintUnchanged(benchmark::State& state) {
+  TInstallation& installation = Installation();
+  auto* view = installation.Form->findChild<TImage32View*>("ImgCarPrv");
+  ShowPreview(*view, {installation.Preview("tga", 0), TScaleMode::smStretch});
+  for (auto _ : state) view->repaint();
+}
+
 void DecodeAlone(benchmark::State& state, const char* format) {
   const TInstallation& installation = Installation();
   int turn = 0;
@@ -94,6 +103,7 @@ void DecodeAlone(benchmark::State& state, const char* format) {
   BENCHMARK_CAPTURE(DecodeAlone, format, #format)->Unit(benchmark::kMillisecond); \
   BENCHMARK_CAPTURE(Show, format, #format)->Unit(benchmark::kMillisecond);
 
+BENCHMARK(RepaintUnchanged)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(CarChange, tga, "tga")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(CarChange, jpg, "jpg")->Unit(benchmark::kMillisecond);
 PREVIEW_BENCHMARKS(tga)
@@ -105,6 +115,7 @@ PREVIEW_BENCHMARKS(jpg)
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
+  const TDeviceContextLayerScope deviceContexts(ScreenDeviceContextLayer());
   benchmark::Initialize(&argc, argv);
   StartUpImageFormats();
   TheInstallation = std::make_unique<TInstallation>();

@@ -27,37 +27,33 @@ std::int32_t ReadInt32(TStream& stream) {
 
 }  // namespace
 
-template <class Work>
-void TBitmap32::Update(Work work) {
-  BeginUpdate();
-  try {
-    work();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
-  Changed();
-}
-
+// A canvas a caller holds stays valid across the change: it loses the old context here and
+// HandleChanged gives it the new one.
 void TBitmap32::ChangeSize(int& width, int& height, int newWidth, int newHeight) {
+  FontChanged();
+  if (FCanvas) FCanvas->SetHandle(nullptr);
+  Context.reset();
   Pixels.reset();
   width = height = 0;
   if (newWidth < 1 || newHeight < 1) return;
   TBitmap::CheckSize(newWidth, newHeight);
+  Info.Width = newWidth;
+  Info.Height = -newHeight;
   const std::size_t bytes = std::size_t(newWidth) * std::size_t(newHeight) * sizeof(TColor32);
   const std::size_t rounded = (bytes + BlockAlignment - 1) / BlockAlignment * BlockAlignment;
   auto* block = static_cast<TColor32*>(std::aligned_alloc(BlockAlignment, rounded));
   if (block == nullptr) throw ELumox("Can't allocate the DIB handle");
   std::memset(block, 0, rounded);
   Pixels.reset(block);
+  try {
+    Context = ContextOver({block, newWidth, newHeight, std::size_t(newWidth)});
+  } catch (...) {
+    Pixels.reset();
+    throw;
+  }
   width = newWidth;
   height = newHeight;
   HandleChanged();
-}
-
-void TBitmap32::HandleChanged() {
-  if (OnHandleChanged) OnHandleChanged(*this);
 }
 
 void TBitmap32::SetDrawMode(TDrawMode value) {
@@ -174,15 +170,6 @@ void TBitmap32::TakeGraphic(const TGraphic& source) {
   if (drawn.PixelFormat() == TPixelFormat::pf32bit || drawn.PixelFormat() == TPixelFormat::pfDevice) ResetAlpha();
 }
 
-void TBitmap32::AssignTo(TBitmap& Dest) const {
-  Dest.SetSize(0, 0);
-  Dest.SetPixelFormat(TPixelFormat::pf32bit);
-  Dest.SetSize(MapWidth, MapHeight);
-  for (int y = 0; y < MapHeight && MapWidth > 0; ++y) {
-    std::memcpy(Dest.ScanLine(y), ScanLine(y), std::size_t(MapWidth) * sizeof(TColor32));
-  }
-}
-
 void TBitmap32::AssignTo(TPicture& Dest) const { AssignTo(Dest.Bitmap()); }
 
 void TBitmap32::ReadData(TStream& Stream) {
@@ -210,6 +197,28 @@ void TBitmap32::WriteData(TStream& Stream) const {
   WriteInt32(Stream, MapHeight);
   if (!Empty())
     Stream.WriteBuffer(Bits(), std::int64_t(MapWidth) * MapHeight * std::int64_t(sizeof(TColor32)));
+}
+
+void TBitmap32::DefineProperties(TFiler& Filer) {
+  Filer.DefineBinaryProperty(
+      "Data", [this](TStream& stream) { ReadData(stream); }, [this](TStream& stream) { WriteData(stream); },
+      DiffersFrom(Filer.Ancestor()));
+}
+
+// Bitmaps are compared as the framework bitmaps they save as.
+bool TBitmap32::DiffersFrom(const TPersistent* Ancestor) const {
+  if (Ancestor == nullptr) return !Empty();
+  const auto* other = dynamic_cast<const TBitmap32*>(Ancestor);
+  if (other == nullptr) return true;
+  if (Empty() || other->Empty()) return Empty() != other->Empty();
+  const auto saved = [](const TBitmap32& bitmap) {
+    TBitmap framework;
+    bitmap.AssignTo(framework);
+    TMemoryStream stream;
+    framework.SaveToStream(stream);
+    return stream.Bytes();
+  };
+  return saved(*this) != saved(*other);
 }
 
 }  // namespace lumox

@@ -5,15 +5,17 @@
 #include <functional>
 #include <mutex>
 
+#include "framework/Persistent.h"
+
 namespace lumox {
 
 class TThreadPersistent;
 using TNotifyEvent = std::function<void(TThreadPersistent& sender)>;
 
-class TThreadPersistent {
+class TThreadPersistent : public TPersistent {
  public:
   TThreadPersistent() = default;
-  virtual ~TThreadPersistent() = default;
+  ~TThreadPersistent() override = default;
   TThreadPersistent(const TThreadPersistent&) = delete;
   TThreadPersistent& operator=(const TThreadPersistent&) = delete;
 

@@ -22,12 +22,8 @@ class ETransformError : public ELumox {
 // False: the first and last pixels of both spans coincide.
 inline bool EdgeAlignedSampling = true;
 
-TRect MakeRect(int Left, int Top, int Right, int Bottom);
-// The larger left and top, the smaller right and bottom; an empty result becomes (0, 0, 0, 0)
-// and answers false.
-bool IntersectRect(TRect& Dst, const TRect& R1, const TRect& R2);
-void OffsetRect(TRect& R, int dx, int dy);
-bool IsRectEmpty(const TRect& R);
+// The rectangle helpers (MakeRect, IntersectRect, OffsetRect, IsRectEmpty) are in
+// platform/GraphicsTypes.h, shared with the device contexts.
 
 void FillLongword(TColor32* X, std::size_t Count, TColor32 Value);
 // Nothing when Count is 0 or both addresses are equal; the ranges may overlap.

@@ -300,6 +300,6 @@ void TBitmap::Assign(const TGraphic& source) {
 
 void TBitmap::LoadFromStream(TStream& stream) { ReadBmp(stream, *this); }
 
-void TBitmap::SaveToStream(TStream& stream) const { WriteBmp(*this, stream); }
+void TBitmap::SaveToStream(TStream& stream) { WriteBmp(*this, stream); }
 
 }  // namespace lumox

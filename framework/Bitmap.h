@@ -91,7 +91,7 @@ class TBitmap : public TGraphic {
   // Reads a BMP file (from the stream's position); raises EInvalidGraphic for a bad one.
   void LoadFromStream(TStream& stream) override;
   // Writes the bitmap as an uncompressed BMP file.
-  void SaveToStream(TStream& stream) const override;
+  void SaveToStream(TStream& stream) override;
 
  private:
   struct TFree {

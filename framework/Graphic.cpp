@@ -4,7 +4,7 @@
 
 namespace lumox {
 
-void TGraphic::SaveToStream(TStream&) const {
+void TGraphic::SaveToStream(TStream&) {
   throw EInvalidGraphic("Cannot save a " + std::string(ClassType().Name) + ".");
 }
 

@@ -8,23 +8,9 @@
 #include <string_view>
 
 #include "framework/Stream.h"
+#include "platform/GraphicsTypes.h"
 
 namespace lumox {
-
-// A colour as 0x00BBGGRR.
-using TColor = std::uint32_t;
-
-constexpr TColor RGB(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-  return TColor(red) | TColor(green) << 8 | TColor(blue) << 16;
-}
-
-struct TRect {
-  std::int32_t Left = 0;
-  std::int32_t Top = 0;
-  std::int32_t Right = 0;
-  std::int32_t Bottom = 0;
-  bool operator==(const TRect&) const = default;
-};
 
 enum class TProgressStage { Starting, Running, Ending };
 
@@ -52,7 +38,7 @@ class TGraphic {
 
   virtual void LoadFromStream(TStream& stream) = 0;
   // Classes that cannot write raise EInvalidGraphic.
-  virtual void SaveToStream(TStream& stream) const;
+  virtual void SaveToStream(TStream& stream);
   // Opens the file read-only and loads it through LoadFromStream. Formats that need files
   // beside the picture override it to learn the name.
   virtual void LoadFromFile(const std::string& path);

@@ -119,6 +119,6 @@ void TIcon::LoadFromStream(TStream& stream) {
   }
 }
 
-void TIcon::SaveToStream(TStream& stream) const { TGraphic::SaveToStream(stream); }
+void TIcon::SaveToStream(TStream& stream) { TGraphic::SaveToStream(stream); }
 
 }  // namespace lumox

@@ -20,7 +20,7 @@ class TIcon final : public TBitmap {
   // broken image, and a PNG image while no PNG reader is set.
   void LoadFromStream(TStream& stream) override;
   // Icons are not written: raises EInvalidGraphic.
-  void SaveToStream(TStream& stream) const override;
+  void SaveToStream(TStream& stream) override;
 };
 
 }  // namespace lumox

@@ -3,9 +3,9 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
 
 #include "platform/EventGuard.h"
+#include "platform/ScreenGraphics.h"
 
 namespace lumox {
 namespace {
@@ -106,19 +106,12 @@ void TImage32View::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
-// The blended buffer's alpha is below 255 where a picture was transparent; the screen shows
-// the colour as it stands there, so alpha is set, not used.
+// The window context shows the colours of the buffer as they stand there (a blended buffer's
+// alpha is below 255 where a picture was transparent), and only inside the viewport.
 void TImage32View::CopyToScreen(const TBitmap32& buffer, const TRect& viewport) {
-  const int width = std::min(viewport.Right, buffer.Width()) - viewport.Left;
-  const int height = std::min(viewport.Bottom, buffer.Height()) - viewport.Top;
-  if (width <= 0 || height <= 0) return;
-  if (Screen.size() != QSize(width, height)) Screen = QImage(width, height, QImage::Format_RGB32);
-  for (int y = 0; y < height; ++y) {
-    const TColor32* from = buffer.PixelPtr(viewport.Left, viewport.Top + y);
-    auto* to = reinterpret_cast<TColor32*>(Screen.scanLine(y));
-    for (int x = 0; x < width; ++x) to[x] = from[x] | AlphaMask32;
-  }
-  QPainter(this).drawImage(viewport.Left, viewport.Top, Screen);
+  const std::unique_ptr<TDC> dc = CreateWindowDC(*this);
+  dc->IntersectClipRect(viewport);
+  buffer.DrawToDC(*dc, 0, 0);
 }
 
 }  // namespace lumox

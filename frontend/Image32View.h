@@ -1,8 +1,7 @@
 #pragma once
 // The image view control in a window: the window system's side of TImage32. It reports its
-// size, the mouse and the paint requests to the control, copies the control's buffer to the
-// screen with every pixel opaque, and does for the control what it asks of the window.
-#include <QImage>
+// size, the mouse and the paint requests to the control, copies the control's buffer onto its
+// window's device context, and does for the control what it asks of the window.
 #include <QWidget>
 
 #include "bitmap/Image32.h"
@@ -43,7 +42,6 @@ class TImage32View final : public QWidget, private TControlWindow {
   void RestoreScreenCursor() override;
 
   TImage32 View;
-  QImage Screen;  // the viewport as last painted, opaque
 };
 
 }  // namespace lumox

@@ -417,7 +417,7 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
   Progress(TProgressStage::Ending, 100, false, ProgressRect, {});
 }
 
-void TTIFFGraphic::SaveToStream(TStream&) const {}
+void TTIFFGraphic::SaveToStream(TStream&) {}
 
 // Refuses, before anything is decoded, a layout that the reader would show garbled.
 void TTIFFGraphic::CheckLayout() const {

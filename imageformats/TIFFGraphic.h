@@ -29,7 +29,7 @@ class TTIFFGraphic : public TFormatGraphic {
   // stream are used as far as they go.
   void LoadFromStream(TStream& stream) override;
   // Writes nothing.
-  void SaveToStream(TStream& stream) const override;
+  void SaveToStream(TStream& stream) override;
 
  private:
   // One directory entry; `Field` holds the value-or-offset bytes as the file stores them.

@@ -200,8 +200,11 @@ void TTargaGraphic::ReadPackedRows(TStream& stream, unsigned pixelSize, bool top
   input.Release();
 }
 
-void TTargaGraphic::SaveToStream(TStream& stream, bool compressed) const {
+void TTargaGraphic::SaveToStream(TStream& stream, bool compressed) {
+  // An empty bitmap writes nothing and reports nothing, so no stage is left open.
   if (Empty()) return;
+  ProgressRect = {0, 0, Width(), 1};
+  StartStage(TFormatText::SPreparing);
   // Indices narrower than a byte are written as bytes, 5-6-5 pixels as 5-5-5 ones.
   TBitmap converted;
   const TBitmap* source = this;
@@ -232,6 +235,8 @@ void TTargaGraphic::SaveToStream(TStream& stream, bool compressed) const {
     }
     stream.WriteBuffer(map.data(), std::int64_t(map.size()));
   }
+  EndStage();
+  StartStage(TFormatText::STransferring);
   const std::uint64_t width = std::uint64_t(Width());
   std::vector<std::uint8_t> packed(width * (pixelBytes + 1));
   TTargaRLEDecoder encoder(8 * pixelBytes);
@@ -243,7 +248,9 @@ void TTargaGraphic::SaveToStream(TStream& stream, bool compressed) const {
       row = packed.data();
     }
     stream.WriteBuffer(row, std::int64_t(written));
+    ReportRow(0);
   }
+  EndStage();
 }
 
 }  // namespace lumox

@@ -19,8 +19,8 @@ class TTargaGraphic : public TFormatGraphic {
   bool ReadImageProperties(TStream& stream, std::uint32_t imageIndex) override;
   void LoadFromStream(TStream& stream) override;
   // Run-length encoded, top row first; an empty bitmap writes nothing.
-  void SaveToStream(TStream& stream) const override { SaveToStream(stream, true); }
-  void SaveToStream(TStream& stream, bool compressed) const;
+  void SaveToStream(TStream& stream) override { SaveToStream(stream, true); }
+  void SaveToStream(TStream& stream, bool compressed);
 
  private:
   void ReadRawRows(TStream& stream, std::int64_t rowBytes, bool topDown, bool overwrite);

@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <type_traits>
 
 namespace lumox {
@@ -205,14 +206,56 @@ class TIniParser {
   std::vector<TLevel> Stack;
 };
 
+// Node memory outlives the trees built in it, up to a bound: the next tree is built in pages
+// the process has touched already, where fresh ones cost a page fault each, which was 40% of
+// loading a large file. Shared by all threads, as trees may be dropped on another thread than
+// the one that built them; chunks change hands seldom, so the lock costs nothing.
+class TSpareChunks {
+ public:
+  using TChunk = std::unique_ptr<unsigned char[]>;
+  static constexpr std::size_t kBytes = TIniStore::kChunkNodes * sizeof(TIniNode);
+  static constexpr std::size_t kMaxChunks = (32 << 20) / kBytes;
+
+  TChunk Take() {
+    {
+      const std::lock_guard<std::mutex> lock(Lock);
+      if (!Chunks.empty()) {
+        TChunk chunk = std::move(Chunks.back());
+        Chunks.pop_back();
+        return chunk;
+      }
+    }
+    return TChunk(new unsigned char[kBytes]);
+  }
+
+  // Keeps what fits below the bound; the rest is freed.
+  void Keep(std::vector<TChunk>& chunks) {
+    const std::lock_guard<std::mutex> lock(Lock);
+    while (!chunks.empty() && Chunks.size() < kMaxChunks) {
+      Chunks.push_back(std::move(chunks.back()));
+      chunks.pop_back();
+    }
+  }
+
+ private:
+  std::mutex Lock;
+  std::vector<TChunk> Chunks;
+};
+
+// Never destroyed, so that a tree dropped during the program's exit can still hand its chunks back.
+TSpareChunks& SpareChunks() {
+  static auto* spare = new TSpareChunks;
+  return *spare;
+}
+
 }  // namespace
 
 TIniStore::TIniStore() = default;
-TIniStore::~TIniStore() = default;
+TIniStore::~TIniStore() { SpareChunks().Keep(Chunks); }
 
 void* TIniStore::NewChunkSlot() {
   if (NodeCount >= kMaxNodes) FailParse("too many nodes");
-  Chunks.emplace_back(new unsigned char[kChunkNodes * sizeof(TIniNode)]);
+  Chunks.push_back(SpareChunks().Take());
   UsedInChunk = 0;
   return Chunks.back().get();
 }

@@ -29,6 +29,7 @@ class TIniStore {
  public:
   static constexpr std::size_t kMaxNodes = 1'000'000;
   static constexpr int kMaxDepth = 1000;
+  static constexpr std::size_t kChunkNodes = 1024;  // nodes are allocated so many at a time
 
   TIniStore();
   ~TIniStore();
@@ -44,7 +45,6 @@ class TIniStore {
  private:
   void* NewChunkSlot();
 
-  static constexpr std::size_t kChunkNodes = 1024;
   std::vector<std::unique_ptr<unsigned char[]>> Chunks;
   std::size_t UsedInChunk = kChunkNodes;
   std::size_t NodeCount = 0;

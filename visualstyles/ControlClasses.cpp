@@ -3,13 +3,19 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSplitterHandle>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTextEdit>
 #include <QToolButton>
 
 namespace lumox {
@@ -18,6 +24,23 @@ namespace {
 template <class... Classes>
 bool IsAny(const QWidget* widget) {
   return (... || (qobject_cast<const Classes*>(widget) != nullptr));
+}
+
+TRect SliderPart(const QWidget* control, QStyle::SubControl part) {
+  const auto* slider = qobject_cast<const QSlider*>(control);
+  if (!slider) return {};
+  QStyleOptionSlider option;
+  option.initFrom(slider);
+  option.subControls = QStyle::SC_All;
+  option.orientation = slider->orientation();
+  option.minimum = slider->minimum();
+  option.maximum = slider->maximum();
+  option.sliderPosition = slider->sliderPosition();
+  option.sliderValue = slider->value();
+  option.tickPosition = slider->tickPosition();
+  option.tickInterval = slider->tickInterval();
+  option.upsideDown = slider->invertedAppearance() != (slider->orientation() == Qt::Vertical);
+  return RectOf(slider->style()->subControlRect(QStyle::CC_Slider, &option, part, slider));
 }
 
 bool IsTabSheet(const QWidget* widget) {
@@ -60,5 +83,44 @@ std::vector<QWidget*> ChildControls(const QWidget* parent) {
   }
   return controls;
 }
+
+QWidget* ParentControl(const QWidget* control) {
+  return control->isWindow() ? nullptr : control->parentWidget();
+}
+
+bool IsDoubleBuffered(const QWidget* control) { return !control->testAttribute(Qt::WA_PaintOnScreen); }
+
+bool IsTransparent(const QWidget* control) { return !control->autoFillBackground(); }
+
+bool IsBitmapButton(const QWidget* control) {
+  const auto* button = qobject_cast<const QPushButton*>(control);
+  return button && !button->icon().isNull();
+}
+
+bool IsStaticText(const QWidget* control) { return IsAny<QLabel>(control); }
+
+bool IsScrollingWinControl(const QWidget* control) { return IsAny<QScrollArea>(control); }
+
+bool IsGrid(const QWidget* control) { return IsAny<QTableView>(control); }
+
+bool IsRichEdit(const QWidget* control) { return IsAny<QTextEdit>(control); }
+
+bool PaintsOnlyBorder(const QWidget* control) { return IsAny<QAbstractScrollArea>(control); }
+
+bool HasClientEdge(const QWidget* control) {
+  const auto* frame = qobject_cast<const QFrame*>(control);
+  return frame && frame->frameShape() != QFrame::NoFrame && frame->frameShadow() == QFrame::Sunken;
+}
+
+int BorderWidth(const QWidget* control) {
+  const auto* frame = qobject_cast<const QFrame*>(control);
+  return frame ? frame->frameWidth() : 0;
+}
+
+TRect TrackBarChannel(const QWidget* control) { return SliderPart(control, QStyle::SC_SliderGroove); }
+
+TRect TrackBarThumb(const QWidget* control) { return SliderPart(control, QStyle::SC_SliderHandle); }
+
+TRect RectOf(const QRect& rect) { return {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1}; }
 
 }  // namespace lumox

@@ -14,8 +14,13 @@ namespace lumox {
 using TThemeHandle = std::uintptr_t;
 // The identity of a window, opaque to the library; 0 = none.
 using TWindowHandle = std::uintptr_t;
-// A drawing surface the library paints on, opaque to the program.
+
+class TDC;
+// A drawing surface the library paints on: the address of one of the program's contexts.
 using TDeviceContext = std::uintptr_t;
+
+inline TDeviceContext HandleOf(TDC& dc) { return reinterpret_cast<TDeviceContext>(&dc); }
+inline TDC& ContextOf(TDeviceContext handle) { return *reinterpret_cast<TDC*>(handle); }
 
 // The file the library is looked up by.
 inline constexpr const char* ThemeLibraryFileName = "uxtheme.dll";

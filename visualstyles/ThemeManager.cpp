@@ -9,7 +9,9 @@
 #include <mutex>
 #include <optional>
 
+#include "visualstyles/EventMessages.h"
 #include "visualstyles/ThemeServices.h"
+#include "visualstyles/ThemedHandlers.h"
 
 namespace lumox {
 namespace {
@@ -44,8 +46,8 @@ const std::array<TClassChoice, ControlClassCount> ChoiceOrder = {{
     {TControlClass::WinControl, toSubclassWinControl},
 }};
 
-// The lists given back only while styles are enabled, in the order they are.
-constexpr std::array<TControlClass, 13> ThemedOnlyClasses = {
+// The lists after the list views, in the order they are given back.
+constexpr std::array<TControlClass, 13> OtherClasses = {
     TControlClass::CheckListBox, TControlClass::StatusBar, TControlClass::Animate,  TControlClass::TrackBar,
     TControlClass::SpeedButton,  TControlClass::ButtonControl, TControlClass::TabSheet, TControlClass::WinControl,
     TControlClass::GroupBox,     TControlClass::Form,      TControlClass::Panel,    TControlClass::Frame,
@@ -97,6 +99,12 @@ void SpreadThemeChangeBelow(QWidget* parent) {
 }
 
 }  // namespace
+
+bool OsSupportsStyles() { return ThemeServices().Platform().SupportsStyles; }
+
+int CheckBoxWidth() { return ThemeServices().Platform().CheckBoxSize.Width; }
+
+int CheckBoxHeight() { return ThemeServices().Platform().CheckBoxSize.Height; }
 
 TThemeManager::TThemeManager(QObject* owner) : QObject(owner) {
   for (int i = 0; i < ControlClassCount; ++i) Lists[i] = std::make_unique<TWindowProcList>(*this, TControlClass(i));
@@ -174,7 +182,7 @@ void TThemeManager::BecomePrimary() {
 void TThemeManager::AttachOrDetach(QWidget* control, bool inserting) { TakeOverOrGiveBack(control, inserting); }
 
 bool TThemeManager::TakeOverOrGiveBack(QWidget* control, bool inserting) {
-  if (!ThemeServices().Platform().SupportsStyles) return false;
+  if (!OsSupportsStyles()) return false;
   TWindowProcList* list = ListFor(control, inserting);
   if (!list) return false;
   if (!inserting || !AskAllowSubclassing(control) || RefusesSubclassing(control)) {
@@ -217,14 +225,30 @@ void TThemeManager::AddControlListener(TControlMessageEvent listener) {
   ExtraListeners.push_back(std::move(listener));
 }
 
-bool TThemeManager::HandleControlMessage(TControlClass controlClass, QWidget* control, QEvent* message) {
-  if (OfferControlMessage(control, message)) return true;
-  // A control placed on a form is taken over once it is ready to be shown.
-  if (controlClass == TControlClass::Form && message->type() == QEvent::ChildPolished)
-    if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(message)->child()))
-      AttachOrDetach(child, true);
-  WindowProcs(controlClass).PassOn(control, message);
-  return false;
+bool TThemeManager::HandleControlMessage(TControlClass controlClass, QWidget* control, QEvent* event) {
+  int index;
+  if (!WindowProcs(controlClass).Find(control, index)) return false;
+  return DispatchAsMessages(controlClass, control, event,
+                            [&](TMessage& message) { Dispatch(controlClass, control, message); });
+}
+
+void TThemeManager::Dispatch(TControlClass controlClass, QWidget* control, TMessage& message) {
+  if (OfferControlMessage(control, message)) return;
+  if (!HandleThemed(*this, controlClass, control, message))
+    WindowProcs(controlClass).PassOn(control, message);
+}
+
+void TThemeManager::Perform(QWidget* control, TMessage& message) {
+  for (int i = 0; i < ControlClassCount; ++i) {
+    int index;
+    if (WindowProcs(TControlClass(i)).Find(control, index))
+      return Dispatch(TControlClass(i), control, message);
+  }
+  HandleByDefault(control, message);
+}
+
+bool TThemeManager::WantsClientEdge(const QWidget* control) const {
+  return IsScrollingWinControl(control) || IsGrid(control) || IsRichEdit(control);
 }
 
 bool TThemeManager::AskAllowSubclassing(QWidget* control) {
@@ -233,7 +257,7 @@ bool TThemeManager::AskAllowSubclassing(QWidget* control) {
   return allow;
 }
 
-bool TThemeManager::OfferControlMessage(QWidget* control, QEvent* message) {
+bool TThemeManager::OfferControlMessage(QWidget* control, TMessage& message) {
   bool handled = false;
   if (OnControlMessage) OnControlMessage(*this, control, message, handled);
   for (std::size_t i = 0; !handled && i < ExtraListeners.size();) {
@@ -274,7 +298,7 @@ void TThemeManager::AttachForms(QWidget* form) {
 }
 
 void TThemeManager::TakeOverForm(QWidget* form, bool withChildren) {
-  if (!ThemeServices().Platform().SupportsStyles) return;
+  if (!OsSupportsStyles()) return;
   WindowProcs(TControlClass::Form).Add(form);
   if (withChildren) AttachChildren(form);
 }
@@ -286,10 +310,11 @@ void TThemeManager::AttachChildren(QWidget* parent) {
     if (!TakeOverOrGiveBack(child, true)) AttachChildren(child);
 }
 
+// Every list, not only while styles are enabled: forms are taken over without styles as well,
+// and a demoted manager that kept them would hand their events to the new main one twice.
 void TThemeManager::DetachAll() {
   WindowProcs(TControlClass::ListView).Clear();
-  if (!ThemeServices().StylesEnabled()) return;
-  for (TControlClass controlClass : ThemedOnlyClasses) WindowProcs(controlClass).Clear();
+  for (TControlClass controlClass : OtherClasses) WindowProcs(controlClass).Clear();
 }
 
 void TThemeManager::AdjustControls(QWidget* parent) {
@@ -308,11 +333,7 @@ void TThemeManager::AdjustControls(QWidget* parent) {
 bool TThemeManager::AppWindowHook(QEvent* event) {
   if (event->type() == MainManagerReleasedEvent()) {
     const std::lock_guard lock(PrimaryLock());
-    if (!PrimaryManager) {
-      PrimaryManager = this;
-      FIsSecondary = false;
-      AttachForms(nullptr);
-    }
+    if (!PrimaryManager) BecomePrimary();
   }
   while (!QueuedForms.empty()) {
     auto* form = static_cast<QWidget*>(QueuedForms.front());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "visualstyles/ControlClasses.h"
+#include "visualstyles/ControlMessages.h"
 #include "visualstyles/WindowProcList.h"
 
 class QWidget;
@@ -42,6 +43,12 @@ class TThemeOptions {
 // Everything on but animations and the alternative tab-sheet drawing.
 inline constexpr TThemeOptions DefaultThemeOptions{0x7FFF7};
 
+// Whether the window system lets controls be taken over at all.
+bool OsSupportsStyles();
+// The size of the system's check-box glyph.
+int CheckBoxWidth();
+int CheckBoxHeight();
+
 // The first manager made is the main one and does all the work: every taken-over control's
 // events go through its handling. Later ones mirror its options and pass their settings and
 // the new windows they see on to it; when the main one goes, one with an application-window
@@ -50,7 +57,7 @@ inline constexpr TThemeOptions DefaultThemeOptions{0x7FFF7};
 class TThemeManager final : public QObject {
  public:
   using TControlMessageEvent =
-      std::function<void(TThemeManager& sender, QWidget* control, QEvent* message, bool& handled)>;
+      std::function<void(TThemeManager& sender, QWidget* control, TMessage& message, bool& handled)>;
 
   explicit TThemeManager(QObject* owner = nullptr);
   ~TThemeManager() override;
@@ -78,8 +85,14 @@ class TThemeManager final : public QObject {
   // Further handlers of the controls' events, asked in order after OnControlMessage until one
   // handles the event. One that throws is dropped.
   void AddControlListener(TControlMessageEvent listener);
-  // The main manager's handling of an event of a taken-over control; true consumes it.
-  bool HandleControlMessage(TControlClass controlClass, QWidget* control, QEvent* message);
+  // The main manager's handling of an event of a taken-over control, as the messages it stands
+  // for; true consumes it. A control this manager does not list is left to itself.
+  bool HandleControlMessage(TControlClass controlClass, QWidget* control, QEvent* event);
+  // Sends `message` to `control`: through the handler of its list when it is taken over, else
+  // to the control's own handling.
+  void Perform(QWidget* control, TMessage& message);
+  // The controls whose border the window system leaves unthemed: scroll boxes, grids and rich edits.
+  bool WantsClientEdge(const QWidget* control) const;
 
   TWindowProcList& WindowProcs(TControlClass controlClass) { return *Lists[std::size_t(controlClass)]; }
 
@@ -93,7 +106,8 @@ class TThemeManager final : public QObject {
   bool TakeOverOrGiveBack(QWidget* control, bool inserting);
   TWindowProcList* ListFor(QWidget* control, bool inserting);
   bool AskAllowSubclassing(QWidget* control);
-  bool OfferControlMessage(QWidget* control, QEvent* message);
+  bool OfferControlMessage(QWidget* control, TMessage& message);
+  void Dispatch(TControlClass controlClass, QWidget* control, TMessage& message);
   void FireThemeChange();
   // The window system showed a new form.
   void FormInserted(QWidget* form);

@@ -1,10 +1,16 @@
 #include "visualstyles/ThemeServices.h"
 
-#include <QCoreApplication>
+#include <QAbstractScrollArea>
+#include <QApplication>
 #include <QLibraryInfo>
+#include <QScrollBar>
+#include <QStyle>
 #include <QVersionNumber>
 #include <QWindow>
 
+#include "platform/ScreenGraphics.h"
+#include "visualstyles/ControlClasses.h"
+#include "visualstyles/SystemColours.h"
 #include "visualstyles/ThemeEvents.h"
 
 namespace lumox {
@@ -25,6 +31,18 @@ TOwnServices& OwnServices() {
   return own;
 }
 
+TSize CheckBoxGlyphSize() {
+  // Without widgets there is no style to ask; the common style's size stands in.
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return TThemePlatform().CheckBoxSize;
+  const QStyle* style = QApplication::style();
+  return {style->pixelMetric(QStyle::PM_IndicatorWidth), style->pixelMetric(QStyle::PM_IndicatorHeight)};
+}
+
+bool HasBothScrollBars(const QWidget* control) {
+  const auto* area = qobject_cast<const QAbstractScrollArea*>(control);
+  return area && area->horizontalScrollBar()->isVisible() && area->verticalScrollBar()->isVisible();
+}
+
 void FreeOwnServices() {
   TOwnServices& own = OwnServices();
   if (Installed == own.Services.get()) Installed = nullptr;
@@ -37,7 +55,7 @@ void FreeOwnServices() {
 TThemePlatform SystemThemePlatform() {
   const QVersionNumber qt = QLibraryInfo::version();
   return {[] { return OpenThemeLibrary(); }, std::uint32_t(qt.majorVersion()) << 16 | std::uint32_t(qt.minorVersion()),
-          true};
+          true, CheckBoxGlyphSize()};
 }
 
 TWindowHandle WindowHandleOf(const QObject* window) { return reinterpret_cast<TWindowHandle>(window); }
@@ -101,6 +119,21 @@ void TThemeServices::PaintParentArea(const QObject* window, TDeviceContext dc, c
   Library->DrawThemeParentBackground(WindowHandleOf(window), dc, bounds);
 }
 
+void TThemeServices::PaintClientEdge(QWidget* control, bool eraseCorner) {
+  if (!HasClientEdge(control)) return;
+  const TRect rect{0, 0, control->width(), control->height()};
+  const std::unique_ptr<TDC> dc = CreateWindowDC(*control);
+  TRect inner = rect;
+  InflateRect(inner, -2, -2);
+  if (eraseCorner && HasBothScrollBars(control)) {
+    const int extent = control->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, control);
+    dc->FillRect({inner.Right - extent, inner.Bottom - extent, inner.Right, inner.Bottom},
+                 TBrush{SystemColour(TSystemColour::ButtonFace)});
+  }
+  dc->ExcludeClipRect(inner);
+  PaintElement(HandleOf(*dc), DetailsOf(TEditStyleItem::EditTextNormal), rect);
+}
+
 void TThemeServices::RefreshStyleState() {
   if (FThemingActive) CloseThemeHandles();
   FThemingActive = Library && Library->IsAppThemed() && Library->IsThemeActive() &&
@@ -109,7 +142,8 @@ void TThemeServices::RefreshStyleState() {
 }
 
 bool TThemeServices::AppWindowProc(QEvent* event) {
-  if (event->type() == QEvent::ThemeChange) {
+  // A new application style changes the look as a new desktop theme does.
+  if (event->type() == QEvent::ThemeChange || event->type() == QEvent::StyleChange) {
     RefreshStyleState();
     NotifyStyleChange();
   }

@@ -11,6 +11,7 @@
 #include "visualstyles/ThemeLibrary.h"
 
 class QEvent;
+class QWidget;
 
 namespace lumox {
 
@@ -24,10 +25,13 @@ struct TThemePlatform {
   std::uint32_t ControlsVersion = 0;
   // Whether the window system lets controls be taken over at all.
   bool SupportsStyles = true;
+  // The size of the system's check-box glyph.
+  TSize CheckBoxSize{13, 13};
 };
 
 // This system's: the library looked up by its file name; the controls are Qt's widgets, so their
-// version is the running Qt's.
+// version is the running Qt's. Every Qt widget can be taken over through event filters. The
+// check box is as large as the application's style draws its indicator.
 TThemePlatform SystemThemePlatform();
 
 // The identity the library knows `window` by.
@@ -62,6 +66,9 @@ class TThemeServices {
   // where that part lets the background through.
   void PaintParentArea(const QObject* window, TDeviceContext dc, const TStyleDetails* details = nullptr,
                        bool onlyIfTransparent = false, const TRect* bounds = nullptr);
+  // Paints the themed client edge over the border of `control`, when it has one. With
+  // `eraseCorner` the square between its two scroll bars gets the button face.
+  void PaintClientEdge(QWidget* control, bool eraseCorner);
 
   // Reads anew whether themes are in use; the open themes are closed first.
   void RefreshStyleState();

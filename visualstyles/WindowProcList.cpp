@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "visualstyles/EventMessages.h"
 #include "visualstyles/ThemeManager.h"
 
 namespace lumox {
@@ -28,7 +29,8 @@ int TWindowProcList::Add(QWidget* control) {
 }
 
 bool TWindowProcList::Find(const QObject* control, int& index) {
-  if (control == CachedControl) {
+  // An empty cache holds no control, not a null one.
+  if (CachedIndex >= 0 && control == CachedControl) {
     index = CachedIndex;
     return true;
   }
@@ -59,11 +61,13 @@ void TWindowProcList::Clear() {
   NeedsSort = false;
 }
 
-void TWindowProcList::PassOn(QWidget* control, const QEvent* event) {
+void TWindowProcList::PassOn(QWidget* control, TMessage& message) {
   int index;
   if (!Find(control, index)) return;
-  if (event->type() == RecreateWindowEvent())
+  if (message.Msg == message::RecreateWindow)
     if (TThemeManager* main = TThemeManager::Primary()) main->QueueRecreation(control);
+  message.PassedOn = true;
+  if (!message.Event) HandleByDefault(control, message);
 }
 
 bool TWindowProcList::TakeOut(const QObject* control) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "visualstyles/ControlClasses.h"
+#include "visualstyles/ControlMessages.h"
 #include "visualstyles/ThemeEvents.h"
 
 class QWidget;
@@ -33,9 +34,10 @@ class TWindowProcList {
   void Clear();
   int Count() const { return int(Items.size()); }
 
-  // The list's part of an event of a listed control before the control handles it: a request
-  // to rebuild the window is queued with the main manager.
-  void PassOn(QWidget* control, const QEvent* event);
+  // Passes a message of a listed control on to the control's own handling; a request to
+  // rebuild the window is queued with the main manager first. A Qt event goes on to the
+  // control once the handler is done; a message the program sent is handled at once.
+  void PassOn(QWidget* control, TMessage& message);
 
  private:
   // Drops `control` from the list and the main manager's recreation queue without touching it,

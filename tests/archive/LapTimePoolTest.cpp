@@ -173,6 +173,67 @@ TEST_F(LapTimePool, MergingMovesDeletedLapsTooAndKeepsDuplicates) {
   EXPECT_EQ(Selected([&](auto&&... lists) { Pool.GetLapTimesForTrack("Monza", Monza, lists...); }).size(), 6);
 }
 
+// The lists of cars and tracks are kept in tables of their own; after every kind of write,
+// by this program or by an older one that does not keep them, they must give what the
+// distinct pairs of the visible laps give.
+TEST_F(LapTimePool, TheCarAndTrackListsFollowEveryWriteAsTheLapsThemselvesWouldGiveThem) {
+  const auto distinct = [&](const char* name, const char* key) {
+    TSQLQuery query(
+        Db.Connection(),
+        QStringLiteral("select distinct %1, %2 from LAPTIMEPOOL where LTP_ID >= 0 order by %1, %2")
+            .arg(name, key));
+    query.Exec();
+    QStringList rows;
+    while (query.Next()) rows << query.String(0).trimmed() + '|' + query.String(1).trimmed();
+    return rows;
+  };
+  const auto olderProgramAdds = [&](int id, const char* track, const char* car) {
+    Db.Execute(QStringLiteral("insert into LAPTIMEPOOL values (%1, %2, 'path', %3, 'id', 60000, %1)")
+                   .arg(id)
+                   .arg(track, car));
+  };
+  const std::vector<std::pair<const char*, std::function<void()>>> steps = {
+      {"as made", [] {}},
+      {"every lap of a car deleted",
+       [&] {
+         Pool.DeleteLapTime(6);
+         Pool.DeleteLapTime(7);
+       }},
+      {"a car merged into one without laps", [&] { Pool.MergeCars("Ferrari", "F1", "Alfa", "A1"); }},
+      {"a track merged into another", [&] { Pool.MergeTracks("Spa", Spa, "Monza", Monza); }},
+      {"an import whose rules move its lap and older ones",
+       [&] {
+         Pool.AddCarAutoMerge("Old", "o", "New", "n");
+         Pool.AddCarAutoMerge("Alfa ", "A1", "Brabham", "BT");
+         Pool.ImportLaps({{"Imola", "imola", "Old", "o", 1, 61000}},
+                         [](std::size_t, const QString& reason) { FAIL() << reason.toStdString(); });
+       }},
+      {"laps of an older program, one without names, one differing in a trailing blank",
+       [&] {
+         olderProgramAdds(40, "'Suzuka'", "'Honda'");
+         olderProgramAdds(41, "null", "null");
+         olderProgramAdds(42, "'Suzuka '", "'Honda'");
+       }},
+      {"the older program deletes a lap",
+       [&] { Db.Execute("update LAPTIMEPOOL set LTP_ID = -40 where LTP_ID = 40"); }},
+      {"the lists' progress lost",
+       [&] { Db.Execute("delete from SETTINGS where NAME = 'LAPLISTS_LTP_ID'"); }},
+      {"laps removed by other means and new ones added",
+       [&] {
+         Db.Execute("delete from LAPTIMEPOOL where LTP_ID not between -40 and 12");
+         olderProgramAdds(13, "'Hockenheim'", "'BMW'");
+       }},
+  };
+  for (const auto& [step, write] : steps) {
+    write();
+    QStringList cars, ids, tracks, paths;
+    Pool.GetCars(cars, ids);
+    Pool.GetTracks(tracks, paths);
+    EXPECT_EQ(Zip({cars, ids}), distinct("CAR_NAME", "CAR_ID")) << step;
+    EXPECT_EQ(Zip({tracks, paths}), distinct("TRACK_NAME", "TRACK_PATH")) << step;
+  }
+}
+
 TEST_F(LapTimePool, MergeRulesAreStoredOnceAndApplyInTheirOrderOneStepAtATime) {
   Db.Execute("delete from LAPTIMEPOOL");
   const char* rules[][2] = {{"A", "B"}, {"A", "B"}, {"B", "C"}, {"Y", "Z"},

@@ -20,18 +20,20 @@
 namespace lumox {
 namespace {
 
-const TVersion Program("1.3.1.0");
-const QStringList AllSteps{"0.7.0.0", "0.9.0.0", "1.2.0.0"};
+const TVersion Program("1.4.0.0");
+const QStringList AllSteps{"0.7.0.0", "0.9.0.0", "1.2.0.0", "1.4.0.0"};
 
 // The log of an update from `from` running `steps`, cut to its first `entries` when given.
 QStringList UpdateLog(const QString& from, const QStringList& steps, qsizetype entries = -1) {
-  static const std::map<QString, QString> actions = {{"0.7.0.0", "  Trimming track paths ..."},
-                                                     {"0.9.0.0", "  Creating auto-merge table ..."},
-                                                     {"1.2.0.0", "  Creating tables CARS and TRACKS ..."}};
+  static const std::map<QString, QString> actions = {
+      {"0.7.0.0", "  Trimming track paths ..."},
+      {"0.9.0.0", "  Creating auto-merge table ..."},
+      {"1.2.0.0", "  Creating tables CARS and TRACKS ..."},
+      {"1.4.0.0", "  Creating tables LAPCARS and LAPTRACKS ..."}};
   QStringList log{
       "---------------------------------------\r\nLumox Database "
       "Updater\r\n---------------------------------------",
-      " Current DB version: " + from, "Updating to version: 1.3.1.0\r\n"};
+      " Current DB version: " + from, "Updating to version: 1.4.0.0\r\n"};
   for (const QString& step : steps)
     log << "Performing update to " + step + ":" << actions.at(step) << "  Done.\r\n";
   log << "Update complete. Writing new version number ..."
@@ -46,6 +48,7 @@ class SchemaUpdater : public ::testing::Test {
     const TVersion schema(version);
     if (!schema.IsOlderThanText("0.9.0.0", 4)) RunSchemaStatements(Db->Connection(), AutoMergeTable);
     if (!schema.IsOlderThanText("1.2.0.0", 4)) RunSchemaStatements(Db->Connection(), CarsAndTracksTables);
+    if (!schema.IsOlderThanText("1.4.0.0", 4)) RunSchemaStatements(Db->Connection(), LapListTables);
     TIniTable(Db->Connection(), "SETTINGS").WriteString("DATABASE", "VERSION", version);
   }
   // A lap row as an old program wrote it: only the identifier and the track path.
@@ -60,8 +63,8 @@ class SchemaUpdater : public ::testing::Test {
            Db->Rows("select coalesce(max(CONTENT), 'no version') as R from SETTINGS where NAME = 'VERSION'") +
            Db->Rows(
                "select trim(RDB$RELATION_NAME) as R from RDB$RELATIONS where RDB$RELATION_NAME in "
-               "('AUTOMERGES', "
-               "'CARS', 'TRACKS') union all select trim(RDB$INDEX_NAME) from RDB$INDICES where "
+               "('AUTOMERGES', 'CARS', 'TRACKS', 'LAPCARS', 'LAPTRACKS') union all select "
+               "trim(RDB$INDEX_NAME) from RDB$INDICES where "
                "RDB$INDEX_NAME in "
                "('IDX_CARS_CAR_IDX', 'IDX_LAPTIMEPOOL_TRACK_NAME') order by 1");
   }
@@ -75,7 +78,8 @@ class SchemaUpdater : public ::testing::Test {
 
   std::unique_ptr<test::TTestDatabase> Db = std::make_unique<test::TTestDatabase>();
   const QStringList UpToDate{
-      "1.3.1.0", "AUTOMERGES", "CARS", "IDX_CARS_CAR_IDX", "IDX_LAPTIMEPOOL_TRACK_NAME", "TRACKS"};
+      "1.4.0.0", "AUTOMERGES", "CARS",  "IDX_CARS_CAR_IDX", "IDX_LAPTIMEPOOL_TRACK_NAME",
+      "LAPCARS", "LAPTRACKS",  "TRACKS"};
 };
 
 TEST_F(SchemaUpdater, TheTemplateGetsEveryStepItsLapPathsTrimmedOnceAndTheIndexes) {
@@ -90,6 +94,9 @@ TEST_F(SchemaUpdater, TheTemplateGetsEveryStepItsLapPathsTrimmedOnceAndTheIndexe
   EXPECT_EQ(Stored(), QStringList({"-3 data\\tracks\\c", "1 data\\tracks\\a", "2 \\data\\tracks\\b", "4 ",
                                    "5 ", "6 data\\tracks\\d", "6 data\\tracks\\e"}) +
                           UpToDate);
+  // The lists hold the trimmed paths of the visible laps.
+  EXPECT_EQ(Db->Rows("select TRACK_PATH as R from LAPTRACKS order by 1"),
+            QStringList({"", "\\data\\tracks\\b", "data\\tracks\\a", "data\\tracks\\d", "data\\tracks\\e"}));
   Db->Execute("insert into AUTOMERGES (MERGE_ID, MERGE_TYPE) values (1, 2)");
   EXPECT_THROW(Db->Execute("insert into AUTOMERGES (MERGE_ID, MERGE_TYPE) values (1, 2)"), EDatabaseError);
 
@@ -102,7 +109,8 @@ TEST_F(SchemaUpdater, TheTemplateGetsEveryStepItsLapPathsTrimmedOnceAndTheIndexe
 TEST_F(SchemaUpdater, FromAnOlderSchemaOnlyTheLaterStepsRun) {
   // clang-format off
   for (const auto& [version, steps] : std::initializer_list<std::pair<const char*, QStringList>>{
-           {"0.7.0.0", {"0.9.0.0", "1.2.0.0"}}, {"0.8.5.3", {"0.9.0.0", "1.2.0.0"}}, {"0.9.0.0", {"1.2.0.0"}}, {"1.2.0.0", {}}}) {
+           {"0.7.0.0", {"0.9.0.0", "1.2.0.0", "1.4.0.0"}}, {"0.8.5.3", {"0.9.0.0", "1.2.0.0", "1.4.0.0"}},
+           {"0.9.0.0", {"1.2.0.0", "1.4.0.0"}}, {"1.3.1.0", {"1.4.0.0"}}, {"1.4.0.0", {}}}) {
     // clang-format on
     Db = std::make_unique<test::TTestDatabase>();
     MakeSchemaOf(version);

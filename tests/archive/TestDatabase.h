@@ -36,7 +36,7 @@ class TTestDatabase {
   QStringList Rows(const QString& sql);
   // CARS and TRACKS as the schema updater makes them.
   void CreateCacheTables();
-  // AUTOMERGES and the lap-time indexes as the schema updater makes them.
+  // AUTOMERGES, the lap lists and the lap-time indexes as the schema updater makes them.
   void CreateLapTimeSchema();
 
  private:

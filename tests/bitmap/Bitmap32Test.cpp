@@ -7,21 +7,14 @@
 #include "framework/Exceptions.h"
 #include "framework/Icon.h"
 #include "framework/JpegImage.h"
+#include "tests/bitmap/WatchedBitmap.h"
 #include "tests/framework/PictureFiles.h"
 #include "tests/support/TempFolder.h"
 
 namespace lumox {
 namespace {
 
-// A bitmap whose notifications are written down in order.
-struct TWatched : TBitmap32 {
-  std::string Events;
-  TWatched() {
-    OnChange = [this](TThreadPersistent&) { Events += "change "; };
-    OnResize = [this](TThreadPersistent&) { Events += "resize "; };
-    OnHandleChanged = [this](TThreadPersistent&) { Events += "handle "; };
-  }
-};
+using test::TWatched;
 
 TEST(Bitmap32, SizeChangesReplaceTheZeroedBlockAndNotifyInOrder) {
   TWatched b;

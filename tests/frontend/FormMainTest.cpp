@@ -39,7 +39,7 @@ class FormMain : public ::testing::Test {
 };
 
 TEST_F(FormMain, KeepsTheWidthItsTextsNeedButMayGrowInHeightAndIsNotInitialisedWithoutStartUp) {
-  EXPECT_EQ(Form.windowTitle(), "Lumox for Zindo - Version 1.3.1");
+  EXPECT_EQ(Form.windowTitle(), "Lumox for Zindo - Version 1.4.0");
   const QSize fitted = Form.size();
   EXPECT_EQ(fitted, QSize(596, 422).expandedTo(Form.minimumSizeHint()));
   Form.resize(fitted.width() + 300, 900);

@@ -34,7 +34,7 @@ namespace {
 
 using test::Find;
 
-const QString UpdateQuestion = "Lumox will now update the database\r\nfrom version 0.0 to version 1.3.";
+const QString UpdateQuestion = "Lumox will now update the database\r\nfrom version 0.0 to version 1.4.";
 
 // A copy of the sample installation with the program in its folder lumox/, which holds only the
 // database template.
@@ -138,7 +138,7 @@ TEST_F(StartUp, TheRealWindowOfAFirstStartShowsEveryPageAndStoresItsSettingsAtSh
   Close(form);
   const QStringList stored = Stored("select NAME || '=' || CONTENT as R from SETTINGS");
   for (const QString& row : QStringList{
-           "VERSION=1.3.1.0", "PREVIEW_PREFER_LOADING=Y", "SHOW_ONLY_AVAILABLE=N",
+           "VERSION=1.4.0.0", "PREVIEW_PREFER_LOADING=Y", "SHOW_ONLY_AVAILABLE=N",
            "ZINDO_EXE=" + ZindoDir() + "/zindo.exe", "CARS_MD5=" + CarFoldersMD5(ZindoDir()),
            "TRACKS_MD5=" + TrackFoldersMD5(ZindoDir()), "FILL_BESTLAPS_LAPNO=2", "IMP_IGNORE_PERCENT=150"})
     EXPECT_TRUE(stored.contains(row)) << row.toStdString() << "\n" << stored.join("\n").toStdString();
@@ -225,7 +225,7 @@ TEST_F(StartUp, AnUnreadableDatabaseIsReportedOnceTheWindowStaysAndNothingIsStor
 TEST_F(StartUp, ADatabaseOfANewerSchemaIsReportedLeftUntouchedAndTheProgramCloses) {
   auto form = Start(true);
   Close(form);
-  const std::pair<const char*, bool> versions[] = {{"1.3.9.0", false}, {"1.4.0.0", true}, {"9.0.0.0", true}};
+  const std::pair<const char*, bool> versions[] = {{"1.4.9.0", false}, {"1.5.0.0", true}, {"9.0.0.0", true}};
   for (const auto& [version, newer] : versions) {
     {
       TSQLConnection connection(AppDir() + "/" + DatabaseFileName);

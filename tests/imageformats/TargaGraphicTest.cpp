@@ -37,8 +37,18 @@ TEST(Targa, SavesRunLengthRowsTopFirstAndEveryPixelFormatLoadsBack) {
   bitmap.SetSize(1, 1);
   bitmap.ScanLine(0)[0] = 7;
   TMemoryStream direct;
+  std::vector<std::string> reports;
+  bitmap.OnProgress = [&](TGraphic&, TProgressStage stage, std::uint8_t percent, bool, const TRect& rect,
+                          const std::string& text) {
+    reports.push_back(std::to_string(int(stage)) + " " + std::to_string(percent) + " " +
+                      std::to_string(rect.Top) + "-" + std::to_string(rect.Bottom) + " " + text);
+  };
   bitmap.SaveToStream(direct);
   EXPECT_EQ(direct.Bytes(), TBytes({0, 0, 10, 0, 0, 0, 1, 24, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0x20, 0, 7, 0, 0}));
+  // Starting, running and ending stages of a one-row picture.
+  EXPECT_EQ(reports, (std::vector<std::string>{"0 0 0-1 Preparing...", "2 0 0-1 ", "0 0 0-1 Transfering...",
+                                               "1 0 0-1 ", "2 0 1-2 "}));
+  bitmap.OnProgress = nullptr;
   using enum TPixelFormat;
   for (const TPixelFormat format : {pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit}) {
     bitmap.SetPixelFormat(format);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <thread>
+#include <vector>
 
 #include "installation/IniTree.h"
 #include "platform/Errors.h"
@@ -50,6 +52,32 @@ TEST_F(IniTree, AReferenceCopiesDownToTheNestingLimit) {
     EXPECT_EQ(Load("r\n{\nx=1\n}\n" + QByteArray("a\n{\n").repeated(levels) + "~r\n").IsLoadComplete(),
               complete)
         << levels;
+}
+
+// Trees are built in the memory of trees dropped before, on any thread: each must stay whole
+// while others are built and dropped around it.
+TEST_F(IniTree, TreesBuiltInTheMemoryOfDroppedOnesStayWholeOnEveryThread) {
+  const auto file = [](int thread) {
+    QByteArray text;
+    for (int block = 0; block < 600; ++block)  // several chunks of nodes
+      text += QStringLiteral("b%1\n{\n v=%2 ;c\n w\n {\n x=%1\n }\n}\n").arg(block).arg(thread).toLatin1();
+    return text;
+  };
+  std::vector<std::thread> threads;
+  std::vector<int> whole(4, 0);
+  for (int thread = 0; thread < 4; ++thread)
+    threads.emplace_back([&, thread] {
+      const QByteArray text = file(thread);
+      const std::string saved = Load(text).ToBytes();
+      std::vector<TZindoIni> kept;
+      for (int round = 0; round < 30; ++round) {
+        kept.push_back(Load(text));
+        if (round % 3 == 2) kept.erase(kept.begin());
+        whole[thread] += kept.front().ReadString("b599.w.x", "") == "599" && kept.back().ToBytes() == saved;
+      }
+    });
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(whole, std::vector<int>(4, 30));
 }
 
 TEST_F(IniTree, ValuesAreFoundByTheirPathTrimmedAndTheFirstOfTwoWins) {

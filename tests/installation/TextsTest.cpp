@@ -56,7 +56,7 @@ TEST(Version, ParsesUpToFourTrimmedPartsWithZeroForAnythingUnreadable) {
   QStringList list{"stale"};
   EXPECT_EQ(TVersion::SplitText("1..2", ".", list), 3);
   EXPECT_EQ(list, QStringList({"1", "", "2"}));
-  EXPECT_EQ(TVersion::CreateFromModule().Format(""), "1.3.1.0");
+  EXPECT_EQ(TVersion::CreateFromModule().Format(""), "1.4.0.0");
 }
 
 TEST(Version, FormatFillsTheFirstOfEachPlaceholderAndCompareLooksAtTheFirstParts) {

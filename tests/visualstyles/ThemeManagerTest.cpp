@@ -177,8 +177,8 @@ TEST_F(ThemeManagerTest, ListenersAreAskedInTurnUntilOneHandlesAndOneThatThrowsI
   manager.Loaded();
   std::vector<std::string> calls;
   for (std::string name : {"throwing", "passing", "handling", "unreached"})
-    manager.AddControlListener([&calls, name](TThemeManager&, QWidget*, QEvent* message, bool& handled) {
-      if (message->type() != QEvent::User) return;
+    manager.AddControlListener([&calls, name](TThemeManager&, QWidget*, TMessage& message, bool& handled) {
+      if (!message.Event || message.Event->type() != QEvent::User) return;
       calls.push_back(name);
       if (name == "throwing") throw std::runtime_error("listener failed");
       handled = name == "handling";
@@ -198,12 +198,14 @@ TEST_F(ThemeManagerTest, AListFindsItsControlsAfterReorderingAndGivesThemBackExa
   std::ranges::sort(controls, std::less<>());
   QWidget* const last = controls[2];  // the others sort before it
   int index = -1;
+  EXPECT_FALSE(list.Find(nullptr, index));
+  EXPECT_EQ(index, 0);
   EXPECT_FALSE(list.Find(last, index));
   EXPECT_EQ(index, 0);
 
   int seen = 0, seenEarlier = 0;
-  manager.OnControlMessage = [&](TThemeManager&, QWidget*, QEvent* message, bool&) {
-    seen += message->type() == QEvent::User;
+  manager.OnControlMessage = [&](TThemeManager&, QWidget*, TMessage& message, bool&) {
+    seen += message.Event && message.Event->type() == QEvent::User;
   };
   TEventTap earlier([&](QObject*, QEvent* event) { return seenEarlier += event->type() == QEvent::User, false; });
   last->installEventFilter(&earlier);
@@ -246,6 +248,37 @@ TEST_F(ThemeManagerTest, AListViewThatHasAWindowIsRebuiltAndTakenOverAgain) {
   EXPECT_TRUE(manager.IsQueuedForRecreation(view));
   delete view;
   EXPECT_FALSE(manager.IsQueuedForRecreation(view));
+}
+
+TEST_F(ThemeManagerTest, ADemotedManagerGivesEveryControlBackAndTheMainOneLeavesAloneWhatItDoesNotList) {
+  for (const bool styles : {true, false}) {
+    SCOPED_TRACE(styles ? "styled" : "plain");
+    Theme.Present = styles;
+    StartServices();
+    QWidget form;
+    new QListView(&form);
+    new QPushButton(&form);
+    TThemeManager first;
+    first.Loaded();
+    TThemeManager second;
+    second.BecomePrimary();
+    EXPECT_EQ(TThemeManager::Primary(), &second);
+    EXPECT_TRUE(first.IsSecondary());
+    for (int i = 0; i < ControlClassCount; ++i)
+      EXPECT_EQ(first.WindowProcs(TControlClass(i)).Count(), 0) << i;
+    EXPECT_TRUE(Listed(second, Form, &form));
+
+    // Only a secondary lists this control: its events go on to it as before.
+    QWidget tool(nullptr, Qt::Tool);
+    auto* loose = new QWidget(&tool);
+    int seen = 0;
+    TEventTap earlier([&](QObject*, QEvent* event) { return seen += event->type() == QEvent::User, false; });
+    loose->installEventFilter(&earlier);
+    first.WindowProcs(WinControl).Add(loose);
+    QEvent user(QEvent::User);
+    QCoreApplication::sendEvent(loose, &user);
+    EXPECT_EQ(seen, 1);
+  }
 }
 
 }  // namespace

@@ -58,7 +58,8 @@ TEST(ThemeServices, ThemesOpenOnFirstUseAndCloseWhenTheThemeChanges) {
   EXPECT_EQ(theme.Opened.size(), 3u);
 
   theme.ThemeActive = false;
-  QCoreApplication::sendEvent(&appWindow, &change);
+  QEvent styleChange(QEvent::StyleChange);  // a new application style counts as a theme change
+  QCoreApplication::sendEvent(&appWindow, &styleChange);
   EXPECT_FALSE(services.StylesEnabled());
   EXPECT_EQ(services.ThemeHandleOf(TStyleElement::Edit), 0u);
   EXPECT_EQ(styleChanges, 2);
