@@ -255,8 +255,10 @@ TEST_P(LostLaps, ALapRecordedAfterLumoxEndedMidRaceIsArchivedBeforeTheNextLaunch
   again.Launcher().PollInterval = 10ms;
   again.LapTimeOptions = [this] { return Options; };
   test::Find<QAction>(again, "ActStartZindo")->trigger();
-  EXPECT_TRUE(ArchivedLaps("harbour_loop").contains(recorded));
-  EXPECT_EQ(ArchivedLaps("harbour_loop").size(), 2) << "the next race's lap came in after it";
+  const QStringList archived = ArchivedLaps("harbour_loop");
+  EXPECT_TRUE(archived.contains(recorded));
+  for (const QString& lap : FileLaps(BestLaps("harbour_loop")))  // the next race's lap came in after it
+    EXPECT_TRUE(archived.contains(lap)) << lap.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, LostLaps,
