@@ -1,22 +1,20 @@
 #include "archive/Database.h"
 
+#include <fcntl.h>
 #include <ibase.h>
-
-#include "installation/WriteGuard.h"
-#include "platform/Errors.h"
-#include "platform/FileDescriptor.h"
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
-
 #include <atomic>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
+#include "installation/WriteGuard.h"
+#include "platform/Errors.h"
+#include "platform/FileDescriptor.h"
 
 namespace lumox {
 
@@ -25,6 +23,17 @@ namespace {
 // The engine ignores the password of an embedded attachment; the user name decides the rights.
 constexpr const char* UserName = "ZINDO";
 constexpr const char* Password = "qempt";
+
+// Every member of the group of the program's folder may use the archive: the database file and
+// the lock folder made here take that group and open to it, and to no one else.
+void ShareWithFolderGroup(int made, const QString& folder, mode_t mode) {
+  struct stat parent {};
+  if (stat(QFile::encodeName(folder).constData(), &parent) == 0 &&
+      fchown(made, static_cast<uid_t>(-1), parent.st_gid) != 0) {
+    // Not a member of that group: the file keeps the user's own.
+  }
+  fchmod(made, mode);
+}
 
 QString NextConnectionName() {
   static std::atomic<int> counter{0};
@@ -78,6 +87,9 @@ QString PrepareDatabaseFile(const QString& appDir) {
   } else if (QFileInfo::exists(templ)) {
     // Without replacing: a racing start must not overwrite the database the other one made.
     CopyFileWithin(appDir, templ, database, TExisting::Keep);
+    const TFileDescriptor made(
+        open(QFile::encodeName(database).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (made.IsOpen()) ShareWithFolderGroup(made.Get(), appDir, S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP);
   }
   return database;
 }
@@ -90,14 +102,8 @@ void UseLockFolderBeside(const QString& databaseFile) {
   const TFileDescriptor made(mkdir(folder.constData(), 0770) == 0
                                  ? open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
                                  : -1);
-  if (made.IsOpen()) {
-    struct stat parent {};
-    if (stat(QFile::encodeName(QFileInfo(databaseFile).absolutePath()).constData(), &parent) == 0 &&
-        fchown(made.Get(), static_cast<uid_t>(-1), parent.st_gid) != 0) {
-      // Not a member of that group: the folder keeps the user's own.
-    }
-    fchmod(made.Get(), S_ISGID | S_IRWXU | S_IRWXG);
-  }
+  if (made.IsOpen())
+    ShareWithFolderGroup(made.Get(), QFileInfo(databaseFile).absolutePath(), S_ISGID | S_IRWXU | S_IRWXG);
   qputenv("FIREBIRD_LOCK", folder);
   if (!qEnvironmentVariableIsSet("FIREBIRD_TMP"))
     qputenv("FIREBIRD_TMP", QFile::encodeName(QDir::tempPath()));
@@ -121,8 +127,7 @@ TSQLConnection::~TSQLConnection() {
 QSqlDatabase TSQLConnection::Database() {
   if (!QSqlDatabase::contains(ConnectionName)) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), ConnectionName);
-    if (!db.isValid())
-      throw EDatabaseError(QStringLiteral("The database driver QIBASE is not available."));
+    if (!db.isValid()) throw EDatabaseError(QStringLiteral("The database driver QIBASE is not available."));
     db.setDatabaseName(DatabaseFile);
     db.setUserName(UserName);
     db.setPassword(Password);

@@ -1,8 +1,10 @@
 // The database file and its template, statements, the settings table and the CARS/TRACKS
 // connectors, each on a fresh copy of the built template.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <cstdlib>
 
@@ -48,9 +50,14 @@ TEST(DatabaseFile, TheTemplateIsCopiedWritableOnlyWhenNoDatabaseExistsAFailedCop
   EXPECT_FALSE(QFile::exists(database)) << "without a template nothing is made";
   QFile::copy(test::BuiltTemplate(), templ);
   QFile::setPermissions(templ, QFile::ReadOwner | QFile::ReadGroup);
+  // The members of the folder's group share the archive (root can hand the folder to another).
+  const gid_t group = geteuid() == 0 ? 65534 : getegid();
+  ASSERT_EQ(::chown(QFile::encodeName(folder.Path()).constData(), uid_t(-1), group), 0);
   EXPECT_EQ(PrepareDatabaseFile(folder.Path()), database);
   EXPECT_EQ(test::ReadBytes(database), test::ReadBytes(test::BuiltTemplate()));
-  EXPECT_TRUE(QFile::permissions(database) & QFile::WriteOwner);
+  EXPECT_EQ(QFile::permissions(database), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                              QFile::WriteUser | QFile::ReadGroup | QFile::WriteGroup);
+  EXPECT_EQ(QFileInfo(database).groupId(), group);
   folder.Write(DatabaseFileName, "kept");
   PrepareDatabaseFile(folder.Path());
   EXPECT_EQ(test::ReadBytes(database), "kept");
