@@ -1,11 +1,14 @@
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
+#include <cstdio>
 
 #include "archive/Database.h"
 #include "frontend/FormMain.h"
 #include "frontend/MessageBoxes.h"
 #include "imageformats/Decoder.h"
 #include "imageformats/FileFormatList.h"
+#include "installation/FileSystem.h"
 #include "platform/ScreenGraphics.h"
 #include "platform/TerminationSignals.h"
 #include "visualstyles/ThemeNexus.h"
@@ -16,6 +19,8 @@ int main(int argc, char** argv) {
   const lumox::TThemeNexus themeNexus;
   lumox::TMessageBoxes messageBoxes;
   const lumox::TUserMessagesScope messages(messageBoxes);
+  // Each folder an installation listing leaves out is reported once a run.
+  const lumox::TFolderNameReports folderReports;
   lumox::StartUpImageFormats();
   // What a picture decoder got past (a JPEG strip cut short) is shown as a warning box.
   lumox::SetDecoderWarningHandler(
@@ -25,12 +30,11 @@ int main(int argc, char** argv) {
   int exitCode = 0;
   {
     lumox::TFormMain formMain;
-    // Ctrl+C and kill close the window as the user does. During start-up they end its dialogs
-    // and waits, and the window closes once start-up is done. Installed before the database
-    // engine loads, which then passes the signals on.
-    const lumox::TTerminationSignals terminationSignals([&formMain] {
-      if (formMain.isVisible()) formMain.close();
-      QCoreApplication::exit(0);
+    // Installed before the database engine loads, which then passes the signals on. What is
+    // reported after a signal goes to stderr: nobody may be there to answer a box.
+    const lumox::TTerminationSignals terminationSignals([&] {
+      messageBoxes.Quitting();
+      formMain.EndOnSignal();
     });
     lumox::LeaveTerminationSignalsToTheProgram();
     formMain.StartUp(appDir);
@@ -38,6 +42,13 @@ int main(int argc, char** argv) {
       formMain.close();
     } else {
       formMain.show();
+      // Tests that drive the program from outside wait for this line instead of the clock.
+      if (qEnvironmentVariableIsSet("LUMOX_SAY_READY")) {
+        QTimer::singleShot(0, [] {
+          std::fputs("ready\n", stdout);
+          std::fflush(stdout);
+        });
+      }
       exitCode = application.exec();
     }
   }

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace lumox {
@@ -32,7 +33,8 @@ TFormUpdater::TFormUpdater(TSQLConnection& connection, const TVersion& newVersio
       FSQLConnection(connection),
       FNewVersion(newVersion),
       FDBVersion(dbVersion),
-      Memo1(new QPlainTextEdit(this)) {
+      Memo1(new QPlainTextEdit(this)),
+      BtnOK(new QPushButton(QStringLiteral("Done"), this)) {
   setObjectName(QStringLiteral("FormUpdater"));
   setWindowTitle(QStringLiteral("Lumox Database Updater"));
 
@@ -41,14 +43,14 @@ TFormUpdater::TFormUpdater(TSQLConnection& connection, const TVersion& newVersio
   Memo1->setFont(LogFont());
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-  auto* btnOK = new QPushButton(QStringLiteral("Done"), this);
-  btnOK->setObjectName(QStringLiteral("BtnOK"));
-  btnOK->setDefault(true);
-  connect(btnOK, &QPushButton::clicked, this, [this] { BtnOKClick(); });
+  BtnOK->setObjectName(QStringLiteral("BtnOK"));
+  BtnOK->setDefault(true);
+  BtnOK->setEnabled(false);
+  connect(BtnOK, &QPushButton::clicked, this, [this] { BtnOKClick(); });
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(btnOK);
+  buttons->addWidget(BtnOK);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Memo1, 1);
   layout->addLayout(buttons);
@@ -62,13 +64,13 @@ QStringList TFormUpdater::LogLines() const { return Memo1->toPlainText().split(Q
 
 void TFormUpdater::reject() {}
 
-bool TFormUpdater::event(QEvent* event) {
-  const bool handled = QDialog::event(event);
-  if (event->type() == QEvent::WindowActivate && !Activated) {
-    Activated = true;  // set first: an error box takes the focus and gives it back
-    FormActivate();
-  }
-  return handled;
+// Queued, so that the window is on screen before the first step runs.
+void TFormUpdater::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (Started) return;
+  Started = true;
+  QMetaObject::invokeMethod(
+      this, [this] { FormActivate(); }, Qt::QueuedConnection);
 }
 
 // Only Done closes the window; the window system's close requests are refused.
@@ -85,7 +87,10 @@ void TFormUpdater::FormActivate() {
     TSchemaUpdater(FSQLConnection, FNewVersion, FDBVersion).Run([this](const QString& entry) {
       Memo1->appendPlainText(QString(entry).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     });
+    Updated = true;
   });
+  BtnOK->setEnabled(true);
+  BtnOK->setFocus();
 }
 
 void TFormUpdater::BtnOKClick() {
@@ -93,9 +98,10 @@ void TFormUpdater::BtnOKClick() {
   accept();
 }
 
-void RunSchemaUpdater(TSQLConnection& connection, const TVersion& program, const TVersion& database) {
+bool RunSchemaUpdater(TSQLConnection& connection, const TVersion& program, const TVersion& database) {
   TFormUpdater updater(connection, program, database);
   updater.exec();
+  return updater.Succeeded();
 }
 
 }  // namespace lumox

@@ -153,7 +153,8 @@ void TBitmap32::TakeBitmap(const TBitmap& source) {
   }
 }
 
-// A graphic that is no framework bitmap draws itself into a framework bitmap first.
+// A graphic that is no framework bitmap draws itself into a framework bitmap first, unless it
+// keeps its pixels in one already.
 void TBitmap32::TakeGraphic(const TGraphic& source) {
   if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source)) {
     TakeBitmap(*bitmap);
@@ -162,12 +163,17 @@ void TBitmap32::TakeGraphic(const TGraphic& source) {
   SetSize(source.Width(), source.Height());
   if (Empty()) return;
   TBitmap drawn;
-  drawn.Assign(source);
-  const int width = std::min(MapWidth, drawn.Width());
-  for (int y = 0; y < std::min(MapHeight, drawn.Height()); ++y) {
-    drawn.ScanLineToBGRA(y, {ScanLine(y), std::size_t(width)});
+  const TBitmap* pixels = source.DecodedBitmap();
+  if (pixels == nullptr) {
+    drawn.Assign(source);
+    pixels = &drawn;
   }
-  if (drawn.PixelFormat() == TPixelFormat::pf32bit || drawn.PixelFormat() == TPixelFormat::pfDevice) ResetAlpha();
+  const int width = std::min(MapWidth, pixels->Width());
+  for (int y = 0; y < std::min(MapHeight, pixels->Height()); ++y) {
+    pixels->ScanLineToBGRA(y, {ScanLine(y), std::size_t(width)});
+  }
+  if (pixels->PixelFormat() == TPixelFormat::pf32bit || pixels->PixelFormat() == TPixelFormat::pfDevice)
+    ResetAlpha();
 }
 
 void TBitmap32::AssignTo(TPicture& Dest) const { AssignTo(Dest.Bitmap()); }

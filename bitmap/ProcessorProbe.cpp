@@ -38,9 +38,15 @@ bool HasInstructionSet(int kind) {
   return (EdxOf(0x80000001) & mask) != 0;
 }
 
+bool HasWidePackedIntegers() {
+  __builtin_cpu_init();  // the probe may run before the run-time library's own start-up code
+  return __builtin_cpu_supports("avx2");
+}
+
 #else
 
 bool HasInstructionSet(int) { return false; }
+bool HasWidePackedIntegers() { return false; }
 
 #endif
 

@@ -8,5 +8,7 @@ namespace lumox {
 bool HasInstructionSet(int kind);
 inline bool HasPackedIntegers() { return HasInstructionSet(0); }
 inline bool HasExtendedPackedIntegers() { return HasInstructionSet(3); }
+// 256-bit packed integers (AVX2), with the operating system saving their registers.
+bool HasWidePackedIntegers();
 
 }  // namespace lumox

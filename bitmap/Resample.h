@@ -30,4 +30,24 @@ using TMappingTable = std::vector<TContributorList>;
 TMappingTable BuildMappingTable(int DstLo, int DstHi, int ClipLo, int ClipHi, int SrcLo, int SrcHi,
                                 TStretchFilter Filter);
 
+// The pixel loops of the resampler's two passes. Every set gives the same pixels: the plain one
+// sums 32-bit integers channel by channel, the packed one (SSE2) multiplies 16-bit lanes, eight
+// columns per sweep over the source rows. Weights too large for 16 bits take the plain loops
+// whatever the set.
+struct TResampleLoops;
+extern const TResampleLoops PlainResampleLoops;
+#ifdef __SSE2__
+extern const TResampleLoops PackedResampleLoops;
+#endif
+// The packed arithmetic in 256-bit registers (AVX2), sixteen columns per sweep; nullptr where
+// the processor lacks it.
+extern const TResampleLoops* const WideResampleLoops;
+// The set the processor allows; Resample uses it.
+extern const TResampleLoops& ResampleLoops;
+
+// Resample (Transforms.h) with the given set of loops.
+void Resample(const TResampleLoops& Loops, TBitmap32* Dst, TRect DstRect, TRect DstClip, const TBitmap32* Src,
+              TRect SrcRect, TStretchFilter Filter, TDrawMode CombineOp,
+              const TPixelCombineEvent& CombineCallBack);
+
 }  // namespace lumox

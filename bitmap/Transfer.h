@@ -2,6 +2,7 @@
 // What the transfer paths share once the arguments are checked (not for use outside bitmap/).
 #include <optional>
 
+#include "bitmap/Resample.h"
 #include "bitmap/Transforms.h"
 
 namespace lumox {
@@ -25,6 +26,7 @@ struct TTransfer {
 // MasterAlpha 255; the others always weight by the master alpha.
 void CombineRow(const TTransfer& transfer, const TColor32* Row, TColor32* Dst, int Count, bool RowWise);
 
-void ResampleTransfer(const TTransfer& transfer, TStretchFilter Filter);
+void ResampleTransfer(const TTransfer& transfer, TStretchFilter Filter,
+                      const TResampleLoops& Loops = ResampleLoops);
 
 }  // namespace lumox

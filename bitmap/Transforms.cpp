@@ -342,8 +342,14 @@ void StretchLinear(TBitmap32* Dst, TRect DstRect, TRect DstClip, const TBitmap32
 
 void Resample(TBitmap32* Dst, TRect DstRect, TRect DstClip, const TBitmap32* Src, TRect SrcRect,
               TStretchFilter Filter, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack) {
-  Run([Filter](const TTransfer& t) { ResampleTransfer(t, Filter); }, Dst, DstRect, DstClip, Src, SrcRect,
-      CombineOp, CombineCallBack);
+  Resample(ResampleLoops, Dst, DstRect, DstClip, Src, SrcRect, Filter, CombineOp, CombineCallBack);
+}
+
+void Resample(const TResampleLoops& Loops, TBitmap32* Dst, TRect DstRect, TRect DstClip, const TBitmap32* Src,
+              TRect SrcRect, TStretchFilter Filter, TDrawMode CombineOp,
+              const TPixelCombineEvent& CombineCallBack) {
+  Run([Filter, &Loops](const TTransfer& t) { ResampleTransfer(t, Filter, Loops); }, Dst, DstRect, DstClip,
+      Src, SrcRect, CombineOp, CombineCallBack);
 }
 
 }  // namespace lumox

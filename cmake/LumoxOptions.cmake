@@ -7,6 +7,11 @@ if(LUMOX_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(LUMOX_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 if(LUMOX_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "LUMOX_FUZZ needs clang")

@@ -14,6 +14,7 @@ namespace lumox {
 
 enum class TProgressStage { Starting, Running, Ending };
 
+class TBitmap;
 class TGraphic;
 
 // Sender, stage, percent (0..100), redraw now, the rectangle spoken of, a stage text.
@@ -48,6 +49,9 @@ class TGraphic {
   virtual void Assign(const TGraphic& source);
   // Copies this object into `dest`; raises EConvertError where no conversion exists.
   virtual void AssignTo(TGraphic& dest) const;
+  // The framework bitmap that holds this graphic's pixels just as AssignTo would give them, or
+  // nullptr; a reader of the pixels takes them from there instead of from a copy.
+  virtual const TBitmap* DecodedBitmap() const { return nullptr; }
 
   bool Transparent() const { return IsTransparent; }
   void SetTransparent(bool transparent) { IsTransparent = transparent; }

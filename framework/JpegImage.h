@@ -22,6 +22,7 @@ class TJPEGImage final : public TGraphic {
   void Assign(const TGraphic& source) override;
   // Into a TBitmap: the decoded pixels.
   void AssignTo(TGraphic& dest) const override;
+  const TBitmap* DecodedBitmap() const override { return &Pixels; }
 
  private:
   TBitmap Pixels;

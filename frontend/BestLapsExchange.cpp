@@ -23,14 +23,6 @@ QString SlotKey(int slot, const char* value) {
   return QStringLiteral("results.best%1.%2").arg(slot).arg(QLatin1String(value));
 }
 
-// A file the reader could not read whole has been reported, and is neither imported from nor
-// written: what it holds past the damage is unknown.
-std::optional<TZindoIni> ReadWhole(const QString& file) {
-  std::optional<TZindoIni> ini(std::in_place, file, TOpenBlockAtEnd::Damaged);
-  if (!ini->IsLoadComplete()) ini.reset();
-  return ini;
-}
-
 // The laps the archive refused, one line each, with the reason given last.
 void ReportRefused(const QStringList& laps, const QString& reason) {
   if (laps.isEmpty()) return;
@@ -39,6 +31,15 @@ void ReportRefused(const QStringList& laps, const QString& reason) {
   if (laps.size() > kListed) lines << QStringLiteral("... and %1 more").arg(laps.size() - kListed);
   ShowError(QStringLiteral("These lap times could not be archived and were skipped:\r\n%1\r\n\r\n%2")
                 .arg(lines.join(QStringLiteral("\r\n")), reason));
+}
+
+// The tracks whose files were kept full, one line each: the track and why.
+void ReportKept(const QStringList& tracks) {
+  if (tracks.isEmpty()) return;
+  ShowError(
+      QStringLiteral("The best laps of these tracks were not emptied, as they could not all be archived "
+                     "first:\r\n%1")
+          .arg(tracks.join(QStringLiteral("\r\n"))));
 }
 
 void WriteSlot(TZindoIni& ini, int slot, const QString& car, const QString& carID, const QString& lapTime,
@@ -50,6 +51,11 @@ void WriteSlot(TZindoIni& ini, int slot, const QString& car, const QString& carI
 }
 
 }  // namespace
+
+struct TBestLapsExchange::TTrackFile {
+  QString Folder;
+  TZindoIni Ini;
+};
 
 int TLapTimeOptions::LapsToFill() const { return std::clamp(FillLapNo + 1, 1, BestLapSlots); }
 
@@ -75,56 +81,116 @@ QString TBestLapsExchange::TrackName(const QString& folder) const {
 }
 
 // Every file is read before the import starts, so no error box shows while it runs.
-void TBestLapsExchange::RetrieveLapTimes() const {
+void TBestLapsExchange::RetrieveLapTimes() {
+  const std::vector<TTrackFile> files = ReadTrackFiles();
   std::vector<TLapRecord> laps;
-  QStringList files;
-  for (const QString& folder : TrackFolders()) ReadTrackLaps(folder, laps, files);
+  std::vector<const TTrackFile*> sources;
+  for (const TTrackFile& file : files) AppendLaps(file, laps, sources);
   QStringList refused;
   QString reason;
   Pool.ImportLaps(laps, [&](std::size_t i, const QString& message) {
     const TLapRecord& lap = laps[i];
     refused << QStringLiteral("%1, %2: %3")
-                   .arg(files[qsizetype(i)], CarNameAndID(lap.CarName, lap.CarID),
+                   .arg(sources[i]->Ini.GetFileName(), CarNameAndID(lap.CarName, lap.CarID),
                         FormatLapTime(lap.LapTime));
     reason = message;
   });
   ReportRefused(refused, reason);
 }
 
-void TBestLapsExchange::ReadTrackLaps(const QString& folder, std::vector<TLapRecord>& laps,
-                                      QStringList& files) const {
-  const QString file = FindZindoFile(TrackDir(folder), BestLapsFile);
-  if (file.isEmpty()) return;
-  const std::optional<TZindoIni> ini = ReadWhole(file);
-  if (!ini) return;
-  const QString trackName = TrackName(folder);
-  for (int slot = 0; slot < BestLapSlots; ++slot) {
-    const int lapTime = IntegerOr(ini->ReadString(SlotKey(slot, "laptime"), QString()), 0);
-    if (lapTime <= 0) continue;
-    laps.push_back({trackName, TrackPath(folder), ini->ReadString(SlotKey(slot, "car"), QString()),
-                    ini->ReadString(SlotKey(slot, "car_id"), QString()),
-                    IntegerOr(ini->ReadString(SlotKey(slot, "date"), QString()), 0), lapTime});
-    files << file;
-  }
-}
-
-void TBestLapsExchange::EmptyBestlaps() const {
+std::vector<TBestLapsExchange::TTrackFile> TBestLapsExchange::ReadTrackFiles() {
+  std::vector<TTrackFile> files;
   for (const QString& folder : TrackFolders()) {
     const QString file = FindZindoFile(TrackDir(folder), BestLapsFile);
     if (file.isEmpty()) continue;
     std::optional<TZindoIni> ini = ReadWhole(file);
-    if (!ini) continue;
-    for (int slot = 0; slot < BestLapSlots; ++slot)
-      WriteSlot(*ini, slot, QString(), QString(), QStringLiteral("0"), QStringLiteral("0"));
-    ini->SaveChanges(ZindoDir);
+    if (ini) files.push_back({folder, std::move(*ini)});
+  }
+  return files;
+}
+
+// A file the reader could not read whole is neither imported from nor written: what it holds
+// past the damage is unknown.
+std::optional<TZindoIni> TBestLapsExchange::ReadWhole(const QString& file) {
+  TRecordedMessages report;
+  std::optional<TZindoIni> ini;
+  {
+    const TThreadMessagesScope reading(report);
+    ini.emplace(file, TOpenBlockAtEnd::Damaged);
+  }
+  if (ini->IsLoadComplete()) return ini;
+  if (!ReportedFiles.contains(file)) report.Replay();
+  ReportedFiles.insert(file);
+  return std::nullopt;
+}
+
+void TBestLapsExchange::AppendLaps(const TTrackFile& file, std::vector<TLapRecord>& laps,
+                                   std::vector<const TTrackFile*>& sources) const {
+  const QString trackName = TrackName(file.Folder);
+  for (int slot = 0; slot < BestLapSlots; ++slot) {
+    const TZindoIni& ini = file.Ini;
+    const int lapTime = IntegerOr(ini.ReadString(SlotKey(slot, "laptime"), QString()), 0);
+    if (lapTime <= 0) continue;
+    laps.push_back({trackName, TrackPath(file.Folder), ini.ReadString(SlotKey(slot, "car"), QString()),
+                    ini.ReadString(SlotKey(slot, "car_id"), QString()),
+                    IntegerOr(ini.ReadString(SlotKey(slot, "date"), QString()), 0), lapTime});
+    sources.push_back(&file);
   }
 }
 
-void TBestLapsExchange::FillBestlaps(int lapCount) const {
-  for (const QString& folder : TrackFolders()) FillTrack(folder, lapCount);
+void TBestLapsExchange::EmptyBestlaps(TArchiveFirst archiveFirst) {
+  std::vector<TTrackFile> files = ReadTrackFiles();
+  const QHash<QString, QString> notArchived =
+      archiveFirst == TArchiveFirst::Yes ? ArchiveBeforeEmptying(files) : QHash<QString, QString>();
+  QStringList kept;
+  for (const TTrackFile& file : files) {
+    if (!notArchived.contains(file.Folder)) continue;
+    KeptFolders.insert(file.Folder);
+    kept << TrackNameAndPath(TrackName(file.Folder), file.Folder) + QStringLiteral(": ") +
+                notArchived[file.Folder];
+  }
+  // Told before the files are written: a file that cannot be written ends the emptying.
+  ReportKept(kept);
+  for (TTrackFile& file : files) {
+    if (KeptFolders.contains(file.Folder)) continue;
+    for (int slot = 0; slot < BestLapSlots; ++slot)
+      WriteSlot(file.Ini, slot, QString(), QString(), QStringLiteral("0"), QStringLiteral("0"));
+    file.Ini.SaveChanges(ZindoDir);
+  }
 }
 
-void TBestLapsExchange::FillTrack(const QString& folder, int lapCount) const {
+// The archive is asked again after the import: only what it holds now may be cleared.
+QHash<QString, QString> TBestLapsExchange::ArchiveBeforeEmptying(const std::vector<TTrackFile>& files) {
+  std::vector<TLapRecord> laps;
+  std::vector<const TTrackFile*> sources;
+  for (const TTrackFile& file : files) AppendLaps(file, laps, sources);
+  QHash<QString, QString> notArchived;
+  const auto keep = [&](std::size_t lap, const QString& why) {
+    if (!notArchived.contains(sources[lap]->Folder)) notArchived.insert(sources[lap]->Folder, why);
+  };
+  try {
+    Pool.ImportLaps(laps, keep);
+    const TCarAutoMerges rules(Pool);
+    for (std::size_t i = 0; i < laps.size(); ++i) {
+      const TLapRecord& lap = laps[i];
+      if (notArchived.contains(sources[i]->Folder)) continue;  // the lap may not even be searchable
+      if (!Pool.LapTimeArchived(rules, lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.LapDate,
+                                lap.LapTime))
+        keep(i, QStringLiteral("the lap time %1 of %2 is not in the archive after the import")
+                    .arg(FormatLapTime(lap.LapTime), CarNameAndID(lap.CarName, lap.CarID)));
+    }
+  } catch (const std::exception& e) {
+    for (std::size_t i = 0; i < laps.size(); ++i) keep(i, MessageOf(e));
+  }
+  return notArchived;
+}
+
+void TBestLapsExchange::FillBestlaps(int lapCount) {
+  for (const QString& folder : TrackFolders())
+    if (!KeptFolders.contains(folder)) FillTrack(folder, lapCount);
+}
+
+void TBestLapsExchange::FillTrack(const QString& folder, int lapCount) {
   const QString file = ZindoFilePath(TrackDir(folder), BestLapsFile);
   CreateEmptyBestLaps(ZindoDir, file);
   QStringList cars, carIDs, lapTimes, dates;

@@ -1,14 +1,18 @@
 #pragma once
 // The best laps the simulator keeps per track in bestlaps.ini, exchanged with the archive:
 // emptied before a race, filled with the fastest archived laps, read back into the archive.
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace lumox {
 
 class TLapTimePoolConnector;
+class TZindoIni;
 struct TLapRecord;
 
 // What happens to the best-lap files before a launch (the stored FILL_BESTLAPS_MODE).
@@ -27,6 +31,11 @@ struct TLapTimeOptions {
 // The simulator's slots of one best-laps file.
 constexpr int BestLapSlots = 10;
 
+// Whether emptying archives a file's laps first (the lap retrieval option).
+enum class TArchiveFirst { No, Yes };
+
+// One exchange serves one launch (or one import): it reports a damaged file once however often
+// it reads it, and remembers the files emptying had to keep.
 class TBestLapsExchange {
  public:
   // Works on the tracks of the installation in `zindoDir` and the archive of `pool`.
@@ -35,12 +44,15 @@ class TBestLapsExchange {
   // Adds every lap of every track's file that the archive does not hold yet (deleted laps and
   // laps moved by a car merge rule count as held), then applies the car merge rules, in one
   // transaction. A lap the archive refuses is skipped; the refused laps are reported at the end.
-  void RetrieveLapTimes() const;
-  // Clears the slots of every existing file; no file is created.
-  void EmptyBestlaps() const;
+  void RetrieveLapTimes();
+  // Clears the slots of every existing file; no file is created. With `archiveFirst`, the laps of
+  // every file are imported first, and a file whose laps are not all in the archive afterwards
+  // (a lap refused, the import failed) is kept as it is: the user is told which tracks and why.
+  void EmptyBestlaps(TArchiveFirst archiveFirst = TArchiveFirst::No);
   // Writes the `lapCount` fastest archived laps of each track, one per car, fastest first,
-  // into its file, creating the blank file where there is none.
-  void FillBestlaps(int lapCount) const;
+  // into its file, creating the blank file where there is none. A file emptying kept is left
+  // alone: its laps are not archived.
+  void FillBestlaps(int lapCount);
   // All three leave a file that cannot be read whole (reported) alone, and write a file only
   // when a value in it changes.
 
@@ -48,15 +60,28 @@ class TBestLapsExchange {
   static QString TrackPath(const QString& folder);
 
  private:
+  // A track's best-laps file, read whole.
+  struct TTrackFile;
+
   QStringList TrackFolders() const;
   QString TrackDir(const QString& folder) const;
   QString TrackName(const QString& folder) const;
-  // Appends the laps of the track's file to `laps` and the file's name, once per lap, to `files`.
-  void ReadTrackLaps(const QString& folder, std::vector<TLapRecord>& laps, QStringList& files) const;
-  void FillTrack(const QString& folder, int lapCount) const;
+  // The existing files that could be read whole, in track order.
+  std::vector<TTrackFile> ReadTrackFiles();
+  // The file read whole, or nothing when it could not be (reported the first time only).
+  std::optional<TZindoIni> ReadWhole(const QString& file);
+  // Appends the laps of the file to `laps`, and the file, once per lap, to `sources`.
+  void AppendLaps(const TTrackFile& file, std::vector<TLapRecord>& laps,
+                  std::vector<const TTrackFile*>& sources) const;
+  // Imports the laps of `files` and says, for each track folder whose laps are not all in the
+  // archive afterwards, why not.
+  QHash<QString, QString> ArchiveBeforeEmptying(const std::vector<TTrackFile>& files);
+  void FillTrack(const QString& folder, int lapCount);
 
   QString ZindoDir;
   TLapTimePoolConnector& Pool;
+  QSet<QString> ReportedFiles;  // damaged files already reported
+  QSet<QString> KeptFolders;    // tracks whose files emptying kept
 };
 
 }  // namespace lumox

@@ -157,8 +157,9 @@ void TFormMain::BtnStartZindoClick() {
   const QComboBox* variants = ZindoPage.CarAndTrack.comboDefaultCarVariant;
   const TLaunchRequest request{LapTimeOptions(), variants->isEnabled(), variants->currentIndex()};
   const TCarAndTrackWidgets& carAndTrack = ZindoPage.CarAndTrack;
-  // No second launch, import or editor wait inside this one's wait.
-  const TWhileWaiting busy(ActionList1.ActStartZindo,
+  // No second launch, import or editor wait inside this one's wait, and no saving of
+  // zindo.ini, which the simulator reads while it runs.
+  const TWhileWaiting busy({ActionList1.ActStartZindo, ActionList1.ActSaveOptions},
                            {ManualImport.BtnOneTimeImport, carAndTrack.BtnEditCarIni,
                             carAndTrack.BtnEditTrackIni, carAndTrack.BtnEditController, ZindoPage.BtnRescan});
   FLauncher.StartZindo(request);
@@ -170,7 +171,10 @@ void TFormMain::BtnHelpClick() { FLauncher.ShowHelp(); }
 
 void TFormMain::BtnOneTimeImportClick() { FLauncher.OneTimeImport(); }
 
-void TFormMain::ActViewQLOGExecute() { ShowQLogViewer(this, FState.FZindoDir); }
+// While the simulator runs it may write to its log, which saving would replace.
+void TFormMain::ActViewQLOGExecute() {
+  ShowQLogViewer(this, FState.FZindoDir, FLauncher.IsLaunching() ? TLogSaving::Off : TLogSaving::On);
+}
 
 void TFormMain::LoadOptions(TFormWait* wait) {
   if (wait) wait->Start(QStringLiteral("Read Zindo.ini file ..."), 3);

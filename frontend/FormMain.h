@@ -41,6 +41,12 @@ class TFormMain final : public QMainWindow {
   // a close request is posted.
   void StartUp(const QString& appDir);
 
+  // Ctrl+C or kill: the window closes as the user closes it, but without asking anything, and
+  // the application quits. During start-up the dialogs and waits end, and the window closes
+  // once start-up is done. A race's laps are imported at once, as far as the simulator wrote
+  // them; what it writes later stays in its files for the next launch.
+  void EndOnSignal();
+
   // A valid simulator executable picked by the user starting in `initialDir`, or the empty
   // text when they give up.
   QString LocateZindoExe(const QString& initialDir);
@@ -83,7 +89,7 @@ class TFormMain final : public QMainWindow {
   void ReadSettings();
   // False when no simulator was found and the user gave up looking.
   bool LocateZindo();
-  // False when the user refused the update.
+  // False when the user refused the update or it failed.
   bool UpdateDatabase();
   void ReadLaunchOptions();
   void LoadCarsAndTracks(TFormWait& wait);
@@ -140,8 +146,9 @@ class TFormMain final : public QMainWindow {
   TManualImportGroup ManualImport;
   TLauncher FLauncher;
   QWidget* FPageShown;  // the page the page handlers last saw
-  // The user refused to update the database: its cache tables may be missing or old.
+  // The database was not updated (refused or failed): its cache tables may be missing or old.
   bool FDatabaseOutdated = false;
+  bool FEndingOnSignal = false;
 };
 
 }  // namespace lumox

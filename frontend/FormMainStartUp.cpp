@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -136,8 +137,9 @@ bool TFormMain::UpdateDatabase() {
                            QStringLiteral("from version %1 to version %2.")
                                .arg(database.Format(MajorMinor), FState.FVersion.Format(MajorMinor));
   if (UserMessages().Show(TMsgKind::Warning, question, TMsgButtons::OkCancel) != TMsgAnswer::Ok) return false;
-  RunSchemaUpdater(*FState.SQLConnection1, FState.FVersion, database);
-  return true;
+  // An update that failed leaves the database as a refused one does: the program closes after
+  // start-up, and the update is offered again at the next start.
+  return RunSchemaUpdater(*FState.SQLConnection1, FState.FVersion, database);
 }
 
 void TFormMain::ReadLaunchOptions() {
@@ -168,7 +170,19 @@ void TFormMain::LoadCarsAndTracks(TFormWait& wait) {
 
 void TFormMain::PostCloseRequest() { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); }
 
+void TFormMain::EndOnSignal() {
+  FEndingOnSignal = true;
+  if (isVisible()) close();
+  QCoreApplication::exit(0);
+}
+
 void TFormMain::closeEvent(QCloseEvent* event) {
+  bool mayQuit = true;
+  if (!FEndingOnSignal) RunGuarded([&] { mayQuit = FLauncher.MayQuit(); });
+  if (!mayQuit) {
+    event->ignore();
+    return;
+  }
   // A failure is reported once; the window closes all the same.
   RunGuarded([this] { FormClose(); });
   event->accept();

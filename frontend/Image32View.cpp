@@ -68,10 +68,12 @@ void TImage32View::RestoreScreenCursor() {
   while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
 }
 
-void TImage32View::resizeEvent(QResizeEvent*) { View.SetSize(width(), height()); }
+void TImage32View::resizeEvent(QResizeEvent*) {
+  RunGuardedNoModal([this] { View.SetSize(width(), height()); });
+}
 
 void TImage32View::paintEvent(QPaintEvent*) {
-  RunGuarded([this] {
+  RunGuardedNoModal([this] {
     View.Paint([this](const TBitmap32& buffer, const TRect& viewport) { CopyToScreen(buffer, viewport); });
   });
 }

@@ -50,7 +50,7 @@ void TImprovePage::ConnectHandlers() {
   for (QComboBox* combo : {W.comboImpCars, W.comboImpTracks})
     QObject::connect(combo, &QComboBox::activated, combo, Guarded([this](int) { comboImpChange(); }));
   QObject::connect(W.cbImpIgnore, &QCheckBox::clicked, W.cbImpIgnore, Guarded([this](bool) { comboImpChange(); }));
-  new TFocusOutFilter(W.medImpPercent, [this] { RunGuarded([this] { comboImpChange(); }); });
+  new TFocusOutFilter(W.medImpPercent, [this] { RunGuardedNoModal([this] { comboImpChange(); }); });
 }
 
 void TImprovePage::Fill() {

@@ -33,25 +33,42 @@ TBestLapsExchange TLauncher::Exchange() const { return TBestLapsExchange(State.F
 void TLauncher::StartZindo(const TLaunchRequest& request) {
   if (Launching) return;
   const TFlagScope launching(Launching);
-  PrepareBestLaps(request.Options);
+  // One exchange for the launch: it reports a damaged file once and fills no file it kept full.
+  TBestLapsExchange exchange = Exchange();
+  ArchiveAfterRace = request.Options.BackupBestlaps;
+  PrepareBestLaps(exchange, request.Options);
   if (request.VariantEnabled) State.FVariants.Apply(request.VariantIndex);
   if (!SaveOptions()) return;
-  RunProgram(State.FZindoExe, true);
-  if (request.Options.BackupBestlaps) Exchange().RetrieveLapTimes();
+  {
+    const TFlagScope racing(Racing);
+    RunProgram(State.FZindoExe, true);
+  }
+  if (ArchiveAfterRace) exchange.RetrieveLapTimes();
 }
 
-void TLauncher::PrepareBestLaps(const TLapTimeOptions& options) const {
+// With lap retrieval on, no file is emptied before its laps are in the archive: laps the
+// simulator wrote after the last import (a race Lumox did not wait for) are kept.
+void TLauncher::PrepareBestLaps(TBestLapsExchange& exchange, const TLapTimeOptions& options) const {
   const auto mode = TFillMode(options.FillMode);
   if (mode != TFillMode::Empty && mode != TFillMode::EmptyAndFill) return;
-  const TBestLapsExchange exchange = Exchange();
-  exchange.EmptyBestlaps();
+  exchange.EmptyBestlaps(options.BackupBestlaps ? TArchiveFirst::Yes : TArchiveFirst::No);
   if (mode == TFillMode::EmptyAndFill) exchange.FillBestlaps(options.LapsToFill());
+}
+
+bool TLauncher::MayQuit() {
+  if (!Racing || !ArchiveAfterRace) return true;
+  if (!Confirm(
+          QStringLiteral("Zindo is still running. Lumox archives the new lap times when Zindo ends.\r\n\r\n"
+                         "Quit Lumox now, without archiving them?\r\n(No: Lumox goes on waiting.)")))
+    return false;
+  ArchiveAfterRace = false;
+  return true;
 }
 
 void TLauncher::RunProgram(const QString& exeFile, bool wait) {
   const std::optional<TChildProcess> child = TChildProcess::StartExecutable(exeFile);
   if (!child) {
-    ShowError(QStringLiteral("Error starting Exe!"));
+    ShowPlainMessage(QStringLiteral("Error starting Exe!"));
     return;
   }
   if (wait) child->Wait(PollInterval);

@@ -29,10 +29,13 @@ class TLauncher {
   std::chrono::milliseconds PollInterval{1000};
 
   // Prepares the best laps, applies the variant, saves the options, runs the simulator until
-  // it ends (or the application quits) and imports its laps when asked to. A failure before
-  // the start ends the launch: the simulator is not started. Nothing happens while a
-  // launch waits.
+  // it ends (or the application quits) and imports its laps when asked to, unless the user
+  // chose to quit without. A failure before the start ends the launch: the simulator is not
+  // started. Nothing happens while a launch waits.
   void StartZindo(const TLaunchRequest& request);
+  // Asked before the window closes. While the simulator runs with its laps still to be
+  // archived, the user chooses: wait (false), or quit now without archiving them (true).
+  bool MayQuit();
   // Starts `exeFile` in its own folder; with `wait`, handles events until it ends or the
   // application quits. A program that cannot be started is reported.
   void RunProgram(const QString& exeFile, bool wait);
@@ -47,11 +50,13 @@ class TLauncher {
   TBestLapsExchange Exchange() const;
 
  private:
-  void PrepareBestLaps(const TLapTimeOptions& options) const;
+  void PrepareBestLaps(TBestLapsExchange& exchange, const TLapTimeOptions& options) const;
 
   TFrontEndState& State;
   TLapTimePoolConnector& Pool;
   bool Launching = false;
+  bool Racing = false;            // the launch waits for the simulator
+  bool ArchiveAfterRace = false;  // the launch imports the laps once the simulator has ended
 };
 
 }  // namespace lumox

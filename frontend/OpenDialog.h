@@ -8,7 +8,8 @@ class IOpenDialog {
  public:
   virtual ~IOpenDialog() = default;
   // The file the user picked, starting in `initialDir` and showing files that match
-  // `filter` ("Program files (*.exe)"); the empty text when the user cancels.
+  // `filter` ("Program files (*.exe)", several separated by ";;", the first chosen); the
+  // empty text when the user cancels.
   virtual QString Execute(const QString& initialDir, const QString& filter) = 0;
 };
 

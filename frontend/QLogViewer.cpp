@@ -22,7 +22,7 @@ const QString LogName = QStringLiteral("QLOG.TXT");
 
 }  // namespace
 
-TFormViewQLOG::TFormViewQLOG(QWidget* owner, const QString& zindoDir)
+TFormViewQLOG::TFormViewQLOG(QWidget* owner, const QString& zindoDir, TLogSaving saving)
     : QDialog(owner),
       ZindoDir(zindoDir),
       FileName(ZindoFilePath(zindoDir, LogName)),
@@ -36,6 +36,7 @@ TFormViewQLOG::TFormViewQLOG(QWidget* owner, const QString& zindoDir)
     button->setObjectName(QLatin1StringView(name));
     button->setToolTip(action->toolTip());
     button->setAutoDefault(false);
+    button->setEnabled(action->isEnabled());
     connect(button, &QPushButton::clicked, action, &QAction::trigger);
     buttons->addWidget(button);
   };
@@ -45,9 +46,11 @@ TFormViewQLOG::TFormViewQLOG(QWidget* owner, const QString& zindoDir)
   addButton("BtnDeleteButLast", AddAction("ActDeleteOldSessions", QStringLiteral("&Delete old session logs"),
                                           QStringLiteral("Delete logs of all old sessions"),
                                           QKeySequence(Qt::CTRL | Qt::Key_D), &TFormViewQLOG::BtnDeleteButLastClick));
-  addButton("BtnSaveAndExit", AddAction("ActSaveAndExit", QStringLiteral("Save and e&xit"),
-                                        QStringLiteral("Save changes and exit"), QKeySequence(Qt::CTRL | Qt::Key_X),
-                                        &TFormViewQLOG::BtnSaveAndExitClick));
+  QAction* saveAndExit =
+      AddAction("ActSaveAndExit", QStringLiteral("Save and e&xit"), QStringLiteral("Save changes and exit"),
+                QKeySequence(Qt::CTRL | Qt::Key_X), &TFormViewQLOG::BtnSaveAndExitClick);
+  saveAndExit->setEnabled(saving == TLogSaving::On);
+  addButton("BtnSaveAndExit", saveAndExit);
   addButton("BtnQuit", AddAction("ActQuit", QStringLiteral("&Quit (don't save)"),
                                  QStringLiteral("Do not save changes and exit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
                                  &TFormViewQLOG::BtnQuitClick));
@@ -137,9 +140,9 @@ void TFormViewQLOG::BtnSaveAndExitClick() {
 
 void TFormViewQLOG::BtnQuitClick() { reject(); }
 
-void ShowQLogViewer(QWidget* parent, const QString& zindoDir) {
+void ShowQLogViewer(QWidget* parent, const QString& zindoDir, TLogSaving saving) {
   RunGuarded([&] {
-    TFormViewQLOG viewer(parent, zindoDir);
+    TFormViewQLOG viewer(parent, zindoDir, saving);
     viewer.exec();
   });
 }

@@ -11,6 +11,9 @@ class QShowEvent;
 
 namespace lumox {
 
+// Whether the viewer may write the log back: not while the simulator, which appends to it, runs.
+enum class TLogSaving { On, Off };
+
 // Shows the simulator's log QLOG.TXT coloured by severity, opens at the last session, can
 // delete the sessions before it and save the log back. Widgets and actions carry their
 // component names as object names. The log box is a list of lines, so that a log of many
@@ -18,8 +21,8 @@ namespace lumox {
 class TFormViewQLOG final : public QDialog {
  public:
   // Loads and colours QLOG.TXT of `zindoDir`. Throws EInOutError naming the file when it
-  // is missing or cannot be read.
-  TFormViewQLOG(QWidget* owner, const QString& zindoDir);
+  // is missing or cannot be read. With `saving` off, "Save and exit" is disabled.
+  TFormViewQLOG(QWidget* owner, const QString& zindoDir, TLogSaving saving = TLogSaving::On);
 
   const TQLog& Log() const { return LogModel; }
 
@@ -45,6 +48,6 @@ class TFormViewQLOG final : public QDialog {
 
 // Opens the log viewer modally over `parent` on the log of the simulator folder `zindoDir`.
 // A log that cannot be read is reported in an error box and no viewer is shown.
-void ShowQLogViewer(QWidget* parent, const QString& zindoDir);
+void ShowQLogViewer(QWidget* parent, const QString& zindoDir, TLogSaving saving = TLogSaving::On);
 
 }  // namespace lumox

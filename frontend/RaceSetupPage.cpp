@@ -301,11 +301,11 @@ bool TRaceSetupPage::EditWithNotepad(const QString& fileName) {
   const std::optional<TChildProcess> editor =
       TChildProcess::Start(FindTextEditor(), {file.absoluteFilePath()}, file.absolutePath());
   if (!editor) {
-    ShowError(QStringLiteral("Error starting Notepad!"));
+    ShowPlainMessage(QStringLiteral("Error starting Notepad!"));
     return true;
   }
-  const TWhileWaiting busy(ActStartZindo, {CarAndTrack.BtnEditCarIni, CarAndTrack.BtnEditTrackIni,
-                                           CarAndTrack.BtnEditController, BtnRescan});
+  const TWhileWaiting busy({ActStartZindo}, {CarAndTrack.BtnEditCarIni, CarAndTrack.BtnEditTrackIni,
+                                             CarAndTrack.BtnEditController, BtnRescan});
   return editor->Wait(EditorPollInterval) == TWaitEnd::Finished;
 }
 

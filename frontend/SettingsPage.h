@@ -6,8 +6,9 @@ namespace lumox {
 class IOpenDialog;
 struct TFrontEndState;
 
-// The file filter of the program pickers.
-inline constexpr const char* ProgramFilesFilter = "Program files (*.exe)";
+// The file filters of the program pickers: Windows programs first, and every file, as a
+// program on Linux often has no extension.
+inline constexpr const char* ProgramFilesFilter = "Program files (*.exe);;All files (*)";
 
 // The Settings page without its widgets: picking the simulator executable and the telemetry
 // analyzer, and checking and storing the paths when the user leaves the page.

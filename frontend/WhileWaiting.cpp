@@ -5,9 +5,12 @@
 
 namespace lumox {
 
-TWhileWaiting::TWhileWaiting(QAction* action, std::initializer_list<QWidget*> widgets)
-    : Action(action), ActionWasEnabled(action->isEnabled()) {
-  Action->setEnabled(false);
+TWhileWaiting::TWhileWaiting(std::initializer_list<QAction*> actions,
+                             std::initializer_list<QWidget*> widgets) {
+  for (QAction* action : actions) {
+    if (action->isEnabled()) Actions.push_back(action);
+    action->setEnabled(false);
+  }
   for (QWidget* widget : widgets) {
     if (widget->isEnabled()) Widgets.push_back(widget);
     widget->setEnabled(false);
@@ -15,7 +18,7 @@ TWhileWaiting::TWhileWaiting(QAction* action, std::initializer_list<QWidget*> wi
 }
 
 TWhileWaiting::~TWhileWaiting() {
-  Action->setEnabled(ActionWasEnabled);
+  for (QAction* action : Actions) action->setEnabled(true);
   for (QWidget* widget : Widgets) widget->setEnabled(true);
 }
 

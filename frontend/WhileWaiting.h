@@ -7,18 +7,17 @@ class QWidget;
 
 namespace lumox {
 
-// Disables the action and the widgets that would start another program while one is waited
-// for; each gets back the state it had.
+// Disables the actions and the widgets that would start another program, or write what the
+// waited-for one may be writing, while one is waited for; each gets back the state it had.
 class TWhileWaiting {
  public:
-  TWhileWaiting(QAction* action, std::initializer_list<QWidget*> widgets);
+  TWhileWaiting(std::initializer_list<QAction*> actions, std::initializer_list<QWidget*> widgets);
   ~TWhileWaiting();
   TWhileWaiting(const TWhileWaiting&) = delete;
   TWhileWaiting& operator=(const TWhileWaiting&) = delete;
 
  private:
-  QAction* Action;
-  bool ActionWasEnabled;
+  std::vector<QAction*> Actions;  // the ones that were enabled
   std::vector<QWidget*> Widgets;  // the ones that were enabled
 };
 

@@ -63,12 +63,13 @@ TEntries ReadEntries(const QString& folder, TKind kind, THidden hidden) {
   return entries;
 }
 
-// Reports each folder that cannot be opened for its name once per run, naming it with its
-// bytes read as Latin-1.
+thread_local TFolderNameReports* tFolderNameReports = nullptr;
+
+// Names a folder that cannot be opened by its bytes read as Latin-1.
 void ReportUndecodable(const QString& parent, const std::vector<QByteArray>& names) {
-  static std::set<QByteArray> reported;
   for (const QByteArray& name : names) {
-    if (!reported.insert(QFile::encodeName(parent) + '/' + name).second) continue;
+    if (tFolderNameReports && !tFolderNameReports->FirstReport(QFile::encodeName(parent) + '/' + name))
+      continue;
     ShowWarning(QStringLiteral("The folder \"%1\" is left out: its name is not valid UTF-8, so Lumox cannot "
                                "open it.\r\nRename it to use it.")
                     .arg(JoinPath(parent, QString::fromLatin1(name))));
@@ -83,6 +84,12 @@ QString FindIgnoringCase(const QString& folder, const QString& name, TKind kind)
 }
 
 }  // namespace
+
+TFolderNameReports::TFolderNameReports() : Previous(tFolderNameReports) { tFolderNameReports = this; }
+
+TFolderNameReports::~TFolderNameReports() { tFolderNameReports = Previous; }
+
+bool TFolderNameReports::FirstReport(const QByteArray& path) { return Reported.insert(path).second; }
 
 QString JoinPath(const QString& folder, const QString& name) {
   if (folder.isEmpty() || folder.endsWith(QLatin1Char('/'))) return folder + name;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <set>
+
 namespace lumox {
 
 // `folder` + "/" + `name`; `folder` may end in a separator already.
@@ -16,8 +18,28 @@ bool FileExists(const QString& path);    // a regular file (or a link to one)
 bool FolderExists(const QString& path);  // a folder (or a link to one)
 
 // Names of the visible sub-folders of `folder`; empty when it does not exist. A sub-folder
-// whose name is not valid UTF-8 cannot be opened: it is left out, and reported once per run.
+// whose name is not valid UTF-8 cannot be opened: it is left out and reported, once for as long
+// as a TFolderNameReports of the calling thread lives, else at every listing.
 QStringList ListFolders(const QString& folder);
+
+// Remembers, for the thread that makes it and while it lives, which folders listings have
+// reported as left out, so that each is reported once however often the installation is
+// listed. The program keeps one for its run; the threads of a scan have none of their own and
+// never reach it.
+class TFolderNameReports {
+ public:
+  TFolderNameReports();
+  ~TFolderNameReports();
+  TFolderNameReports(const TFolderNameReports&) = delete;
+  TFolderNameReports& operator=(const TFolderNameReports&) = delete;
+
+  // True when the folder at `path` (its bytes) has not been reported yet; it counts as reported now.
+  bool FirstReport(const QByteArray& path);
+
+ private:
+  std::set<QByteArray> Reported;
+  TFolderNameReports* Previous;
+};
 
 enum class THidden { Skip, Include };
 // Names of the regular files of `folder` whose name ends with `suffix` (compared

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/UserMessages.h"
+
 #include <exception>
 #include <utility>
 
@@ -16,6 +18,14 @@ void RunGuarded(F&& handler) noexcept {
   } catch (...) {
     ShowHandlerError(std::current_exception());
   }
+}
+
+// RunGuarded for a paint, a resize or an event filter: no modal box opens while it runs, so a
+// failure there is shown once the event loop has the control again.
+template <class F>
+void RunGuardedNoModal(F&& handler) noexcept {
+  const TNoModalBoxes noBoxes;
+  RunGuarded(std::forward<F>(handler));
 }
 
 // Wraps `handler` for connect(): the returned callable runs it guarded with the signal's arguments.

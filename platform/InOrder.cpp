@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -35,9 +36,15 @@ void RunInOrder(std::size_t count, const std::function<void(std::size_t)>& work,
   std::mutex mutex;
   std::condition_variable doneChanged;
   std::vector<bool> done(count);
+  // An exception cannot leave a thread: it waits here for the item's turn to finish.
+  std::vector<std::exception_ptr> failures(count);
   const auto worker = [&] {
     for (std::size_t i = next++; i < count; i = next++) {
-      work(i);
+      try {
+        work(i);
+      } catch (...) {
+        failures[i] = std::current_exception();
+      }
       {
         const std::lock_guard lock(mutex);
         done[i] = true;
@@ -58,6 +65,7 @@ void RunInOrder(std::size_t count, const std::function<void(std::size_t)>& work,
       std::unique_lock lock(mutex);
       doneChanged.wait(lock, [&] { return done[i]; });
     }
+    if (failures[i]) std::rethrow_exception(failures[i]);
     finish(i);
   }
 }

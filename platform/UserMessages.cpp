@@ -21,7 +21,7 @@ TMsgAnswer CautiousAnswer(TMsgButtons buttons) {
 class TConsoleMessages final : public IUserMessages {
  public:
   TMsgAnswer Show(TMsgKind kind, const QString& text, TMsgButtons buttons) override {
-    static const char* const kKindNames[] = {"Warning", "Error", "Information", "Confirmation"};
+    static const char* const kKindNames[] = {"Warning", "Error", "Information", "Confirmation", "Message"};
     std::fprintf(stderr, "%s: %s\n", kKindNames[static_cast<int>(kind)], qPrintable(text));
     return CautiousAnswer(buttons);
   }
@@ -30,8 +30,11 @@ class TConsoleMessages final : public IUserMessages {
 TConsoleMessages gConsoleMessages;
 IUserMessages* gInstalled = &gConsoleMessages;
 thread_local IUserMessages* tThreadMessages = nullptr;
+thread_local int tNoModalBoxes = 0;
 
 }  // namespace
+
+IUserMessages& ConsoleMessages() { return gConsoleMessages; }
 
 IUserMessages& UserMessages() { return tThreadMessages ? *tThreadMessages : *gInstalled; }
 
@@ -56,6 +59,12 @@ void TRecordedMessages::Replay() const {
   for (const TMessage& message : Messages) UserMessages().Show(message.Kind, message.Text, message.Buttons);
 }
 
+TNoModalBoxes::TNoModalBoxes() { ++tNoModalBoxes; }
+
+TNoModalBoxes::~TNoModalBoxes() { --tNoModalBoxes; }
+
+bool ModalBoxesAllowed() { return tNoModalBoxes == 0; }
+
 void ShowError(const QString& text) { UserMessages().Show(TMsgKind::Error, text, TMsgButtons::Ok); }
 
 void ShowWarning(const QString& text) { UserMessages().Show(TMsgKind::Warning, text, TMsgButtons::Ok); }
@@ -63,6 +72,8 @@ void ShowWarning(const QString& text) { UserMessages().Show(TMsgKind::Warning, t
 void ShowInformation(const QString& text) {
   UserMessages().Show(TMsgKind::Information, text, TMsgButtons::Ok);
 }
+
+void ShowPlainMessage(const QString& text) { UserMessages().Show(TMsgKind::Plain, text, TMsgButtons::Ok); }
 
 bool Confirm(const QString& text, TMsgButtons buttons) {
   const TMsgAnswer answer = UserMessages().Show(TMsgKind::Confirmation, text, buttons);

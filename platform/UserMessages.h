@@ -5,8 +5,9 @@
 
 namespace lumox {
 
-// The four kinds of modal message the program shows, their button sets and answers.
-enum class TMsgKind { Warning, Error, Information, Confirmation };
+// The kinds of modal message the program shows (a plain message has no icon), their button
+// sets and answers.
+enum class TMsgKind { Warning, Error, Information, Confirmation, Plain };
 enum class TMsgButtons { Ok, OkCancel, YesNo };
 enum class TMsgAnswer { Ok, Cancel, Yes, No };
 
@@ -21,6 +22,9 @@ class IUserMessages {
 // The installed implementation. Until one is installed, messages go to stderr and
 // questions get the cautious answer (Cancel or No), so nothing headless ever blocks.
 IUserMessages& UserMessages();
+
+// Writes every message to stderr and gives every question its cautious answer.
+IUserMessages& ConsoleMessages();
 
 // Installs `messages` (not owned) for as long as the returned scope lives.
 class TUserMessagesScope {
@@ -63,9 +67,22 @@ class TRecordedMessages final : public IUserMessages {
   std::vector<TMessage> Messages;
 };
 
+// Marks code in which no modal box may open, for as long as it lives: a paint or an event
+// filter, where the box's own event loop would paint or filter again before it returns.
+class TNoModalBoxes {
+ public:
+  TNoModalBoxes();
+  ~TNoModalBoxes();
+  TNoModalBoxes(const TNoModalBoxes&) = delete;
+  TNoModalBoxes& operator=(const TNoModalBoxes&) = delete;
+};
+// False while a TNoModalBoxes of the calling thread lives.
+bool ModalBoxesAllowed();
+
 void ShowError(const QString& text);
 void ShowWarning(const QString& text);
 void ShowInformation(const QString& text);
+void ShowPlainMessage(const QString& text);
 // True when the user answered Yes (YesNo) or OK (OkCancel).
 bool Confirm(const QString& text, TMsgButtons buttons = TMsgButtons::YesNo);
 

@@ -32,7 +32,7 @@ QEvent::Type TSubclassQuery::Type() {
 
 bool TEventTap::eventFilter(QObject* watched, QEvent* event) {
   bool consumed = false;
-  RunGuarded([&] { consumed = Handler(watched, event); });
+  RunGuardedNoModal([&] { consumed = Handler(watched, event); });
   return consumed;
 }
 

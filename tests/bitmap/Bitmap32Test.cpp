@@ -66,11 +66,22 @@ TEST(Bitmap32, AssignTakesFrameworkPicturesWithOneNotification) {
   EXPECT_EQ(*b.PixelPtr(1, 1), Color32(15, 14, 13, 0)) << "the transparent colour keeps its colour";
   EXPECT_EQ(*b.PixelPtr(0, 1), Color32(12, 11, 10));
 
-  TJPEGImage jpeg;
-  TMemoryStream file(test::QuadrantJpeg(8, 6));
-  jpeg.LoadFromStream(file);
-  b.Assign(jpeg);
-  EXPECT_TRUE(b.Width() == 8 && AlphaComponent(*b.PixelPtr(7, 5)) == 255);
+  // A JPEG hands its decoded pixels over as a framework bitmap copied from it would.
+  for (test::TJpegKind kind : {test::TJpegKind::Grey, test::TJpegKind::Colour}) {
+    TJPEGImage jpeg;
+    TMemoryStream file(test::QuadrantJpeg(8, 6, kind));
+    jpeg.LoadFromStream(file);
+    b.Assign(jpeg);
+    TBitmap drawn;
+    drawn.Assign(jpeg);
+    ASSERT_TRUE(b.Width() == 8 && b.Height() == 6);
+    std::uint32_t row[8];
+    for (int y = 0; y < 6; ++y) {
+      drawn.ScanLineToBGRA(y, row);
+      EXPECT_EQ(std::memcmp(row, b.ScanLine(y), sizeof row), 0) << int(kind) << " row " << y;
+    }
+    EXPECT_EQ(AlphaComponent(*b.PixelPtr(7, 5)), 255);
+  }
 
   b.SetDrawMode(TDrawMode::dmBlend);
   b.SetMasterAlpha(77);

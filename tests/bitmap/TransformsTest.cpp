@@ -4,6 +4,7 @@
 #include <random>
 
 #include "bitmap/Blend.h"
+#include "bitmap/ProcessorProbe.h"
 #include "bitmap/Resample.h"
 #include "bitmap/Transforms.h"
 
@@ -57,47 +58,151 @@ TColor32 ModelPixel(const TBitmap32& src, const TContributorList& columns, const
   return pixel;
 }
 
-TEST(Resample, EqualsAPlainModelOfItsArithmetic) {
+struct TLoopSet {
+  const char* Name;
+  const TResampleLoops* Loops;
+};
+
+// Every set of pixel loops the processor can run.
+std::vector<TLoopSet> LoopSets() {
+  std::vector<TLoopSet> sets{{"Plain", &PlainResampleLoops}};
+#ifdef __SSE2__
+  sets.push_back({"Packed", &PackedResampleLoops});
+#endif
+  if (WideResampleLoops != nullptr) sets.push_back({"Wide", WideResampleLoops});
+  return sets;
+}
+
+const TPixelCombineEvent Exclusive = [](TColor32 F, TColor32& B, TColor32 M) { B ^= F + M; };
+
+// One call of the resampler, and what it must leave in `dst`: the model's pixels combined into
+// the destination.
+struct TResampleCall {
+  TRect DstRect, Clip, SrcRect;
+  TStretchFilter Filter = sfLanczos;
+  TDrawMode Mode = dmOpaque;
+};
+
+std::vector<TColor32> Expected(const TBitmap32& dst, const TBitmap32& src, const TResampleCall& call) {
+  TBitmap32 expected;
+  expected.Assign(&dst);
+  TRect area;  // the clip, as the resampler works it out
+  if (IsRectEmpty(call.SrcRect) || !IntersectRect(area, call.Clip, dst.BoundsRect()) ||
+      !IntersectRect(area, area, call.DstRect))
+    return Pixels(expected);
+  const TRect &d = call.DstRect, &s = call.SrcRect;
+  const TMappingTable columns =
+      BuildMappingTable(d.Left, d.Right, area.Left, area.Right, s.Left, s.Right, call.Filter);
+  const TMappingTable rows =
+      BuildMappingTable(d.Top, d.Bottom, area.Top, area.Bottom, s.Top, s.Bottom, call.Filter);
+  for (int y = area.Top; y < area.Bottom; ++y) {
+    for (int x = area.Left; x < area.Right; ++x) {
+      const TColor32 c =
+          ModelPixel(src, columns[std::size_t(x - area.Left)], rows[std::size_t(y - area.Top)]);
+      TColor32& p = *expected.PixelPtr(x, y);
+      if (call.Mode == dmOpaque) p = c;
+      if (call.Mode == dmBlend) BlendRoutines.BlendColorIntoScaled(c, p, src.MasterAlpha());
+      if (call.Mode == dmCustom) Exclusive(c, p, src.MasterAlpha());
+    }
+  }
+  return Pixels(expected);
+}
+
+class Resample : public testing::TestWithParam<TLoopSet> {
+ protected:
+  // Runs `call` with the loops under test; false (with the call's number) when the pixels
+  // differ from the model's.
+  testing::AssertionResult Matches(TBitmap32& dst, const TBitmap32& src, const TResampleCall& call,
+                                   int number) {
+    const std::vector<TColor32> expected = Expected(dst, src, call);
+    lumox::Resample(*GetParam().Loops, &dst, call.DstRect, call.Clip, &src, call.SrcRect, call.Filter,
+                    call.Mode, Exclusive);
+    if (Pixels(dst) == expected) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "call " << number;
+  }
+};
+
+TEST_P(Resample, EqualsAPlainModelOfItsArithmetic) {
   std::mt19937 random(11);
   const auto pick = [&](int lo, int hi) { return lo + int(random() % unsigned(hi - lo + 1)); };
-  const TPixelCombineEvent exclusive = [](TColor32 F, TColor32& B, TColor32 M) { B ^= F + M; };
   for (int round = 0; round < 150; ++round) {
     EdgeAlignedSampling = round % 5 != 0;
-    const TStretchFilter filter = AllFilters[pick(2, 6)];
     TBitmap32 src, dst;
     Noise(src, pick(1, 90), pick(1, 90), random);
     Noise(dst, pick(1, 70), pick(1, 70), random);
-    const TRect srcRect{pick(0, src.Width() - 1), pick(0, src.Height() - 1), pick(1, src.Width()),
-                        pick(1, src.Height())};
-    const TRect dstRect{pick(-30, 40), pick(-30, 40), pick(-10, 140), pick(-10, 140)};
-    const TRect clip{pick(-5, 30), pick(-5, 30), pick(0, 80), pick(0, 80)};
-    const TDrawMode mode = TDrawMode(pick(0, 2));
+    TResampleCall call;
+    call.SrcRect = {pick(0, src.Width() - 1), pick(0, src.Height() - 1), pick(1, src.Width()),
+                    pick(1, src.Height())};
+    call.DstRect = {pick(-30, 40), pick(-30, 40), pick(-10, 140), pick(-10, 140)};
+    call.Clip = {pick(-5, 30), pick(-5, 30), pick(0, 80), pick(0, 80)};
+    call.Filter = AllFilters[pick(2, 6)];
+    call.Mode = TDrawMode(pick(0, 2));
     src.SetMasterAlpha(pick(0, 2) == 0 ? 255 : pick(1, 255));
-    TBitmap32 expected;
-    expected.Assign(&dst);
-    TRect area;  // the clip, as the resampler works it out
-    if (!IsRectEmpty(srcRect) && IntersectRect(area, clip, dst.BoundsRect()) &&
-        IntersectRect(area, area, dstRect)) {
-      const TMappingTable columns = BuildMappingTable(dstRect.Left, dstRect.Right, area.Left, area.Right,
-                                                      srcRect.Left, srcRect.Right, filter);
-      const TMappingTable rows = BuildMappingTable(dstRect.Top, dstRect.Bottom, area.Top, area.Bottom,
-                                                   srcRect.Top, srcRect.Bottom, filter);
-      for (int y = area.Top; y < area.Bottom; ++y) {
-        for (int x = area.Left; x < area.Right; ++x) {
-          const TColor32 c =
-              ModelPixel(src, columns[std::size_t(x - area.Left)], rows[std::size_t(y - area.Top)]);
-          TColor32& d = *expected.PixelPtr(x, y);
-          if (mode == dmOpaque) d = c;
-          if (mode == dmBlend) BlendRoutines.BlendColorIntoScaled(c, d, src.MasterAlpha());
-          if (mode == dmCustom) exclusive(c, d, src.MasterAlpha());
-        }
-      }
-    }
-    Resample(&dst, dstRect, clip, &src, srcRect, filter, mode, exclusive);
-    ASSERT_EQ(Pixels(dst), Pixels(expected)) << "round " << round;
+    ASSERT_TRUE(Matches(dst, src, call, round));
   }
   EdgeAlignedSampling = true;
 }
+
+// Reductions as the previews make them: dozens of taps per axis, source rows a page long, runs of
+// columns as long as the vector loops take and the odd ones they leave over.
+TEST_P(Resample, ReducesLargePicturesExactly) {
+  std::mt19937 random(17);
+  TBitmap32 src, dst;
+  const TResampleCall calls[] = {
+      {{0, 0, 168, 9}, {0, 0, 168, 9}, {0, 0, 1024, 56}, sfLanczos, dmBlend},
+      {{0, 0, 51, 38}, {0, 0, 51, 38}, {0, 0, 397, 301}, sfLanczos, dmOpaque},
+      {{-7, 3, 60, 30}, {5, 4, 33, 20}, {13, 9, 390, 250}, sfMitchell, dmOpaque},
+      {{0, 0, 9, 7}, {0, 0, 9, 7}, {1, 0, 396, 300}, sfSpline, dmCustom},
+  };
+  for (int i = 0; i < int(std::size(calls)); ++i) {
+    Noise(src, calls[i].SrcRect.Right + i, calls[i].SrcRect.Bottom, random);
+    Noise(dst, calls[i].DstRect.Right, calls[i].DstRect.Bottom, random);
+    EXPECT_TRUE(Matches(dst, src, calls[i], i));
+  }
+}
+
+// Weights are worked out once per geometry and kept: a call that differs from the one before in
+// a single argument must not get its weights.
+TEST_P(Resample, KeepsWeightsOnlyForTheSameGeometry) {
+  std::mt19937 random(19);
+  TBitmap32 src, dst;
+  Noise(src, 64, 48, random);
+  Noise(dst, 30, 20, random);
+  const TResampleCall base{{0, 0, 24, 18}, {0, 0, 30, 20}, {0, 0, 64, 48}};
+  std::vector<std::pair<TResampleCall, bool>> calls;  // and whether sampling is edge-aligned
+  for (int turn = 0; turn < 2; ++turn) {
+    for (TStretchFilter filter : {sfLanczos, sfMitchell, sfCosine}) {
+      TResampleCall call = base;
+      call.Filter = filter;
+      calls.push_back({call, true});
+      calls.push_back({call, false});
+    }
+    TResampleCall moved = base;
+    moved.DstRect = {1, 0, 25, 18};
+    TResampleCall clipped = base;
+    clipped.Clip = {2, 1, 30, 20};
+    TResampleCall cropped = base;
+    cropped.SrcRect = {0, 0, 63, 48};
+    TResampleCall lower = base;
+    lower.SrcRect = {0, 1, 64, 48};
+    for (const TResampleCall& call : {moved, clipped, cropped, lower}) calls.push_back({call, true});
+  }
+  for (int i = 0; i < int(calls.size()); ++i) {
+    EdgeAlignedSampling = calls[std::size_t(i)].second;
+    EXPECT_TRUE(Matches(dst, src, calls[std::size_t(i)].first, i));
+  }
+  EdgeAlignedSampling = true;
+}
+
+TEST(ResampleLoops, TheChosenSetIsTheWidestTheProcessorRuns) {
+  EXPECT_EQ(WideResampleLoops != nullptr, HasWidePackedIntegers());
+#ifdef __SSE2__
+  EXPECT_EQ(&ResampleLoops, HasWidePackedIntegers() ? WideResampleLoops : &PackedResampleLoops);
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Loops, Resample, testing::ValuesIn(LoopSets()),
+                         [](const auto& info) { return info.param.Name; });
 
 // The paths other than the kernel resampler, on small pictures with known answers.
 TEST(StretchTransfer, DispatchesAndComputesEachPath) {
@@ -128,8 +233,8 @@ TEST(StretchTransfer, DispatchesAndComputesEachPath) {
   Noise(tall, 2, 9, random);
   draw(dst.BoundsRect(), sfLinear, tall);
   viaResample.Assign(&dst);
-  Resample(&viaResample, dst.BoundsRect(), dst.BoundsRect(), &tall, tall.BoundsRect(), sfLinear, dmOpaque,
-           nullptr);
+  lumox::Resample(&viaResample, dst.BoundsRect(), dst.BoundsRect(), &tall, tall.BoundsRect(), sfLinear,
+                  dmOpaque, nullptr);
   EXPECT_EQ(Pixels(dst), Pixels(viaResample));
 
   white.SetSize(4097, 4097);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <functional>
 
 #include "archive/LapTimePool.h"
 #include "frontend/BestLapsExchange.h"
@@ -104,14 +105,14 @@ TEST_F(BestLapsExchange, ALapTheArchiveRefusesIsReportedTheImportGoesOnAndAMerge
 }
 
 // Files that emptying, filling and importing must leave as they are, importing nothing, while
-// the other tracks' files are handled.
+// the other tracks' files are handled. A launch does all three and reports a damaged file once.
 TEST_F(BestLapsExchange, FilesWithoutChangedValuesOrDamagedAreNeitherWrittenNorImported) {
   QByteArray noise(5000, 0);
   for (int i = 0; i < noise.size(); ++i) noise[i] = char((i * 7919 + 13) % 251);
   const struct {
     const char* What;
     QByteArray Content;
-    int Reports;  // per operation; -1: whatever the reader says about noise
+    int Reports;  // per launch; -1: whatever the reader says about noise
   } files[] = {
       {"random bytes", noise, -1},
       {"plain text", "These are my notes.\r\nNo best laps here.\r\n", 0},
@@ -125,18 +126,72 @@ TEST_F(BestLapsExchange, FilesWithoutChangedValuesOrDamagedAreNeitherWrittenNorI
     Zindo.Write("data/tracks/oval/bestlaps.ini", file.Content);
     WriteBestLaps("ring", Slot(0, "0", "0", "Gone", "g"));
     const std::size_t before = Messages.Shown().size();
-    Exchange.EmptyBestlaps();
-    Exchange.FillBestlaps(3);
-    Exchange.RetrieveLapTimes();
+    TBestLapsExchange launch(Zindo.Path(), Pool);
+    launch.EmptyBestlaps(TArchiveFirst::Yes);
+    launch.FillBestlaps(3);
+    launch.RetrieveLapTimes();
     EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")), file.Content);
     EXPECT_TRUE(Rows().isEmpty());
     EXPECT_EQ(Slots("ring")[0], "/ 0 0");
     if (file.Reports >= 0) {
-      EXPECT_EQ(Messages.Shown().size() - before, 3u * file.Reports);
+      EXPECT_EQ(Messages.Shown().size() - before, std::size_t(file.Reports));
     }
   }
   EXPECT_TRUE(Messages.Texts().last().startsWith("Error opening \"" + BestLapsFile("oval")));
   EXPECT_TRUE(Messages.Texts().last().endsWith("cut off while it was being written."));
+}
+
+// With lap retrieval on, a file is emptied only once the archive holds every lap of it; a
+// file kept full is not filled either, so its laps stay until they can be archived.
+TEST_F(BestLapsExchange, EmptyingArchivesFirstAndKeepsTheFilesWhoseLapsTheArchiveDoesNotHold) {
+  const QByteArray tooLong(300, 'x');
+  const struct {
+    const char* What;
+    QByteArray Oval;
+    std::function<void()> Break;
+    QStringList Kept;
+    QString Why;
+  } cases[] = {
+      {"a lap the archive refuses",
+       Slot(0, "90000", "10", "F3", "f") + Slot(1, "91000", "11", tooLong, "long"),
+       [] {},
+       {"Big Oval [oval]"},
+       "Big Oval [oval]: "},
+      {"an import that fails",
+       Slot(0, "90000", "10", "F3", "f"),
+       [this] { Db.Execute("DROP TABLE LAPTIMEPOOL"); },
+       {"Big Oval [oval]", "<no track name> [ring]"},
+       "LAPTIMEPOOL"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    Db.Execute("DELETE FROM LAPTIMEPOOL");
+    WriteBestLaps("oval", c.Oval);
+    WriteBestLaps("ring", Slot(0, "80000", "12", "Rally", "r"));
+    const QByteArray oval = test::ReadBytes(BestLapsFile("oval")),
+                     ring = test::ReadBytes(BestLapsFile("ring"));
+    c.Break();
+    const std::size_t before = Messages.Shown().size();
+    TBestLapsExchange launch(Zindo.Path(), Pool);
+    launch.EmptyBestlaps(TArchiveFirst::Yes);
+    launch.FillBestlaps(1);
+    ASSERT_EQ(Messages.Shown().size(), before + 1);
+    const QString text = Messages.Texts().last();
+    EXPECT_TRUE(text.startsWith("The best laps of these tracks were not emptied")) << text.toStdString();
+    EXPECT_TRUE(text.contains(c.Why)) << text.toStdString();
+    for (const QString track : {"Big Oval [oval]", "<no track name> [ring]"})
+      EXPECT_EQ(text.contains(track), c.Kept.contains(track)) << text.toStdString();
+    EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")), oval) << "kept, and not filled";
+    if (c.Kept.contains("<no track name> [ring]")) {
+      EXPECT_EQ(test::ReadBytes(BestLapsFile("ring")), ring);
+    } else {
+      EXPECT_EQ(Slots("ring")[0], "Rally/r 80000 12") << "archived, emptied and filled from the archive";
+    }
+    if (c.Kept.size() == 1) {
+      EXPECT_EQ(Rows(), QStringList({"1 Big Oval|data\\tracks\\oval F3/f 90000 10",
+                                     "2 |data\\tracks\\ring Rally/r 80000 12"}));
+    }
+  }
 }
 
 TEST_F(BestLapsExchange, EmptyingClearsTheSlotsKeepsEveryOtherKeyAndCreatesNoFile) {
@@ -178,7 +233,7 @@ TEST_F(BestLapsExchange, WithoutASimulatorFolderNoTrackIsTouched) {
   const QByteArray before = test::ReadBytes(BestLapsFile("oval"));
   const QString saved = QDir::currentPath();
   QDir::setCurrent(Zindo.Path());
-  const TBestLapsExchange none(QString(), Pool);
+  TBestLapsExchange none(QString(), Pool);
   none.EmptyBestlaps();
   none.FillBestlaps(1);
   none.RetrieveLapTimes();

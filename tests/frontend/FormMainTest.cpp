@@ -137,7 +137,8 @@ TEST(MessageBoxes, EachKindHasItsIconTitleAndButtonsAndReturnsThePressedButton) 
        {std::tuple{TMsgKind::Error, TMsgButtons::Ok, QMessageBox::Ok, "Error", QMessageBox::Critical},
         {TMsgKind::Confirmation, TMsgButtons::YesNo, QMessageBox::No, "Confirm", QMessageBox::Question},
         {TMsgKind::Warning, TMsgButtons::OkCancel, QMessageBox::Cancel, "Warning", QMessageBox::Warning},
-        {TMsgKind::Information, TMsgButtons::Ok, QMessageBox::Ok, "Information", QMessageBox::Information}}) {
+        {TMsgKind::Information, TMsgButtons::Ok, QMessageBox::Ok, "Information", QMessageBox::Information},
+        {TMsgKind::Plain, TMsgButtons::Ok, QMessageBox::Ok, "Lumox", QMessageBox::NoIcon}}) {
     QString shown;
     TMsgAnswer answer{};
     test::WithNextModal(
@@ -146,7 +147,9 @@ TEST(MessageBoxes, EachKindHasItsIconTitleAndButtonsAndReturnsThePressedButton) 
           shown = box->windowTitle() + "|" + QString::number(box->icon()) + "|" + box->text();
           box->button(press)->click();
         },
-        [&] { answer = TMessageBoxes().Show(kind, "Lumox will now update the database\r\n", buttons); });
+        [&] {
+          answer = TMessageBoxes::ShowMessageBox(kind, "Lumox will now update the database\r\n", buttons);
+        });
     EXPECT_EQ(shown, QStringLiteral("%1|%2|Lumox will now update the database\r\n").arg(title).arg(icon));
     EXPECT_EQ(answer, press == QMessageBox::Ok   ? TMsgAnswer::Ok
                       : press == QMessageBox::No ? TMsgAnswer::No

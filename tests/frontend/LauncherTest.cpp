@@ -13,12 +13,14 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <unistd.h>
 
 #include "archive/LapTimePool.h"
 #include "frontend/BestLapsExchange.h"
 #include "frontend/FormMain.h"
 #include "installation/IniTree.h"
 #include "platform/EventGuard.h"
+#include "platform/TerminationSignals.h"
 #include "tests/archive/TestDatabase.h"
 #include "tests/frontend/FormStartUp.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
@@ -79,6 +81,16 @@ class Launch : public ::testing::Test {
     const QString exe = Zindo.Write("zindo.exe", "#!/bin/sh\n" + script + "\n");
     QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
   }
+  // The stand-in says when it races (the file "racing") and records its lap once the file
+  // "finish" is there.
+  void RaceUntilFinished() const {
+    QFile::copy(Zindo.File("zindo.exe"), Zindo.File("race.sh"));
+    ReplaceSimulator(
+        "cd \"$(dirname \"$0\")\"\ntouch racing\nwhile [ ! -e finish ]; do sleep 0.01; done\n"
+        "exec sh ./race.sh");
+  }
+  bool Racing() const { return QFile::exists(Zindo.File("racing")); }
+  void Finish() const { Zindo.Write("finish", ""); }
 
   test::TScriptedMessages Messages;
   test::TTestDatabase Db;
@@ -146,6 +158,7 @@ TEST_F(Launch, ASimulatorThatCannotStartIsReportedAndOneThatFailsEndsTheWaitAndT
   Zindo.Write("zindo.exe", "not a program");
   Start();
   EXPECT_EQ(Messages.Texts(), QStringList({"Error starting Exe!"}));
+  EXPECT_EQ(Messages.Shown()[0].Kind, TMsgKind::Plain);
   EXPECT_EQ(ArchivedCount(), 5);
   ReplaceSimulator("exit 7");
   Db.Execute("delete from LAPTIMEPOOL");
@@ -154,25 +167,114 @@ TEST_F(Launch, ASimulatorThatCannotStartIsReportedAndOneThatFailsEndsTheWaitAndT
   EXPECT_EQ(ArchivedCount(), 5);
 }
 
-TEST_F(Launch, ClosingTheWindowDuringTheRaceEndsTheWaitImportsAndLeavesTheSimulatorRunning) {
+TEST_F(Launch, WhileTheRaceRunsNothingStartsOrSavesAndQuittingWithoutArchivingLeavesTheSimulatorRunning) {
   ReplaceSimulator("echo $$ > sim.pid\nexec sleep 30");
   bool disabledWhileWaiting = false;
+  bool logSavingOff = false;
   QTimer::singleShot(0, [&] { Start(); });
   QTimer::singleShot(300ms, [&] {
     disabledWhileWaiting = !test::Find<QAction>(Form, "ActStartZindo")->isEnabled() &&
-                           !test::Find<QPushButton>(Form, "BtnOneTimeImport")->isEnabled();
+                           !test::Find<QPushButton>(Form, "BtnOneTimeImport")->isEnabled() &&
+                           !test::Find<QAction>(Form, "ActSaveOptions")->isEnabled() &&
+                           !test::Find<QPushButton>(Form, "BtnSaveOptions")->isEnabled();
+    test::WithNextModal(
+        [&](QWidget* viewer) {
+          logSavingOff = !test::Find<QPushButton>(*viewer, "BtnSaveAndExit")->isEnabled() &&
+                         !test::Find<QAction>(*viewer, "ActSaveAndExit")->isEnabled();
+          test::Find<QPushButton>(*viewer, "BtnQuit")->click();
+        },
+        [&] { test::Find<QAction>(Form, "ActViewQLOG")->trigger(); });
     Start();  // a second request while waiting starts nothing
+    Messages.Answer(TMsgAnswer::Yes);
     Form.close();
   });
   QApplication::exec();
   EXPECT_TRUE(disabledWhileWaiting);
-  EXPECT_EQ(ArchivedCount(), 5);
+  EXPECT_TRUE(logSavingOff);
+  EXPECT_EQ(Messages.Shown().at(0).Kind, TMsgKind::Confirmation);
+  EXPECT_EQ(ArchivedCount(), 0) << "quit without archiving";
   const pid_t simulator = test::ReadBytes(Zindo.File("sim.pid")).trimmed().toInt();
   ASSERT_GT(simulator, 0);
   EXPECT_EQ(::kill(simulator, 0), 0);
   ::kill(simulator, SIGTERM);
 }
 
+// How Lumox ends while the stand-in races, with the lap retrieval on and "empty" chosen.
+enum class TEnding { CloseAndWait, CloseAndQuit, Signal };
+
+class LostLaps : public Launch, public ::testing::WithParamInterface<TEnding> {};
+
+// Whatever ends Lumox during a race, the lap the stand-in records afterwards reaches the
+// archive: at once, or, when Lumox had quit, before the next launch empties its file.
+TEST_P(LostLaps, ALapRecordedAfterLumoxEndedMidRaceIsArchivedBeforeTheNextLaunchEmptiesItsFile) {
+  Options = {1, 0, true};
+  RaceUntilFinished();
+  const TTerminationSignals terminationSignals([this] { Form.EndOnSignal(); });
+  QTimer poll;
+  poll.setInterval(5ms);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (!Racing()) return;
+    poll.stop();
+    switch (GetParam()) {
+      case TEnding::CloseAndWait:
+        Messages.Answer(TMsgAnswer::No);
+        Form.close();
+        Finish();
+        break;
+      case TEnding::CloseAndQuit:
+        Messages.Answer(TMsgAnswer::Yes);
+        Form.close();
+        break;
+      case TEnding::Signal:
+        ::kill(::getpid(), SIGTERM);
+        break;
+    }
+  });
+  poll.start();
+  if (GetParam() == TEnding::CloseAndWait) {
+    Start();
+    EXPECT_TRUE(Form.isVisible());
+    EXPECT_EQ(ArchivedLaps("harbour_loop"), FileLaps(BestLaps("harbour_loop"))) << "archived after the race";
+    EXPECT_EQ(FileLaps(BestLaps("harbour_loop")).size(), 1);
+    return;
+  }
+  QTimer::singleShot(0, [&] { Start(); });
+  QApplication::exec();
+  // The program ends here; this process goes on, and a quit request the signal's closing posted
+  // would end the next wait at once.
+  QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
+  EXPECT_EQ(Messages.Texts().size(), GetParam() == TEnding::Signal ? 0u : 1u) << "a signal asks nothing";
+  EXPECT_TRUE(ArchivedLaps("harbour_loop").isEmpty());
+  Finish();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return FileLaps(BestLaps("harbour_loop")).size() == 1; }));
+  const QString recorded = FileLaps(BestLaps("harbour_loop"))[0];
+
+  TFormMain again{std::make_unique<test::TScriptedOpenDialog>()};
+  test::StartUp(again, Zindo.File("zindo.exe"));
+  again.LoadOptions();
+  again.Launcher().PollInterval = 10ms;
+  again.LapTimeOptions = [this] { return Options; };
+  test::Find<QAction>(again, "ActStartZindo")->trigger();
+  const QStringList archived = ArchivedLaps("harbour_loop");
+  EXPECT_TRUE(archived.contains(recorded));
+  for (const QString& lap : FileLaps(BestLaps("harbour_loop")))  // the next race's lap came in after it
+    EXPECT_TRUE(archived.contains(lap)) << lap.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, LostLaps,
+                         ::testing::Values(TEnding::CloseAndWait, TEnding::CloseAndQuit, TEnding::Signal));
+
+TEST_F(Launch, ADamagedBestLapsFileIsReportedOnceALaunchAndLeftAsItIs) {
+  const QByteArray cut = test::ReadBytes(BestLaps("kestrel_ring")).chopped(5);
+  Zindo.Write("data/tracks/kestrel_ring/bestlaps.ini", cut);
+  Options = {2, 4, true};
+  Start();
+  ASSERT_EQ(Messages.Texts().size(), 1);
+  EXPECT_TRUE(Messages.Texts()[0].startsWith("Error opening \"" + BestLaps("kestrel_ring")));
+  EXPECT_EQ(test::ReadBytes(BestLaps("kestrel_ring")), cut);
+  Start();
+  EXPECT_EQ(Messages.Texts().size(), 2) << "once again at the next launch";
+}
 // What a hostile installation meets: a launch (with the variant "sprint" of the car
 // veltra_gt4 chosen), choosing that car, saving the options or the log, a rescan.
 enum class TMeets {

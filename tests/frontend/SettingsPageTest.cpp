@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -7,8 +9,11 @@
 #include <QTest>
 
 #include "frontend/FormMain.h"
+#include "frontend/OpenDialog.h"
+#include "frontend/SettingsPage.h"
 #include "tests/archive/TestDatabase.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
+#include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
 
 namespace lumox {
@@ -90,7 +95,7 @@ TEST_F(SettingsPage, ThePickerTakesOnlySimulatorsReopeningInTheSameFolderAndCanc
                         "file or press Cancel to abort."));
   EXPECT_EQ(Messages.Shown()[0].Buttons, TMsgButtons::OkCancel);
   EXPECT_EQ(Dialog->Opened()[1].InitialDir, Files.File("other"));
-  EXPECT_EQ(Dialog->Opened()[1].Filter, "Program files (*.exe)");
+  EXPECT_EQ(Dialog->Opened()[1].Filter, "Program files (*.exe);;All files (*)");
   EXPECT_EQ(Edit("EditSettingsZindoPath")->text(), ValidExe);
 
   Dialog->Pick("");
@@ -109,6 +114,19 @@ TEST_F(SettingsPage, ThePickerTakesOnlySimulatorsReopeningInTheSameFolderAndCanc
   Messages.Answer(TMsgAnswer::Ok);
   Dialog->Pick(ValidExe);
   EXPECT_EQ(Form->LocateZindoExe(Files.Path()), ValidExe);
+}
+
+// A simulator on Linux is often a file without extension.
+TEST(OpenDialog, TheProgramPickerOffersWindowsProgramsFirstThenEveryFile) {
+  QStringList filters;
+  test::WithNextModal(
+      [&](QWidget* modal) {
+        auto* dialog = static_cast<QFileDialog*>(modal);
+        filters = dialog->nameFilters() << dialog->selectedNameFilter();
+        QMetaObject::invokeMethod(dialog, "reject");
+      },
+      [&] { EXPECT_EQ(TOpenDialog().Execute(QDir::tempPath(), ProgramFilesFilter), QString()); });
+  EXPECT_EQ(filters, QStringList({"Program files (*.exe)", "All files (*)", "Program files (*.exe)"}));
 }
 
 TEST_F(SettingsPage, AFailedStoreKeepsTheUserOnThePageWhileCodeOrNoTableStoreNothing) {

@@ -63,5 +63,23 @@ TEST(RunInOrder, AFailingFinishDropsTheRestAndPassesTheErrorOn) {
   EXPECT_LT(worked, 1000);
 }
 
+// A failing work item on another thread must not end the program: its exception reaches the
+// caller when the item's turn comes, after the items before it were finished.
+TEST(RunInOrder, AFailingWorkReachesTheCallerInPlaceOfItsFinish) {
+  for (const std::size_t count : {10, 1000}) {
+    std::vector<std::size_t> finished;
+    const auto run = [&] {
+      RunInOrder(
+          count,
+          [](std::size_t i) {
+            if (i == 7) throw std::runtime_error("unreadable");
+          },
+          [&](std::size_t i) { finished.push_back(i); });
+    };
+    EXPECT_THROW(run(), std::runtime_error) << count;
+    EXPECT_EQ(finished, std::vector<std::size_t>({0, 1, 2, 3, 4, 5, 6})) << count;
+  }
+}
+
 }  // namespace
 }  // namespace lumox
