@@ -153,15 +153,13 @@ std::int64_t TPCXRLEDecoder::DecodeBytes(const std::uint8_t*& input, std::int64_
   std::uint8_t* const wanted = output + bytes;
   std::uint8_t* const limit = output + std::max(room, bytes);
 #if defined(__SSE2__)
-  // Far from both ends, so no packet needs clipping. The bits of the bytes that would be run
+  // Far from both ends, so no packet needs clipping. With byte shuffles, blocks of literal bytes
+  // and short runs go 64 bytes at a time. Otherwise the bits of the bytes that would be run
   // headers are found for 32 bytes at once; the bytes before a header are copied and a run is
-  // written sixteen bytes at a time, what lands behind them being overwritten after. Eight runs of one byte
-  // in a row, as bright areas of photographs give, become their eight bytes at once.
+  // written sixteen bytes at a time, what lands behind them being overwritten after. Eight runs
+  // of one byte in a row, as bright areas of photographs give, become their eight bytes at once.
   const __m128i runBits = _mm_set1_epi8(char(0xC0)), lowBytes = _mm_set1_epi16(0xFF),
                 runOfOne = _mm_set1_epi16(0xC1);
-  const auto load = [](const std::uint8_t* p) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  };
   const auto headerBits = [&](__m128i bytes) {
     return std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(bytes, runBits), runBits)));
   };
@@ -173,14 +171,14 @@ std::int64_t TPCXRLEDecoder::DecodeBytes(const std::uint8_t*& input, std::int64_
       if (DecodeShortRuns(in, out)) continue;
       blocksFrom = in + 64;
     }
-    const __m128i first = load(in);
+    const __m128i first = Load(in);
     if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(first, lowBytes), runOfOne)) == 0xFFFF) {
       _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(_mm_srli_epi16(first, 8), first));
       out += 8;
       in += 16;
       continue;
     }
-    const std::uint32_t headers = headerBits(first) | headerBits(load(in + 16)) << 16;
+    const std::uint32_t headers = headerBits(first) | headerBits(Load(in + 16)) << 16;
     std::int64_t at = 0;  // packets start within the first sixteen bytes
     while (at < 16 && wanted - out >= Margin) {
       const std::int64_t literals = __builtin_ctz(headers >> at | 1u << 16);
