@@ -59,6 +59,11 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
   return Pos;
 }
 
+std::span<const std::uint8_t> TMemoryStream::BytesInMemory() const {
+  if (Pos >= Size()) return {};
+  return std::span(Data).subspan(std::size_t(Pos));
+}
+
 namespace {
 
 [[noreturn]] void RaiseOpenError(const std::string& path, int error) {

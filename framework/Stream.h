@@ -2,6 +2,7 @@
 // Byte streams the picture readers and writers work on: an abstract stream with partial and
 // exact reads, and its memory and file descendants. Positions and sizes are 64-bit.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ class TStream {
   void ReadBuffer(void* buffer, std::int64_t count);
   // Writes exactly `count` bytes or raises EWriteError.
   void WriteBuffer(const void* buffer, std::int64_t count);
+  // The bytes from the position to the end, when the stream keeps them in memory, for a reader
+  // to use where they lie instead of copying them out; empty for other streams. Valid until the
+  // stream is written to.
+  virtual std::span<const std::uint8_t> BytesInMemory() const { return {}; }
 
  protected:
   // The position `offset` from `origin`, given the current position and size; raises
@@ -49,6 +54,7 @@ class TMemoryStream final : public TStream {
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
   std::int64_t Size() const override { return std::int64_t(Data.size()); }
   std::int64_t Position() const override { return Pos; }
+  std::span<const std::uint8_t> BytesInMemory() const override;
 
   const std::vector<std::uint8_t>& Bytes() const { return Data; }
 

@@ -104,6 +104,10 @@ class TColorManager {
   // Readers assign these directly. optAlpha is overwritten by every preparation.
   TConversionOptions SourceOptions;
   TConversionOptions TargetOptions;
+  // Set for a target far larger than the processor's caches: rows of planes are then written
+  // past the caches where the processor allows, which spares fetching what they overwrite. The
+  // bytes are the same either way.
+  bool StreamRows = false;
 
   // The bitmap format of the source description (index 0) or the target one (any other index).
   TPixelFormat GetPixelFormat(int index) const;

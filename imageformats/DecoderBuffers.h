@@ -75,12 +75,9 @@ class TUnpackedWriter {
 
   // Writes `count` copies of a `size`-byte pattern, as many whole copies as fit.
   void Repeat(const std::uint8_t* pattern, unsigned size, std::int64_t count) {
+    if (size == 1) return Fill(*pattern, count);  // spares the divisions below, once a packet
     const std::int64_t total = Clip(UnitsToBytes(count, size)) / size * size;
     if (total == 0) return;
-    if (size == 1) {
-      Fill(*pattern, total);
-      return;
-    }
     std::memcpy(Next, pattern, size);
     // Doubling copies keep a long run at a handful of block moves.
     for (std::int64_t done = size; done < total;) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/Exceptions.h"
+#include "imageformats/RowVectors.h"
 
 namespace lumox {
 
@@ -39,7 +40,10 @@ void TFormatGraphic::StartStage(TFormatText caption) {
   Progress(TProgressStage::Starting, 0, false, ProgressRect, std::string(LoadFormatText(caption)));
 }
 
-void TFormatGraphic::EndStage() { Progress(TProgressStage::Ending, 0, false, ProgressRect, {}); }
+void TFormatGraphic::EndStage() {
+  if (ColorManager.StreamRows) rows::FenceStreamedWrites();
+  Progress(TProgressStage::Ending, 0, false, ProgressRect, {});
+}
 
 void TFormatGraphic::ReportRow(std::uint8_t percent) {
   Progress(TProgressStage::Running, percent, true, ProgressRect, {});
@@ -57,6 +61,14 @@ void TFormatGraphic::ApplyFileGamma(float gamma) {
   ColorManager.SetGamma(gamma, 2.2f);
   ColorManager.TargetOptions.Include(TConversionOption::optApplyGamma);
   ImageProperties.Options.Include(TImageOption::ioUseGamma);
+}
+
+void TFormatGraphic::SetSizeForRows(int width, int height) {
+  // Several times what one core's caches hold: such a bitmap is gone from them before it is
+  // read again anyway.
+  constexpr std::size_t StreamedBytes = std::size_t(8) << 20;
+  SetSizeForOverwrite(width, height);
+  ColorManager.StreamRows = BytesPerScanLine() * std::size_t(Height()) >= StreamedBytes;
 }
 
 void TFormatGraphic::ClearRows(int first, int end) {

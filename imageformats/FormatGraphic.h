@@ -147,6 +147,10 @@ class TFormatGraphic : public TBitmap {
   // rounded to the nearest percent (halves to even).
   void RowDone(std::int64_t row);
 
+  // SetSizeForOverwrite for a reader that converts every row through the colour manager, which
+  // streams the rows of a bitmap far larger than the processor's caches.
+  void SetSizeForRows(int width, int height);
+
   // Shows the pixels through the file's gamma, against a display gamma of 2.2.
   void ApplyFileGamma(float gamma);
   // Rows `first` to `end` - 1 become zero, as a new bitmap's are: for a reader that sized the

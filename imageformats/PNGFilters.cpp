@@ -21,6 +21,10 @@ inline int PaethPredictor(int left, int above, int upperLeft) {
   return threshold <= low ? high : nearer;
 }
 
+void AddAbove(std::uint8_t* row, const std::uint8_t* previous, std::size_t from, std::size_t length) {
+  for (std::size_t i = from; i < length; ++i) row[i] = std::uint8_t(row[i] + previous[i]);
+}
+
 void UndoUp(std::uint8_t* row, const std::uint8_t* previous, std::size_t length) {
   std::size_t i = 0;
 #if defined(__SSE2__)
@@ -30,7 +34,7 @@ void UndoUp(std::uint8_t* row, const std::uint8_t* previous, std::size_t length)
     _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), sum);
   }
 #endif
-  for (; i < length; ++i) row[i] = std::uint8_t(row[i] + previous[i]);
+  AddAbove(row, previous, i, length);
 }
 
 // Byte by byte, for any distance; inlined where the distance is a constant.
@@ -95,14 +99,15 @@ void UndoVector(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prev
       }
       break;
     case Average: {
-      const __m128i one = _mm_set1_epi8(1);
+      // The rounded-down mean of two bytes is the complement of the rounded-up mean of their
+      // complements, so with the left pixel kept complemented each pixel costs one mean and one
+      // subtraction: ~left = avg(~left, ~above) - raw.
+      const __m128i ones = _mm_set1_epi8(-1);
+      __m128i notLeft = ones;
       for (std::size_t i = 0; i < length; i += D) {
-        const __m128i above = LoadPixel<D>(previous + i);
-        // The rounded-up mean minus the bit it rounded up by.
-        const __m128i mean =
-            _mm_sub_epi8(_mm_avg_epu8(left, above), _mm_and_si128(_mm_xor_si128(left, above), one));
-        left = _mm_add_epi8(LoadPixel<D>(row + i), mean);
-        StorePixel<D>(row + i, left);
+        const __m128i notAbove = _mm_xor_si128(LoadPixel<D>(previous + i), ones);
+        notLeft = _mm_sub_epi8(_mm_avg_epu8(notLeft, notAbove), LoadPixel<D>(row + i));
+        StorePixel<D>(row + i, _mm_xor_si128(notLeft, ones));
       }
       break;
     }
@@ -161,6 +166,12 @@ void UndoPNGFilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* p
     default:
       return UndoScalar(filter, row, previous, length, distance);
   }
+}
+
+void UndoPNGFilterPlain(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* previous,
+                        std::size_t length, unsigned distance) {
+  if (filter == Up) return AddAbove(row, previous, 0, length);
+  UndoScalar(filter, row, previous, length, distance);
 }
 
 }  // namespace lumox

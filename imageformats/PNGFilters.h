@@ -15,5 +15,8 @@ inline constexpr std::size_t PNGFilterSlack = 8;
 // past `length`. Filter types above 4 leave the row as it is.
 void UndoPNGFilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* previous, std::size_t length,
                    unsigned distance);
+// The same, byte by byte: the form the vector one must match.
+void UndoPNGFilterPlain(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* previous,
+                        std::size_t length, unsigned distance);
 
 }  // namespace lumox

@@ -28,6 +28,11 @@ constexpr std::array<TPNGPass, 7> Adam7{{
     {1, 0, 2, 1, 0xFF},
 }};
 constexpr TPNGPass WholeImage{0, 0, 1, 1, 0xFF};
+// Image data are inflated this many bytes of rows at a time, not row by row: zlib then stays in
+// its fast loop across row ends and copies only the last 32 KB of each batch into its window.
+constexpr std::size_t BatchBytes = 512 * 1024;
+// For the same reason, the data of this many bytes of IDAT chunks are handed to zlib at once.
+constexpr std::size_t InputBatchBytes = 128 * 1024;
 
 [[noreturn]] void RaisePNGError(TFormatText text) { TFormatGraphic::RaiseGraphicError(text, {PNGName}); }
 
@@ -46,10 +51,11 @@ bool TPNGGraphic::CanLoad(TStream& stream) {
   return bytes && *bytes == Signature;
 }
 
-void TPNGGraphic::ReadChunkHeader() {
-  const auto bytes = ReadHeader<8>(*Stream);
-  CurrentChunk.Length = BigEndian(bytes.data(), 4);
-  std::copy_n(bytes.begin() + 4, 4, CurrentChunk.Type.begin());
+void TPNGGraphic::ReadChunkHeader() { SetChunkHeader(ReadHeader<8>(*Stream).data()); }
+
+void TPNGGraphic::SetChunkHeader(const std::uint8_t* bytes) {
+  CurrentChunk.Length = BigEndian(bytes, 4);
+  std::copy_n(bytes + 4, 4, CurrentChunk.Type.begin());
   if (CurrentChunk.Length > MaxChunkLength) RaisePNGError(TFormatText::SInvalidImageFormat);
   CRC = std::uint32_t(crc32(0, CurrentChunk.Type.data(), 4));
 }
@@ -317,9 +323,9 @@ void TPNGGraphic::DecodeImageData() {
   if (!ImagePalette.empty()) SetPalette(ImagePalette);
   const std::int64_t width = ImageProperties.Width, height = ImageProperties.Height;
   TBitmap::CheckSize(width, height);
-  const std::size_t rowBytes = std::size_t(PassRowBytes(WholeImage)) + PNGFilterSlack;
-  std::vector<std::uint8_t> rows[2] = {std::vector<std::uint8_t>(rowBytes),
-                                       std::vector<std::uint8_t>(rowBytes)};
+  // The row above a batch, then the batch: at least one row.
+  const std::size_t rowBytes = std::size_t(PassRowBytes(WholeImage));
+  std::vector<std::uint8_t> rows(std::max(BatchBytes, 2 * rowBytes) + PNGFilterSlack);
   const TBitmap background = BackgroundRow(int(width));
   // Every row gets its decoded pixels or the background, so none needs clearing first; all
   // that can fail before the rows are done has been made above.
@@ -337,10 +343,9 @@ void TPNGGraphic::DecodeImageData() {
   }
   try {
     if (ImageProperties.Interlaced) {
-      for (const TPNGPass& pass : Adam7)
-        DecodePass(pass, rows[0].data(), rows[1].data(), &pass == &Adam7.back());
+      for (const TPNGPass& pass : Adam7) DecodePass(pass, rows, &pass == &Adam7.back());
     } else {
-      DecodePass(WholeImage, rows[0].data(), rows[1].data(), true);
+      DecodePass(WholeImage, rows, true);
     }
   } catch (...) {
     FillBackground(background, RowsDone);
@@ -361,22 +366,31 @@ std::int64_t TPNGGraphic::PassRowBytes(const TPNGPass& pass) const {
   return (pixels * ImageProperties.BitsPerSample + 7) / 8 * samples + 1;
 }
 
-// `current` and `previous` hold a whole row of the image each.
-void TPNGGraphic::DecodePass(const TPNGPass& pass, std::uint8_t* current, std::uint8_t* previous,
-                             bool reportProgress) {
+// `rows` holds at least two rows of the image. Rows that were inflated whole are converted
+// before an error in the data behind them is raised.
+void TPNGGraphic::DecodePass(const TPNGPass& pass, std::vector<std::uint8_t>& rows, bool reportProgress) {
   if (Width() <= pass.StartColumn) return;
-  const std::int64_t rowBytes = PassRowBytes(pass);
-  std::memset(previous, 0, std::size_t(rowBytes));
-  for (int y = pass.StartRow; y < Height(); y += pass.RowStep) {
-    if (ReadInflated(current, rowBytes) < rowBytes) return;  // the image data ended early
-    UndoPNGFilter(current[0], current + 1, previous + 1, std::size_t(rowBytes - 1), unsigned(SourceBPP));
-    ColorManager.ConvertRow(TColorManager::TConstBytes(current + 1, std::size_t(rowBytes - 1)),
-                            TColorManager::TBytes(ScanLine(y), BytesPerScanLine()), std::size_t(Width()),
-                            pass.Mask);
-    std::swap(current, previous);
-    if (!reportProgress) continue;
-    RowsDone = std::max(RowsDone, y + 1);
-    RowDone(y);
+  const auto rowBytes = std::size_t(PassRowBytes(pass));
+  const std::size_t batchRows = (rows.size() - PNGFilterSlack) / rowBytes - 1;
+  std::memset(rows.data(), 0, rowBytes);  // the row above the pass's first one
+  for (int y = pass.StartRow; y < Height();) {
+    const std::size_t rowsLeft = std::size_t(Height() - y + pass.RowStep - 1) / std::size_t(pass.RowStep);
+    const std::size_t wanted = std::min(batchRows, rowsLeft);
+    const TInflated inflated = ReadInflated(rows.data() + rowBytes, std::int64_t(wanted * rowBytes));
+    const std::size_t complete = std::size_t(inflated.Bytes) / rowBytes;
+    for (std::size_t i = 1; i <= complete; ++i, y += pass.RowStep) {
+      std::uint8_t* row = rows.data() + i * rowBytes;
+      UndoPNGFilter(row[0], row + 1, row + 1 - rowBytes, rowBytes - 1, unsigned(SourceBPP));
+      ColorManager.ConvertRow(TColorManager::TConstBytes(row + 1, rowBytes - 1),
+                              TColorManager::TBytes(ScanLine(y), BytesPerScanLine()), std::size_t(Width()),
+                              pass.Mask);
+      if (!reportProgress) continue;
+      RowsDone = std::max(RowsDone, y + 1);
+      RowDone(y);
+    }
+    if (inflated.Failure) std::rethrow_exception(inflated.Failure);
+    if (complete < wanted) return;  // the image data ended early
+    std::memcpy(rows.data(), rows.data() + complete * rowBytes, rowBytes);
   }
 }
 
@@ -395,37 +409,67 @@ void TPNGGraphic::FillBackground(const TBitmap& background, int fromRow) {
     std::memcpy(ScanLine(y), background.ScanLine(0), BytesPerScanLine());
 }
 
-// Inflates up to `count` bytes, taking IDAT chunks as the decoder needs them; fewer arrive only
-// when the image data end.
-std::int64_t TPNGGraphic::ReadInflated(std::uint8_t* buffer, std::int64_t count) {
-  std::int64_t done = 0;
-  while (done < count) {
-    if (CurrentSource == IDATSize && !TakeImageData()) break;
-    const std::uint8_t* input = RawBuffer.data() + CurrentSource;
-    std::uint8_t* output = buffer + done;
-    Decoder->Decode(input, output, IDATSize - CurrentSource, count - done);
-    CurrentSource = input - RawBuffer.data();
-    done = output - buffer;
-    const int result = Decoder->GetLastResult();
-    if (result == Z_STREAM_END) {
-      if (done < count || CurrentSource < IDATSize) RaisePNGError(TFormatText::SExtraCompressedData);
-      break;
+// Inflates up to `count` bytes, taking IDAT chunks as the decoder needs them; fewer arrive when
+// the image data end or fail. A failure is handed back, for the caller to raise once it has
+// used the bytes before it.
+TPNGGraphic::TInflated TPNGGraphic::ReadInflated(std::uint8_t* buffer, std::int64_t count) {
+  TInflated inflated;
+  try {
+    while (inflated.Bytes < count) {
+      if (CurrentSource == IDATSize && !TakeImageData()) break;
+      const std::uint8_t* input = RawBuffer.data() + CurrentSource;
+      std::uint8_t* output = buffer + inflated.Bytes;
+      Decoder->Decode(input, output, IDATSize - CurrentSource, count - inflated.Bytes);
+      CurrentSource = input - RawBuffer.data();
+      inflated.Bytes = output - buffer;
+      const int result = Decoder->GetLastResult();
+      if (result == Z_STREAM_END) {
+        if (inflated.Bytes < count || !std::ranges::binary_search(ImageDataEnds, CurrentSource))
+          RaisePNGError(TFormatText::SExtraCompressedData);
+        break;
+      }
+      if (result != Z_OK) RaisePNGError(TFormatText::SCompressionError);
     }
-    if (result != Z_OK) RaisePNGError(TFormatText::SCompressionError);
+  } catch (const ELumox&) {
+    inflated.Failure = std::current_exception();
   }
-  return done;
+  return inflated;
 }
 
-// Makes the current IDAT chunk the decoder's input and reads the header after it; empty chunks
-// are passed over. False when the current chunk holds no image data.
+// Makes the image data from the current IDAT chunk on the decoder's input, up to a batch of
+// chunks, and reads the header after the last one taken; empty chunks are passed over. False when
+// the current chunk holds no image data.
 bool TPNGGraphic::TakeImageData() {
   do {
     if (!IsChunk("IDAT")) return false;
     LoadChunkData();
-    IDATSize = std::int64_t(RawBuffer.size());
-    CurrentSource = 0;
     ReadChunkHeader();
-  } while (IDATSize == 0);
+  } while (RawBuffer.empty());
+  ImageDataEnds.assign(1, std::int64_t(RawBuffer.size()));
+  while (RawBuffer.size() < InputBatchBytes && IsChunk("IDAT") && AppendSoundChunk())
+    ImageDataEnds.push_back(std::int64_t(RawBuffer.size()));
+  IDATSize = std::int64_t(RawBuffer.size());
+  CurrentSource = 0;
+  return true;
+}
+
+// Appends the current chunk's data to RawBuffer and reads the header behind them, when all that is
+// there and sound. Otherwise the stream and the chunk stay as they were, so the fault is raised
+// only once the decoder needs these data, as if the chunks were taken one at a time.
+bool TPNGGraphic::AppendSoundChunk() {
+  const std::int64_t length = CurrentChunk.Length, start = Stream->Position();
+  if (length + 12 > Stream->BytesLeft()) return false;
+  const std::size_t at = RawBuffer.size();
+  RawBuffer.resize(at + std::size_t(length));
+  Stream->ReadBuffer(RawBuffer.data() + at, length);
+  const auto behind = ReadHeader<12>(*Stream);  // the CRC, then the next chunk's header
+  const auto crc = std::uint32_t(crc32(CRC, RawBuffer.data() + at, uInt(length)));
+  if (crc != BigEndian(behind.data(), 4) || BigEndian(behind.data() + 4, 4) > MaxChunkLength) {
+    RawBuffer.resize(at);
+    Stream->SetPosition(start);
+    return false;
+  }
+  SetChunkHeader(behind.data() + 4);
   return true;
 }
 

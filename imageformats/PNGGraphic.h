@@ -4,6 +4,7 @@
 // interlacing resolved, and every row converted into the bitmap by the colour manager.
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -42,6 +43,7 @@ class TPNGGraphic : public TFormatGraphic {
   };
 
   void ReadChunkHeader();
+  void SetChunkHeader(const std::uint8_t* bytes);
   // The type compared without the case bit of each letter.
   bool IsChunk(const char (&type)[5]) const;
   bool IsCritical() const { return (CurrentChunk.Type[0] & 0x20) == 0; }
@@ -59,17 +61,25 @@ class TPNGGraphic : public TFormatGraphic {
 
   void DecodeImageData();
   std::int64_t PassRowBytes(const TPNGPass& pass) const;
-  void DecodePass(const TPNGPass& pass, std::uint8_t* current, std::uint8_t* previous, bool reportProgress);
+  void DecodePass(const TPNGPass& pass, std::vector<std::uint8_t>& rows, bool reportProgress);
   TBitmap BackgroundRow(int width) const;
   void FillBackground(const TBitmap& background, int fromRow);
-  std::int64_t ReadInflated(std::uint8_t* buffer, std::int64_t count);
+  // The bytes inflated, and what stopped the image data short, if anything did.
+  struct TInflated {
+    std::int64_t Bytes = 0;
+    std::exception_ptr Failure;
+  };
+  TInflated ReadInflated(std::uint8_t* buffer, std::int64_t count);
   bool TakeImageData();
+  bool AppendSoundChunk();
 
   std::unique_ptr<TLZ77Decoder> Decoder;
   TChunkHeader CurrentChunk;
   std::uint32_t CRC = 0;
-  // The data of the chunk last loaded; for image data, how much of it the decoder consumed.
+  // The data of the chunk last loaded; for image data, those of consecutive IDAT chunks, where
+  // each of them ends, and how much of them the decoder consumed.
   std::vector<std::uint8_t> RawBuffer;
+  std::vector<std::int64_t> ImageDataEnds;
   std::int64_t IDATSize = 0;
   std::int64_t CurrentSource = 0;
   int SourceBPP = 1;

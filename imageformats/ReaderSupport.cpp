@@ -41,12 +41,29 @@ std::vector<std::uint8_t> ReadAvailable(TStream& stream, std::int64_t count) {
   return bytes;
 }
 
+std::span<const std::uint8_t> LendOrRead(TStream& stream, std::int64_t count,
+                                         std::vector<std::uint8_t>& buffer) {
+  const std::int64_t wanted = std::clamp<std::int64_t>(count, 0, stream.BytesLeft());
+  if (const auto lent = stream.BytesInMemory(); !lent.empty()) {
+    stream.Seek(wanted, TSeekOrigin::Current);
+    return lent.first(std::size_t(wanted));
+  }
+  buffer.resize(std::size_t(wanted));
+  buffer.resize(std::size_t(stream.Read(buffer.data(), wanted)));
+  return buffer;
+}
+
 TReadAhead::TReadAhead(TStream& stream, std::int64_t minimum, std::int64_t limit)
-    : Stream(stream),
-      Start(stream.Position()),
-      Minimum(minimum),
-      Left(limit),
-      Buffer(std::size_t(std::max<std::int64_t>(2 * minimum, 1 << 18))) {}
+    : Stream(stream), Start(stream.Position()), Minimum(minimum), Left(limit) {
+  if (const auto lent = stream.BytesInMemory(); !lent.empty()) {
+    Base = lent.data();
+    Size = std::min(std::int64_t(lent.size()), std::max<std::int64_t>(limit, 0));
+    Exhausted = true;
+    return;
+  }
+  Buffer.resize(std::size_t(std::max<std::int64_t>(2 * minimum, 1 << 18)));
+  Base = Buffer.data();
+}
 
 void TReadAhead::Fill() {
   if (Size - At >= Minimum || Exhausted) return;

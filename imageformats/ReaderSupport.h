@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,8 +61,15 @@ void CheckImageSize(std::int64_t width, std::int64_t height, std::string_view fo
 // more than the stream holds, so a size taken from a file cannot make the buffer huge.
 std::vector<std::uint8_t> ReadAvailable(TStream& stream, std::int64_t count);
 
-// The stream read ahead in blocks for a run-length decoder whose packets run across rows.
-// Release puts the stream's position just behind the bytes consumed.
+// Up to `count` bytes from the stream's position, fewer where the stream ends first: where they
+// lie, when the stream keeps them in memory, or else read into `buffer`. The position moves
+// behind them.
+std::span<const std::uint8_t> LendOrRead(TStream& stream, std::int64_t count,
+                                         std::vector<std::uint8_t>& buffer);
+
+// The stream read ahead in blocks for a run-length decoder whose packets run across rows; a
+// stream that keeps its bytes in memory lends them all at once instead. Release puts the stream's
+// position just behind the bytes consumed.
 class TReadAhead {
  public:
   // `minimum`: the bytes one row can take at most; `limit`: the bytes that may be read in all.
@@ -69,9 +77,9 @@ class TReadAhead {
 
   // Makes `minimum` bytes available, or all that are left.
   void Fill();
-  const std::uint8_t* Data() const { return Buffer.data() + At; }
+  const std::uint8_t* Data() const { return Base + At; }
   std::int64_t Available() const { return Size - At; }
-  void Consume(const std::uint8_t* upTo) { At = upTo - Buffer.data(); }
+  void Consume(const std::uint8_t* upTo) { At = upTo - Base; }
   void Release() { Stream.SetPosition(Start + Consumed + At); }
 
  private:
@@ -80,6 +88,7 @@ class TReadAhead {
   std::int64_t Minimum;
   std::int64_t Left;
   std::vector<std::uint8_t> Buffer;
+  const std::uint8_t* Base;  // the buffer or the lent bytes
   std::int64_t Size = 0;
   std::int64_t At = 0;
   std::int64_t Consumed = 0;

@@ -155,10 +155,10 @@ void MoveColourBytes(const std::uint8_t* source, std::uint8_t* target, std::size
 
 // Planes of bytes into interleaved pixels, every pixel produced and no gamma: only bytes move.
 void InterleavePlanes(const std::array<const std::uint8_t*, 4>& planes, std::uint8_t* target,
-                      std::size_t count, bool swapRedBlue, bool copyAlpha, int targetStep) {
+                      std::size_t count, bool swapRedBlue, bool copyAlpha, int targetStep, bool stream) {
   const rows::TBytePlanes ordered{planes[swapRedBlue ? 2 : 0], planes[1], planes[swapRedBlue ? 0 : 2],
                                   copyAlpha ? planes[3] : nullptr};
-  if (targetStep == 3 || copyAlpha) return rows::InterleaveBytes(ordered, target, count);
+  if (targetStep == 3 || copyAlpha) return rows::InterleaveBytes(ordered, target, count, stream);
   for (std::size_t i = 0; i < count; ++i, target += targetStep) {  // the alpha place keeps its byte
     for (std::size_t k = 0; k < 3; ++k) target[k] = ordered[k][i];
   }
@@ -259,7 +259,7 @@ void TColorManager::ConvertColourRow(const TRow& row, bool swapRedBlue, int sour
   }
   if (sourceBits == 8 && TargetBits == 8 && !gamma && row.Mask == 0xFF) {
     if (row.Planar) {
-      InterleavePlanes(row.Source, row.Target, row.Count, swapRedBlue, copyAlpha, targetStep);
+      InterleavePlanes(row.Source, row.Target, row.Count, swapRedBlue, copyAlpha, targetStep, StreamRows);
     } else {
       swapRedBlue ? MoveColourBytes<true>(row.Source[0], row.Target, row.Count, sourceStep, targetStep)
                   : MoveColourBytes<false>(row.Source[0], row.Target, row.Count, sourceStep, targetStep);

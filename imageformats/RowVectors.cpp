@@ -1,12 +1,20 @@
 #include "imageformats/RowVectors.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "framework/PixelVectors.h"
 
+#if defined(__SSE2__)
+#include <tmmintrin.h>
+#endif
+
 namespace lumox::rows {
 namespace {
+
+// Cleared by tests that try the forms without byte shuffles.
+bool ShufflesAllowed = true;
 
 #if defined(__SSE2__)
 __m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
@@ -70,21 +78,85 @@ void StoreOrdered(std::uint8_t* t, bool toBGR, std::uint8_t red, std::uint8_t gr
 
 std::uint8_t Clamped(std::int32_t value) { return value < 0 ? 0 : value > 255 ? 255 : std::uint8_t(value); }
 
-}  // namespace
-
-void InterleaveBytes(const TBytePlanes& planes, std::uint8_t* target, std::size_t count) {
+// The pixels from `i` on, as the plain form makes them.
+void InterleaveRest(const TBytePlanes& planes, std::size_t i, std::uint8_t* target, std::size_t count) {
   const bool alpha = planes[3] != nullptr;
-  const std::size_t step = alpha ? 4 : 3;
-  std::size_t i = 0;
+  const TBytePlanes rest{planes[0] + i, planes[1] + i, planes[2] + i, alpha ? planes[3] + i : nullptr};
+  InterleaveBytesPlain(rest, target + i * (alpha ? 4 : 3), count - i);
+}
+
 #if defined(__SSE2__)
-  if (alpha) {
+void InterleaveSSE2(const TBytePlanes& planes, std::uint8_t* target, std::size_t count) {
+  std::size_t i = 0;
+  if (planes[3] != nullptr) {
     for (; i + 16 <= count; i += 16) InterleaveSixteen<true>(planes, i, target + 4 * i);
   } else {
     for (; i + 17 <= count; i += 16) InterleaveSixteen<false>(planes, i, target + 3 * i);
   }
+  InterleaveRest(planes, i, target, count);
+}
+
+// Each of the three 16-byte blocks of sixteen pixels gathers its bytes from the three planes with
+// one shuffle each.
+[[gnu::target("ssse3")]] void InterleaveSSSE3(const TBytePlanes& planes, std::uint8_t* target,
+                                              std::size_t count, bool stream) {
+  if (planes[3] != nullptr) return InterleaveSSE2(planes, target, count);
+  // Byte j of the 48 comes from plane j % 3, byte j / 3; -1 leaves it zero.
+  alignas(16) static constexpr auto Masks = [] {
+    std::array<std::array<std::int8_t, 16>, 9> masks{};  // block × 3 + plane
+    for (int j = 0; j < 48; ++j)
+      for (int plane = 0; plane < 3; ++plane)
+        masks[std::size_t(j / 16 * 3 + plane)][std::size_t(j % 16)] =
+            std::int8_t(j % 3 == plane ? j / 3 : -1);
+    return masks;
+  }();
+  const auto mask = [](int block, int plane) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(Masks[std::size_t(block * 3 + plane)].data()));
+  };
+  // Streamed blocks must start on a 16-byte boundary; the pixels before the first one are plain.
+  std::size_t i = 0;
+  while (stream && i < count && reinterpret_cast<std::uintptr_t>(target + 3 * i) % 16 != 0) ++i;
+  InterleaveBytesPlain(planes, target, i);
+  for (; i + 16 <= count; i += 16) {
+    const __m128i first = Load(planes[0] + i), second = Load(planes[1] + i), third = Load(planes[2] + i);
+    for (int block = 0; block < 3; ++block) {
+      const __m128i bytes = _mm_or_si128(
+          _mm_or_si128(_mm_shuffle_epi8(first, mask(block, 0)), _mm_shuffle_epi8(second, mask(block, 1))),
+          _mm_shuffle_epi8(third, mask(block, 2)));
+      std::uint8_t* at = target + 3 * i + 16 * std::size_t(block);
+      stream ? _mm_stream_si128(reinterpret_cast<__m128i*>(at), bytes) : Store(at, bytes);
+    }
+  }
+  InterleaveRest(planes, i, target, count);
+}
 #endif
-  const TBytePlanes rest{planes[0] + i, planes[1] + i, planes[2] + i, alpha ? planes[3] + i : nullptr};
-  InterleaveBytesPlain(rest, target + i * step, count - i);
+
+}  // namespace
+
+void FenceStreamedWrites() {
+#if defined(__SSE2__)
+  _mm_sfence();
+#endif
+}
+
+bool HasByteShuffles() {
+#if defined(__SSE2__)
+  static const bool has = __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("popcnt");
+  return has && ShufflesAllowed;
+#else
+  return false;
+#endif
+}
+
+void AllowByteShuffles(bool allow) { ShufflesAllowed = allow; }
+
+void InterleaveBytes(const TBytePlanes& planes, std::uint8_t* target, std::size_t count, bool stream) {
+#if defined(__SSE2__)
+  if (planes[3] == nullptr && HasByteShuffles()) return InterleaveSSSE3(planes, target, count, stream);
+  InterleaveSSE2(planes, target, count);
+#else
+  InterleaveBytesPlain(planes, target, count);
+#endif
 }
 
 void InterleaveBytesPlain(const TBytePlanes& planes, std::uint8_t* target, std::size_t count) {

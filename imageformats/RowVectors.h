@@ -9,10 +9,21 @@
 
 namespace lumox::rows {
 
+// Whether the processor has the byte shuffles of SSSE3 and the population count, which some
+// routines use when it does. Tests can forbid them, to try the forms every processor has.
+bool HasByteShuffles();
+void AllowByteShuffles(bool allow);
+
+// Writes that went past the caches are seen by other threads in order with those that follow
+// only behind this fence: one after the last streamed row will do.
+void FenceStreamedWrites();
+
 // Planes of bytes into pixels of three bytes (`planes[3]` none) or four: pixel i takes byte i of
-// each plane in the order given.
+// each plane in the order given. With `stream` and byte shuffles, three planes are written past
+// the caches, for targets far larger than they are: such writes need not fetch what they
+// overwrite first. A fence after each row would hold up the next one.
 using TBytePlanes = std::array<const std::uint8_t*, 4>;
-void InterleaveBytes(const TBytePlanes& planes, std::uint8_t* target, std::size_t count);
+void InterleaveBytes(const TBytePlanes& planes, std::uint8_t* target, std::size_t count, bool stream = false);
 void InterleaveBytesPlain(const TBytePlanes& planes, std::uint8_t* target, std::size_t count);
 
 // 16-bit samples into 8-bit ones by w·255 div 65535, the two bytes of each sample exchanged

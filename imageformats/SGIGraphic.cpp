@@ -83,7 +83,7 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
   ColorManager.SetSource(p.ColorScheme, p.BitsPerSample, channels);
   ColorManager.SetTarget(grey ? schIndexed : p.ColorScheme == schRGB ? schBGR : schBGRAlpha, 8, channels);
   SetPixelFormat(ColorManager.GetPixelFormat(1));
-  SetSizeForOverwrite(int(p.Width), int(p.Height));
+  SetSizeForRows(int(p.Width), int(p.Height));
   if (grey) SetPalette(ColorManager.CreateGrayscalePalette(false));
   EndStage();
   StartStage(TFormatText::STransferring);
@@ -113,26 +113,24 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
   EndStage();
 }
 
+// What the file lacks of a plane is zero.
 void TSGIGraphic::ReadAndDecode(const std::array<std::span<std::uint8_t>, 4>& planes, std::uint32_t row) {
   const TImageProperties& p = ImageProperties;
   const unsigned sampleBytes = p.BitsPerSample / 8;
   for (std::size_t c = 0; c < planes.size(); ++c) {
     const std::span<std::uint8_t> plane = planes[c];
     if (plane.empty()) continue;
-    std::fill(plane.begin(), plane.end(), 0);
     const std::size_t i = c * p.Height + row;
+    std::int64_t written = 0;
     if (!Decoder) {
       Stream->SetPosition(BasePosition + std::int64_t(HeaderSize + i * plane.size()));
-      Stream->Read(plane.data(), std::int64_t(plane.size()));
-      continue;
+      written = Stream->Read(plane.data(), std::int64_t(plane.size()));
+    } else {
+      Stream->SetPosition(BasePosition + RowStart[i]);
+      const auto packed = LendOrRead(*Stream, std::int64_t(RowSize[i]) * sampleBytes, Packed);
+      written = Decoder->DecodeRow(packed.data(), std::int64_t(packed.size()), plane.data(), p.Width);
     }
-    Stream->SetPosition(BasePosition + RowStart[i]);
-    Packed.resize(
-        std::size_t(std::min<std::int64_t>(std::int64_t(RowSize[i]) * sampleBytes, Stream->BytesLeft())));
-    Packed.resize(std::size_t(Stream->Read(Packed.data(), std::int64_t(Packed.size()))));
-    const std::uint8_t* input = Packed.data();
-    std::uint8_t* output = plane.data();
-    Decoder->Decode(input, output, std::int64_t(Packed.size()), p.Width);
+    std::fill(plane.begin() + written, plane.end(), 0);
   }
 }
 

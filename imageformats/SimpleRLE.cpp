@@ -4,10 +4,11 @@
 #include <cstring>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <tmmintrin.h>
 #endif
 
 #include "imageformats/DecoderBuffers.h"
+#include "imageformats/RowVectors.h"
 
 namespace lumox {
 namespace {
@@ -42,6 +43,90 @@ void DecodeBytePackets(const std::uint8_t* input, std::uint8_t* output, std::int
   }
 }
 
+#if defined(__SSE2__)
+__m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Of 64 PCX bytes whose first one starts a packet, those that are run headers: a byte with both
+// top bits set is one unless it is the value of the header before it, so within each stretch of
+// such bytes every other one is, from the stretch's first on.
+std::uint64_t RunHeaders(std::uint64_t topBitsSet) {
+  constexpr std::uint64_t Even = 0x5555555555555555u;
+  const std::uint64_t starts = topBitsSet & ~(topBitsSet << 1);
+  // Adding its first bit clears a stretch: those that start on an even byte.
+  const std::uint64_t fromEven = topBitsSet & ~(topBitsSet + (starts & Even));
+  return (fromEven & Even) | (topBitsSet & ~fromEven & ~Even);
+}
+
+// 0xFF in byte i where bit i of `bits` is set.
+[[gnu::target("ssse3")]] __m128i ByteMask(unsigned bits) {
+  const __m128i spread =
+      _mm_shuffle_epi8(_mm_cvtsi32_si128(int(bits)), _mm_set_epi64x(0x0101010101010101, 0));
+  const __m128i bit = _mm_set1_epi64x(std::int64_t(0x8040201008040201u));
+  return _mm_cmpeq_epi8(_mm_and_si128(spread, bit), bit);
+}
+
+// The packets of 64 bytes at once when they are literal bytes and runs of at most two, as in a
+// photograph nearly all are: each run of one becomes its value, each run of two its value twice
+// and each of none nothing, so the block's bytes are only shuffled together, eight at a time.
+// Writes at most 64 bytes; reads 65. False, with nothing done, for a block with a longer run.
+[[gnu::target("ssse3,popcnt")]] bool DecodeShortRuns(const std::uint8_t*& input, std::uint8_t*& output) {
+  const std::uint8_t* const in = input;  // copies, which the byte stores cannot change
+  std::uint8_t* out = output;
+  // For each set of bits, the places of its bits in order.
+  alignas(8) static constexpr auto Places = [] {
+    std::array<std::array<std::uint8_t, 8>, 256> places{};
+    for (unsigned bits = 0; bits < 256; ++bits) {
+      unsigned n = 0;
+      for (std::uint8_t bit = 0; bit < 8; ++bit)
+        if (bits >> bit & 1) places[bits][n++] = bit;
+      while (n < 8) places[bits][n++] = 0x80;
+    }
+    return places;
+  }();
+  const __m128i topBits = _mm_set1_epi8(char(0xC0)), runOfOne = _mm_set1_epi8(char(0xC1)),
+                runOfTwo = _mm_set1_epi8(char(0xC2));
+  __m128i bytes[4], next[4];
+  std::uint64_t headerLike = 0, aboveTwo = 0, ones = 0, twos = 0;
+#pragma GCC unroll 4
+  for (unsigned k = 0; k < 4; ++k) {
+    bytes[k] = Load(in + 16 * k);
+    next[k] = Load(in + 16 * k + 1);
+    const auto bits = [k](__m128i set) { return std::uint64_t(unsigned(_mm_movemask_epi8(set))) << 16 * k; };
+    headerLike |= bits(_mm_cmpeq_epi8(_mm_and_si128(bytes[k], topBits), topBits));
+    aboveTwo |= bits(_mm_cmpgt_epi8(bytes[k], runOfTwo));  // signed: also every byte below 0x80
+    ones |= bits(_mm_cmpeq_epi8(bytes[k], runOfOne));
+    twos |= bits(_mm_cmpeq_epi8(bytes[k], runOfTwo));
+  }
+  const std::uint64_t headers = RunHeaders(headerLike);
+  if ((headers & aboveTwo) != 0) return false;
+  // A header in the last byte has its value in the next block, which it starts.
+  const std::uint64_t used = headers >> 63 ? ~std::uint64_t(0) >> 1 : ~std::uint64_t(0);
+  const std::uint64_t empty = headers & ~ones & ~twos;
+  const std::uint64_t kept = ~((headers & ones) | empty | empty << 1) & used;
+  const std::uint64_t doubled = headers & twos & used;
+  const __m128i upperHalf = _mm_set_epi64x(0x0808080808080808, 0);
+#pragma GCC unroll 4
+  for (unsigned k = 0; k < 4; ++k) {
+    const unsigned keep = unsigned(kept >> 16 * k) & 0xFFFF, twice = unsigned(doubled >> 16 * k) & 0xFFFF;
+    // A run of two shows its value in its header's place as well.
+    const __m128i twoMask = ByteMask(twice);
+    const __m128i source = _mm_or_si128(_mm_and_si128(twoMask, next[k]), _mm_andnot_si128(twoMask, bytes[k]));
+    const __m128i order = _mm_add_epi8(
+        _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(Places[keep & 0xFF].data())),
+                           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Places[keep >> 8].data()))),
+        upperHalf);
+    const __m128i packed = _mm_shuffle_epi8(source, order);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + __builtin_popcount(keep & 0xFF)),
+                     _mm_unpackhi_epi64(packed, packed));
+    out += __builtin_popcount(keep);
+  }
+  input = in + (used >> 63 ? 64 : 63);
+  output = out;
+  return true;
+}
+#endif
+
 }  // namespace
 
 void TPackbitsRLEDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output, std::int64_t inputSize,
@@ -68,29 +153,32 @@ std::int64_t TPCXRLEDecoder::DecodeBytes(const std::uint8_t*& input, std::int64_
   std::uint8_t* const wanted = output + bytes;
   std::uint8_t* const limit = output + std::max(room, bytes);
 #if defined(__SSE2__)
-  // Far from both ends, so no packet needs clipping. The bits of the bytes that would be run
-  // headers are found for 32 bytes at once; the bytes before a header are copied sixteen at a
-  // time and a short run is written eight bytes at a time, what lands behind them being
-  // overwritten after. Eight runs of one byte in a row, as bright areas of photographs give,
-  // become their eight bytes at once.
+  // Far from both ends, so no packet needs clipping. With byte shuffles, blocks of literal bytes
+  // and short runs go 64 bytes at a time. Otherwise the bits of the bytes that would be run
+  // headers are found for 32 bytes at once; the bytes before a header are copied and a run is
+  // written sixteen bytes at a time, what lands behind them being overwritten after. Eight runs
+  // of one byte in a row, as bright areas of photographs give, become their eight bytes at once.
   const __m128i runBits = _mm_set1_epi8(char(0xC0)), lowBytes = _mm_set1_epi16(0xFF),
                 runOfOne = _mm_set1_epi16(0xC1);
-  const auto load = [](const std::uint8_t* p) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  };
   const auto headerBits = [&](__m128i bytes) {
     return std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(bytes, runBits), runBits)));
   };
   constexpr std::int64_t Margin = 16 + 64;  // a literal copy and the longest run behind it
+  const bool shuffles = rows::HasByteShuffles();
+  const std::uint8_t* blocksFrom = in;  // behind a block with a longer run
   while (inEnd - in > 32 && wanted - out >= Margin) {
-    const __m128i first = load(in);
+    if (shuffles && in >= blocksFrom && inEnd - in > 64) {
+      if (DecodeShortRuns(in, out)) continue;
+      blocksFrom = in + 64;
+    }
+    const __m128i first = Load(in);
     if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(first, lowBytes), runOfOne)) == 0xFFFF) {
       _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(_mm_srli_epi16(first, 8), first));
       out += 8;
       in += 16;
       continue;
     }
-    const std::uint32_t headers = headerBits(first) | headerBits(load(in + 16)) << 16;
+    const std::uint32_t headers = headerBits(first) | headerBits(Load(in + 16)) << 16;
     std::int64_t at = 0;  // packets start within the first sixteen bytes
     while (at < 16 && wanted - out >= Margin) {
       const std::int64_t literals = __builtin_ctz(headers >> at | 1u << 16);
@@ -98,11 +186,10 @@ std::int64_t TPCXRLEDecoder::DecodeBytes(const std::uint8_t*& input, std::int64_
       out += literals;
       at += literals;
       if (literals == 16) continue;
-      const std::uint8_t value = in[at + 1];
+      const __m128i value = _mm_set1_epi8(char(in[at + 1]));
       const std::int64_t count = in[at] & 0x3F;
-      const std::uint64_t eight = value * 0x0101010101010101u;
-      std::memcpy(out, &eight, 8);
-      if (count > 8) std::memset(out, value, std::size_t(count));
+      for (std::int64_t k = 0; k < count; k += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), value);
       out += count;
       at += 2;
     }
@@ -128,9 +215,15 @@ std::int64_t TPCXRLEDecoder::DecodeBytes(const std::uint8_t*& input, std::int64_
 
 void TSGIRLEDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output, std::int64_t inputSize,
                             std::int64_t outputSize) {
+  DecodeRow(input, inputSize, output, outputSize);
+}
+
+std::int64_t TSGIRLEDecoder::DecodeRow(const std::uint8_t* input, std::int64_t inputSize,
+                                       std::uint8_t* output, std::int64_t outputSize) {
   const unsigned sampleBytes = SampleBits == 8 ? 1 : 2;
+  const std::int64_t room = decoding::UnitsToBytes(outputSize, sampleBytes);
   TPackedReader in(input, inputSize);
-  TUnpackedWriter out(output, decoding::UnitsToBytes(outputSize, sampleBytes));
+  TUnpackedWriter out(output, room);
   while (!out.Full()) {
     const std::uint8_t* header = in.Position();
     if (in.Skip(sampleBytes) < sampleBytes) break;
@@ -145,6 +238,7 @@ void TSGIRLEDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output, s
       out.Repeat(sample, sampleBytes, count);
     }
   }
+  return room - out.Left();
 }
 
 void TCUTRLEDecoder::Decode(const std::uint8_t*& input, std::uint8_t*& output, std::int64_t inputSize,

@@ -38,6 +38,9 @@ class TSGIRLEDecoder : public TDecoder {
 
   void Decode(const std::uint8_t*& input, std::uint8_t*& output, std::int64_t inputSize,
               std::int64_t outputSize) override;
+  // As Decode; returns the bytes written.
+  std::int64_t DecodeRow(const std::uint8_t* input, std::int64_t inputSize, std::uint8_t* output,
+                         std::int64_t outputSize);
 
  private:
   std::uint8_t SampleBits;

@@ -33,6 +33,20 @@ TEST(MemoryStream, ReadsPartlyAtTheEndSeeksPastItButNotBeforeTheStart) {
   EXPECT_EQ(written.Bytes(), (std::vector<std::uint8_t>{0, 0, 0, 7, 8}));
 }
 
+TEST(MemoryStream, LendsTheBytesFromItsPositionOnOtherStreamsLendNothing) {
+  TMemoryStream stream(std::vector<std::uint8_t>{1, 2, 3, 4, 5});
+  for (const auto& [position, lent] :
+       {std::pair{0, std::vector<std::uint8_t>{1, 2, 3, 4, 5}}, {3, {4, 5}}, {5, {}}, {9, {}}}) {
+    stream.SetPosition(position);
+    const auto bytes = stream.BytesInMemory();
+    EXPECT_EQ(std::vector(bytes.begin(), bytes.end()), lent) << position;
+  }
+  test::TTempFolder folder;
+  const std::string path = folder.File("data.bin").toStdString();
+  TFileStream(path, TFileMode::Create).WriteBuffer("abc", 3);
+  EXPECT_TRUE(TFileStream(path, TFileMode::Read).BytesInMemory().empty());
+}
+
 TEST(FileStream, WritesReadsBackAndNamesAFileItCannotOpen) {
   test::TTempFolder folder;
   const std::string path = folder.File("data.bin").toStdString();

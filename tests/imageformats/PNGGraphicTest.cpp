@@ -8,6 +8,7 @@
 
 #include "framework/Exceptions.h"
 #include "imageformats/PNGGraphic.h"
+#include "imageformats/ReaderSupport.h"
 #include "tests/imageformats/FormatFiles.h"
 
 namespace lumox {
@@ -56,12 +57,17 @@ TChange With(const TChunk& chunk, const std::string& before) {
   };
 }
 
-// The chunks changed, then the image data (one IDAT chunk) cut into chunks of `sizes`; data
-// past those are left out.
+// The chunks changed, then the image data (all IDAT chunks joined) cut into chunks of `sizes`;
+// data past those are left out.
 TBytes Changed(const TBytes& file, const TChange& change, std::vector<std::size_t> sizes = {}) {
   TChunks chunks = PngChunks(file);
   if (change) change(chunks);
-  const auto data = std::find_if(chunks.begin(), chunks.end(), [](auto& c) { return c.Type == "IDAT"; });
+  const auto isData = [](const TChunk& c) { return c.Type == "IDAT"; };
+  auto data = std::find_if(chunks.begin(), chunks.end(), isData);
+  if (!sizes.empty()) {
+    for (auto more = data + 1; more != chunks.end() && isData(*more); more = chunks.erase(more))
+      data->Data.insert(data->Data.end(), more->Data.begin(), more->Data.end());
+  }
   TChunks parts;
   for (std::size_t at = 0, size = 0; !sizes.empty(); at += size, sizes.erase(sizes.begin())) {
     size = std::min(sizes.front(), data->Data.size() - at);
@@ -91,6 +97,30 @@ TEST(PNG, EveryColourTypeDepthFilterAndInterlacingDecodesAsTheReference) {
   EXPECT_EQ(test::Colours(Load(Changed(file, {}, {0, 1, 0, 0, 7, 2, 9999}))), test::ReferenceColours(file));
   EXPECT_EQ(test::Colours(Load(Changed(file, {}, std::vector<std::size_t>(9999, 1)))),
             test::ReferenceColours(file));
+}
+
+// Rows and image data far longer than what the reader inflates, and gathers of IDAT chunks, at
+// once: rows filter against the row above across those batches, and a damaged chunk far ahead is
+// met only once its data are needed, after the rows before it were decoded.
+TEST(PNG, ImageDataBeyondOneBatchDecodeWholeAndADamagedChunkAheadWaitsItsTurn) {
+  const int width = 2000, height = 150;
+  for (const int filters : {0x20, 0x40, 0x80, 0xF8}) {
+    const TBytes file = test::NoisePng(6, 8, width, height, false, filters);
+    EXPECT_EQ(test::Colours(Load(Changed(file, {}, std::vector<std::size_t>(300, 8192)))),
+              test::ReferenceColours(file))
+        << filters;
+  }
+  const TBytes file = test::NoisePng(6, 8, width, height, false, 0xF8);
+  TBytes damaged = Changed(file, {}, std::vector<std::size_t>(300, 4096));
+  std::size_t at = 8;
+  for (int chunk = 0; chunk < 40; ++chunk) at += 12 + BigEndian(&damaged[at], 4);
+  damaged[at + 8] ^= 1;  // the first data byte of the 40th chunk of image data
+  TMemoryStream stream(damaged);
+  TPNGGraphic png;
+  EXPECT_THROW(png.LoadFromStream(stream), EInvalidGraphic);
+  const std::size_t decoded = 10 * width;  // 38 chunks of 4096 bytes hold more than 10 rows
+  const auto colours = test::Colours(png), expected = test::ReferenceColours(file);
+  EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + decoded, colours.begin()));
 }
 
 TEST(PNG, AncillaryChunksGiveWhatTheyMean) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 
+#include "imageformats/RowVectors.h"
 #include "imageformats/SimpleRLE.h"
 #include "imageformats/TargaRLE.h"
 #include "tests/imageformats/DecoderTestSupport.h"
@@ -105,17 +106,19 @@ TEST(RLEDecoders, ACUTCallDecodesOneLineAndMovesToTheNext) {
   EXPECT_EQ(input, lines.data() + lines.size());
 }
 
-// Literal bytes, runs of every count (0 to 63) and long stretches of runs of one byte, as the
-// bright parts of photographs give: decoded in one call, most of it goes the fast way; decoded
-// 64 bytes a call with the surplus of a run carried on, as the reader takes rows, all of it
-// goes the careful way. Both must give the bytes the packets stand for.
+// Stretches of literal bytes and runs of every count (0 to 63), of runs of one byte only, as the
+// bright parts of photographs give, and of literal bytes and runs of at most two, as the rest of
+// them gives: decoded in one call, most of it goes the fast ways (with byte shuffles and
+// without); decoded 64 bytes a call with the surplus of a run carried on, as the reader takes
+// rows, all of it goes the careful way. All must give the bytes the packets stand for.
 TEST(RLEDecoders, PCXPacketsDecodeAlikeInOneCallAndRowByRow) {
   std::mt19937 random(1);
   TBytes packed, expected;
-  for (int packet = 0; packet < 20000; ++packet) {
+  for (int packet = 0; packet < 30000; ++packet) {
     const auto value = std::uint8_t(random());
-    const unsigned kind = packet / 500 % 2 == 0 ? random() % 3 : 1;
-    const unsigned count = kind == 2 ? random() % 64 : 1;
+    const int stretch = packet / 500 % 3;
+    const unsigned kind = stretch == 1 ? 1 : random() % 3;
+    const unsigned count = kind != 2 ? 1 : stretch == 0 ? random() % 64 : random() % 3;
     if (kind == 0 && value < 0xC0) {
       packed.push_back(value);
     } else {
@@ -124,18 +127,21 @@ TEST(RLEDecoders, PCXPacketsDecodeAlikeInOneCallAndRowByRow) {
     expected.insert(expected.end(), count, value);
   }
   TPCXRLEDecoder decoder;
-  TBytes whole(expected.size() + 63);
-  const std::uint8_t* input = packed.data();
-  EXPECT_EQ(decoder.DecodeBytes(input, std::int64_t(packed.size()), whole.data(),
-                                std::int64_t(expected.size()), std::int64_t(whole.size())),
-            std::int64_t(expected.size()));
-  EXPECT_EQ(input, packed.data() + packed.size());
-  whole.resize(expected.size());
-  EXPECT_EQ(whole, expected);
+  for (const bool shuffles : {false, true}) {
+    rows::AllowByteShuffles(shuffles);
+    TBytes whole(expected.size() + 63);
+    const std::uint8_t* input = packed.data();
+    EXPECT_EQ(decoder.DecodeBytes(input, std::int64_t(packed.size()), whole.data(),
+                                  std::int64_t(expected.size()), std::int64_t(whole.size())),
+              std::int64_t(expected.size()));
+    EXPECT_EQ(input, packed.data() + packed.size());
+    whole.resize(expected.size());
+    EXPECT_EQ(whole, expected) << shuffles;
+  }
 
   TBytes rows, row(64 + 63);
   std::int64_t carried = 0;
-  input = packed.data();
+  const std::uint8_t* input = packed.data();
   while (rows.size() < expected.size()) {
     const std::int64_t made =
         carried + decoder.DecodeBytes(input, packed.data() + packed.size() - input, row.data() + carried,
@@ -147,6 +153,45 @@ TEST(RLEDecoders, PCXPacketsDecodeAlikeInOneCallAndRowByRow) {
   }
   rows.resize(expected.size());
   EXPECT_EQ(rows, expected);
+}
+
+// Rows of literal and run packets of every count, decoded whole, into a shorter row and from
+// input cut anywhere, in heap blocks of exactly their sizes: the row holds the bytes the packets
+// stand for, and the count of them is what the reader zeroes the rest of the row behind.
+TEST(RLEDecoders, SGIRowsTellHowManyBytesTheirPacketsGave) {
+  std::mt19937 random(2);
+  for (int row = 0; row < 300; ++row) {
+    // `made[i]`: the bytes the first i packed bytes stand for.
+    TBytes packed, expected;
+    std::vector<std::size_t> made{0};
+    const auto put = [&](std::uint8_t byte, std::size_t bytes) {
+      packed.push_back(byte);
+      made.push_back(made.back() + bytes);
+    };
+    for (int packet = int(random() % 40); packet > 0; --packet) {
+      const unsigned count = 1 + random() % 127;
+      const bool literal = random() % 2 == 0;
+      put(std::uint8_t((literal ? 0x80 : 0) | count), 0);
+      for (unsigned i = 0; i < (literal ? count : 1); ++i) {
+        const auto value = std::uint8_t(random());
+        put(value, literal ? 1 : count);
+        expected.insert(expected.end(), literal ? 1 : count, value);
+      }
+    }
+    put(0, 0);
+    const std::size_t cut = random() % packed.size();
+    for (const auto& [input, units] :
+         {std::pair{packed.size(), expected.size()},
+          {packed.size(), expected.size() - std::min<std::size_t>(expected.size(), 20)},
+          {cut, expected.size()}}) {
+      const std::unique_ptr<std::uint8_t[]> in(new std::uint8_t[input]), out(new std::uint8_t[units]);
+      std::copy_n(packed.begin(), input, in.get());
+      const std::int64_t written =
+          TSGIRLEDecoder(8).DecodeRow(in.get(), std::int64_t(input), out.get(), std::int64_t(units));
+      ASSERT_EQ(written, std::int64_t(std::min(units, made[input]))) << row << " " << input << " " << units;
+      EXPECT_TRUE(std::equal(out.get(), out.get() + written, expected.begin()));
+    }
+  }
 }
 
 TBytes Encoded(std::uint32_t depthBits, const TBytes& pixels) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <vector>
@@ -28,18 +29,36 @@ void ExpectSameRows(const TForm& vector, const TForm& plain, std::size_t sourceB
   }
 }
 
-// Pixels of three or four planes, each a quarter of the source.
-TForm Interleaved(bool alpha, decltype(InterleaveBytes)* form) {
+using TInterleaving = std::function<void(const TBytePlanes& planes, std::uint8_t* target, std::size_t count)>;
+
+// Pixels of three or four planes, each a quarter of the source, written `offset` bytes into a
+// block that ends where they end.
+TForm Interleaved(bool alpha, const TInterleaving& form, std::size_t offset = 0) {
   return [=](const TBytes& source, TBytes& target, std::size_t count) {
     const std::uint8_t* p = source.data();
-    form({p, p + count, p + 2 * count, alpha ? p + 3 * count : nullptr}, target.data(), count);
+    TBytes shifted(offset + target.size());
+    form({p, p + count, p + 2 * count, alpha ? p + 3 * count : nullptr}, shifted.data() + offset, count);
+    std::copy(shifted.begin() + std::ptrdiff_t(offset), shifted.end(), target.begin());
   };
 }
 
 TEST(RowVectors, VectorFormsGiveThePlainFormsBytes) {
-  for (const bool alpha : {false, true})
-    ExpectSameRows(Interleaved(alpha, InterleaveBytes), Interleaved(alpha, InterleaveBytesPlain), 4,
-                   alpha ? 4 : 3);
+  // Streamed blocks begin where the target meets a 16-byte boundary.
+  for (const bool shuffles : {false, true}) {
+    AllowByteShuffles(shuffles);
+    for (const bool stream : {false, true}) {
+      const TInterleaving form = [=](const TBytePlanes& planes, std::uint8_t* target, std::size_t count) {
+        InterleaveBytes(planes, target, count, stream);
+      };
+      for (const bool alpha : {false, true}) {
+        for (std::size_t offset = 0; offset < 16; ++offset) {
+          ExpectSameRows(Interleaved(alpha, form, offset), Interleaved(alpha, InterleaveBytesPlain), 4,
+                         alpha ? 4 : 3);
+        }
+      }
+    }
+  }
+  AllowByteShuffles(true);
   for (const bool swap : {false, true}) {
     ExpectSameRows(
         [=](const TBytes& s, TBytes& t, std::size_t n) { ReduceWords(s.data(), t.data(), n, swap); },
