@@ -290,19 +290,16 @@ WIDE __m256i InkColoursWide(const std::uint8_t* cmyk) {
                              InkWordColoursWide(_mm256_unpackhi_epi8(inverse, zero)));
 }
 
-WIDE_ENTRY std::size_t CMYKToColourWide(const std::uint8_t* cmyk, std::uint8_t* target, std::size_t count,
-                                        bool toBGR) {
-  static constexpr TWideShuffle toRGBGather = GatherColours(4, 1, false),
-                                toBGRGather = GatherColours(4, 1, true);
-  const __m256i gather = LoadWide((toBGR ? toBGRGather : toRGBGather).data());
-  std::size_t i = 0;
-  for (; i + 32 <= count; i += 32) {
-    const std::uint8_t* inks = cmyk + 4 * i;
-    StoreColoursWide(target + 3 * i, InkColoursWide(inks), InkColoursWide(inks + 32),
-                     InkColoursWide(inks + 64), InkColoursWide(inks + 96), gather);
+// Thirty-two pixels of four ink bytes.
+struct TInkStepWide {
+  static constexpr std::size_t SourceBytes = 4, ReadBehind = 0;
+  __m256i Gather;
+
+  WIDE void operator()(const std::uint8_t* cmyk, std::uint8_t* target) const {
+    StoreColoursWide(target, InkColoursWide(cmyk), InkColoursWide(cmyk + 32), InkColoursWide(cmyk + 64),
+                     InkColoursWide(cmyk + 96), Gather);
   }
-  return i;
-}
+};
 
 // The chroma factors and centres in every lane.
 struct TWideChroma {
@@ -334,34 +331,58 @@ WIDE __m256i LumaChromaColoursWide(const std::uint8_t* ycc, const TWideChroma& f
   return _mm256_packus_epi16(_mm256_packs_epi32(red, green), _mm256_packs_epi32(blue, blue));
 }
 
-// Thirty-two pixels; reads four bytes behind them.
-WIDE void LumaChromaStepWide(const std::uint8_t* ycc, std::uint8_t* target, const TWideChroma& f,
-                             __m256i gather) {
-  StoreColoursWide(target, LumaChromaColoursWide(ycc, f), LumaChromaColoursWide(ycc + 24, f),
-                   LumaChromaColoursWide(ycc + 48, f), LumaChromaColoursWide(ycc + 72, f), gather);
+// Thirty-two pixels of luma and chroma bytes.
+struct TLumaChromaStepWide {
+  static constexpr std::size_t SourceBytes = 3, ReadBehind = 4;
+  TWideChroma Factors;
+  __m256i Gather;
+
+  WIDE void operator()(const std::uint8_t* ycc, std::uint8_t* target) const {
+    StoreColoursWide(target, LumaChromaColoursWide(ycc, Factors), LumaChromaColoursWide(ycc + 24, Factors),
+                     LumaChromaColoursWide(ycc + 48, Factors), LumaChromaColoursWide(ycc + 72, Factors),
+                     Gather);
+  }
+};
+
+// A row of three-byte pixels made by `step`, 32 pixels at a time. The plain forms take some
+// twenty times as long a pixel, enough to matter in rows of thousands: the last pixels take one
+// more step, through buffers. TStep tells the bytes of a source pixel (SourceBytes) and how many
+// a step reads behind its pixels (ReadBehind).
+template <class TStep>
+WIDE std::size_t StepsWide(const TStep& step, const std::uint8_t* source, std::uint8_t* target,
+                           std::size_t count) {
+  constexpr std::size_t sourceStep = 32 * TStep::SourceBytes;
+  std::size_t i = 0;
+  for (; (i + 32) * TStep::SourceBytes + TStep::ReadBehind <= count * TStep::SourceBytes; i += 32)
+    step(source + i * TStep::SourceBytes, target + 3 * i);
+  for (; i < count; i += 32) {
+    const std::size_t pixels = std::min<std::size_t>(32, count - i);
+    std::array<std::uint8_t, sourceStep + TStep::ReadBehind> from{};
+    std::array<std::uint8_t, 3 * 32> to;
+    std::memcpy(from.data(), source + i * TStep::SourceBytes, pixels * TStep::SourceBytes);
+    step(from.data(), to.data());
+    std::memcpy(target + 3 * i, to.data(), 3 * pixels);
+  }
+  return count;
+}
+
+WIDE_ENTRY std::size_t CMYKToColourWide(const std::uint8_t* cmyk, std::uint8_t* target, std::size_t count,
+                                        bool toBGR) {
+  static constexpr TWideShuffle toRGBGather = GatherColours(4, 1, false),
+                                toBGRGather = GatherColours(4, 1, true);
+  const TInkStepWide step{LoadWide((toBGR ? toBGRGather : toRGBGather).data())};
+  return StepsWide(step, cmyk, target, count);
 }
 
 WIDE_ENTRY std::size_t LumaChromaToColourWide(const std::uint8_t* ycc, std::uint8_t* target,
                                               std::size_t count, const TChromaFactors& factors, bool toBGR) {
   static constexpr TWideShuffle toRGBGather = GatherColours(1, 4, false),
                                 toBGRGather = GatherColours(1, 4, true);
-  const __m256i gather = LoadWide((toBGR ? toBGRGather : toRGBGather).data());
   const TWideChroma f{_mm256_set1_ps(factors.RedFromCr),   _mm256_set1_ps(factors.GreenFromCr),
                       _mm256_set1_ps(factors.BlueFromCb),  _mm256_set1_ps(factors.GreenFromCb),
                       _mm256_set1_epi32(factors.CbCentre), _mm256_set1_epi32(factors.CrCentre)};
-  std::size_t i = 0;
-  for (; i + 34 <= count; i += 32) LumaChromaStepWide(ycc + 3 * i, target + 3 * i, f, gather);
-  // The plain form takes some twenty times as long a pixel, enough to matter in rows of
-  // thousands: the last pixels take one more step, through buffers.
-  for (; i < count; i += 32) {
-    const std::size_t bytes = 3 * std::min<std::size_t>(32, count - i);
-    std::array<std::uint8_t, 3 * 34> pixels{};
-    std::array<std::uint8_t, 3 * 32> colours;
-    std::memcpy(pixels.data(), ycc + 3 * i, bytes);
-    LumaChromaStepWide(pixels.data(), colours.data(), f, gather);
-    std::memcpy(target + 3 * i, colours.data(), bytes);
-  }
-  return count;
+  const TLumaChromaStepWide step{f, LoadWide((toBGR ? toBGRGather : toRGBGather).data())};
+  return StepsWide(step, ycc, target, count);
 }
 #endif
 

@@ -2,8 +2,8 @@
 // The row conversions that readers spend most of their time in, each in a vector form (SSE2, on
 // x86-64, with 256-bit forms where the processor has AVX2) and the plain form every other machine
 // uses. All forms give the same bytes for every input; the vector forms finish each row with the
-// plain one (the 256-bit chroma form with a step through buffers). Every pixel is produced: the
-// colour manager calls these only for whole rows without gamma.
+// plain one (the 256-bit ink and chroma forms with a step through buffers). Every pixel is
+// produced: the colour manager calls these only for whole rows without gamma.
 #include <array>
 #include <cstddef>
 #include <cstdint>
