@@ -98,8 +98,7 @@ TEST(RowVectors, VectorFormsGiveThePlainFormsBytes) {
   });
 }
 
-// Every 16-bit sample, every pair of ink and black and every pixel of luma and chroma, in one
-// row each, in every vector form.
+// Every 16-bit sample and every pair of ink and black, in one row each, in every vector form.
 TEST(RowVectors, ReducingWordsAndInkArithmeticHoldForEveryInput) {
   TBytes words(2 * 65536), inks(4 * 65536);
   for (std::size_t i = 0; i < 65536; ++i) {
@@ -126,9 +125,11 @@ std::uint8_t Clamped(std::int32_t value) { return std::uint8_t(value < 0 ? 0 : v
 TEST(RowVectors, LumaAndChromaGiveTheClampedSumsOfTheirTermsForEveryPixel) {
   constexpr std::size_t Count = std::size_t(1) << 24;
   TBytes ycc(3 * Count), colours(3 * Count), expected(3 * Count);
-  for (std::size_t i = 0; i < Count; ++i)
-    ycc[3 * i] = std::uint8_t(i), ycc[3 * i + 1] = std::uint8_t(i >> 8),
-            ycc[3 * i + 2] = std::uint8_t(i >> 16);
+  for (std::size_t i = 0; i < Count; ++i) {
+    ycc[3 * i] = std::uint8_t(i);
+    ycc[3 * i + 1] = std::uint8_t(i >> 8);
+    ycc[3 * i + 2] = std::uint8_t(i >> 16);
+  }
   for (const TChromaFactors& f : {YCbCrFactors, PhotoFactors}) {
     std::array<std::array<std::int32_t, 256>, 4> terms{};  // red and green of Cr, blue and green of Cb
     for (std::int32_t c = 0; c < 256; ++c) {
