@@ -244,8 +244,10 @@ void TColorManager::ConvertColourRow(const TRow& row, bool swapRedBlue, int sour
   const bool gamma = TargetOptions.Contains(optApplyGamma), swap = SourceOptions.Contains(optByteSwap);
   if (sourceBits == 16 && TargetBits == 8 && !row.Planar && row.Mask == 0xFF) {
     // Reduced block by block, the samples take the byte path (gamma is looked up after reducing
-    // there as here; alpha is reduced only).
-    std::array<std::uint8_t, 1020> reduced;
+    // there as here; alpha is reduced only). A block of 3 KB holds whole steps of the reducing
+    // loops, for pixels of three samples and of four, so none of a row's middle falls to the
+    // slower plain form.
+    std::array<std::uint8_t, 3072> reduced;
     const std::size_t blockPixels = reduced.size() / std::size_t(sourceStep);
     for (std::size_t done = 0; done < row.Count; done += blockPixels) {
       const std::size_t n = std::min(blockPixels, row.Count - done);

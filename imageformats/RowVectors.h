@@ -1,8 +1,9 @@
 #pragma once
 // The row conversions that readers spend most of their time in, each in a vector form (SSE2, on
-// x86-64) and the plain form every other machine uses. Both forms give the same bytes for every
-// input; the vector form finishes each row with the plain one. Every pixel is produced: the
-// colour manager calls these only for whole rows without gamma.
+// x86-64, with 256-bit forms where the processor has AVX2) and the plain form every other machine
+// uses. All forms give the same bytes for every input; the vector forms finish each row with the
+// plain one (the 256-bit ink and chroma forms with a step through buffers). Every pixel is
+// produced: the colour manager calls these only for whole rows without gamma.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,9 @@ namespace lumox::rows {
 // routines use when it does. Tests can forbid them, to try the forms every processor has.
 bool HasByteShuffles();
 void AllowByteShuffles(bool allow);
+// Likewise for the 256-bit packed integers of AVX2, which the word, ink and chroma routines use.
+bool HasWideVectors();
+void AllowWideVectors(bool allow);
 
 // Writes that went past the caches are seen by other threads in order with those that follow
 // only behind this fence: one after the last streamed row will do.
