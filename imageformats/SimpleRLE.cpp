@@ -65,6 +65,65 @@ std::uint64_t RunHeaders(std::uint64_t topBitsSet) {
   return _mm_cmpeq_epi8(_mm_and_si128(spread, bit), bit);
 }
 
+// `count` bytes, 1 to 127, where `block(k)` gives the sixteen from the k-th on, written without a
+// library call, which would cost more than the copying: the last block overlaps the one before,
+// and fewer than sixteen bytes are two overlapping pieces of the first block.
+template <class TBlock>
+void PutBytes(std::uint8_t* to, std::int64_t count, TBlock block) {
+  if (count >= 16) {
+    for (std::int64_t k = 0; k < count - 16; k += 16)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(to + k), block(k));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + count - 16), block(count - 16));
+    return;
+  }
+  alignas(16) std::uint8_t first[16];
+  _mm_store_si128(reinterpret_cast<__m128i*>(first), block(0));
+  const auto piece = [&](std::size_t size) {
+    std::memcpy(to, first, size);
+    std::memcpy(to + count - std::int64_t(size), first + count - std::int64_t(size), size);
+  };
+  if (count >= 8) {
+    piece(8);
+  } else if (count >= 4) {
+    piece(4);
+  } else {
+    to[0] = first[0];
+    to[count / 2] = first[count / 2];
+    to[count - 1] = first[count - 1];
+  }
+}
+
+// SGI packets of single bytes as long as neither row clips the next one and its literal bytes can
+// be read sixteen at a time. Moves `input` and `output` on by what it took and gave, and their
+// byte counts down; true when the row's end marker was met.
+bool DecodeSGIBytesUnclipped(const std::uint8_t*& input, std::int64_t& inputLeft, std::uint8_t*& output,
+                             std::int64_t& room) {
+  while (inputLeft >= 2) {
+    const std::int64_t count = *input & 0x7F;
+    if (count == 0) {
+      ++input;
+      --inputLeft;
+      return true;
+    }
+    if (room < count) break;
+    std::int64_t taken = 2;
+    if (*input & 0x80) {
+      if (inputLeft <= std::max<std::int64_t>(count, 16)) break;
+      const std::uint8_t* from = input + 1;
+      PutBytes(output, count, [from](std::int64_t k) { return Load(from + k); });
+      taken = 1 + count;
+    } else {
+      const __m128i value = _mm_set1_epi8(char(input[1]));
+      PutBytes(output, count, [value](std::int64_t) { return value; });
+    }
+    input += taken;
+    inputLeft -= taken;
+    output += count;
+    room -= count;
+  }
+  return false;
+}
+
 // The packets of 64 bytes at once when they are literal bytes and runs of at most two, as in a
 // photograph nearly all are: each run of one becomes its value, each run of two its value twice
 // and each of none nothing, so the block's bytes are only shuffled together, eight at a time.
@@ -222,8 +281,14 @@ std::int64_t TSGIRLEDecoder::DecodeRow(const std::uint8_t* input, std::int64_t i
                                        std::uint8_t* output, std::int64_t outputSize) {
   const unsigned sampleBytes = SampleBits == 8 ? 1 : 2;
   const std::int64_t room = decoding::UnitsToBytes(outputSize, sampleBytes);
-  TPackedReader in(input, inputSize);
-  TUnpackedWriter out(output, room);
+  const std::uint8_t* from = input;
+  std::uint8_t* to = output;
+  std::int64_t fromLeft = decoding::NonNegative(inputSize), toLeft = room;
+#if defined(__SSE2__)
+  if (sampleBytes == 1 && DecodeSGIBytesUnclipped(from, fromLeft, to, toLeft)) return room - toLeft;
+#endif
+  TPackedReader in(from, fromLeft);
+  TUnpackedWriter out(to, toLeft);
   while (!out.Full()) {
     const std::uint8_t* header = in.Position();
     if (in.Skip(sampleBytes) < sampleBytes) break;

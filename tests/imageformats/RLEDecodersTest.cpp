@@ -157,7 +157,8 @@ TEST(RLEDecoders, PCXPacketsDecodeAlikeInOneCallAndRowByRow) {
 
 // Rows of literal and run packets of every count, decoded whole, into a shorter row and from
 // input cut anywhere, in heap blocks of exactly their sizes: the row holds the bytes the packets
-// stand for, and the count of them is what the reader zeroes the rest of the row behind.
+// stand for and nothing behind them, and the count of them is what the reader zeroes the rest of
+// the row behind.
 TEST(RLEDecoders, SGIRowsTellHowManyBytesTheirPacketsGave) {
   std::mt19937 random(2);
   for (int row = 0; row < 300; ++row) {
@@ -186,10 +187,12 @@ TEST(RLEDecoders, SGIRowsTellHowManyBytesTheirPacketsGave) {
           {cut, expected.size()}}) {
       const std::unique_ptr<std::uint8_t[]> in(new std::uint8_t[input]), out(new std::uint8_t[units]);
       std::copy_n(packed.begin(), input, in.get());
+      std::fill_n(out.get(), units, X);
       const std::int64_t written =
           TSGIRLEDecoder(8).DecodeRow(in.get(), std::int64_t(input), out.get(), std::int64_t(units));
       ASSERT_EQ(written, std::int64_t(std::min(units, made[input]))) << row << " " << input << " " << units;
       EXPECT_TRUE(std::equal(out.get(), out.get() + written, expected.begin()));
+      EXPECT_TRUE(std::all_of(out.get() + written, out.get() + units, [](std::uint8_t b) { return b == X; }));
     }
   }
 }
