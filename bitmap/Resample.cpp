@@ -14,10 +14,7 @@
 
 #include "bitmap/ProcessorProbe.h"
 #include "bitmap/Transfer.h"
-
-#ifdef __SSE2__
-#include <immintrin.h>
-#endif
+#include "framework/PixelVectors.h"
 
 namespace lumox {
 namespace {
@@ -338,17 +335,12 @@ void RowPacked(const TKernel& k, TRowBuffers& b, TColor32* row) {
 
 #if defined(__GNUC__) || defined(__clang__)
 #define LUMOX_WIDE_LOOPS 1
-// Wide loops: the packed loops' arithmetic in 256-bit registers (AVX2), compiled for that
-// extension alone and run only where the processor has it. The helpers are inlined into the
-// one entry point, so no 256-bit value crosses a call.
-#define WIDE __attribute__((target("avx2"), always_inline)) inline
-#define WIDE_ENTRY __attribute__((target("avx2")))
-
-WIDE __m256i LoadWide(const void* from) { return _mm256_loadu_si256(static_cast<const __m256i*>(from)); }
+// Wide loops: the packed loops' arithmetic in 256-bit registers (AVX2).
+using pixels::LoadWide;
 
 // 256-bit unpacking works within each 128-bit half: sums[i] gets column i of the first four
 // in its low half and column i + 4 in its high half.
-WIDE void AccumulateWide(__m256i upper, __m256i lower, __m256i weights, __m256i* sums) {
+LUMOX_WIDE void AccumulateWide(__m256i upper, __m256i lower, __m256i weights, __m256i* sums) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i low = _mm256_unpacklo_epi8(upper, lower), high = _mm256_unpackhi_epi8(upper, lower);
   sums[0] = _mm256_add_epi32(sums[0], _mm256_madd_epi16(_mm256_unpacklo_epi8(low, zero), weights));
@@ -357,35 +349,35 @@ WIDE void AccumulateWide(__m256i upper, __m256i lower, __m256i weights, __m256i*
   sums[3] = _mm256_add_epi32(sums[3], _mm256_madd_epi16(_mm256_unpackhi_epi8(high, zero), weights));
 }
 
-WIDE __m256i InterleaveColumnsWide(__m256i v) {
+LUMOX_WIDE __m256i InterleaveColumnsWide(__m256i v) {
   return _mm256_unpacklo_epi16(v, _mm256_unpackhi_epi64(v, v));
 }
 
-WIDE __m256i HighHalvesWide(__m256i left, __m256i right) {
+LUMOX_WIDE __m256i HighHalvesWide(__m256i left, __m256i right) {
   return InterleaveColumnsWide(_mm256_packs_epi32(_mm256_srai_epi32(left, 8), _mm256_srai_epi32(right, 8)));
 }
 
-WIDE __m256i LowHalvesWide(__m256i left, __m256i right) {
+LUMOX_WIDE __m256i LowHalvesWide(__m256i left, __m256i right) {
   const __m256i mask = _mm256_set1_epi32(0xFF);
   return InterleaveColumnsWide(
       _mm256_packs_epi32(_mm256_and_si256(left, mask), _mm256_and_si256(right, mask)));
 }
 
 // Halves of columns 0, 1 | 4, 5 in `first` and 2, 3 | 6, 7 in `second`, stored in column order.
-WIDE void StoreWide(std::int16_t* to, __m256i first, __m256i second) {
+LUMOX_WIDE void StoreWide(std::int16_t* to, __m256i first, __m256i second) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(to), _mm256_permute2x128_si256(first, second, 0x20));
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + 16), _mm256_permute2x128_si256(first, second, 0x31));
 }
 
 // Eight columns' sums, as AccumulateWide leaves them, into the halves from column x on.
-WIDE void StoreColumnsWide(const __m256i* sums, TRowBuffers& b, std::size_t x) {
+LUMOX_WIDE void StoreColumnsWide(const __m256i* sums, TRowBuffers& b, std::size_t x) {
   StoreWide(b.High.data() + 4 * x, HighHalvesWide(sums[0], sums[1]), HighHalvesWide(sums[2], sums[3]));
   StoreWide(b.Low.data() + 4 * x, LowHalvesWide(sums[0], sums[1]), LowHalvesWide(sums[2], sums[3]));
 }
 
 // Sixteen columns at a time: a whole cache line of each source row per visit (see
 // VerticalPacked).
-WIDE void VerticalWide(TRowBuffers& b, int count) {
+LUMOX_WIDE void VerticalWide(TRowBuffers& b, int count) {
   int x = 0;
   for (; x + 16 <= count; x += 16) {
     __m256i sums[8] = {};
@@ -401,7 +393,7 @@ WIDE void VerticalWide(TRowBuffers& b, int count) {
 }
 
 // Two pairs of column sums per multiply-add: the low half takes the even pair.
-WIDE void HorizontalWide(const TKernel& k, const TRowBuffers& b, TColor32* row) {
+LUMOX_WIDE void HorizontalWide(const TKernel& k, const TRowBuffers& b, TColor32* row) {
   const __m256i spread = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
   for (std::size_t i = 0; i < k.Pairs.size(); ++i) {
     const TColumnPairs& pairs = k.Pairs[i];
@@ -420,14 +412,12 @@ WIDE void HorizontalWide(const TKernel& k, const TRowBuffers& b, TColor32* row) 
   }
 }
 
-WIDE_ENTRY void RowWide(const TKernel& k, TRowBuffers& b, TColor32* row) {
+LUMOX_WIDE_ENTRY void RowWide(const TKernel& k, TRowBuffers& b, TColor32* row) {
   PairRows(b);
   SizeHalves(k, b);
   VerticalWide(b, k.ColumnCount);
   HorizontalWide(k, b, row);
 }
-#undef WIDE
-#undef WIDE_ENTRY
 #endif
 #endif
 }  // namespace

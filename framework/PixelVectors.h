@@ -7,7 +7,13 @@
 #include <cstdint>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
+// Code for 256-bit packed integers (AVX2) is compiled for that extension alone, so the rest of
+// the program still runs on every x86-64 processor, and is called only where
+// HasWidePackedIntegers says the processor has it. Helpers are inlined into their entry point,
+// so no 256-bit value crosses a call.
+#define LUMOX_WIDE_ENTRY [[gnu::target("avx2")]]
+#define LUMOX_WIDE [[gnu::target("avx2"), gnu::always_inline]] inline
 #endif
 
 namespace lumox::pixels {
@@ -39,6 +45,10 @@ inline void StorePixels24(std::uint8_t* p, __m128i pixels) {
   const __m128i packed = _mm_or_si128(first, second);
   _mm_storel_epi64(reinterpret_cast<__m128i*>(p), packed);
   _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 6), _mm_unpackhi_epi64(packed, packed));
+}
+
+LUMOX_WIDE __m256i LoadWide(const void* from) {
+  return _mm256_loadu_si256(static_cast<const __m256i*>(from));
 }
 #endif
 

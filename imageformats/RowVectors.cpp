@@ -8,10 +8,6 @@
 #include "bitmap/ProcessorProbe.h"
 #include "framework/PixelVectors.h"
 
-#if defined(__SSE2__)
-#include <immintrin.h>
-#endif
-
 namespace lumox::rows {
 namespace {
 
@@ -205,11 +201,9 @@ std::size_t LumaChromaToColourSSE2(const std::uint8_t* ycc, std::uint8_t* target
   return i;
 }
 
-// The 256-bit forms, compiled for AVX2 alone and run only where the processor has it. Their
-// helpers are inlined into the entry points, so no 256-bit value crosses a call. Byte shuffles
-// and unpacking work within each 128-bit half, so each half holds four whole pixels.
-#define WIDE [[gnu::target("avx2"), gnu::always_inline]] inline
-#define WIDE_ENTRY [[gnu::target("avx2")]]
+// The 256-bit forms. Byte shuffles and unpacking work within each 128-bit half, so each half
+// holds four whole pixels.
+using pixels::LoadWide;
 
 using TWideShuffle = std::array<std::int8_t, 32>;
 
@@ -225,22 +219,21 @@ constexpr TWideShuffle GatherColours(int pixelStep, int colourStep, bool toBGR) 
   return shuffle;
 }
 
-WIDE __m256i LoadWide(const void* from) { return _mm256_loadu_si256(static_cast<const __m256i*>(from)); }
-
 // Two 16-byte blocks, from `p` and `p + offset`, as the halves of one value.
-WIDE __m256i LoadHalves(const std::uint8_t* p, std::size_t offset) {
+LUMOX_WIDE __m256i LoadHalves(const std::uint8_t* p, std::size_t offset) {
   return _mm256_inserti128_si256(_mm256_castsi128_si256(Load(p)), Load(p + offset), 1);
 }
 
 // Value `from` with its 32-bit lanes moved as `lanes` says: lane j takes lane lanes[j].
-WIDE __m256i MovedLanes(__m256i from, std::array<int, 8> lanes) {
+LUMOX_WIDE __m256i MovedLanes(__m256i from, std::array<int, 8> lanes) {
   return _mm256_permutevar8x32_epi32(from, LoadWide(lanes.data()));
 }
 
 // Thirty-two pixels, four in each half of `a`, `b`, `c` and `d`, gathered by `gather` (one of
 // GatherColours), as 96 bytes in three whole stores: stores that overlap, or that cross cache
 // lines more often, slow the writes to a bitmap beyond the caches.
-WIDE void StoreColoursWide(std::uint8_t* target, __m256i a, __m256i b, __m256i c, __m256i d, __m256i gather) {
+LUMOX_WIDE void StoreColoursWide(std::uint8_t* target, __m256i a, __m256i b, __m256i c, __m256i d,
+                                 __m256i gather) {
   a = _mm256_shuffle_epi8(a, gather), b = _mm256_shuffle_epi8(b, gather);
   c = _mm256_shuffle_epi8(c, gather), d = _mm256_shuffle_epi8(d, gather);
   // The 24 bytes of each value lie in its lanes 0, 1, 2, 4, 5, 6; each store blends those of two.
@@ -253,13 +246,13 @@ WIDE void StoreColoursWide(std::uint8_t* target, __m256i a, __m256i b, __m256i c
       out + 2, _mm256_blend_epi32(MovedLanes(c, {5, 6}), MovedLanes(d, {0, 0, 0, 1, 2, 4, 5, 6}), 0xFC));
 }
 
-WIDE __m256i ReduceWide(__m256i w, __m256i reciprocal, bool swap) {
+LUMOX_WIDE __m256i ReduceWide(__m256i w, __m256i reciprocal, bool swap) {
   if (swap) w = _mm256_or_si256(_mm256_slli_epi16(w, 8), _mm256_srli_epi16(w, 8));
   return _mm256_srli_epi16(_mm256_mulhi_epu16(w, reciprocal), 8);
 }
 
-WIDE_ENTRY std::size_t ReduceWordsWide(const std::uint8_t* words, std::uint8_t* target, std::size_t count,
-                                       bool swap) {
+LUMOX_WIDE_ENTRY std::size_t ReduceWordsWide(const std::uint8_t* words, std::uint8_t* target,
+                                             std::size_t count, bool swap) {
   const __m256i reciprocal = _mm256_set1_epi16(ByteReciprocal);
   std::size_t i = 0;
   for (; i + 32 <= count; i += 32) {
@@ -274,7 +267,7 @@ WIDE_ENTRY std::size_t ReduceWordsWide(const std::uint8_t* words, std::uint8_t* 
 // The colour words of `inverse`, two pixels per half of words 255 − cyan, magenta, yellow and
 // black; the black place takes a value of no use. 255 − (c − c·k div 255 + k), clamped, is
 // (255 − c)·(255 − k) div 255 for all bytes c and k, which spares the sums and the clamping.
-WIDE __m256i InkWordColoursWide(__m256i inverse) {
+LUMOX_WIDE __m256i InkWordColoursWide(__m256i inverse) {
   // The black word (bytes 6, 7 and 14, 15 of each half) into all four words of its pixel.
   const __m256i spreadBlack = _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15, 6, 7,
                                                6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
@@ -283,7 +276,7 @@ WIDE __m256i InkWordColoursWide(__m256i inverse) {
 }
 
 // The colour bytes of the eight pixels at `cmyk`, four 4-byte pixels in each half.
-WIDE __m256i InkColoursWide(const std::uint8_t* cmyk) {
+LUMOX_WIDE __m256i InkColoursWide(const std::uint8_t* cmyk) {
   const __m256i inverse = _mm256_xor_si256(LoadWide(cmyk), _mm256_set1_epi8(-1)),
                 zero = _mm256_setzero_si256();
   return _mm256_packus_epi16(InkWordColoursWide(_mm256_unpacklo_epi8(inverse, zero)),
@@ -295,7 +288,7 @@ struct TInkStepWide {
   static constexpr std::size_t SourceBytes = 4, ReadBehind = 0;
   __m256i Gather;
 
-  WIDE void operator()(const std::uint8_t* cmyk, std::uint8_t* target) const {
+  LUMOX_WIDE void operator()(const std::uint8_t* cmyk, std::uint8_t* target) const {
     StoreColoursWide(target, InkColoursWide(cmyk), InkColoursWide(cmyk + 32), InkColoursWide(cmyk + 64),
                      InkColoursWide(cmyk + 96), Gather);
   }
@@ -307,13 +300,13 @@ struct TWideChroma {
   __m256i CbCentre, CrCentre;
 };
 
-WIDE __m256i ChromaTermWide(__m256 chroma, __m256 factor) {
+LUMOX_WIDE __m256i ChromaTermWide(__m256 chroma, __m256 factor) {
   return _mm256_cvtps_epi32(_mm256_mul_ps(chroma, factor));
 }
 
 // Red, green and blue bytes of the eight pixels at `ycc` (reading 28 bytes): those of four pixels
 // in each half, the red ones first, then the green, then the blue ones.
-WIDE __m256i LumaChromaColoursWide(const std::uint8_t* ycc, const TWideChroma& f) {
+LUMOX_WIDE __m256i LumaChromaColoursWide(const std::uint8_t* ycc, const TWideChroma& f) {
   // Each pixel's three bytes into the low bytes of a 32-bit lane.
   const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0, 1, 2, -1,
                                           3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
@@ -337,7 +330,7 @@ struct TLumaChromaStepWide {
   TWideChroma Factors;
   __m256i Gather;
 
-  WIDE void operator()(const std::uint8_t* ycc, std::uint8_t* target) const {
+  LUMOX_WIDE void operator()(const std::uint8_t* ycc, std::uint8_t* target) const {
     StoreColoursWide(target, LumaChromaColoursWide(ycc, Factors), LumaChromaColoursWide(ycc + 24, Factors),
                      LumaChromaColoursWide(ycc + 48, Factors), LumaChromaColoursWide(ycc + 72, Factors),
                      Gather);
@@ -349,8 +342,8 @@ struct TLumaChromaStepWide {
 // more step, through buffers. TStep tells the bytes of a source pixel (SourceBytes) and how many
 // a step reads behind its pixels (ReadBehind).
 template <class TStep>
-WIDE std::size_t StepsWide(const TStep& step, const std::uint8_t* source, std::uint8_t* target,
-                           std::size_t count) {
+LUMOX_WIDE std::size_t StepsWide(const TStep& step, const std::uint8_t* source, std::uint8_t* target,
+                                 std::size_t count) {
   constexpr std::size_t sourceStep = 32 * TStep::SourceBytes;
   std::size_t i = 0;
   for (; (i + 32) * TStep::SourceBytes + TStep::ReadBehind <= count * TStep::SourceBytes; i += 32)
@@ -366,16 +359,17 @@ WIDE std::size_t StepsWide(const TStep& step, const std::uint8_t* source, std::u
   return count;
 }
 
-WIDE_ENTRY std::size_t CMYKToColourWide(const std::uint8_t* cmyk, std::uint8_t* target, std::size_t count,
-                                        bool toBGR) {
+LUMOX_WIDE_ENTRY std::size_t CMYKToColourWide(const std::uint8_t* cmyk, std::uint8_t* target,
+                                              std::size_t count, bool toBGR) {
   static constexpr TWideShuffle toRGBGather = GatherColours(4, 1, false),
                                 toBGRGather = GatherColours(4, 1, true);
   const TInkStepWide step{LoadWide((toBGR ? toBGRGather : toRGBGather).data())};
   return StepsWide(step, cmyk, target, count);
 }
 
-WIDE_ENTRY std::size_t LumaChromaToColourWide(const std::uint8_t* ycc, std::uint8_t* target,
-                                              std::size_t count, const TChromaFactors& factors, bool toBGR) {
+LUMOX_WIDE_ENTRY std::size_t LumaChromaToColourWide(const std::uint8_t* ycc, std::uint8_t* target,
+                                                    std::size_t count, const TChromaFactors& factors,
+                                                    bool toBGR) {
   static constexpr TWideShuffle toRGBGather = GatherColours(1, 4, false),
                                 toBGRGather = GatherColours(1, 4, true);
   const TWideChroma f{_mm256_set1_ps(factors.RedFromCr),   _mm256_set1_ps(factors.GreenFromCr),
