@@ -1,7 +1,7 @@
 #include <QApplication>
-#include <QDir>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 
 #include "archive/Database.h"
 #include "frontend/FormMain.h"
@@ -9,6 +9,7 @@
 #include "imageformats/Decoder.h"
 #include "imageformats/FileFormatList.h"
 #include "installation/FileSystem.h"
+#include "platform/Errors.h"
 #include "platform/ScreenGraphics.h"
 #include "platform/TerminationSignals.h"
 #include "visualstyles/ThemeNexus.h"
@@ -21,12 +22,18 @@ int main(int argc, char** argv) {
   const lumox::TUserMessagesScope messages(messageBoxes);
   // Each folder an installation listing leaves out is reported once a run.
   const lumox::TFolderNameReports folderReports;
+  std::optional<lumox::TEngineLockFolder> lockFolder;
+  try {
+    lockFolder.emplace();
+  } catch (const lumox::ELumox& e) {
+    lumox::ShowError(lumox::MessageOf(e));
+    return 1;
+  }
   lumox::StartUpImageFormats();
   // What a picture decoder got past (a JPEG strip cut short) is shown as a warning box.
   lumox::SetDecoderWarningHandler(
       [](const std::string&, const std::string& text) { lumox::ShowWarning(QString::fromStdString(text)); });
   const QString appDir = QCoreApplication::applicationDirPath();
-  lumox::UseLockFolderBeside(QDir(appDir).absoluteFilePath(lumox::DatabaseFileName));
   int exitCode = 0;
   {
     lumox::TFormMain formMain;

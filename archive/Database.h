@@ -3,15 +3,32 @@
 
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 namespace lumox {
 
-// A statement, connection or fetch failed; the message holds the engine's own text.
+// A statement, connection or fetch failed. The message names the database or lap and the cause
+// in words; the statement and the engine's own text follow on a line of details.
 class EDatabaseError : public ELumox {
  public:
-  using ELumox::ELumox;
+  explicit EDatabaseError(const QString& cause, const QString& details = {});
+  // What went wrong, in words, without the details.
+  const QString& Cause() const { return FCause; }
+  const QString& Details() const { return FDetails; }
+
+ private:
+  QString FCause;
+  QString FDetails;
 };
+
+// What an error of the engine says went wrong, in words ("the disk is full"); a general phrase
+// when its text names no cause Lumox knows.
+QString EngineFailureCause(const QSqlError& error);
+// The cause of a failure in words: an EDatabaseError's without its details, else the message.
+QString CauseOf(const std::exception& e);
+// A failure of `what` (a statement, a commit) on the database `file`, worded for the user.
+EDatabaseError ArchiveFailure(const QString& file, const QSqlError& error, const QString& what);
 
 inline constexpr const char* DatabaseFileName = "lumox.gdb";
 inline constexpr const char* TemplateFileName = "lumox.gdb.empty";
@@ -22,11 +39,27 @@ inline constexpr const char* TemplateFileName = "lumox.gdb.empty";
 // no regular file of `appDir` (a link, for one), which the engine would write through.
 QString PrepareDatabaseFile(const QString& appDir);
 
-// Points the embedded engine at the lock folder beside `databaseFile` ("<file>.lock") and its
-// temporary files at the user's temporary folder; call before the first connection opens.
-// Every user and process of one file shares that folder: it takes the group of the file's
-// folder and passes it on to the lock files, so a run as root leaves them usable to the others.
-void UseLockFolderBeside(const QString& databaseFile);
+// The embedded engine keeps its lock files in a folder of its own, where it creates, maps,
+// chmods and removes them by name, following links. The folder this makes is this process's
+// own, in the user's runtime folder (else the temporary folder), where no other user can put a
+// link or a file for the engine to write through. Nothing needs it to be shared: while one
+// engine has a database open it locks the file itself, and every other engine is refused
+// whatever lock folder it uses. The engine's temporary files go to the temporary folder.
+class TEngineLockFolder {
+ public:
+  // Makes the folder and points the engine at it; call before the first connection opens.
+  // Throws EDatabaseError naming the place when no folder can be made there.
+  TEngineLockFolder();
+  // Removes the folder and what the engine left in it; call once the engine has shut down.
+  ~TEngineLockFolder();
+  TEngineLockFolder(const TEngineLockFolder&) = delete;
+  TEngineLockFolder& operator=(const TEngineLockFolder&) = delete;
+
+  const QString& Path() const { return Folder; }
+
+ private:
+  QString Folder;
+};
 
 // Once loaded, the embedded engine catches SIGINT and SIGTERM and shuts itself down under the
 // program's open connections. After this call it passes them on instead to the handlers that
@@ -46,8 +79,8 @@ class TSQLConnection : public QObject {
   TSQLConnection(const TSQLConnection&) = delete;
   TSQLConnection& operator=(const TSQLConnection&) = delete;
 
-  // The open connection; opens it when needed. Throws EDatabaseError naming the file, or the
-  // engine's lock folder when that is a link or its disk is full.
+  // The open connection; opens it when needed. Throws EDatabaseError naming the file and the
+  // cause, or the engine's lock folder when others may write there or its disk is full.
   QSqlDatabase Database();
   const QString& GetDatabaseFile() const { return DatabaseFile; }
 

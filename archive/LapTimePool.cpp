@@ -1,10 +1,10 @@
 #include "archive/LapTimePool.h"
 
-#include "archive/IniTable.h"
 #include "archive/LapRows.h"
 #include "archive/SQLQuery.h"
 #include "installation/Strings.h"
-#include "platform/Errors.h"
+
+#include <QHash>
 
 #include <algorithm>
 #include <limits>
@@ -16,17 +16,21 @@ namespace {
 // The only kind of merge rule there is.
 constexpr int CarMerge = 2;
 
-const QString NoIdentifierLeft = QStringLiteral("LAPTIMEPOOL has no free lap identifier left.");
+const QString NoIdentifierLeft = QStringLiteral("the archive has given out every lap identifier there is");
 
 const QString InsertLapStatement = QStringLiteral(
     "insert into LAPTIMEPOOL(LTP_ID, TRACK_NAME, TRACK_PATH, CAR_NAME, CAR_ID, LAP_TIME, LAP_DATE)"
     " values (:LTP_ID, :TRACK_NAME, :TRACK_PATH, :CAR_NAME, :CAR_ID, :LAP_TIME, :LAP_DATE)");
 
-// A lap stored under the car as read or under the car the merge rules move it to.
+// A lap stored under the car as read or under the car the merge rules move it to, or first
+// archived with these values, whatever merges moved it to since. A lap archived before the
+// archive kept origins and merged since is found through the rules only.
 const QString ArchivedStatement = QStringLiteral(
-    "select count(*) as ANZAHL from LAPTIMEPOOL where TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH"
-    " and ((CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID) or (CAR_NAME=:MERGED_NAME and CAR_ID=:MERGED_ID))"
-    " and LAP_TIME=:LAP_TIME and LAP_DATE=:LAP_DATE");
+    "select count(*) as ANZAHL from RDB$DATABASE where exists (select 1 from LAPTIMEPOOL where"
+    " TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH and ((CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID) or"
+    " (CAR_NAME=:MERGED_NAME and CAR_ID=:MERGED_ID)) and LAP_TIME=:LAP_TIME and LAP_DATE=:LAP_DATE)"
+    " or exists (select 1 from LAPORIGINS where LAP_DATE=:LAP_DATE and LAP_TIME=:LAP_TIME and"
+    " TRACK_NAME=:TRACK_NAME and TRACK_PATH=:TRACK_PATH and CAR_NAME=:CAR_NAME and CAR_ID=:CAR_ID)");
 
 // The engine compares texts as if padded with blanks.
 bool SameText(const QString& a, const QString& b) {
@@ -81,33 +85,14 @@ QString ForList(const TLapList& list, const char* sql) {
       .replace(QLatin1String("%3"), QLatin1String(list.Key));
 }
 
-// Pairs are told apart as "=" and DISTINCT tell them apart (texts that differ only in trailing
-// blanks are one pair), except that NULL is a pair of its own, as DISTINCT has it.
-void ListPairsOfLapsFrom(TSQLConnection& connection, const TLapList& list, int firstID) {
-  TSQLQuery(connection,
-            ForList(list,
-                    "insert into %1 (%2, %3) select distinct L.%2, L.%3 from LAPTIMEPOOL L where L.LTP_ID >= "
-                    ":FIRST_ID and not exists (select 1 from %1 E where E.%2 is not distinct from L.%2"
-                    " and E.%3 is not distinct from L.%3)"))
-      .Bind(QStringLiteral("FIRST_ID"), firstID)
-      .Exec();
-}
-
-void ListPair(TSQLConnection& connection, const TLapList& list, const QString& name, const QString& key) {
-  TSQLQuery(connection,
-            ForList(list,
-                    "merge into %1 E using RDB$DATABASE on E.%2 is not distinct from :NAME and E.%3 is"
-                    " not distinct from :KEY when not matched then insert (%2, %3) values (:NAME, :KEY)"))
-      .Bind(QStringLiteral("NAME"), name)
-      .Bind(QStringLiteral("KEY"), key)
-      .Exec();
-}
-
+// The lists hold every pair that a lap had at some time (the triggers of LAPTIMEPOOL add them
+// whoever writes); a pair whose laps are all gone or deleted is left out here. A pair may stand
+// twice when two transactions listed it at once.
 void ReadListedPairs(TSQLConnection& connection, const TLapList& list, QStringList& names,
                      QStringList& keys) {
   TSQLQuery query(connection,
                   ForList(list,
-                          "select E.%2, E.%3 from %1 E where exists (select 1 from LAPTIMEPOOL L where"
+                          "select distinct E.%2, E.%3 from %1 E where exists (select 1 from LAPTIMEPOOL L where"
                           " L.%2 is not distinct from E.%2 and L.%3 is not distinct from E.%3 and"
                           " L.LTP_ID + 0 >= 0) order by E.%2, E.%3"));
   query.Exec();
@@ -117,7 +102,7 @@ void ReadListedPairs(TSQLConnection& connection, const TLapList& list, QStringLi
   }
 }
 
-// Gives every lap of the pair (`nameFrom`, `keyFrom`) the new pair, which the caller has listed.
+// Gives every lap of the pair (`nameFrom`, `keyFrom`) the new pair, deleted laps included.
 void MovePair(TSQLConnection& connection, const TLapList& list, const QString& nameFrom,
               const QString& keyFrom, const QString& nameTo, const QString& keyTo) {
   TSQLQuery(
@@ -131,23 +116,40 @@ void MovePair(TSQLConnection& connection, const TLapList& list, const QString& n
       .Exec();
 }
 
-// The new pair is listed before any lap moves, so that the list never lacks a pair that has laps.
-void MergePair(TSQLConnection& connection, const TLapList& list, const QString& nameFrom,
-               const QString& keyFrom, const QString& nameTo, const QString& keyTo) {
-  ListPair(connection, list, nameTo, keyTo);
-  MovePair(connection, list, nameFrom, keyFrom, nameTo, keyTo);
+// How many characters each text column of the lap-time pool holds, by column name.
+QHash<QString, int> TextWidths(TSQLConnection& connection) {
+  TSQLQuery query(connection, QStringLiteral(
+      "select trim(F.RDB$FIELD_NAME) as COLUMN_NAME, T.RDB$CHARACTER_LENGTH as WIDTH from RDB$RELATION_FIELDS F"
+      " join RDB$FIELDS T on T.RDB$FIELD_NAME = F.RDB$FIELD_SOURCE where F.RDB$RELATION_NAME = 'LAPTIMEPOOL'"
+      " and T.RDB$CHARACTER_LENGTH is not null"));
+  query.Exec();
+  QHash<QString, int> widths;
+  while (query.Next()) widths.insert(query.String(QStringLiteral("COLUMN_NAME")), query.Integer(QStringLiteral("WIDTH")));
+  return widths;
 }
 
-// The target cars of all rules in one statement, as an import applies every rule.
-void ListRuleTargets(TSQLConnection& connection) {
-  TSQLQuery(
-      connection,
-      ForList(CarList,
-              "insert into %1 (%2, %3) select distinct M.NAME_TO, M.IDPATH_TO from AUTOMERGES M where"
-              " M.MERGE_TYPE = :MERGE_TYPE and not exists (select 1 from %1 E where E.%2 is not distinct"
-              " from M.NAME_TO and E.%3 is not distinct from M.IDPATH_TO)"))
-      .Bind(QStringLiteral("MERGE_TYPE"), CarMerge)
-      .Exec();
+// A lap with a text longer than its column is refused in words, before the engine refuses it in
+// its own. The engine counts characters and ignores trailing blanks.
+void CheckTextWidths(const TLapRecord& lap, const QHash<QString, int>& widths) {
+  const struct {
+    const char* Column;
+    const char* Words;
+    const QString& Text;
+  } texts[] = {{"TRACK_NAME", "track name", lap.TrackName},
+               {"TRACK_PATH", "track path", lap.TrackPath},
+               {"CAR_NAME", "car name", lap.CarName},
+               {"CAR_ID", "car identifier", lap.CarID}};
+  for (const auto& text : texts) {
+    const int width = widths.value(QLatin1String(text.Column), -1);
+    QStringView value(text.Text);
+    while (value.endsWith(QLatin1Char(' '))) value.chop(1);
+    const qsizetype length = value.toUcs4().size();
+    if (width >= 0 && length > width)
+      throw EDatabaseError(QStringLiteral("the %1 has %2 characters, more than the %3 the archive holds")
+                               .arg(QLatin1String(text.Words))
+                               .arg(length)
+                               .arg(width));
+  }
 }
 
 // The visible laps matching `condition`, with the columns of the other side when given.
@@ -222,8 +224,7 @@ bool TLapTimePoolConnector::Archived(TSQLQuery& query, const TCarAutoMerges& rul
   return query.Next() && query.Integer(QStringLiteral("ANZAHL")) != 0;
 }
 
-void TLapTimePoolConnector::ImportLaps(const std::vector<TLapRecord>& laps,
-                                       const std::function<void(std::size_t, const QString&)>& refused) {
+void TLapTimePoolConnector::ImportLaps(const std::vector<TLapRecord>& laps, const TLapRefused& refused) {
   TTransaction transaction(GetSQLConnection());
   AddMissingLaps(laps, refused);
   ApplyCarAutoMerges();
@@ -232,15 +233,16 @@ void TLapTimePoolConnector::ImportLaps(const std::vector<TLapRecord>& laps,
 
 // The statements are prepared once for all laps, and the identifiers counted on here: no other
 // writer can add laps meanwhile, as the engine keeps the file to this process.
-void TLapTimePoolConnector::AddMissingLaps(const std::vector<TLapRecord>& laps,
-                                           const std::function<void(std::size_t, const QString&)>& refused) {
+void TLapTimePoolConnector::AddMissingLaps(const std::vector<TLapRecord>& laps, const TLapRefused& refused) {
   const TCarAutoMerges rules(*this);
+  const QHash<QString, int> widths = TextWidths(GetSQLConnection());
   qint64 next = GetNextLTPID();
   TSQLQuery archived = CreateQuery(ArchivedStatement);
   TSQLQuery insert = CreateQuery(InsertLapStatement);
   for (std::size_t i = 0; i < laps.size(); ++i) {
     const TLapRecord& lap = laps[i];
     try {
+      CheckTextWidths(lap, widths);
       if (Archived(archived, rules, lap)) continue;
       if (next > std::numeric_limits<int>::max()) throw EDatabaseError(NoIdentifierLeft);
       insert.Bind(QStringLiteral("LTP_ID"), static_cast<int>(next));
@@ -248,7 +250,7 @@ void TLapTimePoolConnector::AddMissingLaps(const std::vector<TLapRecord>& laps,
       insert.Exec();
       ++next;
     } catch (const EDatabaseError& e) {
-      refused(i, MessageOf(e));
+      refused(i, e);
     }
   }
 }
@@ -259,25 +261,11 @@ void TLapTimePoolConnector::DeleteLapTime(int ltpID) {
   query.Bind(QStringLiteral("NEW_LTP_ID"), -ltpID).Bind(QStringLiteral("OLD_LTP_ID"), ltpID).Exec();
 }
 
-void TLapTimePoolConnector::UpdateLapLists() {
-  const QString section = QStringLiteral("SPEEDUP"), key = QStringLiteral("LAPLISTS_LTP_ID");
-  const int newest = GetNextLTPID() - 1;
-  TIniTable settings(GetSQLConnection(), QStringLiteral("SETTINGS"));
-  const int listed = settings.ReadInteger(section, key, -1);
-  if (newest == listed) return;
-  // The identifiers went down: laps were removed by other means, and all are listed anew.
-  const int firstID = newest > listed ? listed + 1 : 0;
-  for (const TLapList& list : {CarList, TrackList}) ListPairsOfLapsFrom(GetSQLConnection(), list, firstID);
-  settings.WriteInteger(section, key, newest);
-}
-
 void TLapTimePoolConnector::GetCars(QStringList& carNames, QStringList& carIDs) {
-  UpdateLapLists();
   ReadListedPairs(GetSQLConnection(), CarList, carNames, carIDs);
 }
 
 void TLapTimePoolConnector::GetTracks(QStringList& trackNames, QStringList& trackPaths) {
-  UpdateLapLists();
   ReadListedPairs(GetSQLConnection(), TrackList, trackNames, trackPaths);
 }
 
@@ -358,12 +346,12 @@ void TLapTimePoolConnector::GetLapTimeInfo(int ltpID, QString& carName, QString&
 
 void TLapTimePoolConnector::MergeTracks(const QString& nameFrom, const QString& pathFrom, const QString& nameTo,
                                         const QString& pathTo) {
-  MergePair(GetSQLConnection(), TrackList, nameFrom, pathFrom, nameTo, pathTo);
+  MovePair(GetSQLConnection(), TrackList, nameFrom, pathFrom, nameTo, pathTo);
 }
 
 void TLapTimePoolConnector::MergeCars(const QString& nameFrom, const QString& idFrom, const QString& nameTo,
                                       const QString& idTo) {
-  MergePair(GetSQLConnection(), CarList, nameFrom, idFrom, nameTo, idTo);
+  MovePair(GetSQLConnection(), CarList, nameFrom, idFrom, nameTo, idTo);
 }
 
 void TLapTimePoolConnector::AddCarAutoMerge(const QString& nameFrom, const QString& idFrom, const QString& nameTo,
@@ -420,7 +408,6 @@ void TLapTimePoolConnector::DeleteAutoMerge(int mergeID) {
 void TLapTimePoolConnector::ApplyCarAutoMerges() {
   QStringList mergeIDs, namesFrom, idsFrom, namesTo, idsTo;
   GetCarAutoMerges(mergeIDs, namesFrom, idsFrom, namesTo, idsTo);
-  ListRuleTargets(GetSQLConnection());
   for (qsizetype rule = 0; rule < mergeIDs.size(); ++rule)
     MovePair(GetSQLConnection(), CarList, namesFrom[rule], idsFrom[rule], namesTo[rule], idsTo[rule]);
 }

@@ -51,29 +51,25 @@ class TLapTimePoolConnector {
   bool LapTimeExists(const QString& trackName, const QString& trackPath, const QString& carName,
                      const QString& carID, int lapDate, int lapTime);
   // True when the lap is stored, deleted or not, under the car as given or under the car the
-  // merge rules move that car's laps to, so an import does not add again what a merge moved.
+  // merge rules move that car's laps to, or was first archived with these values whatever
+  // merges (with a rule or without, of cars or tracks) did to it since, so an import does not
+  // add again what a merge moved.
   bool LapTimeArchived(const TCarAutoMerges& rules, const QString& trackName, const QString& trackPath, const QString& carName,
                        const QString& carID, int lapDate, int lapTime);
   // Adds every lap of `laps` that LapTimeArchived does not find, numbered on from
   // GetNextLTPID, then applies the car merge rules, all in one transaction: nothing is stored
   // until it commits, so the laps, which stay in the simulator's files, can be imported again
   // after a failure. A lap the archive refuses undoes only itself; `refused` gets its place in
-  // `laps` and the engine's message.
-  void ImportLaps(const std::vector<TLapRecord>& laps,
-                  const std::function<void(std::size_t, const QString&)>& refused);
+  // `laps` and the error, whose cause says why in words (a text too long for the archive, say).
+  using TLapRefused = std::function<void(std::size_t, const EDatabaseError&)>;
+  void ImportLaps(const std::vector<TLapRecord>& laps, const TLapRefused& refused);
   // Hides a visible lap; an identifier below 1 changes nothing (negating it would revive a lap).
   void DeleteLapTime(int ltpID);
 
-  // The distinct cars, or tracks, of the visible laps, by name and then identifier or path.
+  // The distinct cars, or tracks, of the visible laps, by name and then identifier or path,
+  // read from the lists the archive keeps of them (schema version 1.4), so not from all laps.
   void GetCars(QStringList& carNames, QStringList& carIDs);
   void GetTracks(QStringList& trackNames, QStringList& trackPaths);
-  // The archive keeps its cars and tracks in LAPCARS and LAPTRACKS, so that its lists need not
-  // be found among all laps. Every pair of a visible lap is listed there; a listed pair may have
-  // no visible laps left, and the lists leave it out. Laps are listed when the lists are read:
-  // this lists the pairs of every lap numbered above the largest identifier listed so far
-  // (SPEEDUP/LAPLISTS_LTP_ID), whoever added it, so laps added by an older program that does
-  // not keep the lists are listed too. Merges list their target before they move a lap.
-  void UpdateLapLists();
   // Fastest first (ties by date), or oldest first (ties by time) when `orderByDate` is set.
   void GetLapTimesForCarAndTrack(const QString& carName, const QString& carID, const QString& trackName,
                                  const QString& trackPath, QStringList* ltpIDs, QStringList& lapTimes,
@@ -120,8 +116,7 @@ class TLapTimePoolConnector {
   TLapRows LapsOfCar(const QString& carName, const QString& carID);
   TLapRows LapsOnTrack(const QString& trackName, const QString& trackPath);
   // The part of ImportLaps before the merge rules are applied.
-  void AddMissingLaps(const std::vector<TLapRecord>& laps,
-                      const std::function<void(std::size_t, const QString&)>& refused);
+  void AddMissingLaps(const std::vector<TLapRecord>& laps, const TLapRefused& refused);
   // Runs the prepared query of LapTimeArchived for the lap.
   static bool Archived(TSQLQuery& query, const TCarAutoMerges& rules, const TLapRecord& lap);
 

@@ -2,6 +2,7 @@
 
 #include "archive/Database.h"
 
+#include <QDir>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QVariant>
@@ -11,9 +12,9 @@
 namespace lumox {
 
 TSQLQuery::TSQLQuery(TSQLConnection& connection, const QString& sql)
-    : Query(connection.Database()), Sql(sql) {
+    : Query(connection.Database()), Sql(sql), File(connection.GetDatabaseFile()) {
   Query.setForwardOnly(true);
-  if (!Query.prepare(sql)) Fail(QStringLiteral("prepare"));
+  if (!Query.prepare(sql)) Fail(QStringLiteral("preparing"));
 }
 
 TSQLQuery& TSQLQuery::Bind(const QString& name, const QString& value) {
@@ -27,14 +28,14 @@ TSQLQuery& TSQLQuery::Bind(const QString& name, int value) {
 }
 
 void TSQLQuery::Exec() {
-  if (!Query.exec()) Fail(QStringLiteral("run"));
+  if (!Query.exec()) Fail(QStringLiteral("running"));
   Columns = Query.record();
 }
 
 bool TSQLQuery::Next() {
   if (Query.next()) return true;
   // A failed fetch looks like the end of the rows; only the error tells them apart.
-  if (Query.lastError().isValid()) Fail(QStringLiteral("fetch from"));
+  if (Query.lastError().isValid()) Fail(QStringLiteral("fetching from"));
   return false;
 }
 
@@ -44,7 +45,7 @@ int TSQLQuery::Integer(const QString& column) const { return Integer(Column(colu
 
 int TSQLQuery::Column(const QString& name) const {
   const int index = Columns.indexOf(name);
-  if (index < 0) throw EDatabaseError(QStringLiteral("The statement has no column %1:\n%2").arg(name, Sql));
+  if (index < 0) throw EDatabaseError(QStringLiteral("The statement has no column %1.").arg(name), Sql);
   return index;
 }
 
@@ -59,15 +60,16 @@ int TSQLQuery::Integer(int column) const {
   bool ok = false;
   const qlonglong number = value.toLongLong(&ok);
   if (!ok || number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
-    throw EDatabaseError(QStringLiteral("The column %1 does not hold a 32-bit integer in:\n%2")
-                             .arg(Columns.fieldName(column), Sql));
+    throw EDatabaseError(QStringLiteral("The archive \"%1\" holds a value in its column %2 that is no 32-bit integer.")
+                             .arg(QDir::toNativeSeparators(File), Columns.fieldName(column)),
+                         Sql);
   return static_cast<int>(number);
 }
 
 bool TSQLQuery::IsNull(int column) const { return Query.isNull(column); }
 
 void TSQLQuery::Fail(const QString& what) const {
-  throw EDatabaseError(QStringLiteral("Could not %1 the statement\n%2\n%3").arg(what, Sql, Query.lastError().text()));
+  throw ArchiveFailure(File, Query.lastError(), QStringLiteral("%1 the statement %2").arg(what, Sql));
 }
 
 }  // namespace lumox

@@ -9,7 +9,7 @@ class TSQLConnection;
 
 // One statement: prepared on construction, parameters bound by ":NAME", run, read and freed
 // when it goes out of scope (which also ends its transaction, so each statement commits on
-// its own). Every failure throws EDatabaseError with the engine's message.
+// its own). Every failure throws EDatabaseError naming the database and the cause in words.
 class TSQLQuery {
  public:
   TSQLQuery(TSQLConnection& connection, const QString& sql);
@@ -40,6 +40,7 @@ class TSQLQuery {
   // The result's columns, looked up once per run rather than once per value.
   QSqlRecord Columns;
   QString Sql;
+  QString File;
 };
 
 }  // namespace lumox

@@ -1,7 +1,6 @@
 #include "archive/SchemaUpdater.h"
 
 #include "archive/IniTable.h"
-#include "archive/LapTimePool.h"
 #include "archive/SQLQuery.h"
 #include "archive/Schema.h"
 #include "installation/Strings.h"
@@ -21,7 +20,8 @@ const TSchemaUpdater::TStep TSchemaUpdater::Steps[] = {
     {"0.7.0.0", "  Trimming track paths ...", &TSchemaUpdater::TrimTrackPaths},
     {"0.9.0.0", "  Creating auto-merge table ...", &TSchemaUpdater::CreateAutoMergeTable},
     {"1.2.0.0", "  Creating tables CARS and TRACKS ...", &TSchemaUpdater::CreateCarsAndTracksTables},
-    {"1.4.0.0", "  Creating tables LAPCARS and LAPTRACKS ...", &TSchemaUpdater::CreateLapListTables},
+    {"1.4.0.0", "  Creating tables LAPCARS and LAPTRACKS and the origins of laps ...",
+     &TSchemaUpdater::CreateLapListTables},
 };
 
 namespace {
@@ -89,12 +89,6 @@ void TSchemaUpdater::CreateAutoMergeTable() { RunSchemaStatements(FSQLConnection
 
 void TSchemaUpdater::CreateCarsAndTracksTables() { RunSchemaStatements(FSQLConnection, CarsAndTracksTables); }
 
-// The lists are filled here, once, rather than when the archive page first reads them.
-void TSchemaUpdater::CreateLapListTables() {
-  RunSchemaStatements(FSQLConnection, LapListTables);
-  TLapTimePoolConnector pool;
-  pool.SetSQLConnection(&FSQLConnection);
-  pool.UpdateLapLists();
-}
+void TSchemaUpdater::CreateLapListTables() { CompleteLapSchema(FSQLConnection); }
 
 }  // namespace lumox

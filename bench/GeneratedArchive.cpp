@@ -31,8 +31,7 @@ TGeneratedArchive::TGeneratedArchive() {
   RunSchemaStatements(Db.Connection(), AutoMergeTable);
   for (int i = 0; i < kRules; ++i) Pool.AddCarAutoMerge(OldCarName(i), OldCarID(i), CarName(i), CarID(i));
   // Listed as the schema updater lists the laps of an archive made before the lists.
-  RunSchemaStatements(Db.Connection(), LapListTables);
-  Pool.UpdateLapLists();
+  CompleteLapSchema(Db.Connection());
   if (!qEnvironmentVariableIsSet("LUMOX_BENCH_NO_INDEXES"))
     RunSchemaStatements(Db.Connection(), LapTimePoolIndexes);
   std::fprintf(stderr, "Generated %d laps in %lld ms\n", kLaps + kLongTrackLaps,

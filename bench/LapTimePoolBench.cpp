@@ -192,7 +192,7 @@ void BM_Import100Laps(benchmark::State& state) {
     laps.push_back({lap.TrackName, lap.TrackPath, lap.CarName, lap.CarID, lap.Date, lap.Time});
   for (auto _ : state) {
     Archive->Pool.ImportLaps(
-        laps, [&](std::size_t, const QString& reason) { state.SkipWithError(qPrintable(reason)); });
+        laps, [&](std::size_t, const EDatabaseError& error) { state.SkipWithError(error.what()); });
     Undo(state);
   }
 }

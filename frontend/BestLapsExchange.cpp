@@ -10,7 +10,6 @@
 #include "installation/LapTimes.h"
 #include "installation/Scans.h"
 #include "installation/Strings.h"
-#include "platform/Errors.h"
 #include "platform/UserMessages.h"
 
 namespace lumox {
@@ -23,14 +22,17 @@ QString SlotKey(int slot, const char* value) {
   return QStringLiteral("results.best%1.%2").arg(slot).arg(QLatin1String(value));
 }
 
-// The laps the archive refused, one line each, with the reason given last.
-void ReportRefused(const QStringList& laps, const QString& reason) {
+// The laps the archive refused, one line each with its cause, and the engine's words for the
+// first of them on a line of details.
+void ReportRefused(const QStringList& laps, const QString& details) {
   if (laps.isEmpty()) return;
   constexpr qsizetype kListed = 10;
   QStringList lines = laps.mid(0, kListed);
   if (laps.size() > kListed) lines << QStringLiteral("... and %1 more").arg(laps.size() - kListed);
-  ShowError(QStringLiteral("These lap times could not be archived and were skipped:\r\n%1\r\n\r\n%2")
-                .arg(lines.join(QStringLiteral("\r\n")), reason));
+  QString text = QStringLiteral("These lap times could not be archived and were skipped:\r\n") +
+                 lines.join(QStringLiteral("\r\n"));
+  if (!details.isEmpty()) text += QStringLiteral("\r\n\r\nDetails: ") + details;
+  ShowError(text);
 }
 
 // The tracks whose files were kept full, one line each: the track and why.
@@ -87,15 +89,15 @@ void TBestLapsExchange::RetrieveLapTimes() {
   std::vector<const TTrackFile*> sources;
   for (const TTrackFile& file : files) AppendLaps(file, laps, sources);
   QStringList refused;
-  QString reason;
-  Pool.ImportLaps(laps, [&](std::size_t i, const QString& message) {
+  QString details;
+  Pool.ImportLaps(laps, [&](std::size_t i, const EDatabaseError& error) {
     const TLapRecord& lap = laps[i];
-    refused << QStringLiteral("%1, %2: %3")
+    refused << QStringLiteral("%1, %2, %3: %4")
                    .arg(sources[i]->Ini.GetFileName(), CarNameAndID(lap.CarName, lap.CarID),
-                        FormatLapTime(lap.LapTime));
-    reason = message;
+                        FormatLapTime(lap.LapTime), error.Cause());
+    if (details.isEmpty()) details = error.Details();
   });
-  ReportRefused(refused, reason);
+  ReportRefused(refused, details);
 }
 
 std::vector<TBestLapsExchange::TTrackFile> TBestLapsExchange::ReadTrackFiles() {
@@ -169,7 +171,11 @@ QHash<QString, QString> TBestLapsExchange::ArchiveBeforeEmptying(const std::vect
     if (!notArchived.contains(sources[lap]->Folder)) notArchived.insert(sources[lap]->Folder, why);
   };
   try {
-    Pool.ImportLaps(laps, keep);
+    Pool.ImportLaps(laps, [&](std::size_t i, const EDatabaseError& error) {
+      const TLapRecord& lap = laps[i];
+      keep(i, QStringLiteral("the lap time %1 of %2 could not be archived: %3")
+                  .arg(FormatLapTime(lap.LapTime), CarNameAndID(lap.CarName, lap.CarID), error.Cause()));
+    });
     const TCarAutoMerges rules(Pool);
     for (std::size_t i = 0; i < laps.size(); ++i) {
       const TLapRecord& lap = laps[i];
@@ -180,7 +186,7 @@ QHash<QString, QString> TBestLapsExchange::ArchiveBeforeEmptying(const std::vect
                     .arg(FormatLapTime(lap.LapTime), CarNameAndID(lap.CarName, lap.CarID)));
     }
   } catch (const std::exception& e) {
-    for (std::size_t i = 0; i < laps.size(); ++i) keep(i, MessageOf(e));
+    for (std::size_t i = 0; i < laps.size(); ++i) keep(i, CauseOf(e));
   }
   return notArchived;
 }

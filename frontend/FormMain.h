@@ -83,8 +83,9 @@ class TFormMain final : public QMainWindow {
   void OpenDatabase(const QString& appDir);
   // The schema version the database was last brought to.
   TVersion DatabaseVersion() const;
-  // True, once the user is told, when a newer program made the database: this one must not
-  // write into it.
+  // True, once the user is told, when the database is another program's, or a newer Lumox made
+  // it: this one must not write into it.
+  bool DatabaseIsForeign() const;
   bool DatabaseIsNewer() const;
   void ReadSettings();
   // False when no simulator was found and the user gave up looking.
@@ -146,8 +147,6 @@ class TFormMain final : public QMainWindow {
   TManualImportGroup ManualImport;
   TLauncher FLauncher;
   QWidget* FPageShown;  // the page the page handlers last saw
-  // The database was not updated (refused or failed): its cache tables may be missing or old.
-  bool FDatabaseOutdated = false;
   bool FEndingOnSignal = false;
 };
 

@@ -12,6 +12,7 @@
 #include "archive/DBExpressConnector.h"
 #include "archive/FormUpdater.h"
 #include "archive/LapTimePool.h"
+#include "archive/Schema.h"
 #include "frontend/FormMain.h"
 #include "frontend/FormWait.h"
 #include "installation/FileSystem.h"
@@ -47,16 +48,18 @@ TFormMain::~TFormMain() { RunGuarded([this] { FormDestroy(); }); }
 void TFormMain::StartUp(const QString& appDir) {
   RunGuarded([&] {
     OpenDatabase(appDir);
-    if (DatabaseIsNewer()) {
+    // A database Lumox may not write into (another program's, a newer Lumox's, one whose update
+    // was refused or failed) is left as it is: start-up ends, so nothing is stored on the way out.
+    if (DatabaseIsForeign() || DatabaseIsNewer()) {
       PostCloseRequest();
       return;
     }
     ReadSettings();
-    if (!LocateZindo()) {
+    if (!LocateZindo() || !UpdateDatabase()) {
       PostCloseRequest();
       return;
     }
-    FDatabaseOutdated = !UpdateDatabase();
+    CompleteLapSchema(*FState.SQLConnection1);
     LapTimePoolConnector().SetSQLConnection(FState.SQLConnection1.get());
     ReadLaunchOptions();
     ShowPage(ZindoPage.TabSheet3);
@@ -73,9 +76,6 @@ void TFormMain::StartUp(const QString& appDir) {
     FillControllerSets(&wait);
     LoadOptions(&wait);
   });
-  // Posted only now: the wait window handles pending events, which must not close the
-  // window before start-up is done.
-  if (FDatabaseOutdated) PostCloseRequest();
 }
 
 void TFormMain::OpenDatabase(const QString& appDir) {
@@ -116,6 +116,16 @@ TVersion TFormMain::DatabaseVersion() const {
                                                QStringLiteral("0.0.0.0")));
 }
 
+bool TFormMain::DatabaseIsForeign() const {
+  const QString why = WhyNotALumoxArchive(*FState.SQLConnection1);
+  if (why.isEmpty()) return false;
+  ShowError(QStringLiteral("The database \"%1\" is not a Lumox archive: %2.\r\n"
+                           "Lumox leaves it untouched and closes now.\r\n"
+                           "Please move it away, or put your Lumox archive in its place.")
+                .arg(QDir::toNativeSeparators(FState.SQLConnection1->GetDatabaseFile()), why));
+  return true;
+}
+
 // Schemas change with the major and minor version only, so a newer release of the same
 // schema is no reason to stop.
 bool TFormMain::DatabaseIsNewer() const {
@@ -137,8 +147,8 @@ bool TFormMain::UpdateDatabase() {
                            QStringLiteral("from version %1 to version %2.")
                                .arg(database.Format(MajorMinor), FState.FVersion.Format(MajorMinor));
   if (UserMessages().Show(TMsgKind::Warning, question, TMsgButtons::OkCancel) != TMsgAnswer::Ok) return false;
-  // An update that failed leaves the database as a refused one does: the program closes after
-  // start-up, and the update is offered again at the next start.
+  // An update that failed leaves the database as a refused one does: the program closes, and the
+  // update is offered again at the next start.
   return RunSchemaUpdater(*FState.SQLConnection1, FState.FVersion, database);
 }
 
@@ -196,8 +206,6 @@ void TFormMain::FormClose() {
   TIniTable& settings = *FState.FSettings;
   settings.WriteBool(Program, QStringLiteral("PREVIEW_PREFER_LOADING"), SettingsWidgets.chkPrvPreferLoading->isChecked());
   settings.WriteBool(AI, QStringLiteral("SHOW_ONLY_AVAILABLE"), ZindoPage.Race.cbAIShowOnlyAvailable->isChecked());
-  // A database left at its old version may lack the cache tables; it keeps its fingerprints.
-  if (FDatabaseOutdated) return;
   StoreCache(settings, SpeedUp, QStringLiteral("CARS_MD5"), *FState.FCars, CARSConnector());
   StoreCache(settings, SpeedUp, QStringLiteral("TRACKS_MD5"), *FState.FTracks, TRACKSConnector());
 }

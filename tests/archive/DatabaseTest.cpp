@@ -1,12 +1,16 @@
 // The database file and its template, statements, the settings table and the CARS/TRACKS
 // connectors, each on a fresh copy of the built template.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <cstdlib>
+#include <functional>
+#include <vector>
 
 #include "archive/DBExpressConnector.h"
 #include "archive/IniTable.h"
@@ -93,12 +97,12 @@ TEST_F(Database, EveryStatementCommitsOnItsOwnAndErrorsReachTheCallerWithTheEngi
       ErrorOf([&] { Db.Rows("select 10 / (N - 2) as R from T order by N"); }).contains("divide by zero"));
 }
 
-// Opening `file` fails with a message naming it, and leaves the file as it was.
-void ExpectOpenFailsNaming(const QString& file) {
+// Opening `file` fails with a message naming it and `cause`, and leaves the file as it was.
+void ExpectOpenFailsNaming(const QString& file, const char* cause = "") {
   const QByteArray before = test::ReadBytes(file);
   const bool existed = QFile::exists(file);
   const QString message = ErrorOf([&] { TSQLConnection(file).Database(); });
-  EXPECT_TRUE(message.contains(file)) << message.toStdString();
+  EXPECT_TRUE(message.contains(file) && message.contains(cause)) << message.toStdString();
   EXPECT_EQ(QFile::exists(file), existed);
   EXPECT_EQ(test::ReadBytes(file), before);
 }
@@ -106,21 +110,28 @@ void ExpectOpenFailsNaming(const QString& file) {
 TEST(DatabaseFile, AnUnreadableFileGivesAnErrorNamingIt) {
   test::TTestDatabase db;
   QFile::setPermissions(db.File(), QFileDevice::Permissions());
-  // Root reads every file: nobody tries, in a fresh process with a lock folder it may use.
+  // Root reads every file: nobody tries, in a fresh process with a lock folder of its own.
   test::GiveToNobody(db.Folder().Path());
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT((test::BecomeNobody(), UseLockFolderBeside(db.File()), ExpectOpenFailsNaming(db.File()),
-               std::_Exit(::testing::Test::HasFailure())),
-              ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      [&] {
+        test::BecomeNobody();
+        {
+          const TEngineLockFolder lockFolder;
+          ExpectOpenFailsNaming(db.File());
+        }
+        std::_Exit(::testing::Test::HasFailure());
+      }(),
+      ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(Database, MissingForeignOrBusyFilesGiveAnErrorNamingTheFile) {
+TEST_F(Database, MissingForeignOrBusyFilesGiveAnErrorNamingTheFileAndTheCause) {
   const test::TTempFolder& folder = Db.Folder();
-  ExpectOpenFailsNaming(folder.File("missing.gdb"));
+  ExpectOpenFailsNaming(folder.File("missing.gdb"), "the file does not exist");
   for (const QByteArray& bytes : {QByteArray("not a database\n"), QByteArray(8192, '\0'), QByteArray()})
-    ExpectOpenFailsNaming(folder.Write(QStringLiteral("bad%1.gdb").arg(bytes.size()), bytes));
-  // Another program holds the file through the lock folder beside it, as the program would; a
-  // second one, in a fresh process that finds that folder the same way, must be refused.
+    ExpectOpenFailsNaming(folder.Write(QStringLiteral("bad%1.gdb").arg(bytes.size()), bytes), "not a database");
+  // Another program holds the file, with its lock files elsewhere, as an older Lumox keeps them
+  // beside the file: a fresh process with a lock folder of its own is refused all the same.
   QProcess isql;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("FIREBIRD_LOCK", Db.File() + ".lock");
@@ -131,22 +142,128 @@ TEST_F(Database, MissingForeignOrBusyFilesGiveAnErrorNamingTheFile) {
   while (!output.contains("ATTACHED") && isql.waitForReadyRead(10000)) output += isql.readAllStandardOutput();
   ASSERT_TRUE(output.contains("ATTACHED"));
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT((UseLockFolderBeside(Db.File()), ExpectOpenFailsNaming(Db.File()),
-               std::_Exit(::testing::Test::HasFailure())),
-              ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      [&] {
+        {
+          const TEngineLockFolder lockFolder;
+          ExpectOpenFailsNaming(Db.File(), "another program is using the archive");
+        }
+        std::_Exit(::testing::Test::HasFailure());
+      }(),
+      ::testing::ExitedWithCode(0), "");
   isql.closeWriteChannel();
   EXPECT_TRUE(isql.waitForFinished(10000));
 }
 
-TEST_F(Database, AnEngineLockFolderReachedThroughALinkIsRefusedNamingIt) {
+// Lock folders whose entries others could make or replace: each is refused, naming the folder
+// and what is wrong, before the engine touches anything in it.
+TEST_F(Database, AnEngineLockFolderOthersMayWriteInIsRefusedNamingItAndWhy) {
   const QByteArray lockFolder = qgetenv("FIREBIRD_LOCK");
-  const QString link = Db.Folder().File("lock");
-  test::MakeLink(QFile::decodeName(lockFolder), link);
-  qputenv("FIREBIRD_LOCK", QFile::encodeName(link));
-  const QString message = ErrorOf([&] { C.Database(); });
+  const test::TTempFolder& temp = Db.Folder();
+  struct Case {
+    QString Folder;
+    const char* Why;
+  };
+  std::vector<Case> cases{{temp.File("link"), "symbolic link"},
+                          {temp.MakeDir("group"), "other users may write in it"},
+                          {temp.MakeDir("sticky"), "other users may write in it"}};
+  test::MakeLink(QFile::decodeName(lockFolder), cases[0].Folder);
+  ::chmod(QFile::encodeName(cases[1].Folder).constData(), 02770);
+  ::chmod(QFile::encodeName(cases[2].Folder).constData(), 01777);
+  if (geteuid() == 0) {
+    cases.push_back({temp.MakeDir("another user's"), "belongs to the user nobody"});
+    test::GiveToNobody(cases.back().Folder);
+  }
+  for (const Case& c : cases) {
+    qputenv("FIREBIRD_LOCK", QFile::encodeName(c.Folder));
+    const QString message = ErrorOf([&] { C.Database(); });
+    EXPECT_TRUE(message.contains(c.Folder) && message.contains(c.Why)) << message.toStdString();
+  }
   qputenv("FIREBIRD_LOCK", lockFolder);
-  EXPECT_TRUE(message.contains(link) && message.contains("symbolic link")) << message.toStdString();
   EXPECT_NO_THROW(C.Database());
+}
+
+// The name of the engine's lock table for `database`: its device and inode as stored in memory.
+QString LockTableName(const QString& database) {
+  struct stat status {};
+  EXPECT_EQ(stat(QFile::encodeName(database).constData(), &status), 0);
+  const quint64 device = status.st_dev, inode = status.st_ino;
+  return "fb_lock_" + QByteArray(reinterpret_cast<const char*>(&device), 8).toHex() +
+         QByteArray(reinterpret_cast<const char*>(&inode), 8).toHex();
+}
+
+// What one member of the archive's group can plant where the engine might keep its lock files:
+// links to another member's private file under the names of the engine's files, a dangling link,
+// hard links and FIFOs, in the lock folder an older Lumox shares beside the archive and in the
+// runtime and temporary folders the program is pointed at. Another member (nobody, when the
+// tests run as root) then opens the archive as the program does: it works, and the planted
+// entries lead nowhere.
+TEST(DatabaseFile, NothingPlantedWhereTheEngineMightKeepItsFilesLeadsItToWriteOutside) {
+  test::TTestDatabase db;
+  const test::TTempFolder& temp = db.Folder();
+  const QString canary = temp.Write("notes.txt", "my notes\n"), dangling = temp.File("made-through-a-link");
+  QFile::setPermissions(canary, QFile::ReadOwner | QFile::WriteOwner);
+  const QString lockTable = LockTableName(db.File());
+  const QStringList engineNames{"fb_init", "fb12_trace", lockTable};
+  const auto plant = [&](const QString& folder, const std::function<void(const QString&)>& entry) {
+    QDir().mkpath(folder);
+    ::chmod(QFile::encodeName(folder).constData(), 02770);
+    for (const QString& name : engineNames) entry(folder + "/" + name);
+  };
+  plant(db.File() + ".lock", [&](const QString& entry) { test::MakeLink(canary, entry); });
+  test::MakeLink(dangling, db.File() + ".lock/fb12_monitor_" + lockTable.mid(8));
+  plant(temp.File("runtime"), [&](const QString& entry) {
+    ASSERT_EQ(::link(QFile::encodeName(canary).constData(), QFile::encodeName(entry).constData()), 0);
+  });
+  plant(temp.File("tmp"), [&](const QString& entry) { test::MakeFifo(entry); });
+  test::GiveToNobody(temp.Path());
+  const QMap<QString, QByteArray> before = test::Snapshot(temp.Path());
+  const QFile::Permissions canaryMode = QFile::permissions(canary);
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      [&] {
+        test::BecomeNobody();
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(temp.File("runtime")));
+        qputenv("TMPDIR", QFile::encodeName(temp.File("tmp")));
+        {
+          const TEngineLockFolder lockFolder;
+          EXPECT_FALSE(lockFolder.Path().startsWith(temp.Path())) << lockFolder.Path().toStdString();
+          TSQLConnection connection(db.File());
+          EXPECT_NO_THROW(connection.Database());
+        }
+        std::_Exit(::testing::Test::HasFailure());
+      }(),
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(test::Snapshot(temp.Path()), before);
+  EXPECT_EQ(QFile::permissions(canary), canaryMode);
+  EXPECT_FALSE(QFileInfo::exists(dangling));
+}
+
+// The program's lock folder is its own: made afresh in the user's runtime folder when that is
+// private, mode 700, and removed with what the engine left in it.
+TEST(DatabaseFile, TheEngineLockFolderIsAFreshPrivateOneThatGoesWithTheProgram) {
+  test::TTestDatabase db;
+  const QString runtime = db.Folder().MakeDir("runtime");
+  ::chmod(QFile::encodeName(runtime).constData(), 0700);
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      [&] {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        {
+          const TEngineLockFolder lockFolder;
+          EXPECT_EQ(QFileInfo(lockFolder.Path()).absolutePath(), runtime);
+          EXPECT_EQ(qgetenv("FIREBIRD_LOCK"), QFile::encodeName(lockFolder.Path()));
+          EXPECT_EQ(QFile::permissions(lockFolder.Path()) & 0x0077, 0);
+          TSQLConnection connection(db.File());
+          EXPECT_NO_THROW(connection.Database());
+          EXPECT_FALSE(QDir(lockFolder.Path()).isEmpty());
+          connection.Database().close();
+          ShutDownDatabaseEngine();
+        }
+        EXPECT_TRUE(QDir(runtime).isEmpty());
+        std::_Exit(::testing::Test::HasFailure());
+      }(),
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Database, SettingsAreTextsYAndNOrStrictDecimalIntegersWithDefaultsForTheRest) {

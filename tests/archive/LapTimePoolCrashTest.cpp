@@ -141,7 +141,7 @@ TEST(LapTimePoolCrash, KilledImportsLoseNoReturnedLapAndLeaveTheRestImportableAn
     TLapTimePoolConnector pool;
     pool.SetSQLConnection(&db.Connection());
     pool.ImportLaps(test::ImportRound(rounds.last() + 1),
-                    [](std::size_t, const QString& reason) { ADD_FAILURE() << reason.toStdString(); });
+                    [](std::size_t, const EDatabaseError& error) { ADD_FAILURE() << error.what(); });
     ++imported;
     EXPECT_EQ(StoredLaps(db.Connection()), imported * test::kLapsPerRound)
         << "importing again adds each lap once";

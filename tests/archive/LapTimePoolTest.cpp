@@ -5,6 +5,10 @@
 #include "archive/Schema.h"
 #include "tests/archive/TestDatabase.h"
 
+#include <functional>
+#include <random>
+#include <vector>
+
 namespace lumox {
 namespace {
 
@@ -206,7 +210,7 @@ TEST_F(LapTimePool, TheCarAndTrackListsFollowEveryWriteAsTheLapsThemselvesWouldG
          Pool.AddCarAutoMerge("Old", "o", "New", "n");
          Pool.AddCarAutoMerge("Alfa ", "A1", "Brabham", "BT");
          Pool.ImportLaps({{"Imola", "imola", "Old", "o", 1, 61000}},
-                         [](std::size_t, const QString& reason) { FAIL() << reason.toStdString(); });
+                         [](std::size_t, const EDatabaseError& error) { FAIL() << error.what(); });
        }},
       {"laps of an older program, one without names, one differing in a trailing blank",
        [&] {
@@ -216,8 +220,12 @@ TEST_F(LapTimePool, TheCarAndTrackListsFollowEveryWriteAsTheLapsThemselvesWouldG
        }},
       {"the older program deletes a lap",
        [&] { Db.Execute("update LAPTIMEPOOL set LTP_ID = -40 where LTP_ID = 40"); }},
-      {"the lists' progress lost",
-       [&] { Db.Execute("delete from SETTINGS where NAME = 'LAPLISTS_LTP_ID'"); }},
+      {"the older program merges a car into one it just added, then deletes that lap",
+       [&] {
+         olderProgramAdds(43, "'Suzuka'", "'X'");
+         Db.Execute("update LAPTIMEPOOL set CAR_NAME = 'X' where CAR_NAME = 'Honda'");
+         Db.Execute("update LAPTIMEPOOL set LTP_ID = -43 where LTP_ID = 43");
+       }},
       {"laps removed by other means and new ones added",
        [&] {
          Db.Execute("delete from LAPTIMEPOOL where LTP_ID not between -40 and 12");
@@ -271,6 +279,177 @@ TEST_F(LapTimePool, ALapMovedByARuleIsNotImportedAgainDeletedOrNot) {
     EXPECT_TRUE(Pool.LapTimeArchived(merges, "Oval", "\\oval\\", car, id, 1, 60000)) << car;
   EXPECT_FALSE(Pool.LapTimeArchived(merges, "Oval", "oval", "A", "a", 2, 60000));
   EXPECT_FALSE(Pool.LapTimeArchived(merges, "Oval", "oval", "D", "d", 1, 60000));
+}
+
+// The distinct pairs of the visible laps, "name|key", as the lists must give them.
+QStringList VisiblePairs(test::TTestDatabase& db, const char* name, const char* key) {
+  return db.Rows(QStringLiteral("select distinct trim(%1) || '|' || trim(%2) as R from LAPTIMEPOOL"
+                                " where LTP_ID >= 0 order by 1")
+                     .arg(name, key));
+}
+
+QStringList Pairs(const QStringList& names, const QStringList& keys) {
+  QStringList pairs;
+  for (qsizetype i = 0; i < names.size(); ++i) pairs << names[i] + '|' + keys[i];
+  pairs.sort();
+  return pairs;
+}
+
+// Every way laps change hands, in a seeded random order, by this program and by an older one
+// that only writes rows: after each step the lists hold exactly the cars and tracks of the
+// visible laps.
+TEST(LapLists, EqualTheCarsAndTracksOfTheVisibleLapsAfterAnySequenceOfWrites) {
+  test::TTestDatabase db;
+  db.CreateLapTimeSchema();
+  TLapTimePoolConnector pool;
+  pool.SetSQLConnection(&db.Connection());
+  std::mt19937 random(20261207);
+  const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  const QStringList cars{"A", "B", "B ", "C", "D"}, tracks{"Oval", "Ring", "Ring "};
+  const auto lap = [&]() -> TLapRecord {
+    const int track = pick(tracks.size()), car = pick(cars.size());
+    return {tracks[track], "t" + QString::number(track), cars[car], "c" + QString::number(car), pick(50),
+            60000 + pick(20)};
+  };
+  const auto visibleID = [&] {
+    const QStringList ids = db.Rows("select LTP_ID as R from LAPTIMEPOOL where LTP_ID > 0");
+    return ids.isEmpty() ? 0 : ids[pick(ids.size())].toInt();
+  };
+  const auto quoted = [](const QString& text) { return "'" + text + "'"; };
+  const auto ignoreRefusals = [](std::size_t, const EDatabaseError&) {};
+  const std::vector<std::pair<const char*, std::function<void()>>> writes = {
+      {"import", [&] { pool.ImportLaps({lap(), lap()}, ignoreRefusals); }},
+      {"import killed before its commit",
+       [&] {
+         TTransaction transaction(db.Connection());
+         const TLapRecord l = lap();
+         pool.AddLapTime(l.TrackName, l.TrackPath, l.CarName, l.CarID, l.LapDate, l.LapTime);
+       }},
+      {"car merge",
+       [&] {
+         const int from = pick(cars.size()), to = pick(cars.size());
+         pool.MergeCars(cars[from], "c" + QString::number(from), cars[to], "c" + QString::number(to));
+       }},
+      {"track merge",
+       [&] {
+         const int from = pick(tracks.size()), to = pick(tracks.size());
+         pool.MergeTracks(tracks[from], "t" + QString::number(from), tracks[to], "t" + QString::number(to));
+       }},
+      {"rule applied",
+       [&] {
+         const int from = pick(cars.size()), to = pick(cars.size());
+         pool.AddCarAutoMerge(cars[from], "c" + QString::number(from), cars[to], "c" + QString::number(to));
+         pool.ApplyCarAutoMerges();
+       }},
+      {"delete", [&] { pool.DeleteLapTime(visibleID()); }},
+      {"older program's insert",
+       [&] {
+         const TLapRecord l = lap();
+         db.Execute(QStringLiteral("insert into LAPTIMEPOOL values (%1, %2, %3, %4, %5, %6, %7)")
+                        .arg(pool.GetNextLTPID())
+                        .arg(quoted(l.TrackName), quoted(l.TrackPath), quoted(l.CarName), quoted(l.CarID))
+                        .arg(l.LapTime)
+                        .arg(l.LapDate));
+       }},
+      {"older program's merge",
+       [&] {
+         const int from = pick(cars.size()), to = pick(cars.size());
+         db.Execute(QStringLiteral("update LAPTIMEPOOL set CAR_NAME = %1, CAR_ID = 'c%2' where CAR_NAME = %3 and "
+                                   "CAR_ID = 'c%4'")
+                        .arg(quoted(cars[to]))
+                        .arg(to)
+                        .arg(quoted(cars[from]))
+                        .arg(from));
+       }},
+      {"older program's delete",
+       [&] {
+         const int id = visibleID();
+         db.Execute(QStringLiteral("update LAPTIMEPOOL set LTP_ID = %1 where LTP_ID = %2").arg(-id).arg(id));
+       }},
+      {"row removed", [&] { db.Execute(QStringLiteral("delete from LAPTIMEPOOL where LTP_ID = %1").arg(visibleID())); }},
+  };
+  for (int step = 0; step < 200; ++step) {
+    const auto& [what, write] = writes[pick(static_cast<int>(writes.size()))];
+    write();
+    QStringList carNames, carIDs, trackNames, trackPaths;
+    pool.GetCars(carNames, carIDs);
+    pool.GetTracks(trackNames, trackPaths);
+    ASSERT_EQ(Pairs(carNames, carIDs), VisiblePairs(db, "CAR_NAME", "CAR_ID")) << "step " << step << ": " << what;
+    ASSERT_EQ(Pairs(trackNames, trackPaths), VisiblePairs(db, "TRACK_NAME", "TRACK_PATH"))
+        << "step " << step << ": " << what;
+  }
+}
+
+// A lap read again from the simulator's unchanged files after it was merged away, by this program
+// or an older one, with a rule or without, and deleted or not, is known; the merged-away car or
+// track is not listed again. A lap that is new for the old car still arrives under it, unless a
+// rule moves it.
+TEST(LapImport, KnowsALapAgainWhateverMergeMovedItSince) {
+  const std::vector<TLapRecord> files{{"Oval", "data\\tracks\\oval", "A", "a", 100, 61000},
+                                      {"Oval", "data\\tracks\\oval", "A", "a", 200, 60000}};
+  const std::pair<const char*, std::function<void(TLapTimePoolConnector&, test::TTestDatabase&)>> merges[] = {
+      {"car without a rule", [](TLapTimePoolConnector& p, auto&) { p.MergeCars("A", "a", "B", "b"); }},
+      {"car with a rule",
+       [](TLapTimePoolConnector& p, auto&) {
+         p.AddCarAutoMerge("A", "a", "B", "b");
+         p.ApplyCarAutoMerges();
+       }},
+      {"car, then its laps deleted",
+       [](TLapTimePoolConnector& p, auto&) {
+         p.MergeCars("A", "a", "B", "b");
+         p.DeleteLapTime(1);
+         p.DeleteLapTime(2);
+       }},
+      {"track", [](TLapTimePoolConnector& p, auto&) { p.MergeTracks("Oval", "data\\tracks\\oval", "Loop", "x"); }},
+      {"car and then track",
+       [](TLapTimePoolConnector& p, auto&) {
+         p.MergeCars("A", "a", "B", "b");
+         p.MergeTracks("Oval", "data\\tracks\\oval", "Loop", "x");
+       }},
+      {"car, by an older program",
+       [](auto&, test::TTestDatabase& db) {
+         db.Execute("update LAPTIMEPOOL set CAR_NAME = 'B', CAR_ID = 'b' where CAR_NAME = 'A' and CAR_ID = 'a'");
+       }},
+  };
+  const auto refuseNone = [](std::size_t, const EDatabaseError& e) { ADD_FAILURE() << e.what(); };
+  for (const auto& [merge, apply] : merges) {
+    test::TTestDatabase db;
+    db.CreateLapTimeSchema();
+    TLapTimePoolConnector pool;
+    pool.SetSQLConnection(&db.Connection());
+    pool.ImportLaps(files, refuseNone);
+    apply(pool, db);
+    const QStringList before = db.Rows("select LTP_ID || ' ' || CAR_NAME || ' ' || TRACK_NAME as R from LAPTIMEPOOL");
+    pool.ImportLaps(files, refuseNone);
+    EXPECT_EQ(db.Rows("select LTP_ID || ' ' || CAR_NAME || ' ' || TRACK_NAME as R from LAPTIMEPOOL"), before)
+        << merge;
+    QStringList cars, ids, tracks, paths;
+    pool.GetCars(cars, ids);
+    pool.GetTracks(tracks, paths);
+    EXPECT_FALSE(cars.contains("A") && tracks.contains("Oval")) << merge;
+    pool.ImportLaps({{"Oval", "data\\tracks\\oval", "A", "a", 300, 59000}}, refuseNone);
+    const bool rule = !db.Rows("select MERGE_ID as R from AUTOMERGES").isEmpty();
+    EXPECT_EQ(db.Rows("select CAR_NAME as R from LAPTIMEPOOL where LAP_DATE = 300"), QStringList{rule ? "B" : "A"})
+        << merge;
+  }
+}
+
+// Laps with texts longer than the archive holds are refused in words, the others imported.
+TEST(LapImport, ALapWithTooLongATextIsRefusedSayingWhichAndHowLong) {
+  test::TTestDatabase db;
+  db.CreateLapTimeSchema();
+  TLapTimePoolConnector pool;
+  pool.SetSQLConnection(&db.Connection());
+  const QString long300(300, 'x');
+  QStringList causes;
+  pool.ImportLaps({{"Oval", "oval", long300, "a", 1, 60000},
+                   {"Oval", "oval", "A", "a", 2, 60000},
+                   {long300 + "\u00e9", "oval", "A", "a", 3, 60000},
+                   {"Oval", "oval", "A", QString(255, QChar(0x00e9)) + "   ", 4, 60000}},
+                  [&](std::size_t i, const EDatabaseError& e) { causes << QString::number(i) + ": " + e.Cause(); });
+  EXPECT_EQ(causes, QStringList({"0: the car name has 300 characters, more than the 255 the archive holds",
+                                 "2: the track name has 301 characters, more than the 255 the archive holds"}));
+  EXPECT_EQ(db.Rows("select count(*) as R from LAPTIMEPOOL"), QStringList{"2"});
 }
 
 TEST(Schema, StatementsSkipWhatExistsSoAFailedUpdateCanRunAgain) {

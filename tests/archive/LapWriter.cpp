@@ -26,9 +26,9 @@ int main(int argc, char** argv) {
     if (round == stopRound) laps.at(std::size_t(stopLap)).CarName = QString(300, QLatin1Char('x'));
     std::printf("begin %d\n", round);
     std::fflush(stdout);
-    pool.ImportLaps(laps, [&](std::size_t, const QString& reason) {
+    pool.ImportLaps(laps, [&](std::size_t, const lumox::EDatabaseError& error) {
       if (round == stopRound) std::raise(SIGKILL);
-      std::fprintf(stderr, "refused: %s\n", qPrintable(reason));
+      std::fprintf(stderr, "refused: %s\n", error.what());
       std::exit(3);
     });
     std::printf("%d\n", round);

@@ -63,7 +63,7 @@ void TTestDatabase::CreateCacheTables() { RunSchemaStatements(*Conn, CarsAndTrac
 
 void TTestDatabase::CreateLapTimeSchema() {
   RunSchemaStatements(*Conn, AutoMergeTable);
-  RunSchemaStatements(*Conn, LapListTables);
+  CompleteLapSchema(*Conn);
   RunSchemaStatements(*Conn, LapTimePoolIndexes);
 }
 

@@ -35,6 +35,7 @@ namespace {
 using test::Find;
 
 const QString UpdateQuestion = "Lumox will now update the database\r\nfrom version 0.0 to version 1.4.";
+const QString AllSettings = "select SECTION || '/' || NAME || '=' || CONTENT as R from SETTINGS order by 1";
 
 // A copy of the sample installation with the program in its folder lumox/, which holds only the
 // database template.
@@ -185,12 +186,17 @@ TEST_F(StartUp, WithoutSimulatorAndPickerCancelledItClosesAndStoresNothing) {
   EXPECT_EQ(Stored("select count(*) as R from SETTINGS", appDir), QStringList("0"));
 }
 
-TEST_F(StartUp, ARefusedOrFailedUpdateClosesTheWindowAfterStartUpStoresOnlyTheCheckBoxesAndIsOfferedAgain) {
+// A refused or failed update leaves the database as it was when the question came: the
+// simulator's path, found before it, is all that start-up stores; nothing is stored on the way
+// out, and the update is offered again.
+TEST_F(StartUp, ARefusedOrFailedUpdateClosesTheWindowStoresNothingOnTheWayOutAndIsOfferedAgain) {
+  const QStringList found{"PROGRAM/ZINDO_EXE=" + ZindoDir() + "/zindo.exe"};
   for (int start = 1; start <= 2; ++start) {
     Messages.Answer(TMsgAnswer::Cancel);
     auto form = Start();
-    EXPECT_TRUE(form->State().FInitialized);
-    EXPECT_FALSE(StaysOpen(*form));
+    EXPECT_FALSE(form->State().FInitialized || StaysOpen(*form));
+    form.reset();
+    EXPECT_EQ(Stored(AllSettings), found);
   }
   EXPECT_EQ(Messages.Texts(), QStringList(2, UpdateQuestion)) << "no error from the old tables";
   {
@@ -199,13 +205,70 @@ TEST_F(StartUp, ARefusedOrFailedUpdateClosesTheWindowAfterStartUpStoresOnlyTheCh
     TSQLQuery(connection, "CREATE TABLE TRACKS (OTHER INTEGER)").Exec();
   }
   auto form = Start(true);
-  EXPECT_TRUE(form->State().FInitialized);
-  EXPECT_FALSE(StaysOpen(*form));
+  EXPECT_FALSE(form->State().FInitialized || StaysOpen(*form));
   form.reset();
   ASSERT_EQ(Messages.Shown().size(), 4u);
   EXPECT_EQ(Messages.Shown()[3].Kind, TMsgKind::Error);
-  EXPECT_EQ(QStringList({Setting("VERSION"), Setting("CARS_MD5"), Setting("PREVIEW_PREFER_LOADING")}),
-            QStringList({"<none>", "<none>", "N"}));
+  EXPECT_EQ(Stored(AllSettings), found);
+}
+
+// Another program's database under the archive's name is told, naming the file and what makes
+// it no Lumox archive, and left as it was; the program closes.
+TEST_F(StartUp, ADatabaseThatIsNoLumoxArchiveIsReportedLeftUntouchedAndTheProgramCloses) {
+  const struct {
+    const char* What;
+    QStringList Sql;
+    const char* Why;
+  } databases[] = {
+      {"invoices only",
+       {"DROP TABLE SETTINGS", "DROP TABLE LAPTIMEPOOL", "CREATE TABLE INVOICES (NR INTEGER)",
+        "INSERT INTO INVOICES VALUES (1)"},
+       "it has neither of its tables SETTINGS and LAPTIMEPOOL"},
+      {"a settings table of its own",
+       {"DROP TABLE LAPTIMEPOOL", "INSERT INTO SETTINGS VALUES ('APP', 'THEME', 'dark')"},
+       "it has no table LAPTIMEPOOL"},
+      {"settings of another shape",
+       {"DROP TABLE SETTINGS", "CREATE TABLE SETTINGS (SECTION VARCHAR(10), NAME VARCHAR(10), CONTENT VARCHAR(10), "
+        "SCOPE INTEGER)", "INSERT INTO SETTINGS VALUES ('APP', 'THEME', 'dark', 1)"},
+       "its table SETTINGS has the columns SECTION, NAME, CONTENT, SCOPE instead of SECTION, NAME and CONTENT"},
+  };
+  const QString database = AppDir() + "/" + DatabaseFileName;
+  const auto contents = [&] {
+    TSQLConnection connection(database);
+    TSQLQuery query(connection, "select trim(RDB$RELATION_NAME) as R from RDB$RELATIONS where RDB$SYSTEM_FLAG = 0 "
+                                "order by 1");
+    query.Exec();
+    QStringList rows;
+    while (query.Next()) {
+      const QString table = query.String("R");
+      TSQLQuery count(connection, "select count(*) as R from " + table);
+      count.Exec();
+      count.Next();
+      rows << table + " " + count.String("R");
+    }
+    return rows;
+  };
+  for (const auto& d : databases) {
+    QFile::remove(database);
+    ASSERT_TRUE(QFile::copy(test::BuiltTemplate(), database));
+    QFile::setPermissions(database, QFile::ReadOwner | QFile::WriteOwner);
+    {
+      TSQLConnection connection(database);
+      for (const QString& sql : d.Sql) TSQLQuery(connection, sql).Exec();
+    }
+    const QStringList before = contents();
+    const qsizetype earlier = Messages.Texts().size();
+    auto form = Start();
+    EXPECT_FALSE(form->State().FInitialized || StaysOpen(*form)) << d.What;
+    form.reset();
+    EXPECT_EQ(contents(), before) << d.What;
+    const QStringList texts = Messages.Texts().mid(earlier);
+    ASSERT_EQ(texts.size(), 1) << d.What;
+    EXPECT_EQ(texts[0], QStringLiteral("The database \"%1\" is not a Lumox archive: %2.\r\n"
+                                                  "Lumox leaves it untouched and closes now.\r\n"
+                                                  "Please move it away, or put your Lumox archive in its place.")
+                                       .arg(database, d.Why));
+  }
 }
 
 TEST_F(StartUp, AnUnreadableDatabaseIsReportedOnceTheWindowStaysAndNothingIsStored) {
@@ -234,13 +297,12 @@ TEST_F(StartUp, ADatabaseOfANewerSchemaIsReportedLeftUntouchedAndTheProgramClose
       settings.WriteString("PROGRAM", "ZINDO_EXE", "/nowhere/zindo.exe");  // to be replaced by a start
       settings.WriteString("SPEEDUP", "CARS_MD5", "");                     // to be stored by a close
     }
-    const QString all = "select SECTION || '/' || NAME || '=' || CONTENT as R from SETTINGS order by 1";
-    const QStringList before = Stored(all);
+    const QStringList before = Stored(AllSettings);
     const qsizetype earlier = Messages.Texts().size();
     form = Start();
     EXPECT_EQ(StaysOpen(*form), !newer) << version;
     Close(form);
-    EXPECT_EQ(Stored(all) == before, newer) << version;
+    EXPECT_EQ(Stored(AllSettings) == before, newer) << version;
     const QStringList texts = Messages.Texts().mid(earlier);
     EXPECT_EQ(texts.size(), qsizetype(newer)) << version;
     if (newer) {
@@ -293,7 +355,12 @@ TEST_F(StartUp, AFullDiskIsReportedNamingTheFolderAndWithRoomAgainTheDatabaseOpe
   const QString database = AppDir() + "/" + DatabaseFileName, filler = AppDir() + "/filler";
   const auto startOnAFullDisk = [&] {
     ASSERT_EQ(MountSmallFileSystem(AppDir(), 16), "");
-    UseLockFolderBeside(database);
+    // The user's runtime folder lies on that file system too.
+    const QString runtime = AppDir() + "/runtime";
+    ASSERT_TRUE(QDir().mkpath(runtime) && QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner |
+                                                                              QFile::ExeOwner));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    const TEngineLockFolder lockFolder;
     MakeAppDir(AppDir());
     FillUp(filler);
     auto form = Start();
@@ -311,7 +378,7 @@ TEST_F(StartUp, AFullDiskIsReportedNamingTheFolderAndWithRoomAgainTheDatabaseOpe
     EXPECT_TRUE(texts[0].contains(AppDir() + "/" + TemplateFileName) &&
                 texts[0].contains("No space left on device"))
         << texts[0].toStdString();
-    EXPECT_TRUE(texts[1].contains("The disk is full") && texts[1].contains(database + ".lock"))
+    EXPECT_TRUE(texts[1].contains("The disk is full") && texts[1].contains(lockFolder.Path()))
         << texts[1].toStdString();
     EXPECT_EQ(texts[2], UpdateQuestion);
   };
