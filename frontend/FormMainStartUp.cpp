@@ -59,7 +59,6 @@ void TFormMain::StartUp(const QString& appDir) {
       PostCloseRequest();
       return;
     }
-    CompleteLapSchema(*FState.SQLConnection1);
     LapTimePoolConnector().SetSQLConnection(FState.SQLConnection1.get());
     ReadLaunchOptions();
     ShowPage(ZindoPage.TabSheet3);
@@ -69,6 +68,8 @@ void TFormMain::StartUp(const QString& appDir) {
     }
     TFormWait wait;
     wait.ShowNow();
+    // Once for an archive of an older 1.4: seconds for hundreds of thousands of laps.
+    CompleteLapSchema(*FState.SQLConnection1);
     LoadCarsAndTracks(wait);
     FState.FInitialized = true;
     FillCarAndTrackSelectors();
