@@ -5,7 +5,8 @@
 #include <QFontMetrics>
 
 #include <algorithm>
-#include <numeric>
+#include <functional>
+#include <ranges>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -26,19 +27,19 @@ void TQLogLines::Reload() {
 }
 
 int TQLogLines::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : int(Log.Lines().size());
+  return parent.isValid() ? 0 : Log.LineCount();
 }
 
 QVariant TQLogLines::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
-  const QString& line = Log.Lines()[index.row()];
+  const TQLogLook look = LookOf(Log.KindOf(index.row()));
   switch (role) {
     case Qt::DisplayRole:
-      return line;
+      return QString::fromLatin1(Log.Line(index.row()));
     case Qt::ForegroundRole:
-      return QBrush(QColor::fromRgb(LookOf(ClassifyQLogLine(line)).Rgb));
+      return QBrush(QColor::fromRgb(look.Rgb));
     case Qt::FontRole: {
-      if (!LookOf(ClassifyQLogLine(line)).Bold) return {};
+      if (!look.Bold) return {};
       QFont bold;
       bold.setBold(true);
       return bold;
@@ -50,21 +51,19 @@ QVariant TQLogLines::data(const QModelIndex& index, int role) const {
   }
 }
 
-int WidestLine(const QStringList& lines, const QFont& font) {
+int WidestLine(const TQLog& log, const QFont& font) {
   // Measuring every line would take longer than showing the log.
-  constexpr qsizetype kMeasured = 64;
-  std::vector<int> rows(std::size_t(lines.size()));
-  std::iota(rows.begin(), rows.end(), 0);
-  const auto longer = [&](int a, int b) { return lines[a].size() > lines[b].size(); };
-  const auto measured = rows.begin() + std::min(kMeasured, lines.size());
-  std::nth_element(rows.begin(), measured, rows.end(), longer);
+  constexpr int kMeasured = 64;
+  const auto length = [&](int row) { return log.Line(row).size(); };
+  std::vector<int> longest(std::size_t(std::min(kMeasured, log.LineCount())));
+  std::ranges::partial_sort_copy(std::views::iota(0, log.LineCount()), longest, std::ranges::greater{}, length, length);
   QFont bold = font;
   bold.setBold(true);
   const QFontMetrics metrics(bold);
   int widest = -1, width = -1;
-  for (auto row = rows.begin(); row != measured; ++row) {
-    const int advance = metrics.horizontalAdvance(lines[*row]);
-    if (advance > width) std::tie(widest, width) = std::pair(*row, advance);
+  for (const int row : longest) {
+    const int advance = metrics.horizontalAdvance(QString::fromLatin1(log.Line(row)));
+    if (advance > width) std::tie(widest, width) = std::pair(row, advance);
   }
   return widest;
 }

@@ -28,8 +28,8 @@ class TQLogLines final : public QAbstractListModel {
   QSize RowSize;
 };
 
-// The row of the widest of `lines` in `font` (made bold, the wider weight), judged among the
+// The row of the widest line of `log` in `font` (made bold, the wider weight), judged among the
 // lines with the most characters; -1 when there are none.
-int WidestLine(const QStringList& lines, const QFont& font);
+int WidestLine(const TQLog& log, const QFont& font);
 
 }  // namespace lumox
