@@ -13,6 +13,12 @@
 
 namespace lumox {
 
+QString ShownQLogLine(QByteArrayView line) {
+  if (line.size() <= kMaxShownLineLength) return QString::fromLatin1(line);
+  return QString::fromLatin1(line.first(kMaxShownLineLength)) +
+         QStringLiteral(" \u2026 [%1 more characters]").arg(line.size() - kMaxShownLineLength);
+}
+
 TQLogLines::TQLogLines(const TQLog& log, QObject* parent) : QAbstractListModel(parent), Log(log) {}
 
 void TQLogLines::SetRowSize(QSize size) {
@@ -35,7 +41,7 @@ QVariant TQLogLines::data(const QModelIndex& index, int role) const {
   const TQLogLook look = LookOf(Log.KindOf(index.row()));
   switch (role) {
     case Qt::DisplayRole:
-      return QString::fromLatin1(Log.Line(index.row()));
+      return ShownQLogLine(Log.Line(index.row()));
     case Qt::ForegroundRole:
       return QBrush(QColor::fromRgb(look.Rgb));
     case Qt::FontRole: {
@@ -54,15 +60,16 @@ QVariant TQLogLines::data(const QModelIndex& index, int role) const {
 int WidestLine(const TQLog& log, const QFont& font) {
   // Measuring every line would take longer than showing the log.
   constexpr int kMeasured = 64;
-  const auto length = [&](int row) { return log.Line(row).size(); };
+  const auto shownLength = [&](int row) { return std::min(log.Line(row).size(), kMaxShownLineLength + 1); };
   std::vector<int> longest(std::size_t(std::min(kMeasured, log.LineCount())));
-  std::ranges::partial_sort_copy(std::views::iota(0, log.LineCount()), longest, std::ranges::greater{}, length, length);
+  std::ranges::partial_sort_copy(std::views::iota(0, log.LineCount()), longest, std::ranges::greater{}, shownLength,
+                                 shownLength);
   QFont bold = font;
   bold.setBold(true);
   const QFontMetrics metrics(bold);
   int widest = -1, width = -1;
   for (const int row : longest) {
-    const int advance = metrics.horizontalAdvance(QString::fromLatin1(log.Line(row)));
+    const int advance = metrics.horizontalAdvance(ShownQLogLine(log.Line(row)));
     if (advance > width) std::tie(widest, width) = std::pair(row, advance);
   }
   return widest;

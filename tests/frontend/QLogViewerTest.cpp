@@ -165,6 +165,25 @@ TEST_F(QLogViewer, AFailedSaveShowsTheErrorAndKeepsTheWindowOpenWithItsText) {
             test::SampleQLogLines().mid(test::SampleLastSession()).join("\r\n") + "\r\n");
 }
 
+// The colour comes from the whole line: its tag lies beyond the cut.
+TEST_F(QLogViewer, ALineLongerThanAnyScreenIsShownCutWithAMarkAndSavedWhole) {
+  const QByteArray head = "12:10:00 " + QByteArray(kMaxShownLineLength, '\xE9');
+  const QByteArray longLine = head + QByteArray(3 * kMaxShownLineLength, '\0') + " (CRIT) end";
+  const QByteArray bytes = test::SampleQLog() + longLine + "\r\n12:10:01 (NOTE) after\r\n";
+  const QString path = WriteLog(bytes);
+  TFormViewQLOG viewer(nullptr, Folder.Path());
+  viewer.show();
+  const int row = test::SampleQLogLines().size();
+  const QString shown = BoxLines(viewer)[row];
+  EXPECT_TRUE(shown.startsWith(QString::fromLatin1(head.first(kMaxShownLineLength))));
+  EXPECT_LT(shown.size(), kMaxShownLineLength + 40);
+  EXPECT_TRUE(shown.contains(QString::number(longLine.size() - kMaxShownLineLength))) << shown.right(40).toStdString();
+  EXPECT_EQ(LookOfLine(viewer, row), RedBold);
+  EXPECT_EQ(BoxLines(viewer)[row + 1], "12:10:01 (NOTE) after");
+  Click(viewer, "BtnSaveAndExit");
+  EXPECT_EQ(test::ReadBytes(path), bytes);
+}
+
 // Each case in a simulator folder of its own; a file larger than any log is refused unread.
 TEST_F(QLogViewer, AMissingUnreadableOrOversizedLogIsReportedAndNoViewerOpens) {
   const struct {
