@@ -1,65 +1,110 @@
-// Opening the log viewer on a 20 MB log (read, split into lines, shown at the last session with
-// the visible lines coloured and painted) and scrolling it a page at a time, against reading
-// the file alone.
+// The log viewer on a realistic 64 MB log and on one 64 MB line of NUL bytes (what a simulator
+// that crashed while writing leaves): opening it at the last session with the visible lines
+// coloured and painted, and the whole use (open, delete the old sessions, save, close), each
+// against reading the file once in the same run; and scrolling the realistic log a page at a time.
+#include "bench/Comparison.h"
 #include "frontend/QLogViewer.h"
+#include "tests/frontend/QLogSample.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QListView>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
+namespace lumox {
 namespace {
 
-// About 20 MB in sessions of 5000 lines, a third of them tagged.
-QByteArray GenerateLog() {
-  const char* const lines[] = {"(INFO) Loaded object ", "(WARN) Slow frame ", "plain line ", "(ERR) Missing file ",
-                               "(NOTE) Lap ", "(CRIT) Overrun ", "more text ", "and more "};
-  QByteArray log;
-  for (int i = 0; log.size() < 20 * 1024 * 1024; ++i) {
-    if (i % 5000 == 0) log += "12:00:00 --- session separator ---\r\n";
-    log += "12:00:01.250 " + QByteArray(lines[i % 8]) + QByteArray::number(i) + "\r\n";
-  }
-  return log;
-}
+constexpr qsizetype kLogSize = 64 << 20;
 
-class QLogFile : public benchmark::Fixture {
+// A simulator folder whose log, `text` followed by `nulBytes` (a hole of a sparse file), is also
+// kept as QLOG.ORIG, so that a log shortened by a save is put back at once, by a hard link.
+class TLogFolder {
  public:
-  void SetUp(benchmark::State&) override {
-    if (!qApp) {
-      qputenv("QT_QPA_PLATFORM", "offscreen");
-      static int argc = 1;
-      static char name[] = "bench_qlog_viewer";
-      static char* argv[] = {name, nullptr};
-      new QApplication(argc, argv);  // lives as long as the process
-    }
-    if (!Folder.isEmpty()) return;
-    static QTemporaryDir dir;
-    Folder = dir.path();
-    Bytes = GenerateLog();
-    QFile file(Folder + "/QLOG.TXT");
-    file.open(QIODevice::WriteOnly);
-    file.write(Bytes);
+  explicit TLogFolder(const QByteArray& text, qint64 nulBytes = 0) {
+    QFile original(Original());
+    original.open(QIODevice::WriteOnly);
+    original.write(text);
+    original.resize(text.size() + nulBytes);
+    original.close();
+    Restore();
+  }
+  QString Path() const { return Dir.path(); }
+  QString Original() const { return Dir.filePath("QLOG.ORIG"); }
+  void Restore() const {
+    const QByteArray log = QFile::encodeName(Dir.filePath("QLOG.TXT"));
+    ::unlink(log.constData());
+    ::link(QFile::encodeName(Original()).constData(), log.constData());
   }
 
- protected:
-  static inline QString Folder;
-  static inline QByteArray Bytes;
+ private:
+  QTemporaryDir Dir;
 };
 
-BENCHMARK_DEFINE_F(QLogFile, ViewerOpensAtTheLastSession)(benchmark::State& state) {
-  for (auto _ : state) {
-    lumox::TFormViewQLOG viewer(nullptr, Folder);
-    viewer.show();
-    benchmark::DoNotOptimize(viewer.grab());
+struct TBench {
+  TBench() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "bench_qlog_viewer";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);  // lives as long as the process
   }
-  state.SetBytesProcessed(state.iterations() * Bytes.size());
+  TLogFolder Realistic{test::RealisticQLog(kLogSize)};
+  TLogFolder NulLine{{}, kLogSize};
+  const TLogFolder& Folder(const benchmark::State& state) const { return state.range(0) == 0 ? Realistic : NulLine; }
+};
+
+TBench& Bench() {
+  static TBench bench;
+  return bench;
 }
 
-// One page down and the box painted again, from the top of the log to its end.
-BENCHMARK_DEFINE_F(QLogFile, ScrollAPage)(benchmark::State& state) {
-  lumox::TFormViewQLOG viewer(nullptr, Folder);
+void ReadTheFileOnce(const TLogFolder& folder) {
+  QFile file(folder.Original());
+  file.open(QIODevice::ReadOnly);
+  benchmark::DoNotOptimize(file.readAll());
+}
+
+void Label(benchmark::State& state) { state.SetLabel(state.range(0) == 0 ? "realistic log" : "one NUL line"); }
+
+void ViewerOpensAtTheLastSession(benchmark::State& state) {
+  const TLogFolder& folder = Bench().Folder(state);
+  bench::Compare(
+      state,
+      [&] {
+        TFormViewQLOG viewer(nullptr, folder.Path());
+        viewer.show();
+        benchmark::DoNotOptimize(viewer.grab());
+      },
+      [&] { ReadTheFileOnce(folder); });
+  Label(state);
+}
+
+// The save writes the file through the write guard, which syncs it to the disk.
+void DeleteOldSessionsAndSave(benchmark::State& state) {
+  const TLogFolder& folder = Bench().Folder(state);
+  bench::Compare(
+      state,
+      [&] {
+        folder.Restore();
+        TFormViewQLOG viewer(nullptr, folder.Path());
+        viewer.show();
+        benchmark::DoNotOptimize(viewer.grab());
+        viewer.findChild<QPushButton*>("BtnDeleteButLast")->click();
+        viewer.findChild<QPushButton*>("BtnSaveAndExit")->click();
+      },
+      [&] { ReadTheFileOnce(folder); });
+  Label(state);
+}
+
+// One page down and the box painted again, from the top of the realistic log to its end.
+void ScrollAPage(benchmark::State& state) {
+  Bench().Realistic.Restore();
+  TFormViewQLOG viewer(nullptr, Bench().Realistic.Path());
   viewer.show();
   auto* box = viewer.findChild<QListView*>("RichEdit1");
   QScrollBar* bar = box->verticalScrollBar();
@@ -70,17 +115,9 @@ BENCHMARK_DEFINE_F(QLogFile, ScrollAPage)(benchmark::State& state) {
   }
 }
 
-BENCHMARK_DEFINE_F(QLogFile, ReadTheFileReference)(benchmark::State& state) {
-  for (auto _ : state) {
-    QFile file(Folder + "/QLOG.TXT");
-    file.open(QIODevice::ReadOnly);
-    benchmark::DoNotOptimize(file.readAll());
-  }
-  state.SetBytesProcessed(state.iterations() * Bytes.size());
-}
-
-BENCHMARK_REGISTER_F(QLogFile, ViewerOpensAtTheLastSession)->Unit(benchmark::kMillisecond);
-BENCHMARK_REGISTER_F(QLogFile, ScrollAPage)->Unit(benchmark::kMillisecond);
-BENCHMARK_REGISTER_F(QLogFile, ReadTheFileReference)->Unit(benchmark::kMillisecond);
+BENCHMARK(ViewerOpensAtTheLastSession)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(DeleteOldSessionsAndSave)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(ScrollAPage)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+}  // namespace lumox

@@ -5,12 +5,19 @@
 #include <QFontMetrics>
 
 #include <algorithm>
-#include <numeric>
+#include <functional>
+#include <ranges>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 namespace lumox {
+
+QString ShownQLogLine(QByteArrayView line) {
+  if (line.size() <= kMaxShownLineLength) return QString::fromLatin1(line);
+  return QString::fromLatin1(line.first(kMaxShownLineLength)) +
+         QStringLiteral(" \u2026 [%1 more characters]").arg(line.size() - kMaxShownLineLength);
+}
 
 TQLogLines::TQLogLines(const TQLog& log, QObject* parent) : QAbstractListModel(parent), Log(log) {}
 
@@ -26,19 +33,19 @@ void TQLogLines::Reload() {
 }
 
 int TQLogLines::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : int(Log.Lines().size());
+  return parent.isValid() ? 0 : Log.LineCount();
 }
 
 QVariant TQLogLines::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
-  const QString& line = Log.Lines()[index.row()];
+  const TQLogLook look = LookOf(Log.KindOf(index.row()));
   switch (role) {
     case Qt::DisplayRole:
-      return line;
+      return ShownQLogLine(Log.Line(index.row()));
     case Qt::ForegroundRole:
-      return QBrush(QColor::fromRgb(LookOf(ClassifyQLogLine(line)).Rgb));
+      return QBrush(QColor::fromRgb(look.Rgb));
     case Qt::FontRole: {
-      if (!LookOf(ClassifyQLogLine(line)).Bold) return {};
+      if (!look.Bold) return {};
       QFont bold;
       bold.setBold(true);
       return bold;
@@ -50,21 +57,20 @@ QVariant TQLogLines::data(const QModelIndex& index, int role) const {
   }
 }
 
-int WidestLine(const QStringList& lines, const QFont& font) {
+int WidestLine(const TQLog& log, const QFont& font) {
   // Measuring every line would take longer than showing the log.
-  constexpr qsizetype kMeasured = 64;
-  std::vector<int> rows(std::size_t(lines.size()));
-  std::iota(rows.begin(), rows.end(), 0);
-  const auto longer = [&](int a, int b) { return lines[a].size() > lines[b].size(); };
-  const auto measured = rows.begin() + std::min(kMeasured, lines.size());
-  std::nth_element(rows.begin(), measured, rows.end(), longer);
+  constexpr int kMeasured = 64;
+  const auto shownLength = [&](int row) { return std::min(log.Line(row).size(), kMaxShownLineLength + 1); };
+  std::vector<int> longest(std::size_t(std::min(kMeasured, log.LineCount())));
+  std::ranges::partial_sort_copy(std::views::iota(0, log.LineCount()), longest, std::ranges::greater{}, shownLength,
+                                 shownLength);
   QFont bold = font;
   bold.setBold(true);
   const QFontMetrics metrics(bold);
   int widest = -1, width = -1;
-  for (auto row = rows.begin(); row != measured; ++row) {
-    const int advance = metrics.horizontalAdvance(lines[*row]);
-    if (advance > width) std::tie(widest, width) = std::pair(*row, advance);
+  for (const int row : longest) {
+    const int advance = metrics.horizontalAdvance(ShownQLogLine(log.Line(row)));
+    if (advance > width) std::tie(widest, width) = std::pair(row, advance);
   }
   return widest;
 }

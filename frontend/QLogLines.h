@@ -10,6 +10,13 @@
 
 namespace lumox {
 
+// Wider than any screen in any font: a longer line is shown cut, with a mark saying so.
+inline constexpr qsizetype kMaxShownLineLength = 4096;
+
+// The text the box shows for `line`: its bytes as Latin-1, cut after kMaxShownLineLength
+// characters with a mark that tells how many more the line holds.
+QString ShownQLogLine(QByteArrayView line);
+
 class TQLogLines final : public QAbstractListModel {
  public:
   // Shows `log`, which must outlive the model.
@@ -28,8 +35,8 @@ class TQLogLines final : public QAbstractListModel {
   QSize RowSize;
 };
 
-// The row of the widest of `lines` in `font` (made bold, the wider weight), judged among the
-// lines with the most characters; -1 when there are none.
-int WidestLine(const QStringList& lines, const QFont& font);
+// The row of the widest line of `log` as shown in `font` (made bold, the wider weight), judged
+// among the lines with the most characters; -1 when there are none.
+int WidestLine(const TQLog& log, const QFont& font);
 
 }  // namespace lumox

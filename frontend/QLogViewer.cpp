@@ -102,7 +102,7 @@ void TFormViewQLOG::showEvent(QShowEvent* event) {
 }
 
 void TFormViewQLOG::SizeRows() {
-  const int widest = WidestLine(LogModel.Lines(), RichEdit1->font());
+  const int widest = WidestLine(LogModel, RichEdit1->font());
   if (widest >= 0) Lines.SetRowSize(RichEdit1->sizeHintForIndex(Lines.index(widest)));
 }
 

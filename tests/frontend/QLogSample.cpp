@@ -36,6 +36,15 @@ QByteArray SampleQLog(int filler) { return SampleQLogLines(filler).join("\r\n") 
 
 int SampleLastSession(int filler) { return 6 + 2 * filler; }
 
+QByteArray RealisticQLog(qsizetype size) {
+  const char* const texts[] = {"(INFO) Loaded object ", "(WARN) Slow frame ", "plain line ", "(ERR) Missing file ",
+                               "(NOTE) Lap ",           "(CRIT) Overrun ",    "more text ",  "and more "};
+  QByteArray session = kRealisticSeparator;
+  for (int i = 0; i < 5000; ++i)
+    session.append("12:00:01.250 ").append(texts[i % 8]).append(QByteArray::number(i)).append("\r\n");
+  return session.repeated((size + session.size() - 1) / session.size());
+}
+
 TFileSizeLimit::TFileSizeLimit(rlim_t bytes) {
   getrlimit(RLIMIT_FSIZE, &Previous);
   PreviousHandler = std::signal(SIGXFSZ, SIG_IGN);

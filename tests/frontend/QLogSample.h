@@ -1,5 +1,6 @@
 #pragma once
-// A simulator log with three sessions and every kind of line, and a way to make writes fail.
+// Simulator logs: a small one with three sessions and every kind of line, and big ordinary
+// ones; and a way to make writes fail.
 #include <sys/resource.h>
 
 #include <QByteArray>
@@ -14,6 +15,12 @@ QByteArrayList SampleQLogLines(int filler = 0);
 QByteArray SampleQLog(int filler = 0);
 // Index of the last session's separator in SampleQLogLines(filler).
 int SampleLastSession(int filler = 0);
+
+// An ordinary log of at least `size` bytes: one session of 5000 lines, five in eight of them
+// tagged, every line ended by CR LF, again and again.
+QByteArray RealisticQLog(qsizetype size);
+// The separator line that starts each session of RealisticQLog.
+inline constexpr char kRealisticSeparator[] = "12:00:00 --- session separator ---\r\n";
 
 // Limits the size of files this process writes to `bytes` while it lives, so writing more
 // fails as on a full disk (the size signal is ignored meanwhile).

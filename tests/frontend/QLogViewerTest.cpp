@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
+
+#include <functional>
 
 #include "frontend/QLogViewer.h"
 #include "tests/frontend/QLogSample.h"
@@ -161,9 +165,43 @@ TEST_F(QLogViewer, AFailedSaveShowsTheErrorAndKeepsTheWindowOpenWithItsText) {
             test::SampleQLogLines().mid(test::SampleLastSession()).join("\r\n") + "\r\n");
 }
 
-TEST_F(QLogViewer, AMissingOrUnreadableLogIsReportedAndNoViewerOpens) {
-  for (const bool unreadable : {false, true}) {
-    if (unreadable) Folder.MakeDir("QLOG.TXT");
+// The colour comes from the whole line: its tag lies beyond the cut.
+TEST_F(QLogViewer, ALineLongerThanAnyScreenIsShownCutWithAMarkAndSavedWhole) {
+  const QByteArray head = "12:10:00 " + QByteArray(kMaxShownLineLength, '\xE9');
+  const QByteArray longLine = head + QByteArray(3 * kMaxShownLineLength, '\0') + " (CRIT) end";
+  const QByteArray bytes = test::SampleQLog() + longLine + "\r\n12:10:01 (NOTE) after\r\n";
+  const QString path = WriteLog(bytes);
+  TFormViewQLOG viewer(nullptr, Folder.Path());
+  viewer.show();
+  const int row = test::SampleQLogLines().size();
+  const QString shown = BoxLines(viewer)[row];
+  EXPECT_TRUE(shown.startsWith(QString::fromLatin1(head.first(kMaxShownLineLength))));
+  EXPECT_LT(shown.size(), kMaxShownLineLength + 40);
+  EXPECT_TRUE(shown.contains(QString::number(longLine.size() - kMaxShownLineLength))) << shown.right(40).toStdString();
+  EXPECT_EQ(LookOfLine(viewer, row), RedBold);
+  EXPECT_EQ(BoxLines(viewer)[row + 1], "12:10:01 (NOTE) after");
+  Click(viewer, "BtnSaveAndExit");
+  EXPECT_EQ(test::ReadBytes(path), bytes);
+}
+
+// Each case in a simulator folder of its own; a file larger than any log is refused unread.
+TEST_F(QLogViewer, AMissingUnreadableOrOversizedLogIsReportedAndNoViewerOpens) {
+  const struct {
+    const char* Folder;
+    std::function<void(const QString& log)> Make;
+    QString Detail;
+  } cases[] = {
+      {"missing", [](const QString&) {}, {}},
+      {"folder", [](const QString& log) { QDir().mkdir(log); }, "not a regular file"},
+      {"oversized",
+       [](const QString& log) {
+         QFile file(log);
+         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(kMaxQLogFileSize + 1));  // sparse, made at once
+       },
+       QString::number(kMaxQLogFileSize + 1)}};
+  for (const auto& each : cases) {
+    const QString zindoDir = Folder.MakeDir(each.Folder), log = zindoDir + "/QLOG.TXT";
+    each.Make(log);
     test::TScriptedMessages messages;
     bool opened = false;
     test::WithNextModal(
@@ -171,12 +209,12 @@ TEST_F(QLogViewer, AMissingOrUnreadableLogIsReportedAndNoViewerOpens) {
           opened = true;
           modal->close();
         },
-        [&] { ShowQLogViewer(nullptr, Folder.Path()); });
-    EXPECT_FALSE(opened);
-    ASSERT_EQ(messages.Shown().size(), 1u);
-    EXPECT_EQ(messages.Shown()[0].Kind, TMsgKind::Error);
-    EXPECT_TRUE(messages.Shown()[0].Text.contains(Folder.File("QLOG.TXT")))
-        << messages.Shown()[0].Text.toStdString();
+        [&] { ShowQLogViewer(nullptr, zindoDir); });
+    EXPECT_FALSE(opened) << each.Folder;
+    ASSERT_EQ(messages.Shown().size(), 1u) << each.Folder;
+    const QString& text = messages.Shown()[0].Text;
+    EXPECT_EQ(messages.Shown()[0].Kind, TMsgKind::Error) << each.Folder;
+    EXPECT_TRUE(text.contains(log) && text.contains(each.Detail)) << text.toStdString();
   }
 }
 
