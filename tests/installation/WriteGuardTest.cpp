@@ -15,21 +15,13 @@
 #include "installation/WriteGuard.h"
 #include "platform/Errors.h"
 #include "platform/FileDescriptor.h"
+#include "tests/support/ErrorOf.h"
 #include "tests/support/TempFolder.h"
 
 namespace lumox {
 namespace {
 
-// The message of the EInOutError `action` throws, or "" when it throws none.
-template <class F>
-QString ErrorOf(F action) {
-  try {
-    action();
-  } catch (const EInOutError& e) {
-    return MessageOf(e);
-  }
-  return {};
-}
+using test::ErrorOf;
 
 // An installation and, outside it, a folder of the user's files that must never change. The
 // layouts of the table below are made through it.
