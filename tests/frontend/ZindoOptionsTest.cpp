@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QSet>
 
 #include "frontend/ZindoOptions.h"
 #include "installation/IniTree.h"
 #include "platform/Exception.h"
 #include "tests/frontend/FakeOptionTargets.h"
+#include "tests/support/ErrorOf.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
 
@@ -143,6 +146,35 @@ TEST_F(ZindoOptions, OptionsReadIncompletelyOrWithoutAFileAreNeverSaved) {
   WriteIni(SourceIni());
   EXPECT_THROW(stopped.Load(Zindo.Path()), ELumox);
   EXPECT_THROW(stopped.Save(Zindo.Path()), ELumox);
+}
+
+// As an ordinary user: a zindo.ini made read-only is not saved; a writable one in a folder that
+// takes no new file is saved in place.
+TEST_F(ZindoOptions, AReadOnlyFileIsNotSavedAndOneInAClosedFolderIsSavedInPlace) {
+  const QFile::Permissions readWrite = QFile::ReadOwner | QFile::WriteOwner;
+  const QFile::Permissions openFolder = readWrite | QFile::ExeOwner;
+  const struct {
+    QFile::Permissions File, Folder;
+    const char* Refusal;  // empty: saved
+  } cases[] = {{QFile::ReadOwner, openFolder, "it is read-only"},
+               {readWrite, QFile::ReadOwner | QFile::ExeOwner, ""}};
+  for (const auto& c : cases) {
+    WriteIni(SourceIni());
+    Options.Load(Zindo.Path());
+    Fake["cbShowMenu"].Checked = false;
+    QFile::setPermissions(Zindo.File("zindo.ini"), c.File);
+    QFile::setPermissions(Zindo.Path(), c.Folder);
+    {
+      const test::TAsOrdinaryUser user({Zindo.Path()});
+      const QString message = test::ErrorOf([&] { Save(); });
+      EXPECT_EQ(message.isEmpty(), !*c.Refusal) << message.toStdString();
+      EXPECT_TRUE(!*c.Refusal || (message.contains(Zindo.File("zindo.ini")) && message.contains(c.Refusal)))
+          << message.toStdString();
+    }
+    QFile::setPermissions(Zindo.Path(), openFolder);
+    QFile::setPermissions(Zindo.File("zindo.ini"), readWrite);
+    EXPECT_EQ(Value("gadgets.menu"), *c.Refusal ? "1" : "0") << c.Refusal;
+  }
 }
 
 struct TValueCase {
