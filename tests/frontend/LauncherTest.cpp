@@ -458,6 +458,30 @@ INSTANTIATE_TEST_SUITE_P(
                              TMeets::Rescan, "car.ini\":\r\nIt holds 2147483648 bytes"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+// A track folder reached through a link is read, never written: a launch that empties its file
+// (there is one) or fills it (there is none) leaves it as it is, names it, and the race runs.
+TEST_F(Launch, ATrackFolderReachedThroughALinkIsLeftAsItIsAndNamedAndTheRaceRuns) {
+  test::TTempFolder outside;
+  Zindo.Write("data/tracks/dunmore_park/bestlaps.ini", test::ReadBytes(BestLaps("kestrel_ring")));
+  MoveOut(Zindo, "data/tracks/dunmore_park", outside, "dunmore_park");
+  for (const TFillMode mode : {TFillMode::Empty, TFillMode::EmptyAndFill}) {
+    SCOPED_TRACE(int(mode));
+    if (mode == TFillMode::EmptyAndFill) QFile::remove(outside.File("dunmore_park/bestlaps.ini"));
+    const QMap<QString, QByteArray> before = test::Snapshot(outside.Path());
+    const std::size_t shown = Messages.Shown().size();
+    Options = {int(mode), 0, false};
+    Start();
+    ASSERT_EQ(Messages.Shown().size(), shown + 1);
+    const QString text = Messages.Texts().last();
+    EXPECT_TRUE(text.contains("dunmore_park/bestlaps.ini\": \"" + Zindo.File("data/tracks/dunmore_park") +
+                              "\" is a symbolic link to"))
+        << text.toStdString();
+    EXPECT_EQ(test::Snapshot(outside.Path()), before);
+    EXPECT_TRUE(FileLaps(BestLaps("kestrel_ring")).isEmpty());
+    EXPECT_EQ(FileLaps(BestLaps("harbour_loop")).size(), 1) << "emptied, then raced";
+  }
+}
+
 // Stands in for the desktop's handler of local files.
 class TFileOpener final : public QObject {
   Q_OBJECT
