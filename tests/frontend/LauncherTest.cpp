@@ -458,6 +458,25 @@ INSTANTIATE_TEST_SUITE_P(
                              TMeets::Rescan, "car.ini\":\r\nIt holds 2147483648 bytes"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+// The default car's variant record is a dangling link: its refusal is shown while the options
+// load, and they load all the same, so that saving them and launching work.
+TEST_F(Launch, ARefusedVariantRecordWhileTheOptionsLoadCostsOnlyThatRecord) {
+  QFile::remove(Zindo.File(Record));
+  test::MakeLink(Zindo.File("nowhere.ini"), Zindo.File(Record));
+  Form.LoadOptions();
+  ASSERT_EQ(Messages.Texts().size(), 1);
+  EXPECT_TRUE(Messages.Texts()[0].contains("variant.ini\": it is a symbolic link to"))
+      << Messages.Texts()[0].toStdString();
+  ASSERT_TRUE(Form.RaceSetup().SelectByFolder(test::Find<QComboBox>(Form, "comboDefaultCar"), "pico_hatch"));
+  test::Find<QAction>(Form, "ActSaveOptions")->trigger();
+  EXPECT_EQ(Messages.Texts().last(), "The current options have been\nsaved to the Zindo.ini file.");
+  Start();
+  EXPECT_EQ(Messages.Texts().size(), 2);
+  const QStringList raced = FileLaps(BestLaps("harbour_loop"));
+  ASSERT_EQ(raced.size(), 1);
+  EXPECT_TRUE(raced[0].startsWith("Pico")) << "the saved car raced";
+}
+
 // A track folder reached through a link is read, never written: a launch that empties its file
 // (there is one) or fills it (there is none) leaves it as it is, names it, and the race runs.
 TEST_F(Launch, ATrackFolderReachedThroughALinkIsLeftAsItIsAndNamedAndTheRaceRuns) {
