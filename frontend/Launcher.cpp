@@ -39,6 +39,9 @@ void TLauncher::StartZindo(const TLaunchRequest& request) {
   PrepareBestLaps(exchange, request.Options);
   if (request.VariantEnabled) ApplyVariant(request.VariantIndex);
   if (!SaveOptions()) return;
+  // What the preparation reported concerns this launch: it shows before the simulator covers
+  // the window, not on a turn of the event loop inside the wait.
+  ShowWaitingMessages();
   {
     const TFlagScope racing(Racing);
     RunProgram(State.FZindoExe, true);
