@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "archive/LapTimePool.h"
@@ -35,13 +36,11 @@ void ReportRefused(const QStringList& laps, const QString& details) {
   ShowError(text);
 }
 
-// The tracks whose files were kept full, one line each: the track and why.
-void ReportKept(const QStringList& tracks) {
+// The tracks whose files were left as they were, one line each: the track and why, after
+// `heading`, which says what was not done.
+void ReportTracksLeft(const QString& heading, const QStringList& tracks) {
   if (tracks.isEmpty()) return;
-  ShowError(
-      QStringLiteral("The best laps of these tracks were not emptied, as they could not all be archived "
-                     "first:\r\n%1")
-          .arg(tracks.join(QStringLiteral("\r\n"))));
+  ShowError(heading + QStringLiteral(":\r\n") + tracks.join(QStringLiteral("\r\n")));
 }
 
 void WriteSlot(TZindoIni& ini, int slot, const QString& car, const QString& carID, const QString& lapTime,
@@ -80,6 +79,23 @@ QString TBestLapsExchange::TrackDir(const QString& folder) const {
 QString TBestLapsExchange::TrackName(const QString& folder) const {
   return TZindoIni(ZindoFilePath(TrackDir(folder), QStringLiteral("track.ini")))
       .ReadString(QStringLiteral("track.name"), QString());
+}
+
+QString TBestLapsExchange::TrackLine(const QString& folder, const QString& why) const {
+  return TrackNameAndPath(TrackName(folder), folder) + QStringLiteral(": ") + why;
+}
+
+// A file that cannot be written (a track folder reached through a link, a read-only file) costs
+// only that track: it is left as it is and named in `unwritten`.
+bool TBestLapsExchange::Written(const QString& folder, QStringList& unwritten,
+                                const std::function<void()>& write) const {
+  try {
+    write();
+    return true;
+  } catch (const EInOutError& e) {
+    unwritten << TrackLine(folder, MessageOf(e));
+    return false;
+  }
 }
 
 // Every file is read before the import starts, so no error box shows while it runs.
@@ -148,17 +164,23 @@ void TBestLapsExchange::EmptyBestlaps(TArchiveFirst archiveFirst) {
   for (const TTrackFile& file : files) {
     if (!notArchived.contains(file.Folder)) continue;
     KeptFolders.insert(file.Folder);
-    kept << TrackNameAndPath(TrackName(file.Folder), file.Folder) + QStringLiteral(": ") +
-                notArchived[file.Folder];
+    kept << TrackLine(file.Folder, notArchived[file.Folder]);
   }
-  // Told before the files are written: a file that cannot be written ends the emptying.
-  ReportKept(kept);
+  ReportTracksLeft(
+      QStringLiteral(
+          "The best laps of these tracks were not emptied, as they could not all be archived first"),
+      kept);
+  QStringList unwritten;
   for (TTrackFile& file : files) {
     if (KeptFolders.contains(file.Folder)) continue;
     for (int slot = 0; slot < BestLapSlots; ++slot)
       WriteSlot(file.Ini, slot, QString(), QString(), QStringLiteral("0"), QStringLiteral("0"));
-    file.Ini.SaveChanges(ZindoDir);
+    const bool written = Written(file.Folder, unwritten, [&] { file.Ini.SaveChanges(ZindoDir); });
+    if (!written) KeptFolders.insert(file.Folder);
   }
+  ReportTracksLeft(
+      QStringLiteral("The best laps of these tracks were not emptied, as their files could not be written"),
+      unwritten);
 }
 
 // The archive is asked again after the import: only what it holds now may be cleared.
@@ -192,8 +214,12 @@ QHash<QString, QString> TBestLapsExchange::ArchiveBeforeEmptying(const std::vect
 }
 
 void TBestLapsExchange::FillBestlaps(int lapCount) {
+  QStringList unwritten;
   for (const QString& folder : TrackFolders())
-    if (!KeptFolders.contains(folder)) FillTrack(folder, lapCount);
+    if (!KeptFolders.contains(folder)) Written(folder, unwritten, [&] { FillTrack(folder, lapCount); });
+  ReportTracksLeft(
+      QStringLiteral("The best laps of these tracks were not filled in, as their files could not be written"),
+      unwritten);
 }
 
 void TBestLapsExchange::FillTrack(const QString& folder, int lapCount) {

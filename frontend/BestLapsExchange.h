@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -54,7 +55,9 @@ class TBestLapsExchange {
   // alone: its laps are not archived.
   void FillBestlaps(int lapCount);
   // All three leave a file that cannot be read whole (reported) alone, and write a file only
-  // when a value in it changes.
+  // when a value in it changes. A file that cannot be written is left as it is, and emptying
+  // keeps it full for filling too; the tracks are named in one message, and the others are
+  // handled all the same.
 
   // The archived path of a track folder: "\data\tracks\<folder>".
   static QString TrackPath(const QString& folder);
@@ -66,6 +69,10 @@ class TBestLapsExchange {
   QStringList TrackFolders() const;
   QString TrackDir(const QString& folder) const;
   QString TrackName(const QString& folder) const;
+  // One line of a message naming the track of `folder` and why.
+  QString TrackLine(const QString& folder, const QString& why) const;
+  // Runs `write`; false, with the track named in `unwritten`, when it could not write the file.
+  bool Written(const QString& folder, QStringList& unwritten, const std::function<void()>& write) const;
   // The existing files that could be read whole, in track order.
   std::vector<TTrackFile> ReadTrackFiles();
   // The file read whole, or nothing when it could not be (reported the first time only).

@@ -37,13 +37,25 @@ void TLauncher::StartZindo(const TLaunchRequest& request) {
   TBestLapsExchange exchange = Exchange();
   ArchiveAfterRace = request.Options.BackupBestlaps;
   PrepareBestLaps(exchange, request.Options);
-  if (request.VariantEnabled) State.FVariants.Apply(request.VariantIndex);
+  if (request.VariantEnabled) ApplyVariant(request.VariantIndex);
   if (!SaveOptions()) return;
+  // What the preparation reported concerns this launch: it shows before the simulator covers
+  // the window, not on a turn of the event loop inside the wait.
+  ShowWaitingMessages();
   {
     const TFlagScope racing(Racing);
     RunProgram(State.FZindoExe, true);
   }
   if (ArchiveAfterRace) exchange.RetrieveLapTimes();
+}
+
+// A variant that cannot be recorded is not copied: the user is told, and the car races as it is.
+void TLauncher::ApplyVariant(int index) const {
+  const QString notApplicable = State.FVariants.WhyNotApplicable(index);
+  if (notApplicable.isEmpty())
+    State.FVariants.Apply(index);
+  else
+    ShowWarning(notApplicable + QStringLiteral("\r\n\r\nZindo starts with the car as it is."));
 }
 
 // With lap retrieval on, no file is emptied before its laps are in the archive: laps the

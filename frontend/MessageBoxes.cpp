@@ -76,10 +76,14 @@ TMsgAnswer TMessageBoxes::Show(TMsgKind kind, const QString& text, TMsgButtons b
     Report({kind, text});
     return TMsgAnswer::Ok;
   }
-  if (ModalBoxesAllowed()) ShowPending();
+  ShowWaiting();
   // The application may have begun to quit while the notices were shown.
   if (NoWindow || !ModalBoxesAllowed()) return ConsoleMessages().Show(kind, text, buttons);
   return Box(kind, text, buttons);
+}
+
+void TMessageBoxes::ShowWaiting() {
+  if (ModalBoxesAllowed()) ShowPending();
 }
 
 void TMessageBoxes::Quitting() {

@@ -13,7 +13,8 @@ namespace lumox {
 // - A notice (a message with only OK) is shown on the next turn of the event loop, so no box
 //   opens inside the handler, paint or event filter that reported it. The same notice again,
 //   while it waits, while it is shown or right after (a burst of one failure), is shown once.
-// - A question is asked at once, after the notices reported before it.
+// - A question is asked at once, after the notices reported before it; ShowWaiting shows them
+//   at once too, before a program is started that would cover them.
 // - Where no box can show (the application is quitting, whose event loops return at once), or
 //   where none may open (inside a paint or an event filter), a notice goes to stderr and a
 //   question gets its cautious answer there.
@@ -29,6 +30,8 @@ class TMessageBoxes final : public QObject, public IUserMessages {
   ~TMessageBoxes() override;
 
   TMsgAnswer Show(TMsgKind kind, const QString& text, TMsgButtons buttons) override;
+  // Shows the notices waiting for the next turn now, where a box may open.
+  void ShowWaiting() override;
   // No box shows from now on: the notices still waiting and all that follow go to stderr.
   // Called once the main window is closed or the program ends on a signal.
   void Quitting();

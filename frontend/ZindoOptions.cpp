@@ -12,6 +12,7 @@
 #include "installation/FileSystem.h"
 #include "installation/IniTree.h"
 #include "installation/Strings.h"
+#include "platform/EventGuard.h"
 #include "platform/Exception.h"
 
 namespace lumox {
@@ -66,7 +67,10 @@ void LoadSelector(const TOptionRow& row, const TZindoIni& ini, TOptionTargets& t
   const bool exists = Exists(row, ini);
   if constexpr (S != TRaceSelector::AICar) t.Race.SetSelectorEnabled(S, exists);
   if (exists) t.Race.Select(S, Read(row, ini, ""));
-  if constexpr (S == TRaceSelector::DefaultCar || S == TRaceSelector::DefaultTrack) t.Race.SelectionChanged(S);
+  // What follows the selection may fail (the car's variant record refused): that is shown, and
+  // the other options load all the same, so that they can still be saved.
+  if constexpr (S == TRaceSelector::DefaultCar || S == TRaceSelector::DefaultTrack)
+    RunGuarded([&] { t.Race.SelectionChanged(S); });
 }
 template <TRaceSelector S>
 void SaveSelector(const TOptionRow& row, TZindoIni& ini, const TOptionTargets& t, const QDateTime&) {

@@ -43,7 +43,8 @@ std::span<const TOptionRow> OptionRows();
 // The key bound to `control`; empty when there is none.
 QString OptionKeyOf(const char* control);
 
-// Fills every control from `ini` and then applies the enabling rules below.
+// Fills every control from `ini` and then applies the enabling rules below. A failure of a
+// selector's change handler is shown, and the loading goes on.
 void LoadOptionsFrom(const TZindoIni& ini, TOptionTargets targets);
 // Writes every control into its key of `ini`; `now` names a track-based log file.
 void SaveOptionsTo(TZindoIni& ini, TOptionTargets targets, const QDateTime& now);

@@ -37,6 +37,7 @@ void TLumoxVariant::Clear() {
   ZindoDir.clear();
   CarFolder.clear();
   CurrentFolder.clear();
+  RecordError.clear();
   Names.clear();
   Folders.clear();
 }
@@ -48,17 +49,24 @@ void TLumoxVariant::LoadFromCarFolder(const QString& zindoDir, const QString& ca
   ZindoDir = zindoDir;
   CarFolder = carFolder;
   if (!FolderExists(VariantsFolder())) return;
-  CurrentFolder = ReadCurrentFolder();
+  // The variants are listed first: a record that cannot be made costs only the record.
   ScanVariants();
+  CreateMissingRecord();
+  CurrentFolder = ReadCurrentFolder();
+}
+
+void TLumoxVariant::CreateMissingRecord() {
+  if (!FindZindoFile(VariantsFolder(), kVariantIni).isEmpty()) return;
+  try {
+    WriteWholeFile(ZindoDir, JoinPath(VariantsFolder(), kVariantIni), "current\r\n{\r\n  folder=\r\n}\r\n");
+  } catch (const EInOutError& e) {
+    RecordError = MessageOf(e);
+    throw;
+  }
 }
 
 QString TLumoxVariant::ReadCurrentFolder() const {
-  QString record = FindZindoFile(VariantsFolder(), kVariantIni);
-  if (record.isEmpty()) {
-    record = JoinPath(VariantsFolder(), kVariantIni);
-    WriteWholeFile(ZindoDir, record, "current\r\n{\r\n  folder=\r\n}\r\n");
-  }
-  return TZindoIni(record).ReadString(kCurrentFolderPath, {});
+  return TZindoIni(ZindoFilePath(VariantsFolder(), kVariantIni)).ReadString(kCurrentFolderPath, {});
 }
 
 void TLumoxVariant::ScanVariants() {
@@ -87,8 +95,16 @@ QString TLumoxVariant::GetPreviewFileName(int index) const {
   return FirstPreview(CarFolder);
 }
 
+QString TLumoxVariant::WhyNotApplicable(int index) const {
+  if (!IsValid(index) || RecordError.isEmpty()) return {};
+  return QStringLiteral(
+             "The car variant \"%1\" cannot be applied, as the record of the current variant could "
+             "not be created:\r\n%2")
+      .arg(Names[index], RecordError);
+}
+
 void TLumoxVariant::Apply(int index) {
-  if (!IsValid(index)) return;
+  if (!IsValid(index) || !RecordError.isEmpty()) return;
   const QString source = JoinPath(VariantsFolder(), Folders[index]);
   if (!FolderExists(source)) {
     throw EInOutError(QStringLiteral("The car variant \"%1\" was not applied: its folder \"%2\" is gone.")

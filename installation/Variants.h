@@ -20,14 +20,19 @@ class TLumoxVariant {
  public:
   // Replaces the content with the variants of `carFolder` in the installation `zindoDir`,
   // below which every file of the car is written. Creates the record of the current variant
-  // when it is missing; throws EInOutError when that fails or is refused.
+  // when it is missing; throws EInOutError when that fails or is refused, with the variants
+  // listed all the same.
   void LoadFromCarFolder(const QString& zindoDir, const QString& carFolder);
   bool HasVariants() const { return !Folders.isEmpty(); }
   TComboContent ComboContent() const;
   // The preview picture of the variant at `index`, else the car's own, else empty.
   QString GetPreviewFileName(int index) const;
+  // Why the variant at `index` cannot be applied: the record of the current variant could not
+  // be created when the variants were loaded. Empty when it can be, or `index` selects none.
+  QString WhyNotApplicable(int index) const;
   // Copies the files of the variant at `index` into the car folder and records it as
-  // current; nothing happens for an index out of range. When any file cannot be copied,
+  // current; nothing happens for an index out of range, or when WhyNotApplicable says why
+  // not (a variant that could not be recorded is not copied). When any file cannot be copied,
   // the others are still copied, the record is left as it was and EInOutError names the
   // files that failed or were refused (a link in the car folder, a variant file linked to
   // one outside the installation). Throws EInOutError too when the variant folder is gone or
@@ -41,6 +46,8 @@ class TLumoxVariant {
 
  private:
   void Clear();
+  // Creates the record of the current variant where there is none; keeps why it could not.
+  void CreateMissingRecord();
   QString ReadCurrentFolder() const;
   void ScanVariants();
   QString VariantsFolder() const;
@@ -49,6 +56,7 @@ class TLumoxVariant {
   QString ZindoDir;
   QString CarFolder;
   QString CurrentFolder;
+  QString RecordError;  // why the missing record could not be created
   QStringList Names;    // display names
   QStringList Folders;  // folder names, parallel to Names
 };

@@ -66,9 +66,15 @@ struct TAction {
   [[noreturn]] void Refuse(const QString& reason) const {
     throw EInOutError(Refused + QStringLiteral(": ") + reason);
   }
-  [[noreturn]] void Fail(int error) const {
-    throw EInOutError(Failed + QStringLiteral(": ") + qt_error_string(error));
+  [[noreturn]] void RefuseSwappedLink(const QString& path) const {
+    Refuse(QStringLiteral("a symbolic link took the place of %1 or one of its folders while Lumox was "
+                          "checking it.")
+               .arg(Subject(path)));
   }
+  [[noreturn]] void Fail(const QString& reason) const {
+    throw EInOutError(Failed + QStringLiteral(": ") + reason);
+  }
+  [[noreturn]] void Fail(int error) const { Fail(qt_error_string(error)); }
 };
 
 // The folder every write stays below, at its real location and open there.
@@ -100,11 +106,7 @@ class TBound {
     if (!below) action.Refuse(WhyOutside(path) + elsewhere);
     TFileDescriptor fd(OpenBeneath(Folder.Get(), *below, flags | O_CLOEXEC));
     if (fd.IsOpen()) return fd;
-    if (errno == ELOOP || errno == EXDEV || errno == ENOTDIR)
-      action.Refuse(
-          QStringLiteral("a symbolic link took the place of %1 or one of its folders while Lumox was "
-                         "checking it.")
-              .arg(action.Subject(path)));
+    if (errno == ELOOP || errno == EXDEV || errno == ENOTDIR) action.RefuseSwappedLink(path);
     action.Fail(errno);
   }
 
@@ -131,17 +133,19 @@ class TBound {
   TFileDescriptor Folder;
 };
 
-// The folder a file is written in, open, the file's name there, and the permissions of the
-// regular file that is there now.
+// The file a write or copy makes: its path, the folder it is written in, open, its name there,
+// and the status of the regular file that is there now.
 struct TTarget {
+  QString Path;
   TFileDescriptor Folder;
   QByteArray Name;
-  std::optional<mode_t> ExistingMode;
+  std::optional<struct stat> Existing;
 };
 
 TTarget OpenTarget(const TBound& bound, const QString& path, const TAction& action) {
   const QFileInfo info(path);
-  TTarget target{bound.Open(info.path(), O_PATH | O_DIRECTORY,
+  TTarget target{path,
+                 bound.Open(info.path(), O_PATH | O_DIRECTORY,
                             QStringLiteral(". Lumox reads such folders but never writes into them."), action),
                  Native(info.fileName()), std::nullopt};
   struct stat status {};
@@ -157,8 +161,27 @@ TTarget OpenTarget(const TBound& bound, const QString& path, const TAction& acti
   }
   if (!S_ISREG(status.st_mode))
     action.Refuse(QStringLiteral("%1 is not a regular file.").arg(action.Subject(path)));
-  target.ExistingMode = status.st_mode & 0777;
+  target.Existing = status;
   return target;
+}
+
+// The regular file the target names now, open for writing. The kernel decides, as for every
+// other program, whether this user may write it: a file its owner made read-only is refused.
+TFileDescriptor OpenExisting(const TTarget& target, const TAction& action) {
+  TFileDescriptor file(::openat(target.Folder.Get(), target.Name.constData(),
+                                O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!file.IsOpen()) {
+    if (errno == EACCES)
+      action.Refuse(QStringLiteral("%1 is read-only (its permissions do not let this user write it).")
+                        .arg(action.Subject(target.Path)));
+    if (errno == ELOOP) action.RefuseSwappedLink(target.Path);
+    action.Fail(errno);
+  }
+  struct stat status {};
+  if (::fstat(file.Get(), &status) != 0) action.Fail(errno);
+  if (!S_ISREG(status.st_mode))
+    action.Refuse(QStringLiteral("%1 is not a regular file.").arg(action.Subject(target.Path)));
+  return file;
 }
 
 // The regular file `path` below the bound, open for reading, and its status. It is opened
@@ -205,25 +228,101 @@ bool Rename(const TTarget& target, const QByteArray& temp, TExisting existing) {
   return errno == EINVAL && ::linkat(folder, from, folder, to, 0) == 0 && ::unlinkat(folder, from, 0) == 0;
 }
 
-// Fills a fresh hidden file beside the target through `fill`, which returns false with errno
-// set when it fails, makes sure it is on the disk and gives it the target's name. On failure
-// the temporary file goes and the target stays as it was.
+// A fresh hidden file beside the target.
+struct TTemporary {
+  TFileDescriptor File;
+  QByteArray Name;
+};
+
+// Makes a temporary file with `mode` beside the target; not open, with errno set, when the folder
+// refuses it.
+TTemporary CreateTemporary(const TTarget& target, mode_t mode) {
+  TTemporary temp;
+  do {
+    temp.Name = ".lumox-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+    temp.File = TFileDescriptor(::openat(target.Folder.Get(), temp.Name.constData(),
+                                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+  } while (!temp.File.IsOpen() && errno == EEXIST);
+  return temp;
+}
+
+void RemoveTemporary(const TTarget& target, const TTemporary& temp) {
+  ::unlinkat(target.Folder.Get(), temp.Name.constData(), 0);
+}
+
+// Fails the action because the target's folder did not take the temporary file.
+[[noreturn]] void FailCreating(const TTarget& target, int error, const TAction& action) {
+  if (error != EACCES) action.Fail(error);
+  action.Fail(QStringLiteral("the folder \"%1\" does not let this user create files in it (%2).")
+                  .arg(QFileInfo(target.Path).path(), qt_error_string(error)));
+}
+
+// A file system that cannot sync (EINVAL) has nothing to report.
+bool Synced(int fd) { return ::fsync(fd) == 0 || errno == EINVAL; }
+
+// Fills the temporary file through `fill`, which returns false with errno set when it fails,
+// makes sure it is on the disk and gives it the target's name. On failure the temporary file
+// goes and the target stays as it was.
+void Commit(const TTarget& target, const TTemporary& temp, TExisting existing,
+            const std::function<bool(int)>& fill, const TAction& action) {
+  if (fill(temp.File.Get()) && Synced(temp.File.Get()) && Rename(target, temp.Name, existing)) return;
+  const int error = errno;
+  RemoveTemporary(target, temp);
+  action.Fail(error);
+}
+
 void Replace(const TTarget& target, mode_t mode, TExisting existing, const std::function<bool(int)>& fill,
              const TAction& action) {
-  QByteArray temp;
-  TFileDescriptor file;
-  while (!file.IsOpen()) {
-    temp = ".lumox-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-    file = TFileDescriptor(::openat(target.Folder.Get(), temp.constData(),
-                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
-    if (!file.IsOpen() && errno != EEXIST) action.Fail(errno);
+  const TTemporary temp = CreateTemporary(target, mode);
+  if (!temp.File.IsOpen()) FailCreating(target, errno, action);
+  Commit(target, temp, existing, fill, action);
+}
+
+// Gives the open file the owner, group and permissions of `original`; false, with errno set,
+// when this user may not (only root gives a file to another user).
+bool TakeOwnerAndMode(int fd, const struct stat& original) {
+  struct stat made {};
+  if (::fstat(fd, &made) != 0) return false;
+  if ((made.st_uid != original.st_uid || made.st_gid != original.st_gid) &&
+      ::fchown(fd, original.st_uid, original.st_gid) != 0)
+    return false;
+  return ::fchmod(fd, original.st_mode & 0777) == 0;
+}
+
+bool WriteBytes(int fd, const QByteArray& bytes) { return WriteAll(fd, bytes.constData(), bytes.size()); }
+
+// Writes over the open target, as a text editor saves into a folder that takes no new file.
+// Another name of the same file (a hard link, which may lie anywhere) would change with it, so
+// such a file is refused.
+void WriteInPlace(const TTarget& target, const TFileDescriptor& file, const QByteArray& bytes,
+                  const TAction& action) {
+  struct stat status {};
+  if (::fstat(file.Get(), &status) != 0) action.Fail(errno);
+  if (status.st_nlink > 1)
+    action.Refuse(
+        QStringLiteral("its folder does not let this user replace %1, and writing into it would also "
+                       "change its other names (hard links).")
+            .arg(action.Subject(target.Path)));
+  if (!(::ftruncate(file.Get(), 0) == 0 && WriteBytes(file.Get(), bytes) && Synced(file.Get())))
+    action.Fail(errno);
+}
+
+// Rewrites the target's existing file: through a temporary file that takes its owner, group and
+// permissions, or in place where the folder takes no new file or the owner cannot be kept.
+void Rewrite(const TTarget& target, const QByteArray& bytes, const TAction& action) {
+  const TFileDescriptor file = OpenExisting(target, action);
+  const TTemporary temp = CreateTemporary(target, 0600);
+  if (temp.File.IsOpen()) {
+    if (TakeOwnerAndMode(temp.File.Get(), *target.Existing))
+      return Commit(
+          target, temp, TExisting::Replace, [&](int fd) { return WriteBytes(fd, bytes); }, action);
+    const int error = errno;
+    RemoveTemporary(target, temp);
+    if (error != EPERM && error != EINVAL) action.Fail(error);
+  } else if (errno != EACCES) {
+    action.Fail(errno);
   }
-  // A file system that cannot sync (EINVAL) has nothing to report.
-  const auto synced = [&] { return ::fsync(file.Get()) == 0 || errno == EINVAL; };
-  if (fill(file.Get()) && synced() && Rename(target, temp, existing)) return;
-  const int error = errno;
-  ::unlinkat(target.Folder.Get(), temp.constData(), 0);
-  action.Fail(error);
+  WriteInPlace(target, file, bytes, action);
 }
 
 }  // namespace
@@ -236,13 +335,11 @@ void CheckWritable(const QString& within, const QString& path) {
 void WriteWholeFile(const QString& within, const QString& path, const QByteArray& bytes) {
   const TAction action = TAction::Write(path);
   const TTarget target = OpenTarget(TBound(within, action), path, action);
-  Replace(
-      target, 0666, TExisting::Replace,
-      [&](int fd) {
-        return WriteAll(fd, bytes.constData(), bytes.size()) &&
-               (!target.ExistingMode || ::fchmod(fd, *target.ExistingMode) == 0);
-      },
-      action);
+  if (target.Existing)
+    Rewrite(target, bytes, action);
+  else
+    Replace(
+        target, 0666, TExisting::Replace, [&](int fd) { return WriteBytes(fd, bytes); }, action);
 }
 
 void CopyFileWithin(const QString& within, const QString& source, const QString& target, TExisting existing) {
@@ -251,7 +348,7 @@ void CopyFileWithin(const QString& within, const QString& source, const QString&
   struct stat status {};
   const TFileDescriptor from = OpenSource(bound, source, status, action);
   const TTarget to = OpenTarget(bound, target, action);
-  if (existing == TExisting::Keep && to.ExistingMode) action.Fail(EEXIST);
+  if (existing == TExisting::Keep && to.Existing) action.Fail(EEXIST);
   Replace(
       to, (status.st_mode & 0777) | S_IWUSR, existing, [&](int fd) { return CopyBytes(from.Get(), fd); },
       action);

@@ -9,17 +9,25 @@
 // folders kept on another disk) is read, never written. Files are opened without following
 // links, relative to `within`, so a link swapped in after a check is not followed either.
 // Every refusal is an EInOutError that names the file and the link.
+//
+// A file's own permissions decide as they do for every other program: one this user may not
+// write is not written, and a rewritten file keeps its permissions, owner and group. Where its
+// folder takes no new file, a file is written in place, as a text editor saves it.
 #include <QByteArray>
 #include <QString>
 
 namespace lumox {
 
-// Throws EInOutError when WriteWholeFile would refuse to write `path` below `within`; a file
-// that does not exist yet may be written.
+// Throws EInOutError when `path` is no regular file below `within` or is reached through a link
+// that leads elsewhere, as WriteWholeFile would refuse it; a file that does not exist yet may
+// be written. The file's permissions are left to the program that writes it.
 void CheckWritable(const QString& within, const QString& path);
 
 // Writes `bytes` to `path` through a temporary file renamed over it, so a failed write leaves
-// any old file whole; the file keeps its permissions. Throws EInOutError naming the file.
+// any old file whole; an existing file keeps its permissions, owner and group. An existing file
+// this user may not write is refused. Where the folder takes no new file, or the owner cannot be
+// kept (only root gives a file to another user), the file is written in place; one with other
+// names (hard links) is refused then. Throws EInOutError naming the file.
 void WriteWholeFile(const QString& within, const QString& path, const QByteArray& bytes);
 
 enum class TExisting { Replace, Keep };

@@ -80,4 +80,6 @@ bool Confirm(const QString& text, TMsgButtons buttons) {
   return answer == TMsgAnswer::Yes || answer == TMsgAnswer::Ok;
 }
 
+void ShowWaitingMessages() { UserMessages().ShowWaiting(); }
+
 }  // namespace lumox

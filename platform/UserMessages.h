@@ -17,6 +17,8 @@ class IUserMessages {
  public:
   virtual ~IUserMessages() = default;
   virtual TMsgAnswer Show(TMsgKind kind, const QString& text, TMsgButtons buttons) = 0;
+  // Shows now what Show kept for later (a notice waiting for the next turn of the event loop).
+  virtual void ShowWaiting() {}
 };
 
 // The installed implementation. Until one is installed, messages go to stderr and
@@ -85,5 +87,8 @@ void ShowInformation(const QString& text);
 void ShowPlainMessage(const QString& text);
 // True when the user answered Yes (YesNo) or OK (OkCancel).
 bool Confirm(const QString& text, TMsgButtons buttons = TMsgButtons::YesNo);
+// Shows the messages still waiting, before the program does what they concern (starting a
+// program that will cover the window).
+void ShowWaitingMessages();
 
 }  // namespace lumox

@@ -1,12 +1,9 @@
 #include "tests/archive/TestDatabase.h"
 
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include "archive/SQLQuery.h"
 #include "archive/Schema.h"
@@ -26,15 +23,6 @@ void UseBuildLockFolder() {
   if (qEnvironmentVariableIsSet("FIREBIRD_LOCK")) return;
   QDir().mkpath(QStringLiteral(LUMOX_FIREBIRD_LOCK));
   qputenv("FIREBIRD_LOCK", LUMOX_FIREBIRD_LOCK);
-}
-
-void GiveToNobody(const QString& folder) {
-  EXPECT_EQ(geteuid() == 0 ? QProcess::execute("chown", {"-R", "nobody:nogroup", folder}) : 0, 0);
-}
-
-void BecomeNobody() {
-  constexpr uid_t nobody = 65534;  // Debian's nobody and nogroup
-  if (geteuid() == 0 && (setgroups(0, nullptr) || setgid(nobody) || setuid(nobody))) _exit(127);
 }
 
 TTestDatabase::TTestDatabase() {

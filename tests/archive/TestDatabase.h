@@ -1,5 +1,6 @@
 #pragma once
 #include "archive/Database.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/TempFolder.h"
 
 #include <QString>
@@ -15,10 +16,6 @@ QString IsqlTool();
 // Points the embedded engine at this build tree's lock folder; call before the first attach.
 // All test processes share it, so they see each other's locks.
 void UseBuildLockFolder();
-// When the tests run as root, checks that root would pass run as the user nobody: GiveToNobody
-// hands it `folder` and all in it; BecomeNobody turns a child process into it, or ends the child.
-void GiveToNobody(const QString& folder);
-void BecomeNobody();
 
 // A copy of the built template in a fresh temporary folder, with an unopened connection to it.
 class TTestDatabase {

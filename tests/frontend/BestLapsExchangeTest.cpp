@@ -8,6 +8,7 @@
 #include "frontend/BestLapsExchange.h"
 #include "installation/IniTree.h"
 #include "tests/archive/TestDatabase.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/ScriptedMessages.h"
 
 namespace lumox {
@@ -207,6 +208,30 @@ TEST_F(BestLapsExchange, EmptyingClearsTheSlotsKeepsEveryOtherKeyAndCreatesNoFil
   EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")),
             BestLaps(Slot(0, "0", "0", "", "") + Slot(9, "0", "0", "", "")));
   EXPECT_FALSE(QFile::exists(BestLapsFile("ring")));
+}
+
+// A user who made a track's file read-only keeps its laps: emptying leaves it, and filling
+// then, names it once and handles the other tracks.
+TEST_F(BestLapsExchange, AFileThatCannotBeWrittenIsLeftAsItIsAndNamedAndTheOtherTracksAreHandled) {
+  WriteBestLaps("oval", Slot(0, "90000", "10", "F3", "f3-id"));
+  WriteBestLaps("ring", Slot(0, "80000", "12", "Rally", "r"));
+  QFile::setPermissions(BestLapsFile("oval"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+  const QByteArray oval = test::ReadBytes(BestLapsFile("oval"));
+  {
+    const test::TAsOrdinaryUser user({Zindo.Path()});
+    Exchange.EmptyBestlaps();
+  }
+  Pool.AddLapTime("", "data\\tracks\\ring", "Kart", "k", 1, 70000);
+  Exchange.FillBestlaps(1);
+  EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")), oval);
+  EXPECT_EQ(Slots("ring")[0], "Kart/k 70000 1");
+  ASSERT_EQ(Messages.Texts().size(), 1);
+  const QString text = Messages.Texts()[0];
+  EXPECT_TRUE(
+      text.startsWith("The best laps of these tracks were not emptied, as their files could not be "
+                      "written:\r\nBig Oval [oval]: Lumox did not write \"" +
+                      BestLapsFile("oval") + "\": it is read-only"))
+      << text.toStdString();
 }
 
 TEST_F(BestLapsExchange, FillingWritesEachCarsBestLapFastestFirstUpToTheCount) {

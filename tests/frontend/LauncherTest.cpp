@@ -18,6 +18,7 @@
 #include "archive/LapTimePool.h"
 #include "frontend/BestLapsExchange.h"
 #include "frontend/FormMain.h"
+#include "frontend/MessageBoxes.h"
 #include "installation/IniTree.h"
 #include "platform/EventGuard.h"
 #include "platform/TerminationSignals.h"
@@ -90,6 +91,12 @@ class Launch : public ::testing::Test {
         "exec sh ./race.sh");
   }
   bool Racing() const { return QFile::exists(Zindo.File("racing")); }
+  // Chooses the car veltra_gt4 as the user does.
+  void ChooseTheCar() {
+    ASSERT_TRUE(
+        Form.RaceSetup().SelectByFolder(test::Find<QComboBox>(Form, "comboDefaultCar"), "veltra_gt4"));
+    RunGuarded([this] { Form.RaceSetup().comboDefaultCarChange(); });
+  }
   void Finish() const { Zindo.Write("finish", ""); }
 
   test::TScriptedMessages Messages;
@@ -321,11 +328,6 @@ class HostileInstallation : public Launch, public ::testing::WithParamInterface<
     test::Find<QComboBox>(Form, "comboDefaultCarVariant")
         ->setCurrentIndex(Form.State().FVariants.GetFolders().indexOf("sprint"));
   }
-  void ChooseTheCar() {
-    ASSERT_TRUE(
-        Form.RaceSetup().SelectByFolder(test::Find<QComboBox>(Form, "comboDefaultCar"), "veltra_gt4"));
-    RunGuarded([this] { Form.RaceSetup().comboDefaultCarChange(); });
-  }
   void Meet(TMeets meets) {
     switch (meets) {
       case TMeets::Launch:
@@ -457,6 +459,91 @@ INSTANTIATE_TEST_SUITE_P(
                              },
                              TMeets::Rescan, "car.ini\":\r\nIt holds 2147483648 bytes"}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// The default car's variant record is a dangling link: its refusal is shown while the options
+// load, and they load all the same, so that saving them and launching work.
+TEST_F(Launch, ARefusedVariantRecordWhileTheOptionsLoadCostsOnlyThatRecord) {
+  QFile::remove(Zindo.File(Record));
+  test::MakeLink(Zindo.File("nowhere.ini"), Zindo.File(Record));
+  Form.LoadOptions();
+  ASSERT_EQ(Messages.Texts().size(), 1);
+  EXPECT_TRUE(Messages.Texts()[0].contains("variant.ini\": it is a symbolic link to"))
+      << Messages.Texts()[0].toStdString();
+  ASSERT_TRUE(Form.RaceSetup().SelectByFolder(test::Find<QComboBox>(Form, "comboDefaultCar"), "pico_hatch"));
+  test::Find<QAction>(Form, "ActSaveOptions")->trigger();
+  EXPECT_EQ(Messages.Texts().last(), "The current options have been\nsaved to the Zindo.ini file.");
+  Start();
+  EXPECT_EQ(Messages.Texts().size(), 2);
+  const QStringList raced = FileLaps(BestLaps("harbour_loop"));
+  ASSERT_EQ(raced.size(), 1);
+  EXPECT_TRUE(raced[0].startsWith("Pico")) << "the saved car raced";
+}
+
+// A track folder reached through a link is read, never written: a launch that empties its file
+// (there is one) or fills it (there is none) leaves it as it is, names it, and the race runs.
+TEST_F(Launch, ATrackFolderReachedThroughALinkIsLeftAsItIsAndNamedAndTheRaceRuns) {
+  test::TTempFolder outside;
+  Zindo.Write("data/tracks/dunmore_park/bestlaps.ini", test::ReadBytes(BestLaps("kestrel_ring")));
+  MoveOut(Zindo, "data/tracks/dunmore_park", outside, "dunmore_park");
+  for (const TFillMode mode : {TFillMode::Empty, TFillMode::EmptyAndFill}) {
+    SCOPED_TRACE(int(mode));
+    if (mode == TFillMode::EmptyAndFill) QFile::remove(outside.File("dunmore_park/bestlaps.ini"));
+    const QMap<QString, QByteArray> before = test::Snapshot(outside.Path());
+    const std::size_t shown = Messages.Shown().size();
+    Options = {int(mode), 0, false};
+    Start();
+    ASSERT_EQ(Messages.Shown().size(), shown + 1);
+    const QString text = Messages.Texts().last();
+    EXPECT_TRUE(text.contains("dunmore_park/bestlaps.ini\": \"" + Zindo.File("data/tracks/dunmore_park") +
+                              "\" is a symbolic link to"))
+        << text.toStdString();
+    EXPECT_EQ(test::Snapshot(outside.Path()), before);
+    EXPECT_TRUE(FileLaps(BestLaps("kestrel_ring")).isEmpty());
+    EXPECT_EQ(FileLaps(BestLaps("harbour_loop")).size(), 1) << "emptied, then raced";
+  }
+}
+
+// What the launch has to say shows before the simulator starts, not on a turn of the event loop
+// inside the wait: here the variant that cannot be recorded, as its car folder lies elsewhere,
+// and the track whose laps could not all be archived first. The stand-in marks its start first.
+TEST_F(Launch, WhatTheLaunchSaysShowsBeforeTheSimulatorStartsAndAVariantThatCannotBeRecordedIsNotApplied) {
+  test::TTempFolder outside;
+  MoveOut(Zindo, "data/cars/veltra_gt4", outside, "veltra");
+  QFile::remove(outside.File("veltra/lumox_variants/variant.ini"));
+  const QByteArray car = test::ReadBytes(outside.File("veltra/car.ini"));
+  Zindo.Write("data/tracks/kestrel_ring/bestlaps.ini",  // a car name the archive refuses
+              test::ReadBytes(BestLaps("kestrel_ring")).replace("Askari F3 Junior", QByteArray(300, 'x')));
+  RaceUntilFinished();
+  Finish();
+  QStringList shown;
+  bool shownWhileRacing = false;
+  TMessageBoxes boxes([&](TMsgKind, const QString& text, TMsgButtons) {
+    shown << text;
+    // A box shown after the start would soon see the stand-in's mark.
+    shownWhileRacing |= QTest::qWaitFor([&] { return Racing(); }, 300);
+    return TMsgAnswer::Ok;
+  });
+  const TUserMessagesScope installed(boxes);
+  ChooseTheCar();
+  test::Find<QComboBox>(Form, "comboDefaultCarVariant")
+      ->setCurrentIndex(Form.State().FVariants.GetFolders().indexOf("sprint"));
+  Options = {int(TFillMode::Empty), 0, true};
+  Start();
+  EXPECT_FALSE(shownWhileRacing);
+  ASSERT_EQ(shown.size(), 3) << shown.join("\n").toStdString();
+  EXPECT_TRUE(
+      shown[0].contains("variant.ini\": \"" + Zindo.File(QString(Car).chopped(1)) + "\" is a symbolic link"))
+      << shown[0].toStdString();
+  EXPECT_TRUE(
+      shown[1].startsWith("The best laps of these tracks were not emptied, as they could not all be") &&
+      shown[1].contains("[kestrel_ring]"))
+      << shown[1].toStdString();
+  EXPECT_TRUE(shown[2].startsWith("The car variant \"Sprint (qualifying engine map)\" cannot be applied") &&
+              shown[2].contains(shown[0]) && shown[2].endsWith("Zindo starts with the car as it is."))
+      << shown[2].toStdString();
+  EXPECT_TRUE(Racing());
+  EXPECT_EQ(test::ReadBytes(outside.File("veltra/car.ini")), car);
+}
 
 // Stands in for the desktop's handler of local files.
 class TFileOpener final : public QObject {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QSet>
 
 #include "frontend/ZindoOptions.h"
 #include "installation/IniTree.h"
 #include "platform/Exception.h"
 #include "tests/frontend/FakeOptionTargets.h"
+#include "tests/support/ErrorOf.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
 
@@ -134,15 +137,51 @@ TEST_F(ZindoOptions, OptionsReadIncompletelyOrWithoutAFileAreNeverSaved) {
   EXPECT_THROW(Save(), ELumox);
   EXPECT_EQ(Saved(), broken);
   EXPECT_EQ(Messages.Shown().size(), 3u);
+}
 
-  // A change handler that fails stops the load part-way: the later controls hold no values.
+// A change handler that fails (the car's variant record refused) costs only what it did: its
+// error is shown, the later controls get their values, and the options can be saved.
+TEST_F(ZindoOptions, AFailingChangeHandlerIsShownAndTheOptionsLoadAndSaveAllTheSame) {
   struct TFailing final : test::TFakeOptionTargets {
-    void SelectionChanged(TRaceSelector) override { throw ELumox("preview failed"); }
+    void SelectionChanged(TRaceSelector) override { throw ELumox("variant record refused"); }
   } failing;
-  TZindoOptions stopped(failing.Targets());
-  WriteIni(SourceIni());
-  EXPECT_THROW(stopped.Load(Zindo.Path()), ELumox);
-  EXPECT_THROW(stopped.Save(Zindo.Path()), ELumox);
+  TZindoOptions options(failing.Targets());
+  const QByteArray complete = WriteIni(SourceIni());
+  options.Load(Zindo.Path());
+  EXPECT_EQ(Messages.Texts(), QStringList(2, "variant record refused"));
+  EXPECT_TRUE(options.IsLoaded());
+  EXPECT_EQ(failing["edAILookaheadFactor"].Text, "1.35") << "the last row was loaded";
+  options.Save(Zindo.Path());
+  EXPECT_EQ(Saved(), complete);
+}
+
+// As an ordinary user: a zindo.ini made read-only is not saved; a writable one in a folder that
+// takes no new file is saved in place.
+TEST_F(ZindoOptions, AReadOnlyFileIsNotSavedAndOneInAClosedFolderIsSavedInPlace) {
+  const QFile::Permissions readWrite = QFile::ReadOwner | QFile::WriteOwner;
+  const QFile::Permissions openFolder = readWrite | QFile::ExeOwner;
+  const struct {
+    QFile::Permissions File, Folder;
+    const char* Refusal;  // empty: saved
+  } cases[] = {{QFile::ReadOwner, openFolder, "it is read-only"},
+               {readWrite, QFile::ReadOwner | QFile::ExeOwner, ""}};
+  for (const auto& c : cases) {
+    WriteIni(SourceIni());
+    Options.Load(Zindo.Path());
+    Fake["cbShowMenu"].Checked = false;
+    QFile::setPermissions(Zindo.File("zindo.ini"), c.File);
+    QFile::setPermissions(Zindo.Path(), c.Folder);
+    {
+      const test::TAsOrdinaryUser user({Zindo.Path()});
+      const QString message = test::ErrorOf([&] { Save(); });
+      EXPECT_EQ(message.isEmpty(), !*c.Refusal) << message.toStdString();
+      EXPECT_TRUE(!*c.Refusal || (message.contains(Zindo.File("zindo.ini")) && message.contains(c.Refusal)))
+          << message.toStdString();
+    }
+    QFile::setPermissions(Zindo.Path(), openFolder);
+    QFile::setPermissions(Zindo.File("zindo.ini"), readWrite);
+    EXPECT_EQ(Value("gadgets.menu"), *c.Refusal ? "1" : "0") << c.Refusal;
+  }
 }
 
 struct TValueCase {

@@ -5,6 +5,7 @@
 
 #include "installation/Variants.h"
 #include "platform/Errors.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
 
@@ -124,6 +125,48 @@ TEST_F(Variants, ARecordThatDidNotLoadCompletelyIsNotRewrittenAndOneThatCannotBe
   QFile::remove(RecordFile());
   Car.MakeDir("lumox_variants/variant.ini");
   EXPECT_THROW(Load(), EInOutError);
+}
+
+// The record cannot be made: the car folder lies outside the installation, through a link, or
+// its variants folder takes no new file. The variants are listed all the same; none is applied.
+TEST_F(Variants, WithoutARecordTheVariantsAreListedAndNoneIsApplied) {
+  test::TTempFolder zindo;
+  zindo.MakeDir("data/cars");
+  const QString linked = zindo.File("data/cars/linked");
+  test::MakeLink(Car.Path(), linked);
+  const QFile::Permissions open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+  const struct {
+    const char* What;
+    QString ZindoDir, CarFolder;
+    QFile::Permissions VariantsFolder;
+    QString Refusal;
+  } cases[] = {
+      {"a car folder linked from elsewhere", zindo.Path(), linked, open,
+       "\"" + linked + "\" is a symbolic link to"},
+      {"a variants folder that takes no new file", Car.Path(), Car.Path(), open & ~QFile::WriteOwner,
+       "does not let this user create files"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    QFile::setPermissions(Car.File("lumox_variants"), c.VariantsFolder);
+    const test::TAsOrdinaryUser user({Car.Path(), zindo.Path()});
+    QString message;
+    try {
+      Store.LoadFromCarFolder(c.ZindoDir, c.CarFolder);
+    } catch (const EInOutError& e) {
+      message = MessageOf(e);
+    }
+    EXPECT_TRUE(message.contains(c.Refusal)) << message.toStdString();
+    EXPECT_EQ(Store.ComboContent().Items, QStringList({"<no name>", "Rain Setup"}));
+    EXPECT_EQ(Store.ComboContent().ItemIndex, -1);
+    const QString why = Store.WhyNotApplicable(1);
+    EXPECT_TRUE(why.contains("\"Rain Setup\"") && why.contains(message)) << why.toStdString();
+    EXPECT_EQ(Store.WhyNotApplicable(2), "");
+    Store.Apply(1);
+    EXPECT_EQ(test::ReadBytes(Car.File("car.ini")), "own car");
+    EXPECT_FALSE(QFile::exists(RecordFile()));
+  }
+  QFile::setPermissions(Car.File("lumox_variants"), open);
 }
 
 }  // namespace

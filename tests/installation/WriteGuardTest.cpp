@@ -10,25 +10,24 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "installation/WriteGuard.h"
 #include "platform/Errors.h"
 #include "platform/FileDescriptor.h"
+#include "tests/support/ErrorOf.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/TempFolder.h"
 
 namespace lumox {
 namespace {
 
-// The message of the EInOutError `action` throws, or "" when it throws none.
-template <class F>
-QString ErrorOf(F action) {
-  try {
-    action();
-  } catch (const EInOutError& e) {
-    return MessageOf(e);
-  }
-  return {};
+using test::ErrorOf;
+
+ino_t Inode(const QString& path) {
+  struct stat status {};
+  return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
 }
 
 // An installation and, outside it, a folder of the user's files that must never change. The
@@ -73,6 +72,60 @@ TEST_F(WriteGuard, CopiesAndWholeFileWritesReplaceTheTargetOrFailNamingTheFiles)
               }).contains(Zindo.File("no/such/f.txt")));
   EXPECT_EQ(QDir(Zindo.Path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
       << "no temporary file is left";
+}
+
+TEST_F(WriteGuard, ARewrittenFileKeepsItsOwnerGroupAndPermissionsWhenRootRewritesIt) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root writes a file another user owns";
+  const QString file = In.Write("zindo.ini", "the user's options");
+  constexpr uid_t nobody = 65534;
+  ASSERT_EQ(::chown(QFile::encodeName(file).constData(), nobody, nobody), 0);
+  QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+  WriteWholeFile(In.Path(), file, "new options");
+  EXPECT_EQ(test::ReadBytes(file), "new options");
+  const QFileInfo written(file);
+  EXPECT_EQ(std::pair(written.ownerId(), written.groupId()), std::pair(nobody, gid_t(nobody)));
+  EXPECT_EQ(QFile::permissions(file),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+}
+
+// A file's own permissions decide as they do for every program an ordinary user runs: a
+// read-only file is not written; a writable one in a folder that takes no new file is written
+// in place, unless another name (a hard link) would change with it.
+TEST_F(WriteGuard, AsAnOrdinaryUserAFilesPermissionsDecideAndAFolderWithoutRoomIsWrittenInPlace) {
+  const struct {
+    const char* Target;
+    QFile::Permissions File;  // none: no file there yet
+    QString Refusal;          // empty: written
+  } cases[] = {
+      {"open/read-only.ini", QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther, "it is read-only"},
+      {"closed/writable.ini", QFile::ReadOwner | QFile::WriteOwner, ""},
+      {"closed/linked.ini", QFile::ReadOwner | QFile::WriteOwner, "other names (hard links)"},
+      {"closed/new.ini", {}, "\"" + In.File("closed") + "\" does not let this user create files"},
+  };
+  for (const auto& c : cases)
+    if (c.File) QFile::setPermissions(In.Write(c.Target, "old"), c.File);
+  ASSERT_EQ(::link(QFile::encodeName(In.File("closed/linked.ini")).constData(),
+                   QFile::encodeName(Out.File("victim link.ini")).constData()),
+            0);
+  const ino_t inode = Inode(In.File("closed/writable.ini"));
+  const QFile::Permissions closed = QFile::ReadOwner | QFile::ExeOwner;
+  QFile::setPermissions(In.File("closed"), closed);
+  {
+    const test::TAsOrdinaryUser user({In.Path(), Out.Path()});
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.Target);
+      const QString target = In.File(c.Target);
+      const QString message = ErrorOf([&] { WriteWholeFile(In.Path(), target, "new"); });
+      EXPECT_EQ(message.isEmpty(), c.Refusal.isEmpty()) << message.toStdString();
+      EXPECT_TRUE(c.Refusal.isEmpty() || (message.contains(target) && message.contains(c.Refusal)))
+          << message.toStdString();
+      EXPECT_EQ(test::ReadBytes(target), !c.Refusal.isEmpty() ? (c.File ? "old" : "") : "new");
+    }
+  }
+  QFile::setPermissions(In.File("closed"), closed | QFile::WriteOwner);
+  EXPECT_EQ(Inode(In.File("closed/writable.ini")), inode) << "written in place";
+  EXPECT_EQ(test::ReadBytes(Out.File("victim link.ini")), "old");
+  EXPECT_EQ(QDir(In.File("closed")).entryList(QDir::Files | QDir::Hidden).size(), 2) << "no temporary file";
 }
 
 // One hostile layout, the write or copy it meets, and the part of the refusal it gives; a
