@@ -17,20 +17,12 @@
 #include "installation/Cars.h"
 #include "platform/Errors.h"
 #include "tests/archive/TestDatabase.h"
+#include "tests/support/ErrorOf.h"
 
 namespace lumox {
 namespace {
 
-// The message of the error of type E that `action` throws, or "" when it throws none.
-template <class E = EDatabaseError, class F>
-QString ErrorOf(F action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return MessageOf(e);
-  }
-  return {};
-}
+using test::ErrorOf;
 
 class Database : public ::testing::Test {
  protected:
@@ -83,9 +75,9 @@ TEST(DatabaseFile, TheTemplateIsCopiedWritableOnlyWhenNoDatabaseExistsAFailedCop
 }
 
 TEST_F(Database, EveryStatementCommitsOnItsOwnAndErrorsReachTheCallerWithTheEngineMessage) {
-  EXPECT_TRUE(ErrorOf([&] { Db.Execute("select * from NO_SUCH_TABLE"); }).contains("NO_SUCH_TABLE"));
+  EXPECT_TRUE(ErrorOf<EDatabaseError>([&] { Db.Execute("select * from NO_SUCH_TABLE"); }).contains("NO_SUCH_TABLE"));
   Db.Execute("create table T (N integer not null)");
-  EXPECT_TRUE(ErrorOf([&] { Db.Execute("insert into T values (null)"); }).contains("\"T\".\"N\""));
+  EXPECT_TRUE(ErrorOf<EDatabaseError>([&] { Db.Execute("insert into T values (null)"); }).contains("\"T\".\"N\""));
   Db.Execute("insert into T values (1)");
   Db.Execute("insert into T values (2)");
   TSQLQuery(C, "insert into SETTINGS values ('S', 'K', :C)").Bind("C", QString()).Exec();
@@ -94,14 +86,14 @@ TEST_F(Database, EveryStatementCommitsOnItsOwnAndErrorsReachTheCallerWithTheEngi
       << "no null text";
   // An error while fetching must not pass for the end of the rows.
   EXPECT_TRUE(
-      ErrorOf([&] { Db.Rows("select 10 / (N - 2) as R from T order by N"); }).contains("divide by zero"));
+      ErrorOf<EDatabaseError>([&] { Db.Rows("select 10 / (N - 2) as R from T order by N"); }).contains("divide by zero"));
 }
 
 // Opening `file` fails with a message naming it and `cause`, and leaves the file as it was.
 void ExpectOpenFailsNaming(const QString& file, const char* cause = "") {
   const QByteArray before = test::ReadBytes(file);
   const bool existed = QFile::exists(file);
-  const QString message = ErrorOf([&] { TSQLConnection(file).Database(); });
+  const QString message = ErrorOf<EDatabaseError>([&] { TSQLConnection(file).Database(); });
   EXPECT_TRUE(message.contains(file) && message.contains(cause)) << message.toStdString();
   EXPECT_EQ(QFile::exists(file), existed);
   EXPECT_EQ(test::ReadBytes(file), before);
@@ -176,7 +168,7 @@ TEST_F(Database, AnEngineLockFolderOthersMayWriteInIsRefusedNamingItAndWhy) {
   }
   for (const Case& c : cases) {
     qputenv("FIREBIRD_LOCK", QFile::encodeName(c.Folder));
-    const QString message = ErrorOf([&] { C.Database(); });
+    const QString message = ErrorOf<EDatabaseError>([&] { C.Database(); });
     EXPECT_TRUE(message.contains(c.Folder) && message.contains(c.Why)) << message.toStdString();
   }
   qputenv("FIREBIRD_LOCK", lockFolder);
