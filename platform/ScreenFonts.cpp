@@ -6,7 +6,8 @@ namespace lumox {
 
 bool ShowsFixedPitch(const QFont& font) {
   const QFontMetricsF metrics(font);
-  return metrics.horizontalAdvance(QStringLiteral("iiii")) == metrics.horizontalAdvance(QStringLiteral("MMMM"));
+  return metrics.horizontalAdvance(QStringLiteral("iiii")) ==
+         metrics.horizontalAdvance(QStringLiteral("MMMM"));
 }
 
 }  // namespace lumox

@@ -26,7 +26,8 @@ int ToQtReach(std::int32_t coordinate) { return std::clamp(coordinate, -QtReach,
 // `r` as Qt takes it (its last column and row inside), its sides brought within Qt's reach; a
 // reversed rectangle stays reversed.
 QRect ToQRect(const TRect& r) {
-  return {QPoint(ToQtReach(r.Left), ToQtReach(r.Top)), QPoint(ToQtReach(r.Right) - 1, ToQtReach(r.Bottom) - 1)};
+  return {QPoint(ToQtReach(r.Left), ToQtReach(r.Top)),
+          QPoint(ToQtReach(r.Right) - 1, ToQtReach(r.Bottom) - 1)};
 }
 
 TRect FromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
@@ -161,8 +162,8 @@ class TScreenMemoryDC final : public TScreenText<TMemoryDC> {
   void PaintText(const TRect& box, const std::function<void(QPainter&)>& paint) override {
     // room for glyphs that overhang their cell
     const std::int64_t margin = std::max<std::int64_t>(std::int64_t(box.Bottom) - box.Top, 1);
-    TRect area{ClampToInt32(box.Left - margin), ClampToInt32(box.Top - margin), ClampToInt32(box.Right + margin),
-               ClampToInt32(box.Bottom + margin)};
+    TRect area{ClampToInt32(box.Left - margin), ClampToInt32(box.Top - margin),
+               ClampToInt32(box.Right + margin), ClampToInt32(box.Bottom + margin)};
     if (!IntersectRect(area, area, Bounds())) return;
     const TPixelBlock& block = SelectedBlock();
     const auto row = [&](int y) {

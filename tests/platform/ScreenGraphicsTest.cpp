@@ -80,7 +80,9 @@ TEST(ScreenGraphics, TextAtTheEndsOfTheCoordinateRangeLandsWhereTheOriginPutsItO
          dc.SetWindowOrigin({Max - 10, 0});
          dc.TextOut(Max - 3, 0, "Wide");
        },
-       [](const TRect& ink, TSize text) { return ink.Left >= 7 && ink.Left < 10 && ink.Right <= 7 + text.Width + 1; }},
+       [](const TRect& ink, TSize text) {
+         return ink.Left >= 7 && ink.Left < 10 && ink.Right <= 7 + text.Width + 1;
+       }},
       {"reversed full-range rectangle",
        [](TDC& dc) {
          TRect reversed{Max, Max, Min, Min};
@@ -92,7 +94,9 @@ TEST(ScreenGraphics, TextAtTheEndsOfTheCoordinateRangeLandsWhereTheOriginPutsItO
          TRect all{Min, Min, Max, Max};
          dc.DrawText("Wide", all, tfCentre | tfMiddle | tfSingleLine);
        },
-       [](const TRect& ink, TSize text) { return ink.Right <= text.Width / 2 + 2 && ink.Bottom <= text.Height / 2 + 2; }},
+       [](const TRect& ink, TSize text) {
+         return ink.Right <= text.Width / 2 + 2 && ink.Bottom <= text.Height / 2 + 2;
+       }},
   };
   std::string faults;
   for (const auto& c : cases) {
