@@ -2,6 +2,7 @@
 
 #include "archive/SchemaUpdater.h"
 #include "platform/EventGuard.h"
+#include "platform/ScreenFonts.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -17,13 +18,16 @@ namespace {
 
 constexpr QSize DesignSize(414, 251);
 
-// Courier New where that family itself is installed, else the system's fixed-pitch font: asked
-// for by name alone, Courier New may resolve to any font the system substitutes for it.
+// Courier New where that family itself is installed and draws its characters equally wide,
+// else the system's fixed-pitch font: asked for by name alone, Courier New may resolve to any
+// font the system substitutes for it.
 QFont LogFont() {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  const QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   const QString courierNew = QStringLiteral("Courier New");
-  if (QFontDatabase::families().contains(courierNew, Qt::CaseInsensitive)) font.setFamilies({courierNew});
-  return font;
+  if (!QFontDatabase::families().contains(courierNew, Qt::CaseInsensitive)) return system;
+  QFont font = system;
+  font.setFamilies({courierNew});
+  return ShowsFixedPitch(font) ? font : system;
 }
 
 }  // namespace

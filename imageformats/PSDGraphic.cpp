@@ -239,6 +239,13 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
   TChannelRows channels(stream, h, ImageProperties.Compression == TCompressionType::ctPackedBits, planes);
   EndStage();
 
+  // Pictures of several planes report a stage for loading their planes before the transfer, as
+  // progress displays expect of this format; the rows of the planes are read during the transfer
+  // all the same, so that no more than one row of each plane is held at a time.
+  if (planes > 1) {
+    StartStage(TFormatText::SLoadingData);
+    EndStage();
+  }
   StartStage(TFormatText::STransferring);
   const std::size_t rowBytes = std::size_t(channels.RowSize());
   std::vector<std::uint8_t> rows(std::size_t(planes) * rowBytes);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <utility>
 
 namespace lumox {
@@ -12,11 +11,6 @@ namespace {
 // The clip area before anyone narrows it: larger than any surface, small enough that moving it
 // by any origin stays within 32 bits.
 constexpr std::int32_t Unlimited = 1 << 29;
-
-std::int32_t ClampToInt32(std::int64_t value) {
-  return std::int32_t(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                               std::numeric_limits<std::int32_t>::max()));
-}
 
 // Appends what is left of `a` without `cut`: at most four rectangles that do not overlap.
 void AppendDifference(const TRect& a, const TRect& cut, std::vector<TRect>& out) {
@@ -117,8 +111,9 @@ TRect TDC::ClipBox() const {
     box = {std::min(box.Left, r.Left), std::min(box.Top, r.Top), std::max(box.Right, r.Right),
            std::max(box.Bottom, r.Bottom)};
   }
-  return {box.Left + State.Origin.X, box.Top + State.Origin.Y, box.Right + State.Origin.X,
-          box.Bottom + State.Origin.Y};
+  const std::int64_t x = State.Origin.X, y = State.Origin.Y;
+  return {ClampToInt32(box.Left + x), ClampToInt32(box.Top + y), ClampToInt32(box.Right + x),
+          ClampToInt32(box.Bottom + y)};
 }
 
 int TDC::Save() {

@@ -1,6 +1,7 @@
 #include "platform/GraphicsTypes.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace lumox {
 
@@ -29,5 +30,10 @@ void InflateRect(TRect& R, int dx, int dy) {
 }
 
 bool IsRectEmpty(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
+
+std::int32_t ClampToInt32(std::int64_t value) {
+  return std::int32_t(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                               std::numeric_limits<std::int32_t>::max()));
+}
 
 }  // namespace lumox

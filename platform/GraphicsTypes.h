@@ -41,4 +41,8 @@ void OffsetRect(TRect& R, int dx, int dy);
 void InflateRect(TRect& R, int dx, int dy);
 bool IsRectEmpty(const TRect& R);
 
+// `value` brought into the range of 32 bits: coordinates computed in 64 bits saturate there
+// instead of wrapping round.
+std::int32_t ClampToInt32(std::int64_t value);
+
 }  // namespace lumox

@@ -7,18 +7,28 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <algorithm>
 #include <functional>
-#include <limits>
 
 namespace lumox {
 namespace {
 
-// Far enough for any text to fit when a measure is not limited in one direction.
-constexpr int Unbounded = std::numeric_limits<int>::max() / 4;
+// How far from the surface's corner the coordinates handed to Qt may reach. Qt lays text out in
+// fixed point with six bits of fraction in 32 bits, so spans up to twice this stay exact; it is
+// far beyond any surface, and far enough for any text to fit when a measure is not limited in
+// one direction.
+constexpr int QtReach = 1 << 23;
 
 QColor ToQColor(TColor c) { return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)); }
 
-QRect ToQRect(const TRect& r) { return {r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top}; }
+int ToQtReach(std::int32_t coordinate) { return std::clamp(coordinate, -QtReach, QtReach); }
+
+// `r` as Qt takes it (its last column and row inside), its sides brought within Qt's reach; a
+// reversed rectangle stays reversed.
+QRect ToQRect(const TRect& r) {
+  return {QPoint(ToQtReach(r.Left), ToQtReach(r.Top)),
+          QPoint(ToQtReach(r.Right) - 1, ToQtReach(r.Bottom) - 1)};
+}
 
 TRect FromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
@@ -62,11 +72,14 @@ class TScreenText : public Base {
 
   void TextOut(int x, int y, std::string_view text) override {
     const TSize size = TextExtent(text);
-    const QRect cell(x, y, size.Width, size.Height);
-    PaintText(FromQRect(cell), [&](QPainter& painter) {
+    const TRect corner = this->ToDevice({x, y, x, y});
+    const TRect cell{corner.Left, corner.Top, ClampToInt32(std::int64_t(corner.Left) + size.Width),
+                     ClampToInt32(std::int64_t(corner.Top) + size.Height)};
+    const QRect area = ToQRect(cell);
+    PaintText(cell, [&](QPainter& painter) {
       if (this->BackgroundMode() == TBackgroundMode::Opaque)
-        painter.fillRect(cell, ToQColor(this->BackgroundColor()));
-      painter.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
+        painter.fillRect(area, ToQColor(this->BackgroundColor()));
+      painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
                        ToQString(text));
     });
   }
@@ -76,13 +89,16 @@ class TScreenText : public Base {
     const int flags = QtTextFlags(format);
     const QFontMetrics metrics = Metrics();
     if (format & tfMeasure) {
-      const int width = format & tfWordBreak ? std::max(rect.Right - rect.Left, 1) : Unbounded;
+      const int width = format & tfWordBreak
+                            ? int(std::clamp<std::int64_t>(std::int64_t(rect.Right) - rect.Left, 1, QtReach))
+                            : QtReach;
       const int measureFlags = (flags & ~Qt::AlignHorizontal_Mask & ~Qt::AlignVertical_Mask) | Qt::AlignLeft;
-      const QRect box = metrics.boundingRect(QRect(0, 0, width, Unbounded), measureFlags, string);
-      rect = {rect.Left, rect.Top, rect.Left + box.width(), rect.Top + box.height()};
+      const QRect box = metrics.boundingRect(QRect(0, 0, width, QtReach), measureFlags, string);
+      rect = {rect.Left, rect.Top, ClampToInt32(std::int64_t(rect.Left) + box.width()),
+              ClampToInt32(std::int64_t(rect.Top) + box.height())};
       return box.height();
     }
-    const QRect area = ToQRect(rect);
+    const QRect area = ToQRect(this->ToDevice(rect));
     const QRect box = metrics.boundingRect(area, flags, string);
     const QRect painted = format & tfNoClip ? box : box & area;
     PaintText(FromQRect(painted), [&](QPainter& painter) {
@@ -97,22 +113,23 @@ class TScreenText : public Base {
   // What the context paints on; nullptr while it has nothing.
   virtual QPaintDevice* Device() = 0;
 
-  // Runs `paint` on a painter set up as the context stands; `box` (logical) holds what it paints.
+  // Runs `paint` on a painter set up as the context stands; `box` (device coordinates) holds what
+  // it paints.
   virtual void PaintText(const TRect& box, const std::function<void(QPainter&)>& paint) {
     (void)box;
     QPainter painter;
     if (Begin(painter)) paint(painter);
   }
 
-  // A painter on Device(), clipped to what the context may draw on, shifted by its origin, with
-  // its font and text colour.
+  // A painter on Device() in device coordinates, clipped to what the context may draw on, with its
+  // font and text colour. The callers move their coordinates by the origin themselves, in 64 bits,
+  // and hand Qt only coordinates within its reach.
   bool Begin(QPainter& painter) {
     QPaintDevice* device = Device();
     if (device == nullptr || !painter.begin(device)) return false;
     QRegion clip;
     for (const TRect& part : this->DrawableParts(this->Bounds())) clip += ToQRect(part);
     painter.setClipRegion(clip);
-    painter.translate(-this->WindowOrigin().X, -this->WindowOrigin().Y);
     painter.setFont(ToQFont(this->Font()));
     painter.setPen(ToQColor(this->TextColor()));
     return true;
@@ -143,8 +160,10 @@ class TScreenMemoryDC final : public TScreenText<TMemoryDC> {
   // The painter treats the fourth byte of each pixel as it pleases; afterwards every pixel whose
   // colour the text changed is made opaque and every other one is put back as it was.
   void PaintText(const TRect& box, const std::function<void(QPainter&)>& paint) override {
-    const int margin = std::max(box.Bottom - box.Top, 1);  // room for glyphs that overhang their cell
-    TRect area = ToDevice({box.Left - margin, box.Top - margin, box.Right + margin, box.Bottom + margin});
+    // room for glyphs that overhang their cell
+    const std::int64_t margin = std::max<std::int64_t>(std::int64_t(box.Bottom) - box.Top, 1);
+    TRect area{ClampToInt32(box.Left - margin), ClampToInt32(box.Top - margin),
+               ClampToInt32(box.Right + margin), ClampToInt32(box.Bottom + margin)};
     if (!IntersectRect(area, area, Bounds())) return;
     const TPixelBlock& block = SelectedBlock();
     const auto row = [&](int y) {

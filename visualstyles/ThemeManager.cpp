@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QToolBar>
+#include <QToolButton>
 #include <QWidget>
 
 #include <algorithm>
@@ -66,6 +67,14 @@ std::uint32_t AppProperties(TThemeOptions options) {
 
 bool HasWindow(const QWidget* widget) { return widget->testAttribute(Qt::WA_WState_Created); }
 
+// Qt hands the mouse to a pressed widget by itself, with nothing to turn that off; what can be
+// taken back is a grab a button of `toolBar` holds. A drop-down button keeps it for its menu.
+void ResetMouseCapture(const QToolBar* toolBar) {
+  auto* button = qobject_cast<QToolButton*>(QWidget::mouseGrabber());
+  if (button && button->parentWidget() == toolBar && button->popupMode() != QToolButton::MenuButtonPopup)
+    button->releaseMouse();
+}
+
 std::vector<QWidget*> Forms() {
   std::vector<QWidget*> forms;
   for (QWidget* widget : QApplication::topLevelWidgets())
@@ -87,6 +96,8 @@ void SendThemeChange(QObject* receiver) {
 }
 
 // List views are rebuilt; every other control with a window is told, and its children in turn.
+// Qt has no bar of movable bands to rebuild besides: its tool bars dock into a main window's
+// layout, which follows the style change every widget gets.
 void SpreadThemeChangeBelow(QWidget* parent) {
   for (QWidget* child : ChildControls(parent)) {
     if (IsOfClass(TControlClass::ListView, child)) {
@@ -322,7 +333,9 @@ void TThemeManager::AdjustControls(QWidget* parent) {
   for (QWidget* child : ChildControls(parent)) {
     if (services.StylesEnabled())
       services.ThemeLibrary()->EnableThemeDialogTexture(WindowHandleOf(child), EnableTabDialogTexture);
-    if (qobject_cast<QToolBar*>(child) || qobject_cast<QLabel*>(child)) {
+    auto* toolBar = qobject_cast<QToolBar*>(child);
+    if (toolBar && FOptions.Has(toResetMouseCapture)) ResetMouseCapture(toolBar);
+    if (toolBar || qobject_cast<QLabel*>(child)) {
       if (FOptions.Has(toSetTransparency)) child->setAutoFillBackground(false);
     } else {
       AdjustControls(child);

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QVersionNumber>
+#include <QWidget>
 #include <QWindow>
 
 #include "platform/ScreenGraphics.h"
@@ -41,6 +42,14 @@ TSize CheckBoxGlyphSize() {
 bool HasBothScrollBars(const QWidget* control) {
   const auto* area = qobject_cast<const QAbstractScrollArea*>(control);
   return area && area->horizontalScrollBar()->isVisible() && area->verticalScrollBar()->isVisible();
+}
+
+// Whether `window` handles a theme change by sending itself a style change, as a widget does
+// while the application follows the desktop's settings (QWidget::event).
+bool AnswersThemeWithStyleChange(const QObject* window) {
+  const auto* widget = qobject_cast<const QWidget*>(window);
+  return widget && widget->windowType() != Qt::Desktop && QGuiApplication::desktopSettingsAware() &&
+         !QCoreApplication::closingDown();
 }
 
 void FreeOwnServices() {
@@ -142,8 +151,10 @@ void TThemeServices::RefreshStyleState() {
 }
 
 bool TThemeServices::AppWindowProc(QEvent* event) {
-  // A new application style changes the look as a new desktop theme does.
-  if (event->type() == QEvent::ThemeChange || event->type() == QEvent::StyleChange) {
+  // A new application style changes the look as a new desktop theme does. A widget answers a
+  // theme change with a style change of its own, which carries the one notice then.
+  const bool themeChange = event->type() == QEvent::ThemeChange && !AnswersThemeWithStyleChange(FAppWindow);
+  if (themeChange || event->type() == QEvent::StyleChange) {
     RefreshStyleState();
     NotifyStyleChange();
   }

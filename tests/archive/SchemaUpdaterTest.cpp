@@ -1,7 +1,6 @@
 // Databases made at each older schema, brought up to date by the updater and by its window.
 #include <gtest/gtest.h>
 
-#include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -13,6 +12,7 @@
 #include "archive/SQLQuery.h"
 #include "archive/Schema.h"
 #include "archive/SchemaUpdater.h"
+#include "platform/ScreenFonts.h"
 #include "tests/archive/TestDatabase.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
@@ -170,7 +170,7 @@ TEST_F(SchemaUpdater, TheRealWindowRunsTheUpdateOnceWhenShownEvenIfNeverActivate
   EXPECT_FALSE(updater.windowFlags() & Qt::WindowCloseButtonHint);
   EXPECT_EQ(updater.LogLines(), QStringList({""}));
   // The log's columns line up whichever fonts the machine has.
-  EXPECT_TRUE(QFontInfo(updater.findChild<QPlainTextEdit*>("Memo1")->font()).fixedPitch());
+  EXPECT_TRUE(ShowsFixedPitch(updater.findChild<QPlainTextEdit*>("Memo1")->font()));
   EXPECT_FALSE(updater.findChild<QPushButton*>("BtnOK")->isEnabled());
   TNoActivation noActivation;
   updater.installEventFilter(&noActivation);

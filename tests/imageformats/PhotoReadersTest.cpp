@@ -55,6 +55,33 @@ TEST(PsdFile, BitmapAndLabModesAndLayoutsThatCannotBeShown) {
               "Invalid color format in PSD or PDD file.");
 }
 
+TEST(PsdFile, ReportsItsStagesInOrderLoadingOnlyPicturesOfSeveralPlanes) {
+  const std::vector<std::string> planeAtATime{"Preparing...", "end", "Transfering...", "row", "end"};
+  std::vector<std::string> severalPlanes = planeAtATime;
+  severalPlanes.insert(severalPlanes.begin() + 2, {"Loading data...", "end"});
+  const struct {
+    TBytes File;
+    std::vector<std::string> Stages;
+  } cases[] = {
+      {TinyPsd("8BPS", 1, 8, 1, {1, 2}), planeAtATime},               // grey
+      {TinyPsd("8BPS", 3, 8, 3, {1, 2, 3, 4, 5, 6}), severalPlanes},  // RGB
+      {TinyPsd("8BPS", 4, 8, 4, TBytes(8)), severalPlanes},           // CMYK
+  };
+  for (const auto& c : cases) {
+    TMemoryStream stream(c.File);
+    TPSDGraphic psd;
+    std::vector<std::string> stages;
+    psd.OnProgress = [&](TGraphic&, TProgressStage stage, std::uint8_t, bool, const TRect&,
+                         const std::string& text) {
+      stages.push_back(stage == TProgressStage::Starting  ? text
+                       : stage == TProgressStage::Running ? "row"
+                                                          : "end");
+    };
+    psd.LoadFromStream(stream);
+    EXPECT_EQ(stages, c.Stages) << &c - cases;
+  }
+}
+
 TEST(PsdFile, RefusesVersionsOtherThanOne) {
   for (const std::uint8_t version : {0, 2, 3}) {  // 2: a large document, whose sections differ
     TBytes file = TinyPsd("8BPS", 1, 8, 1, {1, 2});

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "platform/DeviceContext.h"
@@ -74,6 +75,14 @@ TEST(DeviceContext, FillsFollowOriginClipAndSavedStates) {
          fill(dc);
        },
        [](int x, int y) { return Inside(x, y, {1, 1, 7, 5}) && y != 2; }},
+      {"origin near the far end",
+       [&](TDC& dc) {
+         constexpr int Max = std::numeric_limits<int>::max();
+         dc.SetWindowOrigin({Max - 2, Max - 1});
+         EXPECT_EQ(dc.ClipBox(), (TRect{Max - 2, Max - 1, Max, Max})) << "saturated";
+         dc.FillRect({Max - 1, Max - 1, Max, Max}, {Red});
+       },
+       [](int x, int y) { return x == 1 && y == 0; }},
       {"restored",
        [&](TDC& dc) {
          const int saved = dc.Save();

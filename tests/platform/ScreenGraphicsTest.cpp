@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "platform/ScreenGraphics.h"
@@ -62,6 +63,57 @@ TEST(ScreenGraphics, DrawTextPlacesMeasuresAndClipsText) {
   EXPECT_EQ(measured,
             (TRect{5, 6, 5 + paper.DC->TextExtent("Wide").Width, 6 + paper.DC->TextExtent("Wide").Height}));
   EXPECT_EQ(paper.Changed(faults).Right, 0) << "measuring draws nothing";
+}
+
+TEST(ScreenGraphics, TextAtTheEndsOfTheCoordinateRangeLandsWhereTheOriginPutsItOrNowhere) {
+  constexpr int Max = std::numeric_limits<int>::max(), Min = std::numeric_limits<int>::min();
+  const auto nowhere = [](const TRect& ink, TSize) { return ink.Right == 0; };
+  const struct {
+    const char* Name;
+    std::function<void(TDC&)> Draw;
+    std::function<bool(const TRect& ink, TSize text)> Landed;
+  } cases[] = {
+      {"past the far end", [](TDC& dc) { dc.TextOut(Max - 3, 0, "Wide"); }, nowhere},
+      {"before the near end", [](TDC& dc) { dc.TextOut(Min + 3, 0, "Wide"); }, nowhere},
+      {"brought back by the origin",
+       [](TDC& dc) {
+         dc.SetWindowOrigin({Max - 10, 0});
+         dc.TextOut(Max - 3, 0, "Wide");
+       },
+       [](const TRect& ink, TSize text) {
+         return ink.Left >= 7 && ink.Left < 10 && ink.Right <= 7 + text.Width + 1;
+       }},
+      {"reversed full-range rectangle",
+       [](TDC& dc) {
+         TRect reversed{Max, Max, Min, Min};
+         dc.DrawText("Wide", reversed, tfLeft | tfSingleLine);
+       },
+       nowhere},
+      {"centred in the full range",
+       [](TDC& dc) {
+         TRect all{Min, Min, Max, Max};
+         dc.DrawText("Wide", all, tfCentre | tfMiddle | tfSingleLine);
+       },
+       [](const TRect& ink, TSize text) {
+         return ink.Right <= text.Width / 2 + 2 && ink.Bottom <= text.Height / 2 + 2;
+       }},
+  };
+  std::string faults;
+  for (const auto& c : cases) {
+    TPaper paper;
+    c.Draw(*paper.DC);
+    EXPECT_TRUE(c.Landed(paper.Changed(faults), paper.DC->TextExtent("Wide"))) << c.Name;
+  }
+  EXPECT_EQ(faults, "") << "ink is opaque";
+
+  TPaper paper;
+  const TSize text = paper.DC->TextExtent("Wide");
+  TRect farEnd{Max - 3, Max - 3, Max, Max};
+  EXPECT_EQ(paper.DC->DrawText("Wide", farEnd, tfMeasure | tfWordBreak), text.Height);
+  EXPECT_EQ(farEnd, (TRect{Max - 3, Max - 3, Max, Max})) << "the measure stops at the end of the range";
+  TRect fullWidth{Min, 0, Max, 0};
+  paper.DC->DrawText("Wide", fullWidth, tfMeasure | tfWordBreak);
+  EXPECT_EQ(fullWidth, (TRect{Min, 0, Min + text.Width, text.Height}));
 }
 
 // A window that paints through its device context what `Paint` draws.

@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <optional>
@@ -248,6 +249,31 @@ TEST_F(ThemeManagerTest, AListViewThatHasAWindowIsRebuiltAndTakenOverAgain) {
   EXPECT_TRUE(manager.IsQueuedForRecreation(view));
   delete view;
   EXPECT_FALSE(manager.IsQueuedForRecreation(view));
+}
+
+TEST_F(ThemeManagerTest, ToolBarButtonsButDropDownOnesLoseTheMouseWhenTheOptionSaysSo) {
+  StartServices();
+  struct {
+    bool reset;
+    QToolButton::ToolButtonPopupMode mode;
+    bool keeps;
+  } const rows[] = {{true, QToolButton::DelayedPopup, false},
+                    {true, QToolButton::MenuButtonPopup, true},
+                    {false, QToolButton::DelayedPopup, true}};
+  for (const auto& row : rows) {
+    QWidget form;
+    auto* toolBar = new QToolBar(&form);
+    auto* button = new QToolButton;
+    button->setPopupMode(row.mode);
+    toolBar->addWidget(button);
+    form.show();
+    button->grabMouse();
+    TThemeManager manager;
+    manager.SetOptions(manager.Options().With(toResetMouseCapture, row.reset));
+    manager.Loaded();
+    EXPECT_EQ(QWidget::mouseGrabber() == button, row.keeps) << "row " << (&row - rows);
+    button->releaseMouse();
+  }
 }
 
 TEST_F(ThemeManagerTest, ADemotedManagerGivesEveryControlBackAndTheMainOneLeavesAloneWhatItDoesNotList) {

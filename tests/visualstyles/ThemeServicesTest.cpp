@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QWidget>
+#include <QWindow>
 
 #include "tests/visualstyles/FakeThemeLibrary.h"
 
@@ -63,6 +65,27 @@ TEST(ThemeServices, ThemesOpenOnFirstUseAndCloseWhenTheThemeChanges) {
   EXPECT_FALSE(services.StylesEnabled());
   EXPECT_EQ(services.ThemeHandleOf(TStyleElement::Edit), 0u);
   EXPECT_EQ(styleChanges, 2);
+}
+
+TEST(ThemeServices, EachChangeOfThemeOrStyleGivesOneNoticeWhateverTheApplicationWindowIs) {
+  TFakeTheme theme;
+  QObject object;
+  QWindow window;
+  QWidget widget;  // answers a theme change with a style change of its own
+  for (QObject* appWindow : std::initializer_list<QObject*>{&object, &window, &widget}) {
+    TThemeServices services(appWindow, theme.Platform());
+    int notices = 0;
+    services.OnStyleChange = [&](TThemeServices&) { ++notices; };
+    for (const QEvent::Type type : {QEvent::ThemeChange, QEvent::StyleChange}) {
+      services.ThemeHandleOf(TStyleElement::Button);
+      const std::size_t closed = theme.Closed.size();
+      QEvent change(type);
+      QCoreApplication::sendEvent(appWindow, &change);
+      EXPECT_EQ(notices, 1) << appWindow->metaObject()->className() << " " << type;
+      EXPECT_EQ(theme.Closed.size(), closed + 1) << "the open theme is closed once";
+      notices = 0;
+    }
+  }
 }
 
 TEST(ThemeServices, DetailsGiveThePartAndTheStateWithinIt) {
