@@ -165,10 +165,11 @@ QString WhyNotALumoxArchive(TSQLConnection& connection) {
   return {};
 }
 
-// The triggers come last: until both exist, a run that was cut short is taken up again.
+// The triggers come last, so once they exist everything before them does, and a start-up asks
+// the catalogue only for them; until then a run that was cut short is taken up again.
 void CompleteLapSchema(TSQLConnection& connection) {
-  RunSchemaStatements(connection, LapListStatements);
   if (AllExist(connection, LapTriggerStatements)) return;
+  RunSchemaStatements(connection, LapListStatements);
   RunSchemaStatements(connection, LapOriginStatements);
   for (const char* sql : BackfillStatements) TSQLQuery(connection, QString::fromLatin1(sql)).Exec();
   RunSchemaStatements(connection, LapTriggerStatements);
