@@ -89,8 +89,8 @@ TEST_F(ChildProcess, AProgramFileStartsAsWhatItHoldsWhateverItsNameAndExecuteBit
     bool Executable;
     TStart Start;
   } cases[] = {
-      {"windows executable/zindo.exe", "MZ\x90\0", true, TStart::ThroughWine},
-      {"windows/zindo.exe", "MZ\x90\0", false, TStart::ThroughWine},
+      {"windows executable/zindo.exe", "MZ\x90", true, TStart::ThroughWine},
+      {"windows/zindo.exe", "MZ\x90", false, TStart::ThroughWine},
       {"windows without suffix/zindo", "MZ", false, TStart::ThroughWine},
       {"linux/zindo.exe", elf, true, TStart::Itself},
       {"script/zindo.exe", "#!/bin/sh\ntouch ran\n", true, TStart::Itself},
