@@ -182,7 +182,10 @@ void TFormMain::LoadOptions(TFormWait* wait) {
   if (wait) wait->StepBy(1);
 }
 
-void TFormMain::SaveOptions() { FOptions.Save(FState.FZindoDir); }
+void TFormMain::SaveOptions() {
+  FState.RequireCompleteStartUp(QStringLiteral("The options have not been saved"));
+  FOptions.Save(FState.FZindoDir);
+}
 
 void TFormMain::BtnSaveOptionsClick() {
   SaveOptions();

@@ -37,8 +37,9 @@ class TFormMain final : public QMainWindow {
   // Brings the program up over the installation and the database beside `appDir` (the
   // program's folder): settings, the simulator, the database version, the car and track
   // lists and the option pages. An error is reported and ends start-up; the window is left
-  // uninitialised and stores nothing. Where start-up gives up (no simulator, update refused)
-  // a close request is posted.
+  // uninitialised, stores nothing, and refuses to save the options or start the simulator,
+  // naming that error. Where start-up gives up (no simulator, update refused) a close request
+  // is posted.
   void StartUp(const QString& appDir);
 
   // Ctrl+C or kill: the window closes as the user closes it, but without asking anything, and
@@ -73,13 +74,15 @@ class TFormMain final : public QMainWindow {
   // `wait` shows it when given.
   void LoadOptions(TFormWait* wait = nullptr);
   // Writes the option pages into zindo.ini, on request and before every launch. Throws ELumox,
-  // writing nothing, when the options were not read completely or the file cannot be written.
+  // writing nothing, when start-up ended early, the options were not read completely or the
+  // file cannot be written.
   void SaveOptions();
 
  private:
   // The creation handler: runs once the widgets exist; start-up goes on from here.
   void FormCreate();
   // Start-up's steps after the window is set up.
+  void StartUpSteps(const QString& appDir);
   void OpenDatabase(const QString& appDir);
   // The schema version the database was last brought to.
   TVersion DatabaseVersion() const;

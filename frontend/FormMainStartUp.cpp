@@ -47,36 +47,46 @@ TFormMain::~TFormMain() { RunGuarded([this] { FormDestroy(); }); }
 
 void TFormMain::StartUp(const QString& appDir) {
   RunGuarded([&] {
-    OpenDatabase(appDir);
-    // A database Lumox may not write into (another program's, a newer Lumox's, one whose update
-    // was refused or failed) is left as it is: start-up ends, so nothing is stored on the way out.
-    if (DatabaseIsForeign() || DatabaseIsNewer()) {
-      PostCloseRequest();
-      return;
+    try {
+      StartUpSteps(appDir);
+    } catch (const std::exception& e) {
+      // The window stays with the error; what it then refuses to do says why.
+      FState.FStartUpFailure = CauseOf(e);
+      throw;
     }
-    ReadSettings();
-    if (!LocateZindo() || !UpdateDatabase()) {
-      PostCloseRequest();
-      return;
-    }
-    LapTimePoolConnector().SetSQLConnection(FState.SQLConnection1.get());
-    ReadLaunchOptions();
-    ShowPage(ZindoPage.TabSheet3);
-    {
-      const QSignalBlocker blocker(ZindoPage.pcRace);
-      ZindoPage.pcRace->setCurrentIndex(0);
-    }
-    TFormWait wait;
-    wait.ShowNow();
-    // Once for an archive of an older 1.4: seconds for hundreds of thousands of laps.
-    CompleteLapSchema(*FState.SQLConnection1);
-    LoadCarsAndTracks(wait);
-    FState.FInitialized = true;
-    FillCarAndTrackSelectors();
-    wait.SetMessage(QStringLiteral("Scanning controllers ..."));
-    FillControllerSets(&wait);
-    LoadOptions(&wait);
   });
+}
+
+void TFormMain::StartUpSteps(const QString& appDir) {
+  OpenDatabase(appDir);
+  // A database Lumox may not write into (another program's, a newer Lumox's, one whose update
+  // was refused or failed) is left as it is: start-up ends, so nothing is stored on the way out.
+  if (DatabaseIsForeign() || DatabaseIsNewer()) {
+    PostCloseRequest();
+    return;
+  }
+  ReadSettings();
+  if (!LocateZindo() || !UpdateDatabase()) {
+    PostCloseRequest();
+    return;
+  }
+  LapTimePoolConnector().SetSQLConnection(FState.SQLConnection1.get());
+  ReadLaunchOptions();
+  ShowPage(ZindoPage.TabSheet3);
+  {
+    const QSignalBlocker blocker(ZindoPage.pcRace);
+    ZindoPage.pcRace->setCurrentIndex(0);
+  }
+  TFormWait wait;
+  wait.ShowNow();
+  // Once for an archive of an older 1.4: seconds for hundreds of thousands of laps.
+  CompleteLapSchema(*FState.SQLConnection1);
+  LoadCarsAndTracks(wait);
+  FState.FInitialized = true;
+  FillCarAndTrackSelectors();
+  wait.SetMessage(QStringLiteral("Scanning controllers ..."));
+  FillControllerSets(&wait);
+  LoadOptions(&wait);
 }
 
 void TFormMain::OpenDatabase(const QString& appDir) {

@@ -32,6 +32,11 @@ struct TFrontEndState {
 
   // Set once start-up has filled the lists; handlers that need them act only then.
   bool FInitialized = false;
+  // Why start-up ended before it completed, in words; empty when it completed (or never ran).
+  QString FStartUpFailure;
+  // Throws ELumox when start-up ended early: the message begins with `refused` (what did not
+  // happen) and goes on with why and what to do.
+  void RequireCompleteStartUp(const QString& refused) const;
 
   QString FZindoDir;         // folder of the simulator executable, no trailing separator
   QString FZindoExe;         // full path of the simulator executable

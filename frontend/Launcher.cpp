@@ -32,6 +32,7 @@ TBestLapsExchange TLauncher::Exchange() const { return TBestLapsExchange(State.F
 
 void TLauncher::StartZindo(const TLaunchRequest& request) {
   if (Launching) return;
+  State.RequireCompleteStartUp(QStringLiteral("Zindo has not been started"));
   const TFlagScope launching(Launching);
   // One exchange for the launch: it reports a damaged file once and fills no file it kept full.
   TBestLapsExchange exchange = Exchange();
@@ -96,6 +97,7 @@ void TLauncher::StartTeleAnalyzer() {
 }
 
 void TLauncher::OneTimeImport() {
+  State.RequireCompleteStartUp(QStringLiteral("No lap times have been imported"));
   if (Confirm(QStringLiteral("Do you really want to import all lap times?"))) Exchange().RetrieveLapTimes();
 }
 

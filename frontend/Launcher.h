@@ -33,7 +33,8 @@ class TLauncher {
   // chose to quit without. A failure before the start ends the launch: the simulator is not
   // started. A best-laps file that cannot be written, or a variant that cannot be recorded,
   // is only reported; every message of the preparation shows before the simulator starts.
-  // Nothing happens while a launch waits.
+  // Nothing happens while a launch waits, and nothing at all after a start-up that ended early
+  // (ELumox says why).
   void StartZindo(const TLaunchRequest& request);
   // Asked before the window closes. While the simulator runs with its laps still to be
   // archived, the user chooses: wait (false), or quit now without archiving them (true).
@@ -43,7 +44,8 @@ class TLauncher {
   void RunProgram(const QString& exeFile, bool wait);
   // Starts the telemetry analyzer and returns at once; tells the user when there is none.
   void StartTeleAnalyzer();
-  // Imports every lap of the best-lap files once the user confirms.
+  // Imports every lap of the best-lap files once the user confirms; after a start-up that ended
+  // early nothing is asked or imported (ELumox says why).
   void OneTimeImport();
   // Opens the program's help file with the desktop's handler; nothing is said when that fails.
   void ShowHelp() const;

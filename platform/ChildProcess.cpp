@@ -1,11 +1,17 @@
 #include "platform/ChildProcess.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
+#include <cerrno>
+
+#include "platform/FileDescriptor.h"
 
 namespace lumox {
 namespace {
@@ -21,6 +27,21 @@ bool ProcessAlive(qint64 pid) {
   if (close < 0 || close + 2 >= line.size()) return false;
   const char state = line[close + 2];
   return state != 'Z' && state != 'X' && state != 'x';
+}
+
+// Whether `path` is a Windows program, told by the "MZ" that begins every one. The execute bit
+// cannot tell: every file on a partition shared with Windows, and many unpacked ones, carry it.
+// Opened without blocking and only a regular file read, so that a FIFO cannot hold the program.
+bool IsWindowsProgram(const QString& path) {
+  const TFileDescriptor fd(
+      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat status {};
+  if (!fd.IsOpen() || ::fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  char magic[2];
+  ssize_t read = 0;
+  do read = ::read(fd.Get(), magic, sizeof magic);
+  while (read < 0 && errno == EINTR);
+  return read == sizeof magic && magic[0] == 'M' && magic[1] == 'Z';
 }
 
 }  // namespace
@@ -41,8 +62,9 @@ std::optional<TChildProcess> TChildProcess::StartExecutable(const QString& exeFi
   const QFileInfo file(exeFile);
   if (!file.isFile()) return std::nullopt;
   const QString path = file.absoluteFilePath();
-  if (file.isExecutable()) return Start(path, {}, file.absolutePath());
-  if (file.suffix().compare(QLatin1String("exe"), Qt::CaseInsensitive) != 0) return std::nullopt;
+  // Any other program the system runs itself (ELF, a script with "#!"), and refuses what is none.
+  if (!IsWindowsProgram(path))
+    return file.isExecutable() ? Start(path, {}, file.absolutePath()) : std::nullopt;
   const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
   if (wine.isEmpty()) return std::nullopt;
   return Start(wine, {path}, file.absolutePath());

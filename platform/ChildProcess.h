@@ -22,9 +22,10 @@ class TChildProcess {
   // it stands, in `workingDir`. Nothing when it cannot be started.
   static std::optional<TChildProcess> Start(const QString& program, const QStringList& arguments,
                                             const QString& workingDir);
-  // Starts the program file `exeFile` in its own folder, as the desktop would open it: an
-  // executable file (a binary or a script with "#!") runs directly; a Windows ".exe" without the
-  // execute bit runs through wine when wine is on PATH. Nothing when it cannot be started.
+  // Starts the program file `exeFile` in its own folder, as the desktop would open it: a Windows
+  // program (told by its content, whatever its name and execute bit) runs through wine when wine
+  // is on PATH; any other file with the execute bit (a binary, a script with "#!") runs directly.
+  // Nothing when it cannot be started.
   static std::optional<TChildProcess> StartExecutable(const QString& exeFile);
 
   bool IsRunning() const;

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QToolBar>
-#include <QToolButton>
 #include <QWidget>
 
 #include <algorithm>
@@ -66,14 +65,6 @@ std::uint32_t AppProperties(TThemeOptions options) {
 }
 
 bool HasWindow(const QWidget* widget) { return widget->testAttribute(Qt::WA_WState_Created); }
-
-// Qt hands the mouse to a pressed widget by itself, with nothing to turn that off; what can be
-// taken back is a grab a button of `toolBar` holds. A drop-down button keeps it for its menu.
-void ResetMouseCapture(const QToolBar* toolBar) {
-  auto* button = qobject_cast<QToolButton*>(QWidget::mouseGrabber());
-  if (button && button->parentWidget() == toolBar && button->popupMode() != QToolButton::MenuButtonPopup)
-    button->releaseMouse();
-}
 
 std::vector<QWidget*> Forms() {
   std::vector<QWidget*> forms;
@@ -333,8 +324,9 @@ void TThemeManager::AdjustControls(QWidget* parent) {
   for (QWidget* child : ChildControls(parent)) {
     if (services.StylesEnabled())
       services.ThemeLibrary()->EnableThemeDialogTexture(WindowHandleOf(child), EnableTabDialogTexture);
+    // A pressed tool button tracks the mouse itself, through a grab Qt gives it implicitly and
+    // that cannot be given up, so the mouse-capture option has nothing to take back here.
     auto* toolBar = qobject_cast<QToolBar*>(child);
-    if (toolBar && FOptions.Has(toResetMouseCapture)) ResetMouseCapture(toolBar);
     if (toolBar || qobject_cast<QLabel*>(child)) {
       if (FOptions.Has(toSetTransparency)) child->setAutoFillBackground(false);
     } else {

@@ -25,6 +25,24 @@ void UseBuildLockFolder() {
   qputenv("FIREBIRD_LOCK", LUMOX_FIREBIRD_LOCK);
 }
 
+TOtherProgramAttached::TOtherProgramAttached(const QString& database) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("FIREBIRD_LOCK"), database + QStringLiteral(".lock"));
+  Isql.setProcessEnvironment(environment);
+  Isql.start(IsqlTool(), {QStringLiteral("-q"), QStringLiteral("-user"), QStringLiteral("ZINDO"), database});
+  Isql.write("select 'ATTACHED' from RDB$DATABASE;\n");
+  QByteArray output;
+  while (!output.contains("ATTACHED") && Isql.waitForReadyRead(10000)) output += Isql.readAllStandardOutput();
+  Attached = output.contains("ATTACHED");
+}
+
+void TOtherProgramAttached::Detach() {
+  Attached = false;
+  if (Isql.state() == QProcess::NotRunning) return;
+  Isql.closeWriteChannel();
+  EXPECT_TRUE(Isql.waitForFinished(10000));
+}
+
 TTestDatabase::TTestDatabase() {
   UseBuildLockFolder();
   EXPECT_TRUE(QFile::copy(BuiltTemplate(), File())) << BuiltTemplate().toStdString();

@@ -3,6 +3,7 @@
 #include "tests/support/OrdinaryUser.h"
 #include "tests/support/TempFolder.h"
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,21 @@ QString IsqlTool();
 // Points the embedded engine at this build tree's lock folder; call before the first attach.
 // All test processes share it, so they see each other's locks.
 void UseBuildLockFolder();
+
+// Another program attached to `database`, with its lock files beside it as an older Lumox keeps
+// them, so that no engine with another lock folder may open the file; it lets go with Detach or
+// with the object.
+class TOtherProgramAttached {
+ public:
+  explicit TOtherProgramAttached(const QString& database);
+  ~TOtherProgramAttached() { Detach(); }
+  bool IsAttached() const { return Attached; }
+  void Detach();
+
+ private:
+  QProcess Isql;
+  bool Attached = false;
+};
 
 // A copy of the built template in a fresh temporary folder, with an unopened connection to it.
 class TTestDatabase {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <filesystem>
+#include <functional>
 #include <tuple>
 
 #include "archive/IniTable.h"
@@ -281,6 +283,49 @@ TEST_F(StartUp, AnUnreadableDatabaseIsReportedOnceTheWindowStaysAndNothingIsStor
   ASSERT_EQ(Messages.Shown().size(), 1u);
   EXPECT_EQ(Messages.Shown()[0].Kind, TMsgKind::Error);
   EXPECT_EQ(test::ReadBytes(AppDir() + "/" + DatabaseFileName), garbage);
+}
+
+// A window whose start-up ended early, on an archive another program holds or one that is no
+// database, never read the options nor reached the archive: saving the options, starting the
+// simulator and importing laps are refused, naming what ended start-up rather than the options'
+// file or the program's insides, and nothing is written.
+TEST_F(StartUp, AWindowWhoseStartUpEndedEarlyRefusesToSaveStartOrImportNamingWhy) {
+  auto form = Start(true);
+  Close(form);
+  const QString database = AppDir() + "/" + DatabaseFileName;
+  const QByteArray options = test::ReadBytes(ZindoDir() + "/zindo.ini");
+  test::TOtherProgramAttached other(database);
+  ASSERT_TRUE(other.IsAttached());
+  const std::pair<const char*, std::function<void()>> ends[] = {
+      {"another program is using the archive", [] {}},
+      {"the file is not a database",
+       [&] {
+         other.Detach();
+         Temp.Write(QStringLiteral("zindo/lumox/") + DatabaseFileName, QByteArray(4096, 'x'));
+       }},
+  };
+  for (const auto& [cause, makeItSo] : ends) {
+    SCOPED_TRACE(cause);
+    makeItSo();
+    const qsizetype earlier = Messages.Texts().size();
+    form = Start();
+    ASSERT_TRUE(StaysOpen(*form));
+    Find<QAction>(*form, "ActSaveOptions")->trigger();
+    Find<QAction>(*form, "ActStartZindo")->trigger();
+    Find<QPushButton>(*form, "BtnOneTimeImport")->click();
+    Close(form);
+    const QStringList texts = Messages.Texts().mid(earlier);
+    ASSERT_EQ(texts.size(), 4);
+    EXPECT_TRUE(texts[0].contains(database) && texts[0].contains(cause)) << texts[0].toStdString();
+    for (const auto& [refusal, text] : {std::pair{"The options have not been saved", texts[1]},
+                                        std::pair{"Zindo has not been started", texts[2]},
+                                        std::pair{"No lap times have been imported", texts[3]}}) {
+      EXPECT_TRUE(text.startsWith(refusal) && text.contains("did not complete its start-up") &&
+                  text.contains(database) && text.contains(cause) && !text.contains("zindo.ini"))
+          << text.toStdString();
+    }
+  }
+  EXPECT_EQ(test::ReadBytes(ZindoDir() + "/zindo.ini"), options);
 }
 
 // The only settings a newer program's database may end with are those it had: a newer release

@@ -74,6 +74,54 @@ TEST_F(ChildProcess, AProgramFileRunsInItsFolderAndAWindowsProgramThroughWineWhe
             (Folder.File("sim") + "\n" + windows + "\n").toUtf8());
 }
 
+// Files on a partition shared with Windows all carry the execute bit, so neither it nor the name
+// may decide how a program starts: what the file holds does.
+TEST_F(ChildProcess, AProgramFileStartsAsWhatItHoldsWhateverItsNameAndExecuteBit) {
+  WriteScript("bin/wine", "echo \"$1\" > \"$1.wine\"");
+  qputenv("PATH", Folder.File("bin").toUtf8() + ":" + SavedPath);
+  QFile linux(QStringLiteral("/bin/true"));
+  ASSERT_TRUE(linux.open(QIODevice::ReadOnly));
+  const QByteArray elf = linux.readAll();
+  enum class TStart { ThroughWine, Itself, Not };
+  const struct {
+    const char* Name;
+    QByteArray Content;
+    bool Executable;
+    TStart Start;
+  } cases[] = {
+      {"windows executable/zindo.exe", "MZ\x90", true, TStart::ThroughWine},
+      {"windows/zindo.exe", "MZ\x90", false, TStart::ThroughWine},
+      {"windows without suffix/zindo", "MZ", false, TStart::ThroughWine},
+      {"linux/zindo.exe", elf, true, TStart::Itself},
+      {"script/zindo.exe", "#!/bin/sh\ntouch ran\n", true, TStart::Itself},
+      {"linux not executable/zindo.exe", elf, false, TStart::Not},
+      {"script not executable/zindo.exe", "#!/bin/sh\ntouch ran\n", false, TStart::Not},
+      {"one byte/zindo.exe", "M", true, TStart::Not},
+      {"empty/zindo.exe", "", false, TStart::Not},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.Name);
+    const QString file = Folder.Write(row.Name, row.Content);
+    if (row.Executable) QFile::setPermissions(file, QFile::permissions(file) | QFile::ExeOwner);
+    const std::optional<TChildProcess> child = TChildProcess::StartExecutable(file);
+    ASSERT_EQ(child.has_value(), row.Start != TStart::Not);
+    if (child) {
+      EXPECT_EQ(child->Wait(10ms), TWaitEnd::Finished);
+    }
+    EXPECT_EQ(QFile::exists(file + ".wine"), row.Start == TStart::ThroughWine);
+  }
+  EXPECT_TRUE(QFile::exists(Folder.File("script/ran")));
+}
+
+// A FIFO in the program's place would hold a reader until a writer came.
+TEST_F(ChildProcess, AFifoInThePlaceOfTheProgramNeitherStartsNorHolds) {
+  WriteScript("bin/wine", "touch wine.txt");
+  qputenv("PATH", Folder.File("bin").toUtf8());
+  test::MakeFifo(Folder.File("zindo.exe"));
+  QFile::setPermissions(Folder.File("zindo.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_FALSE(TChildProcess::StartExecutable(Folder.File("zindo.exe")).has_value());
+}
+
 TEST_F(ChildProcess, WhatIsNoProgramDoesNotStart) {
   const QString noInterpreter = Folder.Write("zindo.exe", "no interpreter line\n");
   QFile::setPermissions(noInterpreter, QFile::permissions(noInterpreter) | QFile::ExeOwner);

@@ -251,28 +251,20 @@ TEST_F(ThemeManagerTest, AListViewThatHasAWindowIsRebuiltAndTakenOverAgain) {
   EXPECT_FALSE(manager.IsQueuedForRecreation(view));
 }
 
-TEST_F(ThemeManagerTest, ToolBarButtonsButDropDownOnesLoseTheMouseWhenTheOptionSaysSo) {
+TEST_F(ThemeManagerTest, ToolBarsAndLabelsDeepInAFormBecomeTransparentOnlyWhenTheOptionSaysSo) {
   StartServices();
-  struct {
-    bool reset;
-    QToolButton::ToolButtonPopupMode mode;
-    bool keeps;
-  } const rows[] = {{true, QToolButton::DelayedPopup, false},
-                    {true, QToolButton::MenuButtonPopup, true},
-                    {false, QToolButton::DelayedPopup, true}};
-  for (const auto& row : rows) {
+  for (const bool transparency : {true, false}) {
     QWidget form;
     auto* toolBar = new QToolBar(&form);
-    auto* button = new QToolButton;
-    button->setPopupMode(row.mode);
-    toolBar->addWidget(button);
+    auto* label = new QLabel(new QFrame(&form));
+    for (QWidget* control : {static_cast<QWidget*>(toolBar), static_cast<QWidget*>(label)})
+      control->setAutoFillBackground(true);
     form.show();
-    button->grabMouse();
     TThemeManager manager;
-    manager.SetOptions(manager.Options().With(toResetMouseCapture, row.reset));
+    manager.SetOptions(manager.Options().With(toSetTransparency, transparency));
     manager.Loaded();
-    EXPECT_EQ(QWidget::mouseGrabber() == button, row.keeps) << "row " << (&row - rows);
-    button->releaseMouse();
+    EXPECT_EQ(toolBar->autoFillBackground(), !transparency) << transparency;
+    EXPECT_EQ(label->autoFillBackground(), !transparency) << transparency;
   }
 }
 
