@@ -1,6 +1,5 @@
 #pragma once
 #include <QString>
-
 #include <span>
 
 namespace lumox {
@@ -8,7 +7,7 @@ namespace lumox {
 class TSQLConnection;
 
 // What a schema statement makes, so that it can be skipped when that already exists.
-enum class TSchemaObject { Table, Constraint, Index, Trigger, Grant };
+enum class TSchemaObject { Table, Constraint, Index, Grant };
 
 // One DDL statement and the object it creates (a grant has no object and always runs).
 struct TSchemaStatement {
@@ -36,8 +35,10 @@ QString WhyNotALumoxArchive(TSQLConnection& connection);
 // Makes what schema version 1.4 adds to the laps where it is missing, and fills it from the laps
 // archived so far: the lists of the cars and tracks of the laps (LAPCARS, LAPTRACKS), so that
 // the archive's lists need not be found among all laps, and each lap's values as first archived
-// (LAPORIGINS), both kept by triggers. Cheap when all is there; older programs sharing the
-// archive keep working with it, and their writes keep the lists and origins too.
+// (LAPORIGINS), both kept by triggers. Brings what an earlier version made up to date: tables
+// too narrow for LAPTIMEPOOL's values are widened and triggers replaced. Cheap when all is
+// there; older programs sharing the archive keep working with it, and their writes keep the
+// lists and origins too.
 void CompleteLapSchema(TSQLConnection& connection);
 
 }  // namespace lumox

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
+#include <vector>
+
 #include "archive/LapTimePool.h"
 #include "archive/SQLQuery.h"
 #include "archive/Schema.h"
 #include "tests/archive/TestDatabase.h"
-
-#include <functional>
-#include <random>
-#include <vector>
 
 namespace lumox {
 namespace {
@@ -308,7 +308,7 @@ TEST(LapLists, EqualTheCarsAndTracksOfTheVisibleLapsAfterAnySequenceOfWrites) {
   const QStringList cars{"A", "B", "B ", "C", "D"}, tracks{"Oval", "Ring", "Ring "};
   const auto lap = [&]() -> TLapRecord {
     const int track = pick(tracks.size()), car = pick(cars.size());
-    return {tracks[track], "t" + QString::number(track), cars[car], "c" + QString::number(car), pick(50),
+    return {tracks[track],   "t" + QString::number(track), cars[car], "c" + QString::number(car), pick(50),
             60000 + pick(20)};
   };
   const auto visibleID = [&] {
@@ -318,7 +318,10 @@ TEST(LapLists, EqualTheCarsAndTracksOfTheVisibleLapsAfterAnySequenceOfWrites) {
   const auto quoted = [](const QString& text) { return "'" + text + "'"; };
   const auto ignoreRefusals = [](std::size_t, const EDatabaseError&) {};
   const std::vector<std::pair<const char*, std::function<void()>>> writes = {
-      {"import", [&] { pool.ImportLaps({lap(), lap()}, ignoreRefusals); }},
+      {"import",
+       [&] {
+         pool.ImportLaps({lap(), lap()}, ignoreRefusals);
+       }},
       {"import killed before its commit",
        [&] {
          TTransaction transaction(db.Connection());
@@ -354,19 +357,21 @@ TEST(LapLists, EqualTheCarsAndTracksOfTheVisibleLapsAfterAnySequenceOfWrites) {
       {"older program's merge",
        [&] {
          const int from = pick(cars.size()), to = pick(cars.size());
-         db.Execute(QStringLiteral("update LAPTIMEPOOL set CAR_NAME = %1, CAR_ID = 'c%2' where CAR_NAME = %3 and "
-                                   "CAR_ID = 'c%4'")
-                        .arg(quoted(cars[to]))
-                        .arg(to)
-                        .arg(quoted(cars[from]))
-                        .arg(from));
+         db.Execute(
+             QStringLiteral("update LAPTIMEPOOL set CAR_NAME = %1, CAR_ID = 'c%2' where CAR_NAME = %3 and "
+                            "CAR_ID = 'c%4'")
+                 .arg(quoted(cars[to]))
+                 .arg(to)
+                 .arg(quoted(cars[from]))
+                 .arg(from));
        }},
       {"older program's delete",
        [&] {
          const int id = visibleID();
          db.Execute(QStringLiteral("update LAPTIMEPOOL set LTP_ID = %1 where LTP_ID = %2").arg(-id).arg(id));
        }},
-      {"row removed", [&] { db.Execute(QStringLiteral("delete from LAPTIMEPOOL where LTP_ID = %1").arg(visibleID())); }},
+      {"row removed",
+       [&] { db.Execute(QStringLiteral("delete from LAPTIMEPOOL where LTP_ID = %1").arg(visibleID())); }},
   };
   for (int step = 0; step < 200; ++step) {
     const auto& [what, write] = writes[pick(static_cast<int>(writes.size()))];
@@ -374,7 +379,8 @@ TEST(LapLists, EqualTheCarsAndTracksOfTheVisibleLapsAfterAnySequenceOfWrites) {
     QStringList carNames, carIDs, trackNames, trackPaths;
     pool.GetCars(carNames, carIDs);
     pool.GetTracks(trackNames, trackPaths);
-    ASSERT_EQ(Pairs(carNames, carIDs), VisiblePairs(db, "CAR_NAME", "CAR_ID")) << "step " << step << ": " << what;
+    ASSERT_EQ(Pairs(carNames, carIDs), VisiblePairs(db, "CAR_NAME", "CAR_ID"))
+        << "step " << step << ": " << what;
     ASSERT_EQ(Pairs(trackNames, trackPaths), VisiblePairs(db, "TRACK_NAME", "TRACK_PATH"))
         << "step " << step << ": " << what;
   }
@@ -387,49 +393,66 @@ TEST(LapLists, EqualTheCarsAndTracksOfTheVisibleLapsAfterAnySequenceOfWrites) {
 TEST(LapImport, KnowsALapAgainWhateverMergeMovedItSince) {
   const std::vector<TLapRecord> files{{"Oval", "data\\tracks\\oval", "A", "a", 100, 61000},
                                       {"Oval", "data\\tracks\\oval", "A", "a", 200, 60000}};
-  const std::pair<const char*, std::function<void(TLapTimePoolConnector&, test::TTestDatabase&)>> merges[] = {
-      {"car without a rule", [](TLapTimePoolConnector& p, auto&) { p.MergeCars("A", "a", "B", "b"); }},
+  // Each merge, and whether the old car "A" and the old track "Oval" still have visible laps.
+  const struct {
+    const char* Merge;
+    std::function<void(TLapTimePoolConnector&, test::TTestDatabase&)> Apply;
+    bool CarListed;
+    bool TrackListed;
+  } merges[] = {
+      {"car without a rule", [](TLapTimePoolConnector& p, auto&) { p.MergeCars("A", "a", "B", "b"); }, false,
+       true},
       {"car with a rule",
        [](TLapTimePoolConnector& p, auto&) {
          p.AddCarAutoMerge("A", "a", "B", "b");
          p.ApplyCarAutoMerges();
-       }},
+       },
+       false, true},
       {"car, then its laps deleted",
        [](TLapTimePoolConnector& p, auto&) {
          p.MergeCars("A", "a", "B", "b");
          p.DeleteLapTime(1);
          p.DeleteLapTime(2);
-       }},
-      {"track", [](TLapTimePoolConnector& p, auto&) { p.MergeTracks("Oval", "data\\tracks\\oval", "Loop", "x"); }},
+       },
+       false, false},
+      {"track",
+       [](TLapTimePoolConnector& p, auto&) { p.MergeTracks("Oval", "data\\tracks\\oval", "Loop", "x"); },
+       true, false},
       {"car and then track",
        [](TLapTimePoolConnector& p, auto&) {
          p.MergeCars("A", "a", "B", "b");
          p.MergeTracks("Oval", "data\\tracks\\oval", "Loop", "x");
-       }},
+       },
+       false, false},
       {"car, by an older program",
        [](auto&, test::TTestDatabase& db) {
-         db.Execute("update LAPTIMEPOOL set CAR_NAME = 'B', CAR_ID = 'b' where CAR_NAME = 'A' and CAR_ID = 'a'");
-       }},
+         db.Execute(
+             "update LAPTIMEPOOL set CAR_NAME = 'B', CAR_ID = 'b' where CAR_NAME = 'A' and CAR_ID = 'a'");
+       },
+       false, true},
   };
   const auto refuseNone = [](std::size_t, const EDatabaseError& e) { ADD_FAILURE() << e.what(); };
-  for (const auto& [merge, apply] : merges) {
+  for (const auto& [merge, apply, carListed, trackListed] : merges) {
     test::TTestDatabase db;
     db.CreateLapTimeSchema();
     TLapTimePoolConnector pool;
     pool.SetSQLConnection(&db.Connection());
     pool.ImportLaps(files, refuseNone);
     apply(pool, db);
-    const QStringList before = db.Rows("select LTP_ID || ' ' || CAR_NAME || ' ' || TRACK_NAME as R from LAPTIMEPOOL");
+    const QStringList before =
+        db.Rows("select LTP_ID || ' ' || CAR_NAME || ' ' || TRACK_NAME as R from LAPTIMEPOOL");
     pool.ImportLaps(files, refuseNone);
     EXPECT_EQ(db.Rows("select LTP_ID || ' ' || CAR_NAME || ' ' || TRACK_NAME as R from LAPTIMEPOOL"), before)
         << merge;
     QStringList cars, ids, tracks, paths;
     pool.GetCars(cars, ids);
     pool.GetTracks(tracks, paths);
-    EXPECT_FALSE(cars.contains("A") && tracks.contains("Oval")) << merge;
+    EXPECT_EQ(cars.contains("A"), carListed) << merge;
+    EXPECT_EQ(tracks.contains("Oval"), trackListed) << merge;
     pool.ImportLaps({{"Oval", "data\\tracks\\oval", "A", "a", 300, 59000}}, refuseNone);
     const bool rule = !db.Rows("select MERGE_ID as R from AUTOMERGES").isEmpty();
-    EXPECT_EQ(db.Rows("select CAR_NAME as R from LAPTIMEPOOL where LAP_DATE = 300"), QStringList{rule ? "B" : "A"})
+    EXPECT_EQ(db.Rows("select CAR_NAME as R from LAPTIMEPOOL where LAP_DATE = 300"),
+              QStringList{rule ? "B" : "A"})
         << merge;
   }
 }
@@ -442,14 +465,95 @@ TEST(LapImport, ALapWithTooLongATextIsRefusedSayingWhichAndHowLong) {
   pool.SetSQLConnection(&db.Connection());
   const QString long300(300, 'x');
   QStringList causes;
-  pool.ImportLaps({{"Oval", "oval", long300, "a", 1, 60000},
-                   {"Oval", "oval", "A", "a", 2, 60000},
-                   {long300 + "\u00e9", "oval", "A", "a", 3, 60000},
-                   {"Oval", "oval", "A", QString(255, QChar(0x00e9)) + "   ", 4, 60000}},
-                  [&](std::size_t i, const EDatabaseError& e) { causes << QString::number(i) + ": " + e.Cause(); });
-  EXPECT_EQ(causes, QStringList({"0: the car name has 300 characters, more than the 255 the archive holds",
-                                 "2: the track name has 301 characters, more than the 255 the archive holds"}));
+  pool.ImportLaps(
+      {{"Oval", "oval", long300, "a", 1, 60000},
+       {"Oval", "oval", "A", "a", 2, 60000},
+       {long300 + "\u00e9", "oval", "A", "a", 3, 60000},
+       {"Oval", "oval", "A", QString(255, QChar(0x00e9)) + "   ", 4, 60000}},
+      [&](std::size_t i, const EDatabaseError& e) { causes << QString::number(i) + ": " + e.Cause(); });
+  EXPECT_EQ(causes,
+            QStringList({"0: the car name has 300 characters, more than the 255 the archive holds",
+                         "2: the track name has 301 characters, more than the 255 the archive holds"}));
   EXPECT_EQ(db.Rows("select count(*) as R from LAPTIMEPOOL"), QStringList{"2"});
+}
+
+// The lap schema as the previous version made it: texts of the template's width, identifiers of
+// 32 bits, and triggers that negated them in 32 bits.
+constexpr const char* EarlierLapSchema[] = {
+    "CREATE TABLE LAPCARS (CAR_NAME VARCHAR(255), CAR_ID VARCHAR(255))",
+    "CREATE TABLE LAPTRACKS (TRACK_NAME VARCHAR(255), TRACK_PATH VARCHAR(255))",
+    "CREATE TABLE LAPORIGINS (LAP_ID INTEGER, TRACK_NAME VARCHAR(255), TRACK_PATH VARCHAR(255),"
+    " CAR_NAME VARCHAR(255), CAR_ID VARCHAR(255), LAP_TIME INTEGER, LAP_DATE INTEGER)",
+    "CREATE INDEX IDX_LAPORIGINS_LAP_ID ON LAPORIGINS (LAP_ID)",
+    "CREATE TRIGGER LAPTIMEPOOL_ORIGINS FOR LAPTIMEPOOL ACTIVE AFTER INSERT OR DELETE POSITION 0 AS BEGIN"
+    " IF (INSERTING) THEN INSERT INTO LAPORIGINS (LAP_ID, TRACK_NAME, TRACK_PATH, CAR_NAME, CAR_ID, LAP_TIME,"
+    " LAP_DATE) VALUES (ABS(NEW.LTP_ID), NEW.TRACK_NAME, NEW.TRACK_PATH, NEW.CAR_NAME, NEW.CAR_ID, "
+    "NEW.LAP_TIME,"
+    " NEW.LAP_DATE); ELSE DELETE FROM LAPORIGINS O WHERE O.LAP_ID = ABS(OLD.LTP_ID); END",
+    "CREATE TRIGGER LAPTIMEPOOL_LISTS FOR LAPTIMEPOOL ACTIVE AFTER INSERT POSITION 1 AS BEGIN"
+    " INSERT INTO LAPCARS (CAR_NAME, CAR_ID) VALUES (NEW.CAR_NAME, NEW.CAR_ID); END",
+};
+
+void WidenLapTexts(test::TTestDatabase& db) {
+  for (const char* column : {"TRACK_NAME", "TRACK_PATH", "CAR_NAME", "CAR_ID"})
+    db.Execute(QStringLiteral("ALTER TABLE LAPTIMEPOOL ALTER %1 TYPE VARCHAR(400)").arg(column));
+}
+
+// Whatever made the archive, once start-up has completed its lap schema the triggers take every
+// row LAPTIMEPOOL takes: the smallest identifier there is, and texts as wide as LAPTIMEPOOL's
+// own, which may be wider than the template's in an archive from another template.
+TEST(LapSchema, TheTriggersTakeEveryRowTheLapTableTakes) {
+  const struct {
+    const char* Archive;
+    std::function<void(test::TTestDatabase&)> Make;
+  } archives[] = {
+      {"from the template", [](auto& db) { CompleteLapSchema(db.Connection()); }},
+      {"from a template with wider texts",
+       [](auto& db) {
+         WidenLapTexts(db);
+         CompleteLapSchema(db.Connection());
+       }},
+      {"whose texts were widened later",
+       [](auto& db) {
+         CompleteLapSchema(db.Connection());
+         WidenLapTexts(db);
+         CompleteLapSchema(db.Connection());
+       }},
+      {"of the previous version, with wider texts",
+       [](auto& db) {
+         WidenLapTexts(db);
+         for (const char* sql : EarlierLapSchema) db.Execute(sql);
+         db.Execute("insert into LAPTIMEPOOL values (7, 'Oval', 'oval', 'A', 'a', 60000, 100)");
+         CompleteLapSchema(db.Connection());
+       }},
+  };
+  const QString wide(300, QChar(0x00e9));
+  for (const auto& [archive, make] : archives) {
+    test::TTestDatabase db;
+    make(db);
+    const bool wideTexts = db.Rows(
+                               "select RDB$CHARACTER_LENGTH as R from RDB$RELATION_FIELDS F join RDB$FIELDS T"
+                               " on T.RDB$FIELD_NAME = F.RDB$FIELD_SOURCE where F.RDB$RELATION_NAME ="
+                               " 'LAPTIMEPOOL' and F.RDB$FIELD_NAME = 'CAR_NAME'") == QStringList{"400"};
+    const QString car = wideTexts ? wide : QStringLiteral("B");
+    EXPECT_NO_THROW({
+      TLapTimePoolConnector pool;
+      pool.SetSQLConnection(&db.Connection());
+      pool.AddLapTime("Oval", "oval", car, "b", 300, 58000);
+      db.Execute("insert into LAPTIMEPOOL values (-2147483648, 'Oval', 'oval', 'A', 'a', 59000, 200)");
+    }) << archive;
+    EXPECT_EQ(db.Rows("select CAR_NAME as R from LAPORIGINS where LAP_ID = 2147483648"), QStringList{"A"})
+        << archive;
+    EXPECT_EQ(
+        db.Rows("select CAR_NAME as R from LAPORIGINS where LAP_ID = (select max(LTP_ID) from LAPTIMEPOOL)"),
+        QStringList{car})
+        << archive;
+    EXPECT_EQ(db.Rows("select CAR_NAME as R from LAPCARS order by CAR_NAME"), QStringList({"A", car}))
+        << archive;
+    db.Execute("delete from LAPTIMEPOOL where LTP_ID = -2147483648");
+    EXPECT_EQ(db.Rows("select count(*) as R from LAPORIGINS where LAP_DATE = 200"), QStringList{"0"})
+        << archive;
+  }
 }
 
 TEST(Schema, StatementsSkipWhatExistsSoAFailedUpdateCanRunAgain) {
