@@ -50,12 +50,11 @@ void TLauncher::StartZindo(const TLaunchRequest& request) {
   if (ArchiveAfterRace) exchange.RetrieveLapTimes();
 }
 
-// A variant that cannot be recorded is not copied: the user is told, and the car races as it is.
+// A variant that cannot be applied whole leaves the car as it was: the user is told, and the car
+// races as it is.
 void TLauncher::ApplyVariant(int index) const {
-  const QString notApplicable = State.FVariants.WhyNotApplicable(index);
-  if (notApplicable.isEmpty())
-    State.FVariants.Apply(index);
-  else
+  const QString notApplicable = State.FVariants.Apply(index);
+  if (!notApplicable.isEmpty())
     ShowWarning(notApplicable + QStringLiteral("\r\n\r\nZindo starts with the car as it is."));
 }
 

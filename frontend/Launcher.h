@@ -31,10 +31,10 @@ class TLauncher {
   // Prepares the best laps, applies the variant, saves the options, runs the simulator until
   // it ends (or the application quits) and imports its laps when asked to, unless the user
   // chose to quit without. A failure before the start ends the launch: the simulator is not
-  // started. A best-laps file that cannot be written, or a variant that cannot be recorded,
-  // is only reported; every message of the preparation shows before the simulator starts.
-  // Nothing happens while a launch waits, and nothing at all after a start-up that ended early
-  // (ELumox says why).
+  // started. A best-laps file that cannot be written, or a variant that cannot be applied while
+  // the car is still as it was, is only reported; every message of the preparation shows before
+  // the simulator starts. Nothing happens while a launch waits, and nothing at all after a
+  // start-up that ended early (ELumox says why).
   void StartZindo(const TLaunchRequest& request);
   // Asked before the window closes. While the simulator runs with its laps still to be
   // archived, the user chooses: wait (false), or quit now without archiving them (true).

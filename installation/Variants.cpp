@@ -65,8 +65,10 @@ void TLumoxVariant::CreateMissingRecord() {
   }
 }
 
+QString TLumoxVariant::RecordFile() const { return ZindoFilePath(VariantsFolder(), kVariantIni); }
+
 QString TLumoxVariant::ReadCurrentFolder() const {
-  return TZindoIni(ZindoFilePath(VariantsFolder(), kVariantIni)).ReadString(kCurrentFolderPath, {});
+  return TZindoIni(RecordFile()).ReadString(kCurrentFolderPath, {});
 }
 
 void TLumoxVariant::ScanVariants() {
@@ -95,40 +97,86 @@ QString TLumoxVariant::GetPreviewFileName(int index) const {
   return FirstPreview(CarFolder);
 }
 
-QString TLumoxVariant::WhyNotApplicable(int index) const {
-  if (!IsValid(index) || RecordError.isEmpty()) return {};
-  return QStringLiteral(
-             "The car variant \"%1\" cannot be applied, as the record of the current variant could "
-             "not be created:\r\n%2")
-      .arg(Names[index], RecordError);
+QString TLumoxVariant::Apply(int index) {
+  if (!IsValid(index)) return {};
+  const auto notApplicable = [&](const QString& why) {
+    return QStringLiteral("The car variant \"%1\" cannot be applied, as %2").arg(Names[index], why);
+  };
+  if (!RecordError.isEmpty())
+    return notApplicable(QStringLiteral("the record of the current variant could not be created:\r\n") +
+                         RecordError);
+  const QString source = JoinPath(VariantsFolder(), Folders[index]);
+  if (!FolderExists(source)) return notApplicable(QStringLiteral("its folder \"%1\" is gone.").arg(source));
+  TZindoIni record(RecordFile());
+  TStagedCopies copies(ZindoDir);
+  const QString why = Prepare(source, record, copies);
+  if (!why.isEmpty()) return notApplicable(why);
+  Commit(index, record, copies);
+  return {};
 }
 
-void TLumoxVariant::Apply(int index) {
-  if (!IsValid(index) || !RecordError.isEmpty()) return;
-  const QString source = JoinPath(VariantsFolder(), Folders[index]);
-  if (!FolderExists(source)) {
-    throw EInOutError(QStringLiteral("The car variant \"%1\" was not applied: its folder \"%2\" is gone.")
-                          .arg(Names[index], source));
+// Copies the variant's files beside the car's and makes the record name no variant, so that it
+// never names one the car's files do not hold; nothing of the car changes yet. Returns what
+// keeps the variant from being applied.
+QString TLumoxVariant::Prepare(const QString& source, TZindoIni& record, TStagedCopies& copies) {
+  const QString recordRefused = QStringLiteral("the record of the current variant cannot be written:\r\n");
+  if (!record.IsLoadComplete())
+    return recordRefused + QStringLiteral("\"%1\" could not be read completely (%2).")
+                               .arg(record.GetFileName(), record.GetLoadError());
+  try {
+    CheckRewritable(ZindoDir, record.GetFileName());
+  } catch (const EInOutError& e) {
+    return recordRefused + MessageOf(e);
   }
   QStringList failures;
   for (const QString& name : ListFiles(source, {}, THidden::Include)) {
     if (IsVariantOwnFile(name)) continue;
     try {
       // A file the car has under another case is replaced, not doubled.
-      CopyFileWithin(ZindoDir, JoinPath(source, name), ZindoFilePath(CarFolder, name), TExisting::Replace);
+      copies.Stage(JoinPath(source, name), ZindoFilePath(CarFolder, name));
     } catch (const EInOutError& e) {
       failures.append(MessageOf(e));
     }
   }
-  if (!failures.isEmpty()) {
-    throw EInOutError(QStringLiteral("The car variant \"%1\" was not applied completely; it is not recorded as "
-                                     "the current one. These files could not be copied:\r\n%2")
-                          .arg(Names[index], failures.join(QStringLiteral("\r\n"))));
+  if (!failures.isEmpty())
+    return QStringLiteral("these of its files cannot be copied into the car:\r\n") +
+           failures.join(QStringLiteral("\r\n"));
+  try {
+    Record(record, {});
+  } catch (const EInOutError& e) {
+    return recordRefused + MessageOf(e);
   }
-  CurrentFolder = Folders[index];
-  TZindoIni record(ZindoFilePath(VariantsFolder(), kVariantIni));
-  record.WriteString(kCurrentFolderPath, CurrentFolder);
+  return {};
+}
+
+// Puts the staged files in place and records the variant as current.
+void TLumoxVariant::Commit(int index, TZindoIni& record, TStagedCopies& copies) {
+  try {
+    copies.Commit();
+  } catch (const EInOutError& e) {
+    const QString placed = copies.Placed().isEmpty()
+                               ? QStringLiteral("none")
+                               : QStringLiteral("\"%1\"").arg(copies.Placed().join("\", \""));
+    throw EInOutError(
+        QStringLiteral("The car variant \"%1\" could not be applied completely, and no variant is "
+                       "recorded as the current one now:\r\n%2\r\nThe car's files replaced "
+                       "already: %3.")
+            .arg(Names[index], MessageOf(e), placed));
+  }
+  try {
+    Record(record, Folders[index]);
+  } catch (const EInOutError& e) {
+    throw EInOutError(
+        QStringLiteral("The car variant \"%1\" was applied, but it could not be recorded as the "
+                       "current one; no variant is recorded now:\r\n%2")
+            .arg(Names[index], MessageOf(e)));
+  }
+}
+
+void TLumoxVariant::Record(TZindoIni& record, const QString& folder) {
+  record.WriteString(kCurrentFolderPath, folder);
   record.SaveChanges(ZindoDir);
+  CurrentFolder = folder;
 }
 
 }  // namespace lumox

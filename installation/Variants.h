@@ -4,6 +4,9 @@
 
 namespace lumox {
 
+class TStagedCopies;
+class TZindoIni;
+
 // What the variant selector of the race set-up shows; the front end puts it into its
 // combo box without firing change handlers.
 struct TComboContent {
@@ -27,17 +30,16 @@ class TLumoxVariant {
   TComboContent ComboContent() const;
   // The preview picture of the variant at `index`, else the car's own, else empty.
   QString GetPreviewFileName(int index) const;
-  // Why the variant at `index` cannot be applied: the record of the current variant could not
-  // be created when the variants were loaded. Empty when it can be, or `index` selects none.
-  QString WhyNotApplicable(int index) const;
-  // Copies the files of the variant at `index` into the car folder and records it as
-  // current; nothing happens for an index out of range, or when WhyNotApplicable says why
-  // not (a variant that could not be recorded is not copied). When any file cannot be copied,
-  // the others are still copied, the record is left as it was and EInOutError names the
-  // files that failed or were refused (a link in the car folder, a variant file linked to
-  // one outside the installation). Throws EInOutError too when the variant folder is gone or
-  // the record cannot be written.
-  void Apply(int index);
+  // Copies the files of the variant at `index` into the car folder and records it as current;
+  // nothing happens for an index out of range. Returns why the variant cannot be applied when
+  // that shows before any file of the car changes, which then all stay as they were, as does the
+  // record: the record of the current variant could not be created, read completely or written;
+  // the variant's folder is gone; a file of it cannot be copied into the car (a link in the car
+  // folder, a variant file linked to one outside the installation, a car folder that takes no
+  // new file, a full disk). Throws EInOutError when the car's files changed but not all of them
+  // took their places, or the variant could not be recorded afterwards; the record then names
+  // no variant, so that it never names one the car does not hold.
+  [[nodiscard]] QString Apply(int index);
 
   const QString& GetCarFolder() const { return CarFolder; }
   const QString& GetCurrentFolder() const { return CurrentFolder; }
@@ -49,9 +51,13 @@ class TLumoxVariant {
   // Creates the record of the current variant where there is none; keeps why it could not.
   void CreateMissingRecord();
   QString ReadCurrentFolder() const;
+  QString RecordFile() const;
   void ScanVariants();
   QString VariantsFolder() const;
   bool IsValid(int index) const { return index >= 0 && index < Folders.size(); }
+  QString Prepare(const QString& source, TZindoIni& record, TStagedCopies& copies);
+  void Commit(int index, TZindoIni& record, TStagedCopies& copies);
+  void Record(TZindoIni& record, const QString& folder);
 
   QString ZindoDir;
   QString CarFolder;

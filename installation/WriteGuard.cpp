@@ -260,22 +260,40 @@ void RemoveTemporary(const TTarget& target, const TTemporary& temp) {
 // A file system that cannot sync (EINVAL) has nothing to report.
 bool Synced(int fd) { return ::fsync(fd) == 0 || errno == EINVAL; }
 
+TTemporary NewTemporary(const TTarget& target, mode_t mode, const TAction& action) {
+  TTemporary temp = CreateTemporary(target, mode);
+  if (!temp.File.IsOpen()) FailCreating(target, errno, action);
+  return temp;
+}
+
 // Fills the temporary file through `fill`, which returns false with errno set when it fails,
-// makes sure it is on the disk and gives it the target's name. On failure the temporary file
-// goes and the target stays as it was.
-void Commit(const TTarget& target, const TTemporary& temp, TExisting existing,
-            const std::function<bool(int)>& fill, const TAction& action) {
-  if (fill(temp.File.Get()) && Synced(temp.File.Get()) && Rename(target, temp.Name, existing)) return;
+// and makes sure it is on the disk. On failure the temporary file goes.
+void Fill(const TTarget& target, const TTemporary& temp, const std::function<bool(int)>& fill,
+          const TAction& action) {
+  if (fill(temp.File.Get()) && Synced(temp.File.Get())) return;
   const int error = errno;
   RemoveTemporary(target, temp);
   action.Fail(error);
 }
 
+// Gives the filled temporary file the target's name. On failure it goes and the target stays as
+// it was.
+void Place(const TTarget& target, const TTemporary& temp, TExisting existing, const TAction& action) {
+  if (Rename(target, temp.Name, existing)) return;
+  const int error = errno;
+  RemoveTemporary(target, temp);
+  action.Fail(error);
+}
+
+void Commit(const TTarget& target, const TTemporary& temp, TExisting existing,
+            const std::function<bool(int)>& fill, const TAction& action) {
+  Fill(target, temp, fill, action);
+  Place(target, temp, existing, action);
+}
+
 void Replace(const TTarget& target, mode_t mode, TExisting existing, const std::function<bool(int)>& fill,
              const TAction& action) {
-  const TTemporary temp = CreateTemporary(target, mode);
-  if (!temp.File.IsOpen()) FailCreating(target, errno, action);
-  Commit(target, temp, existing, fill, action);
+  Commit(target, NewTemporary(target, mode, action), existing, fill, action);
 }
 
 // Gives the open file the owner, group and permissions of `original`; false, with errno set,
@@ -327,9 +345,41 @@ void Rewrite(const TTarget& target, const QByteArray& bytes, const TAction& acti
 
 }  // namespace
 
+// A copy made beside its target and on the disk, not yet under the target's name.
+struct TStagedCopy {
+  TAction Action;
+  TTarget Target;
+  TTemporary Copy;
+};
+
+namespace {
+
+TStagedCopy StageCopy(const QString& within, const QString& source, const QString& target,
+                      TExisting existing) {
+  const TAction action = TAction::Copy(source, target);
+  const TBound bound(within, action);
+  struct stat status {};
+  const TFileDescriptor from = OpenSource(bound, source, status, action);
+  TTarget to = OpenTarget(bound, target, action);
+  if (existing == TExisting::Keep && to.Existing) action.Fail(EEXIST);
+  TTemporary copy = NewTemporary(to, (status.st_mode & 0777) | S_IWUSR, action);
+  Fill(
+      to, copy, [&](int fd) { return CopyBytes(from.Get(), fd); }, action);
+  copy.File = TFileDescriptor();  // many copies may wait for their places
+  return {action, std::move(to), std::move(copy)};
+}
+
+}  // namespace
+
 void CheckWritable(const QString& within, const QString& path) {
   const TAction action = TAction::Write(path);
   OpenTarget(TBound(within, action), path, action);
+}
+
+void CheckRewritable(const QString& within, const QString& path) {
+  const TAction action = TAction::Write(path);
+  const TTarget target = OpenTarget(TBound(within, action), path, action);
+  if (target.Existing) OpenExisting(target, action);
 }
 
 void WriteWholeFile(const QString& within, const QString& path, const QByteArray& bytes) {
@@ -343,15 +393,34 @@ void WriteWholeFile(const QString& within, const QString& path, const QByteArray
 }
 
 void CopyFileWithin(const QString& within, const QString& source, const QString& target, TExisting existing) {
-  const TAction action = TAction::Copy(source, target);
-  const TBound bound(within, action);
-  struct stat status {};
-  const TFileDescriptor from = OpenSource(bound, source, status, action);
-  const TTarget to = OpenTarget(bound, target, action);
-  if (existing == TExisting::Keep && to.Existing) action.Fail(EEXIST);
-  Replace(
-      to, (status.st_mode & 0777) | S_IWUSR, existing, [&](int fd) { return CopyBytes(from.Get(), fd); },
-      action);
+  const TStagedCopy copy = StageCopy(within, source, target, existing);
+  Place(copy.Target, copy.Copy, existing, copy.Action);
+}
+
+TStagedCopies::TStagedCopies(const QString& within) : Within(within) {}
+
+TStagedCopies::~TStagedCopies() {
+  for (std::size_t i = PlacedTargets.size(); i < Copies.size(); ++i)
+    RemoveTemporary(Copies[i].Target, Copies[i].Copy);
+}
+
+void TStagedCopies::Stage(const QString& source, const QString& target) {
+  Copies.push_back(StageCopy(Within, source, target, TExisting::Replace));
+}
+
+void TStagedCopies::Commit() {
+  for (std::size_t i = PlacedTargets.size(); i < Copies.size(); ++i) {
+    const TStagedCopy& copy = Copies[i];
+    try {
+      Place(copy.Target, copy.Copy, TExisting::Replace, copy.Action);
+    } catch (...) {
+      // Place removed this copy; those after it are not placed either.
+      for (std::size_t j = i + 1; j < Copies.size(); ++j) RemoveTemporary(Copies[j].Target, Copies[j].Copy);
+      Copies.erase(Copies.begin() + std::ptrdiff_t(i), Copies.end());
+      throw;
+    }
+    PlacedTargets.append(copy.Target.Path);
+  }
 }
 
 int OpenBeneath(int folder, const QByteArray& relative, int flags, TResolve resolve) {

@@ -15,6 +15,8 @@
 // folder takes no new file, a file is written in place, as a text editor saves it.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 namespace lumox {
 
@@ -22,6 +24,9 @@ namespace lumox {
 // that leads elsewhere, as WriteWholeFile would refuse it; a file that does not exist yet may
 // be written. The file's permissions are left to the program that writes it.
 void CheckWritable(const QString& within, const QString& path);
+// Throws EInOutError when WriteWholeFile would refuse `path` for a reason that can be known
+// without writing: what CheckWritable refuses, and an existing file this user may not write.
+void CheckRewritable(const QString& within, const QString& path);
 
 // Writes `bytes` to `path` through a temporary file renamed over it, so a failed write leaves
 // any old file whole; an existing file keeps its permissions, owner and group. An existing file
@@ -35,6 +40,33 @@ enum class TExisting { Replace, Keep };
 // existing `target` is replaced, or with Keep makes the copy fail. The copy gets the source's
 // permissions and stays writable by its owner. Throws EInOutError naming the file.
 void CopyFileWithin(const QString& within, const QString& source, const QString& target, TExisting existing);
+
+struct TStagedCopy;
+// Copies files into place together, so that a full disk or a refused file shows while every
+// target is still as it was: Stage copies each file beside its target, as CopyFileWithin does,
+// and Commit then gives the copies their targets' names, which takes no more room. Copies not
+// committed are removed with the object.
+class TStagedCopies {
+ public:
+  explicit TStagedCopies(const QString& within);
+  ~TStagedCopies();
+  TStagedCopies(const TStagedCopies&) = delete;
+  TStagedCopies& operator=(const TStagedCopies&) = delete;
+
+  // Copies the regular file `source` beside `target`, which it is to replace; both lie below
+  // `within`. Throws EInOutError naming the files when either is refused or the copy fails.
+  void Stage(const QString& source, const QString& target);
+  // Moves the copies over their targets in the order they were staged. Throws EInOutError
+  // naming the file whose copy could not take its place: the targets before it are replaced
+  // (Placed names them), the copies after it are removed.
+  void Commit();
+  const QStringList& Placed() const { return PlacedTargets; }
+
+ private:
+  QString Within;
+  std::vector<TStagedCopy> Copies;
+  QStringList PlacedTargets;
+};
 
 enum class TResolve { Kernel, Walk };
 // Opens `relative` (a path without "." or ".." parts; empty for the folder itself) below the

@@ -27,6 +27,7 @@
 #include "tests/frontend/ScriptedOpenDialog.h"
 #include "tests/support/FindWidget.h"
 #include "tests/support/GuiTesting.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
 
@@ -34,6 +35,10 @@ namespace lumox {
 namespace {
 
 using namespace std::chrono_literals;
+
+const char* const Car = "data/cars/veltra_gt4/";
+const char* const Record = "data/cars/veltra_gt4/lumox_variants/variant.ini";
+const char* const Sprint = "data/cars/veltra_gt4/lumox_variants/sprint/";
 
 // The main window over a copy of the sample installation and a fresh archive, with the stand-in
 // simulator racing at once.
@@ -139,25 +144,79 @@ TEST_F(Launch, TheChosenBestLapsModeIsAppliedBeforeTheRaceAndTheOneTimeImportAsk
   EXPECT_EQ(ArchivedCount(), 1);
 }
 
-TEST_F(Launch, AFailedVariantOrOptionsThatWereNotSavedStopTheLaunch) {
-  ASSERT_TRUE(Form.RaceSetup().SelectByFolder(test::Find<QComboBox>(Form, "comboDefaultCar"), "veltra_gt4"));
-  Form.RaceSetup().comboDefaultCarChange();
+// A variant whose file could not take its place (one no one may replace: only root can make
+// one) left the car changed or its record naming no variant: that stops the launch.
+TEST_F(Launch, OptionsThatWereNotSavedOrAVariantThatFailedWhileItWasAppliedStopTheLaunch) {
+  ChooseTheCar();
   const QString sprint = Zindo.File("data/cars/veltra_gt4/lumox_variants/sprint");
   test::Find<QComboBox>(Form, "comboDefaultCarVariant")
       ->setCurrentIndex(Form.State().FVariants.GetFolders().indexOf("sprint"));
   Start();
-  EXPECT_EQ(test::ReadBytes(Zindo.File("data/cars/veltra_gt4/car.ini")),
-            test::ReadBytes(sprint + "/car.ini"));
+  const QString carIni = Zindo.File("data/cars/veltra_gt4/car.ini");
+  EXPECT_EQ(test::ReadBytes(carIni), test::ReadBytes(sprint + "/car.ini"));
   const QByteArray qlog = test::ReadBytes(Zindo.File("QLOG.TXT"));
-  QDir(sprint).removeRecursively();
-  Start();
-  EXPECT_EQ(Messages.Shown().at(0).Kind, TMsgKind::Error);
-  ASSERT_TRUE(Form.RaceSetup().SelectByFolder(test::Find<QComboBox>(Form, "comboDefaultCar"), "pico_hatch"));
-  Form.RaceSetup().comboDefaultCarChange();  // no variants
   Form.Launcher().SaveOptions = [] { return false; };
   Start();
   EXPECT_EQ(test::ReadBytes(Zindo.File("QLOG.TXT")), qlog) << "the simulator did not run again";
   EXPECT_TRUE(test::Find<QAction>(Form, "ActStartZindo")->isEnabled());
+
+  Form.Launcher().SaveOptions = [] { return true; };
+  test::Find<QComboBox>(Form, "comboDefaultCarVariant")
+      ->setCurrentIndex(Form.State().FVariants.GetFolders().indexOf("endurance"));
+  if (!test::SetImmutable(carIni, true))
+    GTEST_SKIP() << "this user or file system cannot make a file immutable";
+  Start();
+  test::SetImmutable(carIni, false);
+  ASSERT_EQ(Messages.Shown().size(), 1u);
+  EXPECT_EQ(Messages.Shown()[0].Kind, TMsgKind::Error);
+  EXPECT_TRUE(Messages.Texts()[0].contains("could not be applied completely"))
+      << Messages.Texts()[0].toStdString();
+  EXPECT_EQ(test::ReadBytes(Zindo.File("QLOG.TXT")), qlog) << "the simulator did not run again";
+  EXPECT_EQ(test::ReadBytes(Zindo.File(Record)), "current\r\n{\r\n  folder=\r\n}\r\n");
+}
+
+// A variant that cannot be applied, as an ordinary user meets it: the car stays as it was, the
+// user is told why, and the car races as it is.
+TEST_F(Launch, AVariantThatCannotBeAppliedLeavesTheCarAsItWasAndTheRaceRuns) {
+  const struct {
+    const char* What;
+    std::function<void()> Make;
+    const char* Why;
+  } cases[] = {
+      {"a record that is read-only",
+       [&] { QFile::setPermissions(Zindo.File(Record), QFile::ReadOwner | QFile::ReadOther); },
+       "the record of the current variant cannot be written:\r\nLumox did not write"},
+      {"a car folder that takes no new file",
+       [&] { QFile::setPermissions(Zindo.File(Car), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther); },
+       "these of its files cannot be copied into the car:\r\nCould not copy"},
+      {"a variant folder that is gone", [&] { QDir(Zindo.File(Sprint)).removeRecursively(); }, "its folder"},
+  };
+  Options = {0, 0, false};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    ChooseTheCar();
+    test::Find<QComboBox>(Form, "comboDefaultCarVariant")
+        ->setCurrentIndex(Form.State().FVariants.GetFolders().indexOf("sprint"));
+    c.Make();
+    const QMap<QString, QByteArray> car = test::Snapshot(Zindo.File(Car));
+    const QStringList laps = FileLaps(BestLaps("harbour_loop"));
+    const std::size_t shown = Messages.Shown().size();
+    {
+      const test::TAsOrdinaryUser user({Zindo.Path()});
+      Start();
+    }
+    ASSERT_EQ(Messages.Shown().size(), shown + 1);
+    EXPECT_EQ(Messages.Shown()[shown].Kind, TMsgKind::Warning);
+    const QString text = Messages.Shown()[shown].Text;
+    EXPECT_TRUE(text.startsWith("The car variant \"Sprint (qualifying engine map)\" cannot be applied, as " +
+                                QString(c.Why)) &&
+                text.endsWith("\r\n\r\nZindo starts with the car as it is."))
+        << text.toStdString();
+    EXPECT_EQ(test::Snapshot(Zindo.File(Car)), car);
+    EXPECT_EQ(FileLaps(BestLaps("harbour_loop")).size(), laps.size() + 1) << "the race ran";
+    QFile::setPermissions(Zindo.File(Car), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(Zindo.File(Record), QFile::ReadOwner | QFile::WriteOwner);
+  }
 }
 
 TEST_F(Launch, ASimulatorThatCannotStartIsReportedAndOneThatFailsEndsTheWaitAndTheLapsAreImportedBoth) {
@@ -305,10 +364,6 @@ struct THostileInstallation {
 };
 
 void PrintTo(const THostileInstallation& row, std::ostream* os) { *os << row.Name; }
-
-const char* const Car = "data/cars/veltra_gt4/";
-const char* const Record = "data/cars/veltra_gt4/lumox_variants/variant.ini";
-const char* const Sprint = "data/cars/veltra_gt4/lumox_variants/sprint/";
 
 // Moves the installation's `file` to `outside` and leaves a link to it in its place.
 void MoveOut(const test::TTempFolder& zindo, const QString& file, const test::TTempFolder& outside,

@@ -2,9 +2,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <functional>
 
 #include "installation/Variants.h"
 #include "platform/Errors.h"
+#include "tests/support/ErrorOf.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/OrdinaryUser.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
@@ -74,14 +77,18 @@ TEST_F(Variants, APreviewComesFromTheVariantInAnyCaseElseFromTheCar) {
   EXPECT_EQ(Store.GetPreviewFileName(1), Car.File("lumox_variants/rain/preview.tga"));
 }
 
+// As an ordinary user: a read-only car file is replaced all the same, as packs unpack read-only.
 TEST_F(Variants, ApplyingCopiesTheFilesOverThoseOfAnyCaseAndRecordsTheVariant) {
-  Car.Write("CAR.INI", "own car, other case");
+  QFile::setPermissions(Car.Write("CAR.INI", "own car, other case"), QFile::ReadOwner | QFile::ReadOther);
   QFile::remove(Car.File("car.ini"));
   Load();
-  Store.Apply(2);
-  Store.Apply(-1);
+  EXPECT_EQ(Store.Apply(2), "");
+  EXPECT_EQ(Store.Apply(-1), "");
   EXPECT_EQ(test::ReadBytes(RecordFile()), Record(""));
-  Store.Apply(1);
+  {
+    const test::TAsOrdinaryUser user({Car.Path()});
+    EXPECT_EQ(Store.Apply(1), "");
+  }
   EXPECT_EQ(test::ReadBytes(Car.File("CAR.INI")), "rain car");
   EXPECT_EQ(test::ReadBytes(Car.File(".tyres")), "rain tyres");
   for (const char* left : {"car.ini", "Preview.JPG", "variant.ini", "sub"})
@@ -90,28 +97,127 @@ TEST_F(Variants, ApplyingCopiesTheFilesOverThoseOfAnyCaseAndRecordsTheVariant) {
   EXPECT_EQ(test::ReadBytes(RecordFile()), Record("rain"));
 }
 
-TEST_F(Variants, AFailedCopyOrAVanishedVariantLeavesTheRecordAndNamesWhatFailed) {
-  Car.Write("lumox_variants/variant.ini", Record("dry"));
-  Car.Write("lumox_variants/rain/body.gmt", "rain body");
-  Car.MakeDir("body.gmt");
-  Load();
-  try {
-    Store.Apply(1);
-    FAIL() << "a failed copy was reported as success";
-  } catch (const EInOutError& e) {
-    const QString message = MessageOf(e);
-    EXPECT_TRUE(message.contains("Rain Setup")) << message.toStdString();
-    EXPECT_TRUE(message.contains(Car.File("lumox_variants/rain/body.gmt"))) << message.toStdString();
-    EXPECT_FALSE(message.contains("car.ini")) << message.toStdString();
-  }
-  EXPECT_EQ(test::ReadBytes(Car.File("car.ini")), "rain car");  // the other files were copied
-  EXPECT_EQ(Store.GetCurrentFolder(), "dry");
-  EXPECT_EQ(test::ReadBytes(RecordFile()), Record("dry"));
+// What keeps the variant "rain" from being applied and shows before the car changes, as met by
+// an ordinary user; the record names "dry". The variant has one more file, z_body.gmt, which
+// comes after its others.
+struct TNotApplicable {
+  const char* Name;
+  std::function<void(const test::TTempFolder& car)> Make;  // after the variants were loaded
+  const char* Why;                                         // follows "cannot be applied, as "
+  const char* Detail;
+  rlim_t FileSizeLimit = RLIM_INFINITY;
+};
 
-  ASSERT_TRUE(QDir(Car.File("lumox_variants/dry")).removeRecursively());
-  EXPECT_THROW(Store.Apply(0), EInOutError);
-  EXPECT_EQ(test::ReadBytes(RecordFile()), Record("dry"));
+void PrintTo(const TNotApplicable& row, std::ostream* os) { *os << row.Name; }
+
+class NotApplicable : public Variants, public ::testing::WithParamInterface<TNotApplicable> {};
+
+TEST_P(NotApplicable, LeavesTheCarAndTheRecordAsTheyWereAndSaysWhy) {
+  const TNotApplicable& row = GetParam();
+  Car.Write("lumox_variants/variant.ini", Record("dry"));
+  Car.Write("lumox_variants/rain/z_body.gmt", QByteArray(4096, 'b'));
+  Load();
+  row.Make(Car);
+  const QMap<QString, QByteArray> before = test::Snapshot(Car.Path());
+  QString why;
+  {
+    const test::TAsOrdinaryUser user({Car.Path()});
+    const test::TFileSizeLimit limit(row.FileSizeLimit);
+    why = Store.Apply(1);
+  }
+  EXPECT_TRUE(why.startsWith("The car variant \"Rain Setup\" cannot be applied, as " + QString(row.Why)))
+      << why.toStdString();
+  EXPECT_TRUE(why.contains(row.Detail)) << why.toStdString();
+  EXPECT_EQ(test::Snapshot(Car.Path()), before);
+  EXPECT_EQ(Store.GetCurrentFolder(), "dry");
+  QFile::setPermissions(Car.Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
+
+const QFile::Permissions ReadOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, NotApplicable,
+    ::testing::Values(
+        TNotApplicable{
+            "ARecordThatIsReadOnly",
+            [](auto& car) { QFile::setPermissions(car.File("lumox_variants/variant.ini"), ReadOnly); },
+            "the record of the current variant cannot be written:\r\n", "it is read-only"},
+        // Naming no variant, the record would be written only once the car's files changed.
+        TNotApplicable{"ARecordThatIsReadOnlyAndNamesNoVariant",
+                       [](auto& car) {
+                         QFile::setPermissions(car.Write("lumox_variants/variant.ini", Record("")), ReadOnly);
+                       },
+                       "the record of the current variant cannot be written:\r\n", "it is read-only"},
+        TNotApplicable{"ACarFileThatIsAFolder", [](auto& car) { car.MakeDir("z_body.gmt"); },
+                       "these of its files cannot be copied into the car:\r\n",
+                       "z_body.gmt\" is not a regular file"},
+        TNotApplicable{
+            "ACarFolderThatTakesNoNewFile",
+            [](auto& car) { QFile::setPermissions(car.Path(), QFile::ReadOwner | QFile::ExeOwner); },
+            "these of its files cannot be copied into the car:\r\n", "does not let this user create files"},
+        TNotApplicable{"ADiskThatFillsUpWhileTheFilesAreCopied", [](auto&) {},
+                       "these of its files cannot be copied into the car:\r\n",
+                       "z_body.gmt\": File too large", 1024},
+        TNotApplicable{"AVariantFolderThatIsGone",
+                       [](auto& car) { QDir(car.File("lumox_variants/rain")).removeRecursively(); },
+                       "its folder \"", "lumox_variants/rain\" is gone."}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// Failures that show only once the car's files change: a car file no one may replace (only root
+// can make one), and a record that cannot take the variant's name (a file written now may only
+// be as long as the record that names no variant). The record names no variant then. The variant
+// has one more file, z_body.gmt, which comes after its others.
+struct TFailsWhileApplied {
+  const char* Name;
+  bool ImmutableCarIni;
+  rlim_t FileSizeLimit;
+  const char* Message;  // follows the variant's name
+  const char* Detail;
+  const char* CarIni;
+  bool BodyPlaced;
+};
+
+void PrintTo(const TFailsWhileApplied& row, std::ostream* os) { *os << row.Name; }
+
+class FailsWhileApplied : public Variants, public ::testing::WithParamInterface<TFailsWhileApplied> {};
+
+TEST_P(FailsWhileApplied, LeavesTheRecordNamingNoVariantAndSaysWhatWasReplaced) {
+  const TFailsWhileApplied& row = GetParam();
+  Car.Write("lumox_variants/variant.ini", Record("dry"));
+  Car.Write("lumox_variants/rain/z_body.gmt", "rain body");
+  Load();
+  if (row.ImmutableCarIni && !test::SetImmutable(Car.File("car.ini"), true))
+    GTEST_SKIP() << "this user or file system cannot make a file immutable";
+  QString message;
+  {
+    const test::TFileSizeLimit limit(row.FileSizeLimit);
+    message = test::ErrorOf([&] { (void)Store.Apply(1); });
+  }
+  test::SetImmutable(Car.File("car.ini"), false);
+  EXPECT_TRUE(message.startsWith("The car variant \"Rain Setup\" " + QString(row.Message)) &&
+              message.contains(row.Detail))
+      << message.toStdString();
+  EXPECT_EQ(test::ReadBytes(Car.File("car.ini")), row.CarIni);
+  EXPECT_EQ(test::ReadBytes(Car.File(".tyres")), "rain tyres") << "placed before the failure";
+  EXPECT_EQ(test::ReadBytes(RecordFile()), Record(""));
+  EXPECT_EQ(Store.GetCurrentFolder(), "");
+  QStringList carFiles{".tyres", "car.ini", "preview.tga"};
+  if (row.BodyPlaced) carFiles << "z_body.gmt";
+  EXPECT_EQ(QDir(Car.Path()).entryList(QDir::Files | QDir::Hidden), carFiles) << "no copy is left waiting";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, FailsWhileApplied,
+    ::testing::Values(
+        TFailsWhileApplied{"ACarFileNoOneMayReplace", true, RLIM_INFINITY,
+                           "could not be applied completely, and no variant is recorded as the current one "
+                           "now:\r\nCould not copy",
+                           "/car.ini\": Operation not permitted\r\nThe car's files replaced already: \"",
+                           "own car", false},
+        TFailsWhileApplied{"ARecordThatCannotTakeTheName", false, rlim_t(Record("").size()),
+                           "was applied, but it could not be recorded as the current one", "File too large",
+                           "rain car", true}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(Variants, ARecordThatDidNotLoadCompletelyIsNotRewrittenAndOneThatCannotBeMadeIsAnError) {
   const QByteArray broken = Record("dry") + "=\r\nmore=1\r\n";
@@ -119,8 +225,9 @@ TEST_F(Variants, ARecordThatDidNotLoadCompletelyIsNotRewrittenAndOneThatCannotBe
   Load();
   EXPECT_EQ(Store.GetCurrentFolder(), "dry");
   EXPECT_EQ(Messages.Shown().size(), 1u);
-  EXPECT_THROW(Store.Apply(1), EInOutError);
+  EXPECT_TRUE(Store.Apply(1).contains("could not be read completely"));
   EXPECT_EQ(test::ReadBytes(RecordFile()), broken);
+  EXPECT_EQ(test::ReadBytes(Car.File("car.ini")), "own car");
 
   QFile::remove(RecordFile());
   Car.MakeDir("lumox_variants/variant.ini");
@@ -159,10 +266,9 @@ TEST_F(Variants, WithoutARecordTheVariantsAreListedAndNoneIsApplied) {
     EXPECT_TRUE(message.contains(c.Refusal)) << message.toStdString();
     EXPECT_EQ(Store.ComboContent().Items, QStringList({"<no name>", "Rain Setup"}));
     EXPECT_EQ(Store.ComboContent().ItemIndex, -1);
-    const QString why = Store.WhyNotApplicable(1);
+    const QString why = Store.Apply(1);
     EXPECT_TRUE(why.contains("\"Rain Setup\"") && why.contains(message)) << why.toStdString();
-    EXPECT_EQ(Store.WhyNotApplicable(2), "");
-    Store.Apply(1);
+    EXPECT_EQ(Store.Apply(2), "");
     EXPECT_EQ(test::ReadBytes(Car.File("car.ini")), "own car");
     EXPECT_FALSE(QFile::exists(RecordFile()));
   }

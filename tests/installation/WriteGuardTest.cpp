@@ -96,8 +96,9 @@ TEST_F(WriteGuard, AsAnOrdinaryUserAFilesPermissionsDecideAndAFolderWithoutRoomI
     const char* Target;
     QFile::Permissions File;  // none: no file there yet
     QString Refusal;          // empty: written
+    bool Foreseen = false;    // CheckRewritable refuses it too, in the same words
   } cases[] = {
-      {"open/read-only.ini", QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther, "it is read-only"},
+      {"open/read-only.ini", QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther, "it is read-only", true},
       {"closed/writable.ini", QFile::ReadOwner | QFile::WriteOwner, ""},
       {"closed/linked.ini", QFile::ReadOwner | QFile::WriteOwner, "other names (hard links)"},
       {"closed/new.ini", {}, "\"" + In.File("closed") + "\" does not let this user create files"},
@@ -115,7 +116,9 @@ TEST_F(WriteGuard, AsAnOrdinaryUserAFilesPermissionsDecideAndAFolderWithoutRoomI
     for (const auto& c : cases) {
       SCOPED_TRACE(c.Target);
       const QString target = In.File(c.Target);
+      const QString checked = ErrorOf([&] { CheckRewritable(In.Path(), target); });
       const QString message = ErrorOf([&] { WriteWholeFile(In.Path(), target, "new"); });
+      EXPECT_EQ(checked, c.Foreseen ? message : "");
       EXPECT_EQ(message.isEmpty(), c.Refusal.isEmpty()) << message.toStdString();
       EXPECT_TRUE(c.Refusal.isEmpty() || (message.contains(target) && message.contains(c.Refusal)))
           << message.toStdString();
@@ -152,6 +155,7 @@ TEST_P(HostileLayout, IsRefusedWithAMessageAndNoChangeOrWrittenInsideAndTheUsers
   const QMap<QString, QByteArray> outside = test::Snapshot(Out.Path()), inside = test::Snapshot(In.Path());
   const QString target = In.File(row.Target);
   const bool existed = QFileInfo::exists(target);
+  const QString checked = row.Source ? QString() : ErrorOf([&] { CheckRewritable(In.Path(), target); });
   const QString message = ErrorOf([&] {
     if (row.Source)
       CopyFileWithin(In.Path(), In.File(row.Source), target, TExisting::Replace);
@@ -160,6 +164,9 @@ TEST_P(HostileLayout, IsRefusedWithAMessageAndNoChangeOrWrittenInsideAndTheUsers
   });
   EXPECT_TRUE(message.contains(row.Refusal)) << message.toStdString();
   EXPECT_EQ(message.isEmpty(), QString(row.Refusal).isEmpty()) << message.toStdString();
+  if (!row.Source) {
+    EXPECT_EQ(checked, message) << "the check foresees the write";
+  }
   if (message.isEmpty()) {
     EXPECT_EQ(test::ReadBytes(target), row.Source ? test::ReadBytes(In.File(row.Source)) : "written");
   } else {

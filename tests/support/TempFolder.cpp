@@ -1,12 +1,18 @@
 #include "tests/support/TempFolder.h"
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "platform/FileDescriptor.h"
 
 namespace lumox::test {
 
@@ -41,6 +47,14 @@ void MakeLink(const QString& target, const QString& link) {
 }
 
 void MakeFifo(const QString& fifo) { EXPECT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0); }
+
+bool SetImmutable(const QString& path, bool immutable) {
+  const TFileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+  int flags = 0;
+  if (!file.IsOpen() || ::ioctl(file.Get(), FS_IOC_GETFLAGS, &flags) != 0) return false;
+  flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+  return ::ioctl(file.Get(), FS_IOC_SETFLAGS, &flags) == 0;
+}
 
 QMap<QString, QByteArray> Snapshot(const QString& folder) {
   QMap<QString, QByteArray> entries;

@@ -27,6 +27,9 @@ QByteArray ReadBytes(const QString& path);
 // Makes `link` a symbolic link that holds `target`, and `fifo` a FIFO.
 void MakeLink(const QString& target, const QString& link);
 void MakeFifo(const QString& fifo);
+// Makes `path` a file no one may replace, change or remove, or takes that away again; false
+// where the file system or the user cannot (only root may).
+bool SetImmutable(const QString& path, bool immutable);
 
 // Every entry below `folder`, each with its bytes, or where it leads for a link, to tell
 // whether anything in it changed.
