@@ -1,7 +1,5 @@
 #include "tests/frontend/QLogSample.h"
 
-#include <csignal>
-
 namespace lumox::test {
 namespace {
 
@@ -43,19 +41,6 @@ QByteArray RealisticQLog(qsizetype size) {
   for (int i = 0; i < 5000; ++i)
     session.append("12:00:01.250 ").append(texts[i % 8]).append(QByteArray::number(i)).append("\r\n");
   return session.repeated((size + session.size() - 1) / session.size());
-}
-
-TFileSizeLimit::TFileSizeLimit(rlim_t bytes) {
-  getrlimit(RLIMIT_FSIZE, &Previous);
-  PreviousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit = Previous;
-  limit.rlim_cur = bytes;
-  setrlimit(RLIMIT_FSIZE, &limit);
-}
-
-TFileSizeLimit::~TFileSizeLimit() {
-  setrlimit(RLIMIT_FSIZE, &Previous);
-  std::signal(SIGXFSZ, PreviousHandler);
 }
 
 }  // namespace lumox::test

@@ -1,8 +1,6 @@
 #pragma once
 // Simulator logs: a small one with three sessions and every kind of line, and big ordinary
-// ones; and a way to make writes fail.
-#include <sys/resource.h>
-
+// ones.
 #include <QByteArray>
 #include <QByteArrayList>
 
@@ -21,19 +19,5 @@ int SampleLastSession(int filler = 0);
 QByteArray RealisticQLog(qsizetype size);
 // The separator line that starts each session of RealisticQLog.
 inline constexpr char kRealisticSeparator[] = "12:00:00 --- session separator ---\r\n";
-
-// Limits the size of files this process writes to `bytes` while it lives, so writing more
-// fails as on a full disk (the size signal is ignored meanwhile).
-class TFileSizeLimit {
- public:
-  explicit TFileSizeLimit(rlim_t bytes);
-  ~TFileSizeLimit();
-  TFileSizeLimit(const TFileSizeLimit&) = delete;
-  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
- private:
-  rlimit Previous{};
-  void (*PreviousHandler)(int) = nullptr;
-};
 
 }  // namespace lumox::test
