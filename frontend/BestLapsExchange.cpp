@@ -11,6 +11,7 @@
 #include "installation/LapTimes.h"
 #include "installation/Scans.h"
 #include "installation/Strings.h"
+#include "installation/WriteGuard.h"
 #include "platform/UserMessages.h"
 
 namespace lumox {
@@ -36,11 +37,22 @@ void ReportRefused(const QStringList& laps, const QString& details) {
   ShowError(text);
 }
 
-// The tracks whose files were left as they were, one line each: the track and why, after
-// `heading`, which says what was not done.
-void ReportTracksLeft(const QString& heading, const QStringList& tracks) {
-  if (tracks.isEmpty()) return;
-  ShowError(heading + QStringLiteral(":\r\n") + tracks.join(QStringLiteral("\r\n")));
+// `tracks`, one line each: the track and why, after `heading`, which says what became of them.
+QString TrackList(const QString& heading, const QStringList& tracks) {
+  return heading + QStringLiteral(":\r\n") + tracks.join(QStringLiteral("\r\n"));
+}
+
+// The tracks whose files were `left` as they were, after `heading`, which says what was not
+// done, and those a failed write `changed` apart, each with what it holds now.
+void ReportTracks(const QString& heading, const QStringList& left, const QStringList& changed = {}) {
+  QStringList parts;
+  if (!left.isEmpty()) parts << TrackList(heading, left);
+  if (!changed.isEmpty())
+    parts << TrackList(
+        QStringLiteral("The best-laps files of these tracks could not be written, nor put back "
+                       "as they were"),
+        changed);
+  if (!parts.isEmpty()) ShowError(parts.join(QStringLiteral("\r\n\r\n")));
 }
 
 void WriteSlot(TZindoIni& ini, int slot, const QString& car, const QString& carID, const QString& lapTime,
@@ -86,16 +98,19 @@ QString TBestLapsExchange::TrackLine(const QString& folder, const QString& why) 
 }
 
 // A file that cannot be written (a track folder reached through a link, a read-only file) costs
-// only that track: it is left as it is and named in `unwritten`.
-bool TBestLapsExchange::Written(const QString& folder, QStringList& unwritten,
+// only that track: it is named in `unwritten`, as left as it was unless the failed write
+// changed it.
+bool TBestLapsExchange::Written(const QString& folder, TUnwritten& unwritten,
                                 const std::function<void()>& write) const {
   try {
     write();
     return true;
+  } catch (const EFileLeftChanged& e) {
+    unwritten.Changed << TrackLine(folder, MessageOf(e));
   } catch (const EInOutError& e) {
-    unwritten << TrackLine(folder, MessageOf(e));
-    return false;
+    unwritten.Left << TrackLine(folder, MessageOf(e));
   }
+  return false;
 }
 
 // Every file is read before the import starts, so no error box shows while it runs.
@@ -166,11 +181,10 @@ void TBestLapsExchange::EmptyBestlaps(TArchiveFirst archiveFirst) {
     KeptFolders.insert(file.Folder);
     kept << TrackLine(file.Folder, notArchived[file.Folder]);
   }
-  ReportTracksLeft(
-      QStringLiteral(
-          "The best laps of these tracks were not emptied, as they could not all be archived first"),
-      kept);
-  QStringList unwritten;
+  ReportTracks(QStringLiteral(
+                   "The best laps of these tracks were not emptied, as they could not all be archived first"),
+               kept);
+  TUnwritten unwritten;
   for (TTrackFile& file : files) {
     if (KeptFolders.contains(file.Folder)) continue;
     for (int slot = 0; slot < BestLapSlots; ++slot)
@@ -178,9 +192,9 @@ void TBestLapsExchange::EmptyBestlaps(TArchiveFirst archiveFirst) {
     const bool written = Written(file.Folder, unwritten, [&] { file.Ini.SaveChanges(ZindoDir); });
     if (!written) KeptFolders.insert(file.Folder);
   }
-  ReportTracksLeft(
+  ReportTracks(
       QStringLiteral("The best laps of these tracks were not emptied, as their files could not be written"),
-      unwritten);
+      unwritten.Left, unwritten.Changed);
 }
 
 // The archive is asked again after the import: only what it holds now may be cleared.
@@ -214,12 +228,12 @@ QHash<QString, QString> TBestLapsExchange::ArchiveBeforeEmptying(const std::vect
 }
 
 void TBestLapsExchange::FillBestlaps(int lapCount) {
-  QStringList unwritten;
+  TUnwritten unwritten;
   for (const QString& folder : TrackFolders())
     if (!KeptFolders.contains(folder)) Written(folder, unwritten, [&] { FillTrack(folder, lapCount); });
-  ReportTracksLeft(
+  ReportTracks(
       QStringLiteral("The best laps of these tracks were not filled in, as their files could not be written"),
-      unwritten);
+      unwritten.Left, unwritten.Changed);
 }
 
 void TBestLapsExchange::FillTrack(const QString& folder, int lapCount) {

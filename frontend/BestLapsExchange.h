@@ -57,7 +57,8 @@ class TBestLapsExchange {
   // All three leave a file that cannot be read whole (reported) alone, and write a file only
   // when a value in it changes. A file that cannot be written is left as it is, and emptying
   // keeps it full for filling too; the tracks are named in one message, and the others are
-  // handled all the same.
+  // handled all the same. A file that a failed write changed and could not put back is named
+  // apart, with what it holds now, and is not filled either.
 
   // The archived path of a track folder: "\data\tracks\<folder>".
   static QString TrackPath(const QString& folder);
@@ -71,8 +72,12 @@ class TBestLapsExchange {
   QString TrackName(const QString& folder) const;
   // One line of a message naming the track of `folder` and why.
   QString TrackLine(const QString& folder, const QString& why) const;
+  // The tracks whose files could not be written: those left as they were, and those changed.
+  struct TUnwritten {
+    QStringList Left, Changed;
+  };
   // Runs `write`; false, with the track named in `unwritten`, when it could not write the file.
-  bool Written(const QString& folder, QStringList& unwritten, const std::function<void()>& write) const;
+  bool Written(const QString& folder, TUnwritten& unwritten, const std::function<void()>& write) const;
   // The existing files that could be read whole, in track order.
   std::vector<TTrackFile> ReadTrackFiles();
   // The file read whole, or nothing when it could not be (reported the first time only).

@@ -10,15 +10,19 @@
 #include <QList>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/openat2.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -44,24 +48,35 @@ QString LinkText(int folder, const QByteArray& name) {
   return size < 0 ? QString() : QFile::decodeName(QByteArray(buffer, size));
 }
 
-// One write or copy as messages name it: what was refused or failed, and the one file it names
-// alone, which the reasons then call "it".
+// One write or copy as messages name it: what was refused or failed, the one file it names
+// alone, which the reasons then call "it", and, once the target is known, what a failure leaves
+// of it.
 struct TAction {
   QString Refused;  // "Lumox did not write ..."
   QString Failed;   // "Could not write ..."
   QString OnlyFile;
+  QString Fate;  // "It was left as it was."
 
   static TAction Write(const QString& path) {
     return {QStringLiteral("Lumox did not write \"%1\"").arg(path),
-            QStringLiteral("Could not write \"%1\"").arg(path), path};
+            QStringLiteral("Could not write \"%1\"").arg(path),
+            path,
+            {}};
   }
   static TAction Copy(const QString& source, const QString& target) {
     return {QStringLiteral("Lumox did not copy \"%1\" to \"%2\"").arg(source, target),
             QStringLiteral("Could not copy \"%1\" to \"%2\"").arg(source, target),
+            {},
             {}};
   }
   QString Subject(const QString& path) const {
     return path == OnlyFile ? QStringLiteral("it") : QStringLiteral("\"%1\"").arg(path);
+  }
+  // From here on failures say that the target `path` was left as it was, or that none was made.
+  void SetTarget(const QString& path, bool exists) {
+    Fate =
+        exists ? Subject(path) + QStringLiteral(" was left as it was.") : QStringLiteral("No file was made.");
+    Fate[0] = Fate[0].toUpper();
   }
   [[noreturn]] void Refuse(const QString& reason) const {
     throw EInOutError(Refused + QStringLiteral(": ") + reason);
@@ -71,10 +86,18 @@ struct TAction {
                           "checking it.")
                .arg(Subject(path)));
   }
-  [[noreturn]] void Fail(const QString& reason) const {
-    throw EInOutError(Failed + QStringLiteral(": ") + reason);
-  }
+  [[noreturn]] void Fail(const QString& reason) const { throw EInOutError(Failure(reason, Fate)); }
   [[noreturn]] void Fail(int error) const { Fail(qt_error_string(error)); }
+  // Fails the action, which changed the target: `now` says what it holds.
+  [[noreturn]] void FailChanged(int error, const QString& now) const {
+    throw EFileLeftChanged(Failure(qt_error_string(error), now));
+  }
+
+ private:
+  QString Failure(const QString& reason, const QString& then) const {
+    if (then.isEmpty()) return Failed + QStringLiteral(": ") + reason;
+    return Failed + QStringLiteral(": ") + reason + QLatin1String(reason.endsWith(u'.') ? " " : ". ") + then;
+  }
 };
 
 // The folder every write stays below, at its real location and open there.
@@ -165,11 +188,16 @@ TTarget OpenTarget(const TBound& bound, const QString& path, const TAction& acti
   return target;
 }
 
-// The regular file the target names now, open for writing. The kernel decides, as for every
-// other program, whether this user may write it: a file its owner made read-only is refused.
+// The regular file the target names now, open for writing, and for reading where this user may,
+// so that a write in place can be undone. The kernel decides, as for every other program,
+// whether this user may write it: a file its owner made read-only is refused.
 TFileDescriptor OpenExisting(const TTarget& target, const TAction& action) {
-  TFileDescriptor file(::openat(target.Folder.Get(), target.Name.constData(),
-                                O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  const auto open = [&](int access) {
+    return TFileDescriptor(::openat(target.Folder.Get(), target.Name.constData(),
+                                    access | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  };
+  TFileDescriptor file = open(O_RDWR);
+  if (!file.IsOpen() && errno == EACCES) file = open(O_WRONLY);
   if (!file.IsOpen()) {
     if (errno == EACCES)
       action.Refuse(QStringLiteral("%1 is read-only (its permissions do not let this user write it).")
@@ -196,24 +224,44 @@ TFileDescriptor OpenSource(const TBound& bound, const QString& path, struct stat
   return fd;
 }
 
-bool WriteAll(int fd, const char* data, qint64 size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, std::size_t(size));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data += written;
-    size -= written;
+// Writes `size` bytes at `offset`, counting in `written` those that reached the file; false,
+// with errno set, when a write fails.
+bool WriteAt(int fd, const char* data, qint64 size, qint64 offset, qint64& written) {
+  written = 0;
+  while (written < size) {
+    const ssize_t done = ::pwrite(fd, data + written, std::size_t(size - written), off_t(offset + written));
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    written += done;
   }
   return true;
 }
 
+bool WriteBytes(int fd, const QByteArray& bytes) {
+  qint64 written = 0;
+  return WriteAt(fd, bytes.constData(), bytes.size(), 0, written);
+}
+
 bool CopyBytes(int from, int to) {
   char buffer[1 << 16];
+  for (qint64 offset = 0, written = 0;; offset += written) {
+    ssize_t read = 0;
+    do read = ::read(from, buffer, sizeof buffer);
+    while (read < 0 && errno == EINTR);
+    if (read <= 0) return read == 0;
+    if (!WriteAt(to, buffer, read, offset, written)) return false;
+  }
+}
+
+// The whole open file; false, with errno set, when it cannot be read.
+bool ReadAll(int fd, QByteArray& bytes) {
+  bytes.clear();
+  char buffer[1 << 16];
   for (;;) {
-    const ssize_t read = ::read(from, buffer, sizeof buffer);
+    const ssize_t read = ::pread(fd, buffer, sizeof buffer, off_t(bytes.size()));
     if (read < 0 && errno == EINTR) continue;
     if (read <= 0) return read == 0;
-    if (!WriteAll(to, buffer, read)) return false;
+    bytes.append(buffer, read);
   }
 }
 
@@ -247,7 +295,9 @@ TTemporary CreateTemporary(const TTarget& target, mode_t mode) {
 }
 
 void RemoveTemporary(const TTarget& target, const TTemporary& temp) {
+  const int error = errno;
   ::unlinkat(target.Folder.Get(), temp.Name.constData(), 0);
+  errno = error;
 }
 
 // Fails the action because the target's folder did not take the temporary file.
@@ -255,6 +305,13 @@ void RemoveTemporary(const TTarget& target, const TTemporary& temp) {
   if (error != EACCES) action.Fail(error);
   action.Fail(QStringLiteral("the folder \"%1\" does not let this user create files in it (%2).")
                   .arg(QFileInfo(target.Path).path(), qt_error_string(error)));
+}
+
+// Fails the action with errno, the target left as it was, once the temporary file is gone.
+[[noreturn]] void Discard(const TTarget& target, const TTemporary& temp, const TAction& action) {
+  const int error = errno;
+  RemoveTemporary(target, temp);
+  action.Fail(error);
 }
 
 // A file system that cannot sync (EINVAL) has nothing to report.
@@ -267,22 +324,21 @@ TTemporary NewTemporary(const TTarget& target, mode_t mode, const TAction& actio
 }
 
 // Fills the temporary file through `fill`, which returns false with errno set when it fails,
-// and makes sure it is on the disk. On failure the temporary file goes.
+// and makes sure it is on the disk.
+bool Filled(const TTemporary& temp, const std::function<bool(int)>& fill) {
+  return fill(temp.File.Get()) && Synced(temp.File.Get());
+}
+
+// Fills the temporary file as Filled does; on failure it goes and the target stays as it was.
 void Fill(const TTarget& target, const TTemporary& temp, const std::function<bool(int)>& fill,
           const TAction& action) {
-  if (fill(temp.File.Get()) && Synced(temp.File.Get())) return;
-  const int error = errno;
-  RemoveTemporary(target, temp);
-  action.Fail(error);
+  if (!Filled(temp, fill)) Discard(target, temp, action);
 }
 
 // Gives the filled temporary file the target's name. On failure it goes and the target stays as
 // it was.
 void Place(const TTarget& target, const TTemporary& temp, TExisting existing, const TAction& action) {
-  if (Rename(target, temp.Name, existing)) return;
-  const int error = errno;
-  RemoveTemporary(target, temp);
-  action.Fail(error);
+  if (!Rename(target, temp.Name, existing)) Discard(target, temp, action);
 }
 
 void Commit(const TTarget& target, const TTemporary& temp, TExisting existing,
@@ -296,51 +352,165 @@ void Replace(const TTarget& target, mode_t mode, TExisting existing, const std::
   Commit(target, NewTemporary(target, mode, action), existing, fill, action);
 }
 
-// Gives the open file the owner, group and permissions of `original`; false, with errno set,
-// when this user may not (only root gives a file to another user).
-bool TakeOwnerAndMode(int fd, const struct stat& original) {
+// Whether `user` belongs to `group`, as the user database says.
+bool InGroup(uid_t user, gid_t group) {
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  std::vector<char> buffer(1 << 16);
+  if (::getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found) != 0 || !found) return false;
+  int count = 0;
+  ::getgrouplist(entry.pw_name, entry.pw_gid, nullptr, &count);
+  std::vector<gid_t> groups(static_cast<std::size_t>(count));
+  if (::getgrouplist(entry.pw_name, entry.pw_gid, groups.data(), &count) < 0) return false;
+  return std::find(groups.begin(), groups.begin() + count, group) != groups.begin() + count;
+}
+
+// Whether the owner of `original` could still do all they can do with it with a file of this
+// user's that has its group and permissions. Root passes every permission check.
+bool OwnerKeepsAccess(const struct stat& original) {
+  if (original.st_uid == 0) return true;
+  const mode_t mode = original.st_mode;
+  const mode_t had = (mode >> 6) & 7;
+  const mode_t kept = (InGroup(original.st_uid, original.st_gid) ? mode >> 3 : mode) & 7;
+  return (kept & had) == had;
+}
+
+// Gives the open file the owner, group and permissions of `original`. Only root gives a file to
+// another user: anyone else gives it the group (where they belong to it) and permissions alone,
+// and only where the owner keeps their access so. False, with errno set, when it cannot.
+bool TakeOwnership(int fd, const struct stat& original) {
   struct stat made {};
   if (::fstat(fd, &made) != 0) return false;
-  if ((made.st_uid != original.st_uid || made.st_gid != original.st_gid) &&
-      ::fchown(fd, original.st_uid, original.st_gid) != 0)
-    return false;
+  if (made.st_uid != original.st_uid && ::fchown(fd, original.st_uid, original.st_gid) != 0) {
+    if (errno != EPERM) return false;
+    if (!OwnerKeepsAccess(original)) {
+      errno = EPERM;
+      return false;
+    }
+  }
+  if (made.st_gid != original.st_gid && ::fchown(fd, uid_t(-1), original.st_gid) != 0) return false;
   return ::fchmod(fd, original.st_mode & 0777) == 0;
 }
 
-bool WriteBytes(int fd, const QByteArray& bytes) { return WriteAll(fd, bytes.constData(), bytes.size()); }
+// Replaces the target's existing file with a temporary one that takes its owner, group and
+// permissions as TakeOwnership gives them. Returns why the file must be written in place
+// instead, or nothing once it is replaced.
+QString ReplaceKeepingOwnership(const TTarget& target, const QByteArray& bytes, const TAction& action) {
+  const TTemporary temp = CreateTemporary(target, 0600);
+  if (!temp.File.IsOpen()) {
+    if (errno != EACCES) action.Fail(errno);
+    return QStringLiteral("its folder does not let this user replace it");
+  }
+  if (!TakeOwnership(temp.File.Get(), *target.Existing)) {
+    if (errno != EPERM && errno != EINVAL) Discard(target, temp, action);
+    RemoveTemporary(target, temp);
+    return QStringLiteral(
+        "a file of this user's in its place could not keep its group and its owner's access");
+  }
+  Fill(target, temp, [&](int fd) { return WriteBytes(fd, bytes); }, action);
+  if (Rename(target, temp.Name, TExisting::Replace)) return {};
+  // A sticky folder lets only a file's owner replace it.
+  if (errno != EPERM) Discard(target, temp, action);
+  RemoveTemporary(target, temp);
+  return QStringLiteral("its folder lets only its owner replace it");
+}
 
-// Writes over the open target, as a text editor saves into a folder that takes no new file.
-// Another name of the same file (a hard link, which may lie anywhere) would change with it, so
-// such a file is refused.
-void WriteInPlace(const TTarget& target, const TFileDescriptor& file, const QByteArray& bytes,
+// Takes the disk room for the first `size` bytes of the file without changing what it holds.
+// File systems that cannot do so go on without.
+bool Reserved(int fd, qint64 size) {
+  if (size == 0 || ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(size)) == 0) return true;
+  return errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL;
+}
+
+// A write of `New` over the open file itself that can be undone. The room for the new content is
+// taken and the bytes past the old end written before a byte of the old changes, and the old
+// bytes are kept, to be put back should a write still fail (a disk that went read-only, a file
+// system that writes every change to new blocks).
+class TInPlaceWrite {
+ public:
+  TInPlaceWrite(int fd, const QByteArray& old, const QByteArray& bytes) : Fd(fd), Old(old), New(bytes) {}
+
+  // False, with errno set, when a step fails.
+  bool Run() {
+    const qint64 oldSize = Old.size(), newSize = New.size();
+    qint64 written = 0;
+    if (!Reserved(Fd, newSize)) return false;
+    if (newSize > oldSize && !WriteAt(Fd, New.constData() + oldSize, newSize - oldSize, oldSize, written))
+      return false;
+    const bool overwritten = WriteAt(Fd, New.constData(), std::min(oldSize, newSize), 0, written);
+    Touched = written;
+    if (!overwritten) return false;
+    if (newSize < oldSize) {
+      if (::ftruncate(Fd, off_t(newSize)) != 0) return false;
+      Touched = oldSize;
+    }
+    return Synced(Fd);
+  }
+
+  // Puts the old content back; false, with errno set, when that fails too.
+  bool Undo() const {
+    qint64 written = 0;
+    return WriteAt(Fd, Old.constData(), Touched, 0, written) && ::ftruncate(Fd, off_t(Old.size())) == 0 &&
+           Synced(Fd);
+  }
+
+ private:
+  const int Fd;
+  const QByteArray& Old;
+  const QByteArray& New;
+  qint64 Touched = 0;  // the old bytes before this offset may have changed
+};
+
+// What a file holds as `now` that should hold `wanted` but could not be put back to `old`.
+QString WhatItHolds(const QByteArray& now, const QByteArray& old, const QByteArray& wanted) {
+  if (now == wanted)
+    return QStringLiteral("it holds the new content, though not all of it may be on the disk");
+  const qsizetype same =
+      std::mismatch(now.begin(), now.end(), wanted.begin(), wanted.end()).first - now.begin();
+  if (same > 0 && now.size() == old.size() && now.sliced(same) == old.sliced(same))
+    return QStringLiteral("its first %1 bytes hold the new content, the other %2 still the old")
+        .arg(same)
+        .arg(now.size() - same);
+  return QStringLiteral("it now holds %1 bytes that are neither its old content nor the new").arg(now.size());
+}
+
+// Writes over the open target, which cannot be replaced for the reason `why`, as a text editor
+// does. Another name of the same file (a hard link, which may lie anywhere) would change with it,
+// so such a file is refused, as is one this user may not read, which could not be put back.
+void WriteInPlace(const TFileDescriptor& file, const QByteArray& bytes, const QString& why,
                   const TAction& action) {
   struct stat status {};
   if (::fstat(file.Get(), &status) != 0) action.Fail(errno);
   if (status.st_nlink > 1)
-    action.Refuse(
-        QStringLiteral("its folder does not let this user replace %1, and writing into it would also "
-                       "change its other names (hard links).")
-            .arg(action.Subject(target.Path)));
-  if (!(::ftruncate(file.Get(), 0) == 0 && WriteBytes(file.Get(), bytes) && Synced(file.Get())))
-    action.Fail(errno);
+    action.Refuse(why +
+                  QStringLiteral(", and writing into it would also change its other names (hard links)."));
+  QByteArray old;
+  if (!ReadAll(file.Get(), old)) {
+    if (errno != EBADF) action.Fail(errno);
+    action.Refuse(why + QStringLiteral(", and writing into it is safe only for a file this user may also "
+                                       "read, to put it back should the write fail."));
+  }
+  TInPlaceWrite write(file.Get(), old, bytes);
+  if (write.Run()) return;
+  const int error = errno;
+  if (write.Undo()) action.Fail(error);
+  const QString undoError = qt_error_string(errno);
+  QByteArray now;
+  if (!ReadAll(file.Get(), now))
+    action.FailChanged(error, QStringLiteral("Lumox could not put it back as it was (%1), nor read what it "
+                                             "holds now (%2).")
+                                  .arg(undoError, qt_error_string(errno)));
+  if (now == old) action.Fail(error);
+  action.FailChanged(error, QStringLiteral("Lumox could not put it back as it was (%1): %2.")
+                                .arg(undoError, WhatItHolds(now, old, bytes)));
 }
 
-// Rewrites the target's existing file: through a temporary file that takes its owner, group and
-// permissions, or in place where the folder takes no new file or the owner cannot be kept.
+// Rewrites the target's existing file: through a temporary file that takes its ownership, or
+// in place where that cannot be.
 void Rewrite(const TTarget& target, const QByteArray& bytes, const TAction& action) {
   const TFileDescriptor file = OpenExisting(target, action);
-  const TTemporary temp = CreateTemporary(target, 0600);
-  if (temp.File.IsOpen()) {
-    if (TakeOwnerAndMode(temp.File.Get(), *target.Existing))
-      return Commit(
-          target, temp, TExisting::Replace, [&](int fd) { return WriteBytes(fd, bytes); }, action);
-    const int error = errno;
-    RemoveTemporary(target, temp);
-    if (error != EPERM && error != EINVAL) action.Fail(error);
-  } else if (errno != EACCES) {
-    action.Fail(errno);
-  }
-  WriteInPlace(target, file, bytes, action);
+  const QString why = ReplaceKeepingOwnership(target, bytes, action);
+  if (!why.isEmpty()) WriteInPlace(file, bytes, why, action);
 }
 
 }  // namespace
@@ -356,11 +526,12 @@ namespace {
 
 TStagedCopy StageCopy(const QString& within, const QString& source, const QString& target,
                       TExisting existing) {
-  const TAction action = TAction::Copy(source, target);
+  TAction action = TAction::Copy(source, target);
   const TBound bound(within, action);
   struct stat status {};
   const TFileDescriptor from = OpenSource(bound, source, status, action);
   TTarget to = OpenTarget(bound, target, action);
+  action.SetTarget(target, to.Existing.has_value());
   if (existing == TExisting::Keep && to.Existing) action.Fail(EEXIST);
   TTemporary copy = NewTemporary(to, (status.st_mode & 0777) | S_IWUSR, action);
   Fill(
@@ -383,8 +554,9 @@ void CheckRewritable(const QString& within, const QString& path) {
 }
 
 void WriteWholeFile(const QString& within, const QString& path, const QByteArray& bytes) {
-  const TAction action = TAction::Write(path);
+  TAction action = TAction::Write(path);
   const TTarget target = OpenTarget(TBound(within, action), path, action);
+  action.SetTarget(path, target.Existing.has_value());
   if (target.Existing)
     Rewrite(target, bytes, action);
   else

@@ -11,14 +11,30 @@
 // Every refusal is an EInOutError that names the file and the link.
 //
 // A file's own permissions decide as they do for every other program: one this user may not
-// write is not written, and a rewritten file keeps its permissions, owner and group. Where its
-// folder takes no new file, a file is written in place, as a text editor saves it.
+// write is not written, and a rewritten file keeps its permissions, group and owner, but for
+// another user's file that only root could give back to them: that becomes this user's where its
+// owner keeps all their access through its group or permissions, and is otherwise written in
+// place, as a text editor saves it, as is a file that its folder does not let this user replace.
+//
+// A write that fails, at whatever step (a full disk, a quota, a disk that went read-only),
+// leaves the old file as it was, and its message says so. Only when a file written in place
+// cannot be put back either does the message say instead what the file holds now.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
+#include "platform/Errors.h"
+
 namespace lumox {
+
+// A write into a file in place failed, and putting the old content back failed too: the file is
+// changed, and the message says what it holds. Every other EInOutError of the functions below
+// leaves the file as it was.
+class EFileLeftChanged : public EInOutError {
+ public:
+  using EInOutError::EInOutError;
+};
 
 // Throws EInOutError when `path` is no regular file below `within` or is reached through a link
 // that leads elsewhere, as WriteWholeFile would refuse it; a file that does not exist yet may
@@ -29,10 +45,14 @@ void CheckWritable(const QString& within, const QString& path);
 void CheckRewritable(const QString& within, const QString& path);
 
 // Writes `bytes` to `path` through a temporary file renamed over it, so a failed write leaves
-// any old file whole; an existing file keeps its permissions, owner and group. An existing file
-// this user may not write is refused. Where the folder takes no new file, or the owner cannot be
-// kept (only root gives a file to another user), the file is written in place; one with other
-// names (hard links) is refused then. Throws EInOutError naming the file.
+// any old file whole. An existing file keeps its permissions and group, and its owner where this
+// user may give it (only root gives a file to another user); another user's file becomes this
+// user's only where its owner keeps all their access through its group or everyone's
+// permissions. Where none of that can be, or the folder takes no new file or lets only a file's
+// owner replace it (a sticky folder), the file is written in place: room for the new content is
+// taken first, and the old content put back should a write fail; a file with other names (hard
+// links), or one this user may not read, is refused then. An existing file this user may not
+// write is refused. Throws EInOutError naming the file, or EFileLeftChanged.
 void WriteWholeFile(const QString& within, const QString& path, const QByteArray& bytes);
 
 enum class TExisting { Replace, Keep };

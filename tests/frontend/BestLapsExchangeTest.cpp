@@ -8,6 +8,7 @@
 #include "frontend/BestLapsExchange.h"
 #include "installation/IniTree.h"
 #include "tests/archive/TestDatabase.h"
+#include "tests/support/FailingWrites.h"
 #include "tests/support/OrdinaryUser.h"
 #include "tests/support/ScriptedMessages.h"
 
@@ -232,6 +233,42 @@ TEST_F(BestLapsExchange, AFileThatCannotBeWrittenIsLeftAsItIsAndNamedAndTheOther
                       "written:\r\nBig Oval [oval]: Lumox did not write \"" +
                       BestLapsFile("oval") + "\": it is read-only"))
       << text.toStdString();
+}
+
+// Emptying as an ordinary user stops part-way, and no write succeeds after: the file of a track
+// whose folder takes no new file is written in place and cannot be put back, so it is named
+// apart, with what it holds; the other track's file is left as it was. Neither is filled.
+TEST_F(BestLapsExchange, AFileAFailedWriteChangedIsNamedApartFromThoseLeftAsTheyWere) {
+  WriteBestLaps("oval", Slot(0, "90000", "10", "F3", "f3-id"));
+  WriteBestLaps("ring", Slot(0, "80000", "12", "Rally", "r"));
+  const QByteArray oval = test::ReadBytes(BestLapsFile("oval")), ring = test::ReadBytes(BestLapsFile("ring"));
+  const QString ovalFolder = Zindo.File("data/tracks/oval");
+  constexpr qint64 written = 40;  // past the first difference, "laptime=0"
+  {
+    const test::TAsOrdinaryUser user({Zindo.Path()});
+    QFile::setPermissions(ovalFolder, QFile::ReadOwner | QFile::ExeOwner);
+    const test::TFileSizeLimit limit(written, test::TAfterFailure::NoWriteSucceeds);
+    Exchange.EmptyBestlaps();
+  }
+  QFile::setPermissions(ovalFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  Pool.AddLapTime("", "data\\tracks\\ring", "Kart", "k", 1, 70000);
+  Exchange.FillBestlaps(1);
+  const QByteArray changed = BestLaps(Slot(0, "0", "0", "", "")).left(written) + oval.mid(written);
+  EXPECT_EQ(test::ReadBytes(BestLapsFile("oval")), changed);
+  EXPECT_EQ(test::ReadBytes(BestLapsFile("ring")), ring);
+  ASSERT_EQ(Messages.Texts().size(), 1);
+  EXPECT_EQ(
+      Messages.Texts()[0].toStdString(),
+      QString("The best laps of these tracks were not emptied, as their files could not be written:\r\n"
+              "<no track name> [ring]: Could not write \"%1\": File too large. It was left as it was.\r\n"
+              "\r\n"
+              "The best-laps files of these tracks could not be written, nor put back as they were:\r\n"
+              "Big Oval [oval]: Could not write \"%2\": File too large. Lumox could not put it back as it "
+              "was (File too large): its first %3 bytes hold the new content, the other %4 still the old.")
+          .arg(BestLapsFile("ring"), BestLapsFile("oval"))
+          .arg(written)
+          .arg(oval.size() - written)
+          .toStdString());
 }
 
 TEST_F(BestLapsExchange, FillingWritesEachCarsBestLapFastestFirstUpToTheCount) {

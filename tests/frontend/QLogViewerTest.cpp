@@ -10,7 +10,7 @@
 
 #include "frontend/QLogViewer.h"
 #include "tests/frontend/QLogSample.h"
-#include "tests/support/FileSizeLimit.h"
+#include "tests/support/FailingWrites.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"

@@ -13,9 +13,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <csignal>
-#include <sched.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <filesystem>
 #include <functional>
@@ -27,6 +24,7 @@
 #include "installation/Scans.h"
 #include "tests/archive/TestDatabase.h"
 #include "tests/frontend/ScriptedOpenDialog.h"
+#include "tests/support/FailingWrites.h"
 #include "tests/support/FindWidget.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
@@ -360,28 +358,6 @@ TEST_F(StartUp, ADatabaseOfANewerSchemaIsReportedLeftUntouchedAndTheProgramClose
   }
 }
 
-// Gives this process a mount namespace of its own and there a fresh file system of `megabytes`
-// on `folder`, gone with the process. Returns why not when it cannot: that needs root.
-QString MountSmallFileSystem(const QString& folder, int megabytes) {
-  const QByteArray size = "size=" + QByteArray::number(megabytes) + "m";
-  if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-      ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, size.constData()) != 0)
-    return QStringLiteral("No small file system can be mounted here: %1").arg(qt_error_string(errno));
-  return {};
-}
-
-// Why no small file system can be mounted here, or "" when one can. Tried in a child process:
-// only a process with a single thread may take a mount namespace of its own.
-QString WhyNoSmallFileSystem() {
-  const test::TTempFolder folder;
-  const pid_t child = ::fork();
-  if (child == 0) ::_exit(MountSmallFileSystem(folder.Path(), 1).isEmpty() ? 0 : 1);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
-  return MountSmallFileSystem(folder.Path(), 1);  // fails here as well, and says why
-}
-
 // Writes `file` until its file system is full.
 void FillUp(const QString& file) {
   QFile filler(file);
@@ -395,11 +371,11 @@ void FillUp(const QString& file) {
 // template cannot be copied, with one the engine finds no room for its lock files; each is
 // told, naming its folder, and start-up goes no further. Once there is room the database opens.
 TEST_F(StartUp, AFullDiskIsReportedNamingTheFolderAndWithRoomAgainTheDatabaseOpens) {
-  if (const QString reason = WhyNoSmallFileSystem(); !reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
+  if (const QString reason = test::WhyNoSmallFileSystem(); !reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
   GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, where the engine has not started yet
   const QString database = AppDir() + "/" + DatabaseFileName, filler = AppDir() + "/filler";
   const auto startOnAFullDisk = [&] {
-    ASSERT_EQ(MountSmallFileSystem(AppDir(), 16), "");
+    ASSERT_EQ(test::MountSmallFileSystem(AppDir(), 16 * 1024), "");
     // The user's runtime folder lies on that file system too.
     const QString runtime = AppDir() + "/runtime";
     ASSERT_TRUE(QDir().mkpath(runtime) && QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner |

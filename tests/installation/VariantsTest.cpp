@@ -7,7 +7,7 @@
 #include "installation/Variants.h"
 #include "platform/Errors.h"
 #include "tests/support/ErrorOf.h"
-#include "tests/support/FileSizeLimit.h"
+#include "tests/support/FailingWrites.h"
 #include "tests/support/OrdinaryUser.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempFolder.h"
@@ -212,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
         TFailsWhileApplied{"ACarFileNoOneMayReplace", true, RLIM_INFINITY,
                            "could not be applied completely, and no variant is recorded as the current one "
                            "now:\r\nCould not copy",
-                           "/car.ini\": Operation not permitted\r\nThe car's files replaced already: \"",
+                           "/car.ini\" was left as it was.\r\nThe car's files replaced already: \"",
                            "own car", false},
         TFailsWhileApplied{"ARecordThatCannotTakeTheName", false, rlim_t(Record("").size()),
                            "was applied, but it could not be recorded as the current one", "File too large",
