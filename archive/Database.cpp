@@ -170,6 +170,15 @@ QString PrepareDatabaseFile(const QString& appDir) {
   if (QFileInfo(database).isSymLink() || QFileInfo::exists(database)) {
     CheckWritable(appDir, database);
   } else if (QFileInfo::exists(templ)) {
+    // A program folder shared with a group is closed to its members: the installer makes the
+    // archive there, and a member who finds none can only be told so.
+    if (faccessat(AT_FDCWD, QFile::encodeName(appDir).constData(), W_OK | X_OK, AT_EACCESS) != 0)
+      throw EInOutError(
+          QStringLiteral(
+              "Lumox found no archive \"%1\" and may not make one: this user may not create files in "
+              "\"%2\".\r\nPlease ask whoever installed Lumox to make the archive there (the "
+              "README's commands for sharing Lumox do), or install Lumox in a folder of your own.")
+              .arg(QDir::toNativeSeparators(database), QDir::toNativeSeparators(appDir)));
     // Without replacing: a racing start must not overwrite the database the other one made.
     CopyFileWithin(appDir, templ, database, TExisting::Keep);
     const TFileDescriptor made(

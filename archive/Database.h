@@ -35,8 +35,10 @@ inline constexpr const char* TemplateFileName = "lumox.gdb.empty";
 
 // Makes sure `appDir` holds the database: when only the template is there it is copied to
 // lumox.gdb; an existing lumox.gdb is never touched. Returns the full path of lumox.gdb.
-// Throws EInOutError naming both files when the copy fails, and naming the database when it is
-// no regular file of `appDir` (a link, for one), which the engine would write through.
+// Throws EInOutError naming both files when the copy fails, naming the database and `appDir`
+// when this user may not make files there (the archive is then the installer's to make), and
+// naming the database when it is no regular file of `appDir` (a link, for one), which the
+// engine would write through.
 QString PrepareDatabaseFile(const QString& appDir);
 
 // The embedded engine keeps its lock files in a folder of its own, where it creates, maps,

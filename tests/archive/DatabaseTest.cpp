@@ -73,6 +73,31 @@ TEST(DatabaseFile, TheTemplateIsCopiedWritableOnlyWhenNoDatabaseExistsAFailedCop
   EXPECT_FALSE(QFile::exists(folder.File("made.gdb")));
 }
 
+// A program folder shared with a group is closed to its members, and the installer makes the
+// archive there: a member who finds none is told which file is missing and what to do.
+TEST(DatabaseFile, AMissingArchiveInAFolderTheUserMayNotWriteIsExplainedAndNothingIsMade) {
+  test::TTempFolder folder;
+  QFile::copy(test::BuiltTemplate(), folder.File(TemplateFileName));
+  QFile::setPermissions(folder.File(TemplateFileName),
+                        QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+  const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                        QFile::ReadOther | QFile::ExeOther;
+  ASSERT_TRUE(QFile::setPermissions(folder.Path(), readOnly));
+  QString message;
+  {
+    const test::TAsOrdinaryUser user({});
+    message = ErrorOf<EInOutError>([&] { PrepareDatabaseFile(folder.Path()); });
+  }
+  QFile::setPermissions(folder.Path(), readOnly | QFile::WriteOwner);
+  EXPECT_EQ(message,
+            QStringLiteral("Lumox found no archive \"%1\" and may not make one: this user may not create "
+                           "files in \"%2\".\r\nPlease ask whoever installed Lumox to make the archive "
+                           "there (the README's commands for sharing Lumox do), or install Lumox in a "
+                           "folder of your own.")
+                .arg(folder.File(DatabaseFileName), folder.Path()));
+  EXPECT_FALSE(QFile::exists(folder.File(DatabaseFileName)));
+}
+
 TEST_F(Database, EveryStatementCommitsOnItsOwnAndErrorsReachTheCallerWithTheEngineMessage) {
   EXPECT_TRUE(ErrorOf<EDatabaseError>([&] { Db.Execute("select * from NO_SUCH_TABLE"); }).contains("NO_SUCH_TABLE"));
   Db.Execute("create table T (N integer not null)");
