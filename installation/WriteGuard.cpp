@@ -289,12 +289,37 @@ bool TakeOwnerAndMode(int fd, const struct stat& original) {
   return ::fchmod(fd, original.st_mode & 0777) == 0;
 }
 
-bool WriteBytes(int fd, const QByteArray& bytes) { return WriteAll(fd, bytes.constData(), bytes.size()); }
+using TFill = std::function<bool(int)>;
+using TContents = std::function<void(const TPutBytes&)>;
+
+// Writes the pieces `contents` puts, the small ones gathered first so that they cost few writes;
+// false, with errno set, when a write failed (the pieces after it are dropped).
+bool WritePieces(int fd, const TContents& contents) {
+  constexpr qsizetype kGathered = 1 << 16;
+  QByteArray gathered;
+  int error = 0;
+  const auto write = [&](QByteArrayView bytes) {
+    if (error == 0 && !WriteAll(fd, bytes.data(), bytes.size())) error = errno ? errno : EIO;
+  };
+  contents([&](QByteArrayView piece) {
+    if (gathered.size() + piece.size() > kGathered) {
+      write(gathered);
+      gathered.clear();
+    }
+    if (piece.size() >= kGathered)
+      write(piece);
+    else
+      gathered.append(piece);
+  });
+  write(gathered);
+  errno = error;
+  return error == 0;
+}
 
 // Writes over the open target, as a text editor saves into a folder that takes no new file.
 // Another name of the same file (a hard link, which may lie anywhere) would change with it, so
 // such a file is refused.
-void WriteInPlace(const TTarget& target, const TFileDescriptor& file, const QByteArray& bytes,
+void WriteInPlace(const TTarget& target, const TFileDescriptor& file, const TFill& fill,
                   const TAction& action) {
   struct stat status {};
   if (::fstat(file.Get(), &status) != 0) action.Fail(errno);
@@ -303,26 +328,24 @@ void WriteInPlace(const TTarget& target, const TFileDescriptor& file, const QByt
         QStringLiteral("its folder does not let this user replace %1, and writing into it would also "
                        "change its other names (hard links).")
             .arg(action.Subject(target.Path)));
-  if (!(::ftruncate(file.Get(), 0) == 0 && WriteBytes(file.Get(), bytes) && Synced(file.Get())))
-    action.Fail(errno);
+  if (!(::ftruncate(file.Get(), 0) == 0 && fill(file.Get()) && Synced(file.Get()))) action.Fail(errno);
 }
 
 // Rewrites the target's existing file: through a temporary file that takes its owner, group and
 // permissions, or in place where the folder takes no new file or the owner cannot be kept.
-void Rewrite(const TTarget& target, const QByteArray& bytes, const TAction& action) {
+void Rewrite(const TTarget& target, const TFill& fill, const TAction& action) {
   const TFileDescriptor file = OpenExisting(target, action);
   const TTemporary temp = CreateTemporary(target, 0600);
   if (temp.File.IsOpen()) {
     if (TakeOwnerAndMode(temp.File.Get(), *target.Existing))
-      return Commit(
-          target, temp, TExisting::Replace, [&](int fd) { return WriteBytes(fd, bytes); }, action);
+      return Commit(target, temp, TExisting::Replace, fill, action);
     const int error = errno;
     RemoveTemporary(target, temp);
     if (error != EPERM && error != EINVAL) action.Fail(error);
   } else if (errno != EACCES) {
     action.Fail(errno);
   }
-  WriteInPlace(target, file, bytes, action);
+  WriteInPlace(target, file, fill, action);
 }
 
 }  // namespace
@@ -333,13 +356,17 @@ void CheckWritable(const QString& within, const QString& path) {
 }
 
 void WriteWholeFile(const QString& within, const QString& path, const QByteArray& bytes) {
+  WriteWholeFile(within, path, [&](const TPutBytes& put) { put(bytes); });
+}
+
+void WriteWholeFile(const QString& within, const QString& path, const TContents& contents) {
   const TAction action = TAction::Write(path);
   const TTarget target = OpenTarget(TBound(within, action), path, action);
+  const TFill fill = [&](int fd) { return WritePieces(fd, contents); };
   if (target.Existing)
-    Rewrite(target, bytes, action);
+    Rewrite(target, fill, action);
   else
-    Replace(
-        target, 0666, TExisting::Replace, [&](int fd) { return WriteBytes(fd, bytes); }, action);
+    Replace(target, 0666, TExisting::Replace, fill, action);
 }
 
 void CopyFileWithin(const QString& within, const QString& source, const QString& target, TExisting existing) {

@@ -14,7 +14,10 @@
 // write is not written, and a rewritten file keeps its permissions, owner and group. Where its
 // folder takes no new file, a file is written in place, as a text editor saves it.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <functional>
 
 namespace lumox {
 
@@ -29,6 +32,13 @@ void CheckWritable(const QString& within, const QString& path);
 // kept (only root gives a file to another user), the file is written in place; one with other
 // names (hard links) is refused then. Throws EInOutError naming the file.
 void WriteWholeFile(const QString& within, const QString& path, const QByteArray& bytes);
+
+// Takes the next piece of a file's contents.
+using TPutBytes = std::function<void(QByteArrayView piece)>;
+// Writes the file as above, its contents the pieces `contents` puts in order, so that contents
+// larger than memory comfortably holds are never made whole.
+void WriteWholeFile(const QString& within, const QString& path,
+                    const std::function<void(const TPutBytes&)>& contents);
 
 enum class TExisting { Replace, Keep };
 // Copies the regular file `source` to `target`, both below `within`, in the same way. An

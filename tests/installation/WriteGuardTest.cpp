@@ -74,6 +74,18 @@ TEST_F(WriteGuard, CopiesAndWholeFileWritesReplaceTheTargetOrFailNamingTheFiles)
       << "no temporary file is left";
 }
 
+// Small pieces are gathered before they are written, large ones written as they come.
+TEST_F(WriteGuard, AFileWrittenPieceByPieceHoldsEveryPieceInOrderWhateverItsSize) {
+  const qsizetype sizes[] = {0, 1, 65535, 1, 65536, 3, 200000, 0, 65534, 2, 7};
+  QByteArrayList pieces;
+  for (const qsizetype size : sizes) pieces.append(QByteArray(size, char('a' + pieces.size())));
+  const QString target = In.Write("target.bin", "old");
+  WriteWholeFile(In.Path(), target, [&](const TPutBytes& put) {
+    for (const QByteArray& piece : pieces) put(piece);
+  });
+  EXPECT_EQ(test::ReadBytes(target), pieces.join());
+}
+
 TEST_F(WriteGuard, ARewrittenFileKeepsItsOwnerGroupAndPermissionsWhenRootRewritesIt) {
   if (geteuid() != 0) GTEST_SKIP() << "only root writes a file another user owns";
   const QString file = In.Write("zindo.ini", "the user's options");
