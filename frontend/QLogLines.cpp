@@ -21,12 +21,6 @@ QString ShownQLogLine(QByteArrayView line) {
 
 TQLogLines::TQLogLines(const TQLog& log, QObject* parent) : QAbstractListModel(parent), Log(log) {}
 
-void TQLogLines::SetRowSize(QSize size) {
-  emit layoutAboutToBeChanged();
-  RowSize = size;
-  emit layoutChanged();
-}
-
 void TQLogLines::Reload() {
   beginResetModel();
   endResetModel();
@@ -51,8 +45,6 @@ QVariant TQLogLines::data(const QModelIndex& index, int role) const {
       bold.setBold(true);
       return bold;
     }
-    case Qt::SizeHintRole:
-      return RowSize.isValid() ? QVariant(RowSize) : QVariant();
     default:
       return {};
   }
