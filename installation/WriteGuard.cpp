@@ -261,11 +261,18 @@ void RemoveTemporary(const TTarget& target, const TTemporary& temp) {
 bool Synced(int fd) { return ::fsync(fd) == 0 || errno == EINVAL; }
 
 // Fills the temporary file through `fill`, which returns false with errno set when it fails,
-// makes sure it is on the disk and gives it the target's name. On failure the temporary file
-// goes and the target stays as it was.
+// makes sure it is on the disk and gives it the target's name. On failure, or when `fill`
+// throws, the temporary file goes and the target stays as it was.
 void Commit(const TTarget& target, const TTemporary& temp, TExisting existing,
             const std::function<bool(int)>& fill, const TAction& action) {
-  if (fill(temp.File.Get()) && Synced(temp.File.Get()) && Rename(target, temp.Name, existing)) return;
+  bool filled = false;
+  try {
+    filled = fill(temp.File.Get());
+  } catch (...) {
+    RemoveTemporary(target, temp);
+    throw;
+  }
+  if (filled && Synced(temp.File.Get()) && Rename(target, temp.Name, existing)) return;
   const int error = errno;
   RemoveTemporary(target, temp);
   action.Fail(error);

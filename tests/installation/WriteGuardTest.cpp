@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <stdexcept>
 #include <thread>
 
 #include <fcntl.h>
@@ -74,7 +75,8 @@ TEST_F(WriteGuard, CopiesAndWholeFileWritesReplaceTheTargetOrFailNamingTheFiles)
       << "no temporary file is left";
 }
 
-// Small pieces are gathered before they are written, large ones written as they come.
+// Small pieces are gathered before they are written, large ones written as they come; contents
+// that fail on the way leave the file as it was.
 TEST_F(WriteGuard, AFileWrittenPieceByPieceHoldsEveryPieceInOrderWhateverItsSize) {
   const qsizetype sizes[] = {0, 1, 65535, 1, 65536, 3, 200000, 0, 65534, 2, 7};
   QByteArrayList pieces;
@@ -84,6 +86,15 @@ TEST_F(WriteGuard, AFileWrittenPieceByPieceHoldsEveryPieceInOrderWhateverItsSize
     for (const QByteArray& piece : pieces) put(piece);
   });
   EXPECT_EQ(test::ReadBytes(target), pieces.join());
+
+  EXPECT_THROW(WriteWholeFile(In.Path(), target,
+                              [&](const TPutBytes& put) {
+                                put(pieces[6]);
+                                throw std::runtime_error("no more pieces");
+                              }),
+               std::runtime_error);
+  EXPECT_EQ(test::ReadBytes(target), pieces.join());
+  EXPECT_EQ(QDir(In.Path()).entryList(QDir::Files | QDir::Hidden), QStringList("target.bin"));
 }
 
 TEST_F(WriteGuard, ARewrittenFileKeepsItsOwnerGroupAndPermissionsWhenRootRewritesIt) {
