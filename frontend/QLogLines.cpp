@@ -21,12 +21,6 @@ QString ShownQLogLine(QByteArrayView line) {
 
 TQLogLines::TQLogLines(const TQLog& log, QObject* parent) : QAbstractListModel(parent), Log(log) {}
 
-void TQLogLines::SetRowSize(QSize size) {
-  emit layoutAboutToBeChanged();
-  RowSize = size;
-  emit layoutChanged();
-}
-
 void TQLogLines::Reload() {
   beginResetModel();
   endResetModel();
@@ -38,10 +32,11 @@ int TQLogLines::rowCount(const QModelIndex& parent) const {
 
 QVariant TQLogLines::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
-  const TQLogLook look = LookOf(Log.KindOf(index.row()));
+  const TQLogLine line = Log.Line(index.row());
+  const TQLogLook look = LookOf(line.Kind);
   switch (role) {
     case Qt::DisplayRole:
-      return ShownQLogLine(Log.Line(index.row()));
+      return ShownQLogLine(line.Text);
     case Qt::ForegroundRole:
       return QBrush(QColor::fromRgb(look.Rgb));
     case Qt::FontRole: {
@@ -50,8 +45,6 @@ QVariant TQLogLines::data(const QModelIndex& index, int role) const {
       bold.setBold(true);
       return bold;
     }
-    case Qt::SizeHintRole:
-      return RowSize.isValid() ? QVariant(RowSize) : QVariant();
     default:
       return {};
   }
@@ -59,17 +52,26 @@ QVariant TQLogLines::data(const QModelIndex& index, int role) const {
 
 int WidestLine(const TQLog& log, const QFont& font) {
   // Measuring every line would take longer than showing the log.
-  constexpr int kMeasured = 64;
-  const auto shownLength = [&](int row) { return std::min(log.Line(row).size(), kMaxShownLineLength + 1); };
-  std::vector<int> longest(std::size_t(std::min(kMeasured, log.LineCount())));
-  std::ranges::partial_sort_copy(std::views::iota(0, log.LineCount()), longest, std::ranges::greater{}, shownLength,
-                                 shownLength);
+  constexpr std::size_t kMeasured = 64;
+  // The longest lines so far by the characters shown, and their rows; the shortest on top.
+  using TLength = std::pair<qsizetype, int>;
+  std::vector<TLength> longest;
+  log.ForEachLine([&](int row, QByteArrayView line) {
+    const TLength length(std::min(line.size(), kMaxShownLineLength + 1), row);
+    if (longest.size() == kMeasured) {
+      if (length.first <= longest.front().first) return;
+      std::ranges::pop_heap(longest, std::greater{});
+      longest.pop_back();
+    }
+    longest.push_back(length);
+    std::ranges::push_heap(longest, std::greater{});
+  });
   QFont bold = font;
   bold.setBold(true);
   const QFontMetrics metrics(bold);
   int widest = -1, width = -1;
-  for (const int row : longest) {
-    const int advance = metrics.horizontalAdvance(ShownQLogLine(log.Line(row)));
+  for (const int row : longest | std::views::values) {
+    const int advance = metrics.horizontalAdvance(ShownQLogLine(log.Line(row).Text));
     if (advance > width) std::tie(widest, width) = std::pair(row, advance);
   }
   return widest;

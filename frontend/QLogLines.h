@@ -1,12 +1,10 @@
 #pragma once
 // The log's lines as a list model. A line's text, colour and weight are made only when a view
-// draws it, and every row has one size, so a log of hundreds of thousands of lines shows at
-// once and scrolls freely.
+// draws it, so a log of millions of lines shows at once and scrolls freely.
 #include "frontend/QLogModel.h"
 
 #include <QAbstractListModel>
 #include <QFont>
-#include <QSize>
 
 namespace lumox {
 
@@ -22,8 +20,6 @@ class TQLogLines final : public QAbstractListModel {
   // Shows `log`, which must outlive the model.
   explicit TQLogLines(const TQLog& log, QObject* parent = nullptr);
 
-  // The size of every row; the widest line's size keeps every line whole.
-  void SetRowSize(QSize size);
   // Tells the views that the log's lines changed.
   void Reload();
 
@@ -32,7 +28,6 @@ class TQLogLines final : public QAbstractListModel {
 
  private:
   const TQLog& Log;
-  QSize RowSize;
 };
 
 // The row of the widest line of `log` as shown in `font` (made bold, the wider weight), judged

@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QHBoxLayout>
-#include <QListView>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -57,15 +56,12 @@ TFormViewQLOG::TFormViewQLOG(QWidget* owner, const QString& zindoDir, TLogSaving
   buttons->addStretch();
   buttons->setContentsMargins(4, 0, 4, 0);
 
-  RichEdit1 = new QListView(this);
+  RichEdit1 = new TUniformRowsView(this);
   RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
   RichEdit1->setModel(&Lines);
-  RichEdit1->setUniformItemSizes(true);
   RichEdit1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   RichEdit1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  RichEdit1->setWordWrap(false);
   RichEdit1->setTextElideMode(Qt::ElideNone);
-  RichEdit1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
   auto* statusBar = new QStatusBar(this);
@@ -103,7 +99,7 @@ void TFormViewQLOG::showEvent(QShowEvent* event) {
 
 void TFormViewQLOG::SizeRows() {
   const int widest = WidestLine(LogModel, RichEdit1->font());
-  if (widest >= 0) Lines.SetRowSize(RichEdit1->sizeHintForIndex(Lines.index(widest)));
+  if (widest >= 0) RichEdit1->SetRowSize(RichEdit1->sizeHintForIndex(Lines.index(widest)));
 }
 
 // Goes to the end first, so that selecting the separator scrolls up just far enough to

@@ -1,12 +1,12 @@
 #pragma once
 #include "frontend/QLogLines.h"
 #include "frontend/QLogModel.h"
+#include "frontend/UniformRowsView.h"
 
 #include <QDialog>
 #include <QString>
 
 class QAction;
-class QListView;
 class QShowEvent;
 
 namespace lumox {
@@ -16,8 +16,9 @@ enum class TLogSaving { On, Off };
 
 // Shows the simulator's log QLOG.TXT coloured by severity, opens at the last session, can
 // delete the sessions before it and save the log back. Widgets and actions carry their
-// component names as object names. The log box is a list of lines, so that a log of many
-// megabytes opens at once: a text box lays out all of its text first.
+// component names as object names. The log box is a list of lines that keeps nothing per line,
+// so that a log of many megabytes opens at once and costs little more than its size: a text
+// box lays out all of its text first.
 class TFormViewQLOG final : public QDialog {
  public:
   // Loads and colours QLOG.TXT of `zindoDir`. Throws EInOutError naming the file when it
@@ -43,7 +44,7 @@ class TFormViewQLOG final : public QDialog {
   QString FileName;  // the log as found, written back under the same name
   TQLog LogModel;
   TQLogLines Lines{LogModel};
-  QListView* RichEdit1 = nullptr;
+  TUniformRowsView* RichEdit1 = nullptr;
 };
 
 // Opens the log viewer modally over `parent` on the log of the simulator folder `zindoDir`.

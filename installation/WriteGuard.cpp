@@ -237,11 +237,6 @@ bool WriteAt(int fd, const char* data, qint64 size, qint64 offset, qint64& writt
   return true;
 }
 
-bool WriteBytes(int fd, const QByteArray& bytes) {
-  qint64 written = 0;
-  return WriteAt(fd, bytes.constData(), bytes.size(), 0, written);
-}
-
 bool CopyBytes(int from, int to) {
   char buffer[1 << 16];
   for (qint64 offset = 0, written = 0;; offset += written) {
@@ -329,10 +324,18 @@ bool Filled(const TTemporary& temp, const std::function<bool(int)>& fill) {
   return fill(temp.File.Get()) && Synced(temp.File.Get());
 }
 
-// Fills the temporary file as Filled does; on failure it goes and the target stays as it was.
+// Fills the temporary file as Filled does; on failure, or when `fill` throws, it goes and the
+// target stays as it was.
 void Fill(const TTarget& target, const TTemporary& temp, const std::function<bool(int)>& fill,
           const TAction& action) {
-  if (!Filled(temp, fill)) Discard(target, temp, action);
+  bool filled = false;
+  try {
+    filled = Filled(temp, fill);
+  } catch (...) {
+    RemoveTemporary(target, temp);
+    throw;
+  }
+  if (!filled) Discard(target, temp, action);
 }
 
 // Gives the filled temporary file the target's name. On failure it goes and the target stays as
@@ -392,10 +395,40 @@ bool TakeOwnership(int fd, const struct stat& original) {
   return ::fchmod(fd, original.st_mode & 0777) == 0;
 }
 
+using TFill = std::function<bool(int)>;
+using TContents = std::function<void(const TPutBytes&)>;
+
+// Writes the pieces `contents` puts, the small ones gathered first so that they cost few writes;
+// false, with errno set, when a write failed (the pieces after it are dropped).
+bool WritePieces(int fd, const TContents& contents) {
+  constexpr qsizetype kGathered = 1 << 16;
+  QByteArray gathered;
+  qint64 offset = 0;
+  int error = 0;
+  const auto write = [&](QByteArrayView bytes) {
+    qint64 written = 0;
+    if (error == 0 && !WriteAt(fd, bytes.data(), bytes.size(), offset, written)) error = errno ? errno : EIO;
+    offset += written;
+  };
+  contents([&](QByteArrayView piece) {
+    if (gathered.size() + piece.size() > kGathered) {
+      write(gathered);
+      gathered.clear();
+    }
+    if (piece.size() >= kGathered)
+      write(piece);
+    else
+      gathered.append(piece);
+  });
+  write(gathered);
+  errno = error;
+  return error == 0;
+}
+
 // Replaces the target's existing file with a temporary one that takes its owner, group and
 // permissions as TakeOwnership gives them. Returns why the file must be written in place
 // instead, or nothing once it is replaced.
-QString ReplaceKeepingOwnership(const TTarget& target, const QByteArray& bytes, const TAction& action) {
+QString ReplaceKeepingOwnership(const TTarget& target, const TFill& fill, const TAction& action) {
   const TTemporary temp = CreateTemporary(target, 0600);
   if (!temp.File.IsOpen()) {
     if (errno != EACCES) action.Fail(errno);
@@ -407,7 +440,7 @@ QString ReplaceKeepingOwnership(const TTarget& target, const QByteArray& bytes, 
     return QStringLiteral(
         "a file of this user's in its place could not keep its group and its owner's access");
   }
-  Fill(target, temp, [&](int fd) { return WriteBytes(fd, bytes); }, action);
+  Fill(target, temp, fill, action);
   if (Rename(target, temp.Name, TExisting::Replace)) return {};
   // A sticky folder lets only a file's owner replace it.
   if (errno != EPERM) Discard(target, temp, action);
@@ -507,10 +540,14 @@ void WriteInPlace(const TFileDescriptor& file, const QByteArray& bytes, const QS
 
 // Rewrites the target's existing file: through a temporary file that takes its ownership, or
 // in place where that cannot be.
-void Rewrite(const TTarget& target, const QByteArray& bytes, const TAction& action) {
+void Rewrite(const TTarget& target, const TContents& contents, const TAction& action) {
   const TFileDescriptor file = OpenExisting(target, action);
-  const QString why = ReplaceKeepingOwnership(target, bytes, action);
-  if (!why.isEmpty()) WriteInPlace(file, bytes, why, action);
+  const QString why = ReplaceKeepingOwnership(target, [&](int fd) { return WritePieces(fd, contents); }, action);
+  if (why.isEmpty()) return;
+  // A write in place must be able to put back what it overwrote, so it needs the whole content.
+  QByteArray whole;
+  contents([&](QByteArrayView piece) { whole.append(piece); });
+  WriteInPlace(file, whole, why, action);
 }
 
 }  // namespace
@@ -554,14 +591,17 @@ void CheckRewritable(const QString& within, const QString& path) {
 }
 
 void WriteWholeFile(const QString& within, const QString& path, const QByteArray& bytes) {
+  WriteWholeFile(within, path, [&](const TPutBytes& put) { put(bytes); });
+}
+
+void WriteWholeFile(const QString& within, const QString& path, const TContents& contents) {
   TAction action = TAction::Write(path);
   const TTarget target = OpenTarget(TBound(within, action), path, action);
   action.SetTarget(path, target.Existing.has_value());
   if (target.Existing)
-    Rewrite(target, bytes, action);
+    Rewrite(target, contents, action);
   else
-    Replace(
-        target, 0666, TExisting::Replace, [&](int fd) { return WriteBytes(fd, bytes); }, action);
+    Replace(target, 0666, TExisting::Replace, [&](int fd) { return WritePieces(fd, contents); }, action);
 }
 
 void CopyFileWithin(const QString& within, const QString& source, const QString& target, TExisting existing) {

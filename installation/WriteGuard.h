@@ -20,11 +20,14 @@
 // leaves the old file as it was, and its message says so. Only when a file written in place
 // cannot be put back either does the message say instead what the file holds now.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 #include "platform/Errors.h"
+
+#include <functional>
 
 namespace lumox {
 
@@ -54,6 +57,13 @@ void CheckRewritable(const QString& within, const QString& path);
 // links), or one this user may not read, is refused then. An existing file this user may not
 // write is refused. Throws EInOutError naming the file, or EFileLeftChanged.
 void WriteWholeFile(const QString& within, const QString& path, const QByteArray& bytes);
+
+// Takes the next piece of a file's contents.
+using TPutBytes = std::function<void(QByteArrayView piece)>;
+// Writes the file as above, its contents the pieces `contents` puts in order, so that contents
+// larger than memory comfortably holds are never made whole.
+void WriteWholeFile(const QString& within, const QString& path,
+                    const std::function<void(const TPutBytes&)>& contents);
 
 enum class TExisting { Replace, Keep };
 // Copies the regular file `source` to `target`, both below `within`, in the same way. An

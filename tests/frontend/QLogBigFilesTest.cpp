@@ -1,7 +1,7 @@
-// The log viewer on logs a crashed simulator or a damaged disk leaves, and on a big ordinary
-// one. A child process opens each, deletes the old sessions, saves it and reports its peak
-// resident size: the viewer may take three times the file's size beyond what the process held
-// before, plus a fixed allowance for the window, its fonts and Qt's caches.
+// The log viewer on logs a crashed simulator or a damaged disk leaves (one huge line, or line
+// breaks and scraps of lines by the million), and on a big ordinary one. A child process opens each, deletes
+// the old sessions, saves it and reports its peak resident size: the viewer may take three times the file's
+// size beyond what the process held before, plus a fixed allowance for the window, its fonts and Qt's caches.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -18,7 +18,7 @@ namespace {
 constexpr qint64 kMB = 1 << 20;
 constexpr qint64 kAllowanceKB = 32 * 1024;
 
-enum class TLogText { None, Sample, Realistic64MB };
+enum class TLogText { None, Sample, Realistic64MB, LineBreaks16MB, ShortLines16MB };
 
 // A log: ordinary text, then a run of one byte that forms its last line.
 struct TBigLog {
@@ -36,14 +36,16 @@ const TBigLog BigLogs[] = {
     {"OneLineOf64MBOfNul", TLogText::None, '\0', 64 * kMB},
     {"OneLineOf200MBOfNul", TLogText::None, '\0', 200 * kMB},
     {"Realistic64MB", TLogText::Realistic64MB, '\0', 0},
+    {"LineBreaksOnly16MB", TLogText::LineBreaks16MB, '\0', 0},
+    {"LinesOfThreeCharacters16MB", TLogText::ShortLines16MB, '\0', 0},
 };
 
-struct TTextAndLastSession {
+struct TTextAndSaved {
   QByteArray Text;
-  QByteArray LastSession;  // what the text keeps once its old sessions are deleted
+  QByteArray Saved;  // what a save writes of the text once its old sessions are deleted
 };
 
-TTextAndLastSession MakeText(TLogText text) {
+TTextAndSaved MakeText(TLogText text) {
   switch (text) {
     case TLogText::None: break;
     case TLogText::Sample:
@@ -53,6 +55,10 @@ TTextAndLastSession MakeText(TLogText text) {
       QByteArray last = log.mid(log.lastIndexOf(test::kRealisticSeparator));
       return {std::move(log), std::move(last)};
     }
+    case TLogText::LineBreaks16MB:
+      return {QByteArray(16 * kMB, '\n'), QByteArray("\r\n").repeated(16 * kMB)};
+    case TLogText::ShortLines16MB:
+      return {QByteArray("abc\n").repeated(4 * kMB), QByteArray("abc\r\n").repeated(4 * kMB)};
   }
   return {};
 }
@@ -75,7 +81,7 @@ TEST_P(QLogBigFiles, OpenDeleteOldSessionsAndSaveKeepEveryByteWithinThreeTimesTh
   const TBigLog& log = GetParam();
   const test::TTempFolder folder;
   const QString path = folder.File("QLOG.TXT");
-  const auto [text, kept] = MakeText(log.Text);
+  const auto [text, savedText] = MakeText(log.Text);
   WriteLog(path, text, log.RunByte, log.RunLength);
   const qint64 fileSize = text.size() + log.RunLength;
 
@@ -95,9 +101,9 @@ TEST_P(QLogBigFiles, OpenDeleteOldSessionsAndSaveKeepEveryByteWithinThreeTimesTh
   }
 
   const QByteArray saved = test::ReadBytes(path);
-  ASSERT_EQ(saved.size(), kept.size() + log.RunLength + (log.RunLength > 0 ? 2 : 0));
-  EXPECT_TRUE(saved.startsWith(kept));
-  EXPECT_EQ(QByteArrayView(saved).sliced(kept.size(), log.RunLength).count(log.RunByte), log.RunLength);
+  ASSERT_EQ(saved.size(), savedText.size() + log.RunLength + (log.RunLength > 0 ? 2 : 0));
+  EXPECT_TRUE(saved.startsWith(savedText));
+  EXPECT_EQ(QByteArrayView(saved).sliced(savedText.size(), log.RunLength).count(log.RunByte), log.RunLength);
   EXPECT_TRUE(saved.endsWith("\r\n"));
 }
 

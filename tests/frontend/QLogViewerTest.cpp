@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFile>
-#include <QListView>
 #include <QPushButton>
 #include <QTest>
 
@@ -30,7 +30,7 @@ std::ostream& operator<<(std::ostream& out, const TLook& look) {
 constexpr TLook Maroon{0x800000, false}, Red{0xFF0000, false}, RedBold{0xFF0000, true}, Blue{0x0000FF, false},
     Navy{0x000080, false}, BlackBold{0x000000, true};
 
-QListView* Box(const QWidget& viewer) { return viewer.findChild<QListView*>("RichEdit1"); }
+QAbstractItemView* Box(const QWidget& viewer) { return viewer.findChild<QAbstractItemView*>("RichEdit1"); }
 
 // The look the box gives one of its lines.
 TLook LookOfLine(const QWidget& viewer, int line) {
@@ -87,7 +87,7 @@ TEST_F(QLogViewer, TheRealWindowShowsTheLastSessionAtTheTopAndSavesItAlone) {
   test::WithNextModal(
       [&](QWidget* modal) {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(modal));
-        QListView* box = Box(*modal);
+        QAbstractItemView* box = Box(*modal);
         EXPECT_EQ(BoxLines(*modal), SampleLines(40));
         EXPECT_EQ(Selected(*modal), QStringList("12:09:00 --- session separator ---"));
         EXPECT_EQ(TopLine(*modal), test::SampleLastSession(40));

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 
@@ -75,6 +76,28 @@ TEST_F(WriteGuard, CopiesAndWholeFileWritesReplaceTheTargetOrFailNamingTheFiles)
               }).contains(Zindo.File("no/such/f.txt")));
   EXPECT_EQ(QDir(Zindo.Path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
       << "no temporary file is left";
+}
+
+// Small pieces are gathered before they are written, large ones written as they come; contents
+// that fail on the way leave the file as it was.
+TEST_F(WriteGuard, AFileWrittenPieceByPieceHoldsEveryPieceInOrderWhateverItsSize) {
+  const qsizetype sizes[] = {0, 1, 65535, 1, 65536, 3, 200000, 0, 65534, 2, 7};
+  QByteArrayList pieces;
+  for (const qsizetype size : sizes) pieces.append(QByteArray(size, char('a' + pieces.size())));
+  const QString target = In.Write("target.bin", "old");
+  WriteWholeFile(In.Path(), target, [&](const TPutBytes& put) {
+    for (const QByteArray& piece : pieces) put(piece);
+  });
+  EXPECT_EQ(test::ReadBytes(target), pieces.join());
+
+  EXPECT_THROW(WriteWholeFile(In.Path(), target,
+                              [&](const TPutBytes& put) {
+                                put(pieces[6]);
+                                throw std::runtime_error("no more pieces");
+                              }),
+               std::runtime_error);
+  EXPECT_EQ(test::ReadBytes(target), pieces.join());
+  EXPECT_EQ(QDir(In.Path()).entryList(QDir::Files | QDir::Hidden), QStringList("target.bin"));
 }
 
 TEST_F(WriteGuard, ARewrittenFileKeepsItsOwnerGroupAndPermissionsWhenRootRewritesIt) {
