@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
+#include <map>
+#include <optional>
 
 namespace lumox {
 namespace {
@@ -23,7 +25,32 @@ bool ProcessAlive(qint64 pid) {
   return state != 'Z' && state != 'X' && state != 'x';
 }
 
+// What each variable set for this process only held before; unset ones hold nothing.
+std::map<QString, std::optional<QString>>& ValuesBefore() {
+  static std::map<QString, std::optional<QString>> values;
+  return values;
+}
+
+QProcessEnvironment EnvironmentForPrograms() {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const auto& [name, value] : ValuesBefore()) {
+    if (value)
+      environment.insert(name, *value);
+    else
+      environment.remove(name);
+  }
+  return environment;
+}
+
 }  // namespace
+
+void SetForThisProcessOnly(const char* name, const QByteArray& value) {
+  const QString key = QString::fromLatin1(name);
+  if (!ValuesBefore().contains(key))
+    ValuesBefore()[key] =
+        qEnvironmentVariableIsSet(name) ? std::optional(qEnvironmentVariable(name)) : std::nullopt;
+  qputenv(name, value);
+}
 
 std::optional<TChildProcess> TChildProcess::Start(const QString& program, const QStringList& arguments,
                                                   const QString& workingDir) {
@@ -32,6 +59,7 @@ std::optional<TChildProcess> TChildProcess::Start(const QString& program, const 
   process.setProgram(program);
   process.setArguments(arguments);
   process.setWorkingDirectory(workingDir);
+  process.setProcessEnvironment(EnvironmentForPrograms());
   qint64 pid = 0;
   if (!process.startDetached(&pid) || pid <= 0) return std::nullopt;
   return TChildProcess(pid);
