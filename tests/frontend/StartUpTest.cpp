@@ -12,9 +12,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <csignal>
-#include <sched.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <filesystem>
 #include <tuple>
@@ -28,11 +25,14 @@
 #include "tests/support/FindWidget.h"
 #include "tests/support/GuiTesting.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/SmallFileSystem.h"
 
 namespace lumox {
 namespace {
 
 using test::Find;
+using test::MountSmallFileSystem;
+using test::WhyNoSmallFileSystem;
 
 const QString UpdateQuestion = "Lumox will now update the database\r\nfrom version 0.0 to version 1.4.";
 const QString AllSettings = "select SECTION || '/' || NAME || '=' || CONTENT as R from SETTINGS order by 1";
@@ -315,28 +315,6 @@ TEST_F(StartUp, ADatabaseOfANewerSchemaIsReportedLeftUntouchedAndTheProgramClose
   }
 }
 
-// Gives this process a mount namespace of its own and there a fresh file system of `megabytes`
-// on `folder`, gone with the process. Returns why not when it cannot: that needs root.
-QString MountSmallFileSystem(const QString& folder, int megabytes) {
-  const QByteArray size = "size=" + QByteArray::number(megabytes) + "m";
-  if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-      ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, size.constData()) != 0)
-    return QStringLiteral("No small file system can be mounted here: %1").arg(qt_error_string(errno));
-  return {};
-}
-
-// Why no small file system can be mounted here, or "" when one can. Tried in a child process:
-// only a process with a single thread may take a mount namespace of its own.
-QString WhyNoSmallFileSystem() {
-  const test::TTempFolder folder;
-  const pid_t child = ::fork();
-  if (child == 0) ::_exit(MountSmallFileSystem(folder.Path(), 1).isEmpty() ? 0 : 1);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
-  return MountSmallFileSystem(folder.Path(), 1);  // fails here as well, and says why
-}
-
 // Writes `file` until its file system is full.
 void FillUp(const QString& file) {
   QFile filler(file);
@@ -386,14 +364,18 @@ TEST_F(StartUp, AFullDiskIsReportedNamingTheFolderAndWithRoomAgainTheDatabaseOpe
               "");
 }
 
-// The built program, run by root and then by nobody (when the tests run as root) through one lock folder.
+// The built program, run by root and then by nobody (when the tests run as root), on a machine
+// whose engine settings let processes share a file: it holds the archive for itself all the same.
 TEST_F(StartUp, ASignalEndsTheProgramAsClosingItsWindowDoesForRootAndThenOtherUsers) {
   auto form = Start(true);  // brings the database up to date
   Close(form);
   ASSERT_TRUE(QFile::copy(LUMOX_PROGRAM, AppDir() + "/lumox"));
+  const QString system = Temp.MakeDir("system");
+  ASSERT_EQ(MakeEngineRoot(system, SystemEngineRoot(), "ServerMode = Classic\n"), "");
   test::GiveToNobody(Temp.Path());
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("LUMOX_SAY_READY", "1");
+  environment.insert("FIREBIRD", system);
   // The program runs the engine, whose threads the leak checker cannot follow; whatever else a
   // sanitizer finds makes it fail, and its report is shown.
   const QString sanitizer = environment.value("ASAN_OPTIONS");
@@ -409,6 +391,11 @@ TEST_F(StartUp, ASignalEndsTheProgramAsClosingItsWindowDoesForRootAndThenOtherUs
     QByteArray said;
     while (!said.contains("ready\n") && lumox.waitForReadyRead(30000)) said += lumox.readAllStandardOutput();
     ASSERT_TRUE(said.contains("ready\n")) << lumox.readAllStandardError().toStdString();
+    QProcess other;
+    test::StartOtherEngine(other, system, AppDir() + "/" + DatabaseFileName,
+                           "select 'ATTACHED' from RDB$DATABASE;\n");
+    other.closeWriteChannel();
+    EXPECT_TRUE(test::ReadUntil(other).contains("Database already opened with engine instance"));
     kill(static_cast<pid_t>(lumox.processId()), signal);
     ASSERT_TRUE(lumox.waitForFinished(10000));
     EXPECT_TRUE(lumox.exitStatus() == QProcess::NormalExit && lumox.exitCode() == 0)
