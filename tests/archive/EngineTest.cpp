@@ -88,26 +88,28 @@ TEST_P(BusyArchive, WhileOneEngineHoldsTheArchiveEveryOtherIsRefusedWhateverTheM
   EXPECT_EXIT(
       [&] {
         qputenv("FIREBIRD", QFile::encodeName(SystemRoot));
-        const TEngineLockFolder lockFolder;
-        QProcess holder;
-        test::StartOtherEngine(holder, SystemRoot, Db.File(), "select 'ATTACHED' from RDB$DATABASE;\n");
-        EXPECT_TRUE(test::ReadUntil(holder, "ATTACHED").contains("ATTACHED"));
-        test::ExpectOpenFailsNaming(Db.File(), "another program is using the archive");
-        EXPECT_EQ(Server.Calls, 0) << "Lumox asked a server";
-        holder.closeWriteChannel();
-        EXPECT_TRUE(holder.waitForFinished(10000));
+        {
+          const TEngineLockFolder lockFolder;
+          QProcess holder;
+          test::StartOtherEngine(holder, SystemRoot, Db.File(), "select 'ATTACHED' from RDB$DATABASE;\n");
+          EXPECT_TRUE(test::ReadUntil(holder, "ATTACHED").contains("ATTACHED"));
+          test::ExpectOpenFailsNaming(Db.File(), "another program is using the archive");
+          EXPECT_EQ(Server.Calls, 0) << "Lumox asked a server";
+          holder.closeWriteChannel();
+          EXPECT_TRUE(holder.waitForFinished(10000));
 
-        TIniTable(Db.Connection(), "SETTINGS").WriteString("LUMOX", "WROTE", "Y");
-        QProcess writer;
-        test::StartOtherEngine(writer, SystemRoot, Db.File(),
-                               "insert into SETTINGS values ('OTHER', 'WROTE', 'Y');\ncommit;\n");
-        writer.closeWriteChannel();
-        const QByteArray refusal = test::ReadUntil(writer);
-        EXPECT_TRUE(refusal.contains("Database already opened with engine instance"))
-            << refusal.toStdString();
-        EXPECT_EQ(Db.Rows("select SECTION as R from SETTINGS"), QStringList{"LUMOX"});
-        Db.Reconnect();
-        EXPECT_EQ(test::Validate(Db.File()), "");
+          TIniTable(Db.Connection(), "SETTINGS").WriteString("LUMOX", "WROTE", "Y");
+          QProcess writer;
+          test::StartOtherEngine(writer, SystemRoot, Db.File(),
+                                 "insert into SETTINGS values ('OTHER', 'WROTE', 'Y');\ncommit;\n");
+          writer.closeWriteChannel();
+          const QByteArray refusal = test::ReadUntil(writer);
+          EXPECT_TRUE(refusal.contains("Database already opened with engine instance"))
+              << refusal.toStdString();
+          EXPECT_EQ(Db.Rows("select SECTION as R from SETTINGS"), QStringList{"LUMOX"});
+          Db.Reconnect();
+          EXPECT_EQ(test::Validate(Db.File()), "");
+        }
         std::_Exit(::testing::Test::HasFailure());
       }(),
       ::testing::ExitedWithCode(0), "");
