@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   const lumox::TUserMessagesScope messages(messageBoxes);
   // Each folder an installation listing leaves out is reported once a run.
   const lumox::TFolderNameReports folderReports;
+  // Before anything uses the database engine, which reads its settings once a process.
   std::optional<lumox::TEngineLockFolder> lockFolder;
   try {
     lockFolder.emplace();

@@ -41,16 +41,32 @@ inline constexpr const char* TemplateFileName = "lumox.gdb.empty";
 // engine would write through.
 QString PrepareDatabaseFile(const QString& appDir);
 
+// The folder the embedded engine takes its settings (firebird.conf) from unless Lumox points it
+// elsewhere: the one the variable FIREBIRD names, else the one the engine's client library uses by
+// default. Empty when that folder does not exist.
+QString SystemEngineRoot();
+
+// Makes the folder `root` one the engine can take its settings from: its firebird.conf holds
+// `settings` (lines of that file), which win, and then takes in the firebird.conf of `systemRoot`;
+// links reach every other file of `systemRoot`. Returns why that failed, in words, or nothing.
+QString MakeEngineRoot(const QString& root, const QString& systemRoot, const QByteArray& settings);
+
 // The embedded engine keeps its lock files in a folder of its own, where it creates, maps,
 // chmods and removes them by name, following links. The folder this makes is this process's
-// own, in the user's runtime folder (else the temporary folder), where no other user can put a
-// link or a file for the engine to write through. Nothing needs it to be shared: while one
-// engine has a database open it locks the file itself, and every other engine is refused
-// whatever lock folder it uses. The engine's temporary files go to the temporary folder.
+// own, made in the first place that serves of the user's runtime folder, the temporary folder
+// and /tmp: a place serves when every folder on the way is root's or this user's and others may
+// write in it only when it is sticky (so no one else can rename or replace what is made there),
+// when it has room for the engine's files, and when this user may make a folder in it.
+// The folder also holds the engine's settings, under which the engine takes each database file
+// for this process alone, whatever server mode the system's settings name, and opens databases
+// only itself, never through a server. So nothing needs the lock folder to be shared: while one engine has a
+// database open, every other engine is refused whatever lock folder or mode it uses. The
+// engine's temporary files go to the temporary folder. Programs this process starts get none of
+// these settings.
 class TEngineLockFolder {
  public:
-  // Makes the folder and points the engine at it; call before the first connection opens.
-  // Throws EDatabaseError naming the place when no folder can be made there.
+  // Makes the folder and points the engine at it; call before anything uses the engine.
+  // Throws EDatabaseError naming each place tried and why it did not serve.
   TEngineLockFolder();
   // Removes the folder and what the engine left in it; call once the engine has shut down.
   ~TEngineLockFolder();
@@ -82,7 +98,8 @@ class TSQLConnection : public QObject {
   TSQLConnection& operator=(const TSQLConnection&) = delete;
 
   // The open connection; opens it when needed. Throws EDatabaseError naming the file and the
-  // cause, or the engine's lock folder when others may write there or its disk is full.
+  // cause, or the engine's lock folder when others may write there or its disk is full, or the
+  // engine's settings when they let other programs use the file at the same time.
   QSqlDatabase Database();
   const QString& GetDatabaseFile() const { return DatabaseFile; }
 

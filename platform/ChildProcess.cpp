@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <cerrno>
+#include <map>
+#include <optional>
 
 #include "platform/FileDescriptor.h"
 
@@ -44,7 +46,32 @@ bool IsWindowsProgram(const QString& path) {
   return read == sizeof magic && magic[0] == 'M' && magic[1] == 'Z';
 }
 
+// What each variable set for this process only held before; unset ones hold nothing.
+std::map<QString, std::optional<QString>>& ValuesBefore() {
+  static std::map<QString, std::optional<QString>> values;
+  return values;
+}
+
+QProcessEnvironment EnvironmentForPrograms() {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const auto& [name, value] : ValuesBefore()) {
+    if (value)
+      environment.insert(name, *value);
+    else
+      environment.remove(name);
+  }
+  return environment;
+}
+
 }  // namespace
+
+void SetForThisProcessOnly(const char* name, const QByteArray& value) {
+  const QString key = QString::fromLatin1(name);
+  if (!ValuesBefore().contains(key))
+    ValuesBefore()[key] =
+        qEnvironmentVariableIsSet(name) ? std::optional(qEnvironmentVariable(name)) : std::nullopt;
+  qputenv(name, value);
+}
 
 std::optional<TChildProcess> TChildProcess::Start(const QString& program, const QStringList& arguments,
                                                   const QString& workingDir) {
@@ -53,6 +80,7 @@ std::optional<TChildProcess> TChildProcess::Start(const QString& program, const 
   process.setProgram(program);
   process.setArguments(arguments);
   process.setWorkingDirectory(workingDir);
+  process.setProcessEnvironment(EnvironmentForPrograms());
   qint64 pid = 0;
   if (!process.startDetached(&pid) || pid <= 0) return std::nullopt;
   return TChildProcess(pid);

@@ -1,5 +1,6 @@
 #pragma once
 // Starting another program and waiting for it while the window stays usable.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -40,6 +41,11 @@ class TChildProcess {
 
   qint64 Pid;
 };
+
+// Sets the environment variable `name` for this process and what it loads, not for the programs it
+// starts: they get the value it had before, or none. For settings that point into folders that
+// go with this process.
+void SetForThisProcessOnly(const char* name, const QByteArray& value);
 
 // The system text editor: "notepad" when it is on PATH, else the first GUI editor found
 // among the usual ones; empty when there is none.

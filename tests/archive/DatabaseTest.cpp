@@ -22,6 +22,7 @@ namespace lumox {
 namespace {
 
 using test::ErrorOf;
+using test::ExpectOpenFailsNaming;
 
 class Database : public ::testing::Test {
  protected:
@@ -113,16 +114,6 @@ TEST_F(Database, EveryStatementCommitsOnItsOwnAndErrorsReachTheCallerWithTheEngi
       ErrorOf<EDatabaseError>([&] { Db.Rows("select 10 / (N - 2) as R from T order by N"); }).contains("divide by zero"));
 }
 
-// Opening `file` fails with a message naming it and `cause`, and leaves the file as it was.
-void ExpectOpenFailsNaming(const QString& file, const char* cause = "") {
-  const QByteArray before = test::ReadBytes(file);
-  const bool existed = QFile::exists(file);
-  const QString message = ErrorOf<EDatabaseError>([&] { TSQLConnection(file).Database(); });
-  EXPECT_TRUE(message.contains(file) && message.contains(cause)) << message.toStdString();
-  EXPECT_EQ(QFile::exists(file), existed);
-  EXPECT_EQ(test::ReadBytes(file), before);
-}
-
 TEST(DatabaseFile, AnUnreadableFileGivesAnErrorNamingIt) {
   test::TTestDatabase db;
   QFile::setPermissions(db.File(), QFileDevice::Permissions());
@@ -141,25 +132,12 @@ TEST(DatabaseFile, AnUnreadableFileGivesAnErrorNamingIt) {
       ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(Database, MissingForeignOrBusyFilesGiveAnErrorNamingTheFileAndTheCause) {
+TEST_F(Database, MissingOrForeignFilesGiveAnErrorNamingTheFileAndTheCause) {
   const test::TTempFolder& folder = Db.Folder();
   ExpectOpenFailsNaming(folder.File("missing.gdb"), "the file does not exist");
   for (const QByteArray& bytes : {QByteArray("not a database\n"), QByteArray(8192, '\0'), QByteArray()})
-    ExpectOpenFailsNaming(folder.Write(QStringLiteral("bad%1.gdb").arg(bytes.size()), bytes), "not a database");
-  // Another program holds the file, with its lock files elsewhere, as an older Lumox keeps them
-  // beside the file: a fresh process with a lock folder of its own is refused all the same.
-  test::TOtherProgramAttached other(Db.File());
-  ASSERT_TRUE(other.IsAttached());
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      [&] {
-        {
-          const TEngineLockFolder lockFolder;
-          ExpectOpenFailsNaming(Db.File(), "another program is using the archive");
-        }
-        std::_Exit(::testing::Test::HasFailure());
-      }(),
-      ::testing::ExitedWithCode(0), "");
+    ExpectOpenFailsNaming(folder.Write(QStringLiteral("bad%1.gdb").arg(bytes.size()), bytes),
+                          "not a database");
 }
 
 // Lock folders whose entries others could make or replace: each is refused, naming the folder
@@ -247,19 +225,24 @@ TEST(DatabaseFile, NothingPlantedWhereTheEngineMightKeepItsFilesLeadsItToWriteOu
 }
 
 // The program's lock folder is its own: made afresh in the user's runtime folder when that is
-// private, mode 700, and removed with what the engine left in it.
+// private, mode 700, and removed with what the engine left in it, and with the links of the
+// engine's settings to the system's files, which stay as they were.
 TEST(DatabaseFile, TheEngineLockFolderIsAFreshPrivateOneThatGoesWithTheProgram) {
   test::TTestDatabase db;
-  const QString runtime = db.Folder().MakeDir("runtime");
+  const QString runtime = db.Folder().MakeDir("runtime"), system = db.Folder().MakeDir("system");
   ::chmod(QFile::encodeName(runtime).constData(), 0700);
+  ASSERT_EQ(MakeEngineRoot(system, SystemEngineRoot(), "ServerMode = Classic\n"), "");
+  const QMap<QString, QByteArray> systemFiles = test::Snapshot(system);
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       [&] {
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        qputenv("FIREBIRD", QFile::encodeName(system));
         {
           const TEngineLockFolder lockFolder;
           EXPECT_EQ(QFileInfo(lockFolder.Path()).absolutePath(), runtime);
           EXPECT_EQ(qgetenv("FIREBIRD_LOCK"), QFile::encodeName(lockFolder.Path()));
+          EXPECT_EQ(qgetenv("FIREBIRD"), QFile::encodeName(lockFolder.Path()));
           EXPECT_EQ(QFile::permissions(lockFolder.Path()) & 0x0077, 0);
           TSQLConnection connection(db.File());
           EXPECT_NO_THROW(connection.Database());
@@ -268,6 +251,7 @@ TEST(DatabaseFile, TheEngineLockFolderIsAFreshPrivateOneThatGoesWithTheProgram) 
           ShutDownDatabaseEngine();
         }
         EXPECT_TRUE(QDir(runtime).isEmpty());
+        EXPECT_EQ(test::Snapshot(system), systemFiles);
         std::_Exit(::testing::Test::HasFailure());
       }(),
       ::testing::ExitedWithCode(0), "");

@@ -88,22 +88,11 @@ int StoredLaps(TSQLConnection& connection) {
   return query.Next() ? query.Integer("N") : -1;
 }
 
-// The summary of a full validation; empty when it found nothing.
-std::string Validate(const QString& database) {
-  QProcess gfix;
-  gfix.setProcessChannelMode(QProcess::MergedChannels);
-  gfix.start(QStringLiteral(LUMOX_GFIX), {"-v", "-full", "-user", "ZINDO", database});
-  gfix.waitForFinished(60000);
-  const std::string output = gfix.readAll().toStdString();
-  return gfix.exitStatus() == QProcess::NormalExit && gfix.exitCode() == 0 ? output
-                                                                           : "gfix failed\n" + output;
-}
-
 // A kill during a page allocation can leave a page allocated but unused, or a pointer page
 // whose fill bits lag behind its data page: the engine counts these as page warnings (space
 // bookkeeping, no data lost). Every counted error is a fault. Returns whether it warned.
 bool ExpectNoValidationErrors(const QString& database, int kill) {
-  const std::string summary = Validate(database);
+  const std::string summary = test::Validate(database);
   const QStringList lines = QString::fromStdString(summary).split('\n', Qt::SkipEmptyParts);
   if (!lines.isEmpty()) {
     EXPECT_EQ(lines[0], "Summary of validation errors") << summary << "after kill " << kill;

@@ -4,9 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include "archive/SQLQuery.h"
 #include "archive/Schema.h"
+#include "tests/support/ErrorOf.h"
 
 // The embedded engine's threads can still be ending when the leak checker stops the process's
 // threads at exit, and the checker then crashes on their half-torn-down thread data. Programs
@@ -18,6 +20,43 @@ namespace lumox::test {
 QString BuiltTemplate() { return QStringLiteral(LUMOX_DB_TEMPLATE); }
 
 QString IsqlTool() { return QStringLiteral(LUMOX_ISQL); }
+
+std::string Validate(const QString& database) {
+  QProcess gfix;
+  gfix.setProcessChannelMode(QProcess::MergedChannels);
+  gfix.start(QStringLiteral(LUMOX_GFIX), {"-v", "-full", "-user", "ZINDO", database});
+  gfix.waitForFinished(60000);
+  const std::string output = gfix.readAll().toStdString();
+  return gfix.exitStatus() == QProcess::NormalExit && gfix.exitCode() == 0 ? output
+                                                                           : "gfix failed\n" + output;
+}
+
+void ExpectOpenFailsNaming(const QString& file, const QString& cause) {
+  const QByteArray before = ReadBytes(file);
+  const bool existed = QFile::exists(file);
+  const QString message = ErrorOf<EDatabaseError>([&] { TSQLConnection(file).Database(); });
+  EXPECT_TRUE(message.contains(file) && message.contains(cause)) << message.toStdString();
+  EXPECT_EQ(QFile::exists(file), existed);
+  EXPECT_EQ(ReadBytes(file), before);
+}
+
+void StartOtherEngine(QProcess& isql, const QString& root, const QString& database, const QByteArray& sql) {
+  QDir().mkpath(database + ".lock");
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("FIREBIRD", root);
+  environment.insert("FIREBIRD_LOCK", database + ".lock");
+  isql.setProcessEnvironment(environment);
+  isql.setProcessChannelMode(QProcess::MergedChannels);
+  isql.start(IsqlTool(), {"-q", "-user", "ZINDO", database});
+  EXPECT_TRUE(isql.waitForStarted(10000));
+  isql.write(sql);
+}
+
+QByteArray ReadUntil(QProcess& isql, const QByteArray& text) {
+  QByteArray said;
+  while ((text.isEmpty() || !said.contains(text)) && isql.waitForReadyRead(10000)) said += isql.readAll();
+  return said + isql.readAll();
+}
 
 void UseBuildLockFolder() {
   if (qEnvironmentVariableIsSet("FIREBIRD_LOCK")) return;

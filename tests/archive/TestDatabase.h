@@ -8,12 +8,24 @@
 #include <QStringList>
 
 #include <memory>
+#include <string>
 
 namespace lumox::test {
 
 // The template the build made, and the isql tool it used.
 QString BuiltTemplate();
 QString IsqlTool();
+// The summary of the engine's full validation of `database`, run as another process; empty when
+// it found nothing.
+std::string Validate(const QString& database);
+// Opening `file` fails with a message naming it and `cause`, and leaves the file as it was.
+void ExpectOpenFailsNaming(const QString& file, const QString& cause = {});
+// Starts `isql` on `database` as another engine of this machine runs: with the settings of the
+// engine root `root` and lock files of its own beside the archive, where older Lumox versions keep
+// theirs. It runs `sql`, then waits for more until its input is closed.
+void StartOtherEngine(QProcess& isql, const QString& root, const QString& database, const QByteArray& sql);
+// What `isql` says until it says `text`, or until it ends when `text` is empty.
+QByteArray ReadUntil(QProcess& isql, const QByteArray& text = {});
 // Points the embedded engine at this build tree's lock folder; call before the first attach.
 // All test processes share it, so they see each other's locks.
 void UseBuildLockFolder();

@@ -33,6 +33,8 @@ namespace lumox {
 namespace {
 
 using test::Find;
+using test::MountSmallFileSystem;
+using test::WhyNoSmallFileSystem;
 
 const QString UpdateQuestion = "Lumox will now update the database\r\nfrom version 0.0 to version 1.4.";
 const QString AllSettings = "select SECTION || '/' || NAME || '=' || CONTENT as R from SETTINGS order by 1";
@@ -407,14 +409,18 @@ TEST_F(StartUp, AFullDiskIsReportedNamingTheFolderAndWithRoomAgainTheDatabaseOpe
               "");
 }
 
-// The built program, run by root and then by nobody (when the tests run as root) through one lock folder.
+// The built program, run by root and then by nobody (when the tests run as root), on a machine
+// whose engine settings let processes share a file: it holds the archive for itself all the same.
 TEST_F(StartUp, ASignalEndsTheProgramAsClosingItsWindowDoesForRootAndThenOtherUsers) {
   auto form = Start(true);  // brings the database up to date
   Close(form);
   ASSERT_TRUE(QFile::copy(LUMOX_PROGRAM, AppDir() + "/lumox"));
+  const QString system = Temp.MakeDir("system");
+  ASSERT_EQ(MakeEngineRoot(system, SystemEngineRoot(), "ServerMode = Classic\n"), "");
   test::GiveToNobody(Temp.Path());
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("LUMOX_SAY_READY", "1");
+  environment.insert("FIREBIRD", system);
   // The program runs the engine, whose threads the leak checker cannot follow; whatever else a
   // sanitizer finds makes it fail, and its report is shown.
   const QString sanitizer = environment.value("ASAN_OPTIONS");
@@ -430,6 +436,11 @@ TEST_F(StartUp, ASignalEndsTheProgramAsClosingItsWindowDoesForRootAndThenOtherUs
     QByteArray said;
     while (!said.contains("ready\n") && lumox.waitForReadyRead(30000)) said += lumox.readAllStandardOutput();
     ASSERT_TRUE(said.contains("ready\n")) << lumox.readAllStandardError().toStdString();
+    QProcess other;
+    test::StartOtherEngine(other, system, AppDir() + "/" + DatabaseFileName,
+                           "select 'ATTACHED' from RDB$DATABASE;\n");
+    other.closeWriteChannel();
+    EXPECT_TRUE(test::ReadUntil(other).contains("Database already opened with engine instance"));
     kill(static_cast<pid_t>(lumox.processId()), signal);
     ASSERT_TRUE(lumox.waitForFinished(10000));
     EXPECT_TRUE(lumox.exitStatus() == QProcess::NormalExit && lumox.exitCode() == 0)

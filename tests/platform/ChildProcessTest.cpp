@@ -132,6 +132,22 @@ TEST_F(ChildProcess, WhatIsNoProgramDoesNotStart) {
   EXPECT_FALSE(TChildProcess::Start(Folder.File("readme.txt"), {}, Folder.Path()).has_value());
 }
 
+// What this process sets for itself alone (the database engine's folders, which go with it) is
+// not passed on: a started program gets the value from before, or none.
+TEST_F(ChildProcess, AProgramGetsTheEnvironmentFromBeforeWhatThisProcessSetForItselfAlone) {
+  qputenv("LUMOX_TEST_GIVEN", "given");
+  qunsetenv("LUMOX_TEST_UNSET");
+  for (const char* name : {"LUMOX_TEST_GIVEN", "LUMOX_TEST_UNSET"}) {
+    SetForThisProcessOnly(name, "first");
+    SetForThisProcessOnly(name, "second");
+    EXPECT_EQ(qgetenv(name), "second");
+  }
+  qputenv("LUMOX_TEST_OTHER", "passed on");
+  WriteScript("env", "echo \"$LUMOX_TEST_GIVEN|${LUMOX_TEST_UNSET-none}|$LUMOX_TEST_OTHER\" > env.txt");
+  EXPECT_EQ(RunAndRead(TChildProcess::Start(Folder.File("env"), {}, Folder.Path()), "env.txt"),
+            "given|none|passed on\n");
+}
+
 TEST_F(ChildProcess, TheTextEditorIsNotepadWhenItIsOnThePath) {
   const QString notepad = WriteScript("bin/notepad", "");
   qputenv("PATH", Folder.File("bin").toUtf8() + ":" + SavedPath);
