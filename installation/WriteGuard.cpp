@@ -318,19 +318,15 @@ TTemporary NewTemporary(const TTarget& target, mode_t mode, const TAction& actio
   return temp;
 }
 
-// Fills the temporary file through `fill`, which returns false with errno set when it fails,
-// and makes sure it is on the disk.
-bool Filled(const TTemporary& temp, const std::function<bool(int)>& fill) {
-  return fill(temp.File.Get()) && Synced(temp.File.Get());
-}
+// Writes a file's content into the open file `fd`; false, with errno set, when that fails.
+using TFill = std::function<bool(int)>;
 
-// Fills the temporary file as Filled does; on failure, or when `fill` throws, it goes and the
-// target stays as it was.
-void Fill(const TTarget& target, const TTemporary& temp, const std::function<bool(int)>& fill,
-          const TAction& action) {
+// Fills the temporary file through `fill` and makes sure it is on the disk. On failure, or when
+// `fill` throws, the temporary file goes and the target stays as it was.
+void Fill(const TTarget& target, const TTemporary& temp, const TFill& fill, const TAction& action) {
   bool filled = false;
   try {
-    filled = Filled(temp, fill);
+    filled = fill(temp.File.Get()) && Synced(temp.File.Get());
   } catch (...) {
     RemoveTemporary(target, temp);
     throw;
@@ -344,15 +340,12 @@ void Place(const TTarget& target, const TTemporary& temp, TExisting existing, co
   if (!Rename(target, temp.Name, existing)) Discard(target, temp, action);
 }
 
-void Commit(const TTarget& target, const TTemporary& temp, TExisting existing,
-            const std::function<bool(int)>& fill, const TAction& action) {
+// Makes the target anew through a temporary file with `mode` that `fill` fills.
+void Replace(const TTarget& target, mode_t mode, TExisting existing, const TFill& fill,
+             const TAction& action) {
+  const TTemporary temp = NewTemporary(target, mode, action);
   Fill(target, temp, fill, action);
   Place(target, temp, existing, action);
-}
-
-void Replace(const TTarget& target, mode_t mode, TExisting existing, const std::function<bool(int)>& fill,
-             const TAction& action) {
-  Commit(target, NewTemporary(target, mode, action), existing, fill, action);
 }
 
 // Whether `user` belongs to `group`, as the user database says.
@@ -395,7 +388,6 @@ bool TakeOwnership(int fd, const struct stat& original) {
   return ::fchmod(fd, original.st_mode & 0777) == 0;
 }
 
-using TFill = std::function<bool(int)>;
 using TContents = std::function<void(const TPutBytes&)>;
 
 // Writes the pieces `contents` puts, the small ones gathered first so that they cost few writes;
@@ -542,7 +534,8 @@ void WriteInPlace(const TFileDescriptor& file, const QByteArray& bytes, const QS
 // in place where that cannot be.
 void Rewrite(const TTarget& target, const TContents& contents, const TAction& action) {
   const TFileDescriptor file = OpenExisting(target, action);
-  const QString why = ReplaceKeepingOwnership(target, [&](int fd) { return WritePieces(fd, contents); }, action);
+  const QString why = ReplaceKeepingOwnership(
+      target, [&](int fd) { return WritePieces(fd, contents); }, action);
   if (why.isEmpty()) return;
   // A write in place must be able to put back what it overwrote, so it needs the whole content.
   QByteArray whole;
@@ -601,7 +594,8 @@ void WriteWholeFile(const QString& within, const QString& path, const TContents&
   if (target.Existing)
     Rewrite(target, contents, action);
   else
-    Replace(target, 0666, TExisting::Replace, [&](int fd) { return WritePieces(fd, contents); }, action);
+    Replace(
+        target, 0666, TExisting::Replace, [&](int fd) { return WritePieces(fd, contents); }, action);
 }
 
 void CopyFileWithin(const QString& within, const QString& source, const QString& target, TExisting existing) {
